@@ -1,0 +1,339 @@
+#include "BrowserPage.h"
+
+#include "BrowserSink.h"
+#include "directory/ListContainer.h"
+#include "directory/NameRules.h"
+#include "pages/ClassIconTable.h"
+#include "pages/TreeItems.h"
+#include "pages/WaitCursor.h"
+#include "render/ReadAttributeValues.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+namespace {
+constexpr int ImageRole = Qt::UserRole + 1;
+
+int entryImage(const QListWidgetItem* entry) {
+    return entry->data(ImageRole).toInt();
+}
+
+bool isContainerImage(int image) {
+    return image == 2 || image == 3 || image == 21 || image == 22;
+}
+
+// Bindery names of trees come padded with "_" to 32 characters.
+std::string trimmedTreeName(const char* scanned) {
+    std::string name(scanned, strnlen(scanned, MAX_TREE_NAME_CHARS));
+    while (!name.empty() && name.back() == '_')
+        name.pop_back();
+    return name;
+}
+} // namespace
+
+CBrowserPage::CBrowserPage(const PageServices& services, QWidget* parent)
+    : PageFrame(PageKind::Browser, services, parent) {
+    setObjectName(QStringLiteral("browserPage"));
+}
+
+CBrowserPage::~CBrowserPage() {
+    if (treeConnection_ != 0)
+        client().NWCCCloseConn(treeConnection_);
+}
+
+void CBrowserPage::buildControls() {
+    QLabel* treeLabel = nullptr;
+    QLabel* contextLabel = nullptr;
+    QLabel* typeLabel = nullptr;
+    QLabel* selectedLabel = nullptr;
+    QLabel* serverLabel = nullptr;
+    treeField_ = makeReadOnlyField(QStringLiteral("Current Tree: "), "treeField", &treeLabel);
+    contextField_ = makeReadOnlyField(QStringLiteral("Context: "), "contextField", &contextLabel);
+    typeField_ = makeReadOnlyField(QStringLiteral("Object Type:"), "typeField", &typeLabel);
+    selectedField_ = makeReadOnlyField(QStringLiteral("Selected Object:"), "selectedObjectField",
+                                       &selectedLabel);
+    serverField_ = makeReadOnlyField(QStringLiteral("Server:"), "serverField", &serverLabel);
+
+    objects_ = new QTreeWidget(this);
+    objects_->setObjectName(QStringLiteral("objectTree"));
+    objects_->setHeaderHidden(true);
+    objects_->setRootIsDecorated(true);
+    objects_->setDragEnabled(false);
+    objects_->setUniformRowHeights(true);
+    auto* objectsLabel = new QLabel(QStringLiteral("Objects:"), this);
+    objectsLabel->setBuddy(objects_);
+    objects_->setAccessibleName(QStringLiteral("Objects:"));
+
+    containers_ = new QListWidget(this);
+    containers_->setObjectName(QStringLiteral("containerList"));
+    containers_->setViewMode(QListView::ListMode);
+    containers_->setSelectionMode(QAbstractItemView::SingleSelection);
+    containers_->setSortingEnabled(true);
+    containers_->setUniformItemSizes(true);
+    containers_->viewport()->installEventFilter(this);
+    containers_->installEventFilter(this);
+    auto* containersLabel = new QLabel(QStringLiteral("Containers:"), this);
+    containersLabel->setBuddy(containers_);
+    containers_->setAccessibleName(QStringLiteral("Containers:"));
+
+    surfaces_ = makeValueSurfaces(this);
+    surfaces_.valueList->setObjectName(QStringLiteral("valueList"));
+    surfaces_.valueList->setAccessibleName(QStringLiteral("Values"));
+    surfaces_.textPanel->setObjectName(QStringLiteral("textPanel"));
+    surfaces_.textPanel->setAccessibleName(QStringLiteral("Value text"));
+    surfaces_.syntaxField->setObjectName(QStringLiteral("syntaxField"));
+    auto* syntaxLabel = new QLabel(QStringLiteral("Syntax:"), this);
+    syntaxLabel->setBuddy(surfaces_.syntaxField);
+    surfaces_.syntaxField->setAccessibleName(QStringLiteral("Syntax:"));
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->addWidget(treeLabel, 0, 0);
+    grid->addWidget(treeField_, 0, 1);
+    grid->addWidget(contextLabel, 0, 2);
+    grid->addWidget(contextField_, 0, 3);
+    grid->addWidget(objectsLabel, 1, 0, 1, 2);
+    grid->addWidget(containersLabel, 1, 2, 1, 2);
+    grid->addWidget(objects_, 2, 0, 1, 2);
+    grid->addWidget(containers_, 2, 2, 1, 2);
+    grid->addWidget(typeLabel, 3, 0);
+    grid->addWidget(typeField_, 3, 1);
+    grid->addWidget(syntaxLabel, 3, 2);
+    grid->addWidget(surfaces_.syntaxField, 3, 3);
+    grid->addWidget(surfaces_.textPanel, 4, 0, 1, 4);
+    grid->addWidget(surfaces_.valueList, 4, 0, 1, 4);
+    grid->addWidget(selectedLabel, 5, 0);
+    grid->addWidget(selectedField_, 5, 1);
+    grid->addWidget(serverLabel, 5, 2);
+    grid->addWidget(serverField_, 5, 3);
+    grid->setRowStretch(2, 3);
+    grid->setRowStretch(4, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    surfaces_.valueList->hide();
+    surfaces_.textPanel->show();
+
+    connect(objects_, &QTreeWidget::currentItemChanged, this, [this] { onSelectionChanged(); });
+}
+
+void CBrowserPage::fillPage() {
+    showCurrentContext();
+}
+
+void CBrowserPage::refresh() {
+    clearListing();
+    surfaces_.valueList->clear();
+    showCurrentContext();
+}
+
+void CBrowserPage::clearListing() {
+    rootItem_ = nullptr;
+    objects_->clear();
+    containers_->clear();
+}
+
+void CBrowserPage::showCurrentContext() {
+    WaitCursor wait;
+    const std::string& current = nameContext_;
+    NWDSCCODE rc =
+        client().NWDSSetDefNameContext(context(), std::uint32_t(current.size()), current.c_str());
+    if (rc != 0)
+        report("NWDSSetDefNameContext() returned: %04X\n", unsigned(rc));
+
+    int rootIcon = ClassIcon::Tree;
+    if (!isRootName(current)) {
+        Object_Info_T info{};
+        rc = client().NWDSReadObjectInfo(context(), current.c_str(), nullptr, 0, &info);
+        if (rc != 0) {
+            report("NWDSReadObjectInfo returned: %04X\n", unsigned(rc));
+            rootIcon = ClassIcon::Unknown;
+        } else {
+            info.baseClass[sizeof info.baseClass - 1] = '\0';
+            rootIcon = ClassIconTable::iconFor(info.baseClass);
+        }
+    }
+
+    std::string rootText = labelOf(current);
+    if (rootText.empty() && current.find('.') == std::string::npos)
+        rootText = ROOT_NAME;
+    if (isRootName(rootText))
+        rootText = treeName_;
+    rootItem_ =
+        appendItem(objects_, nullptr, QString::fromStdString(rootText), rootIcon, imageList());
+
+    BrowserSink sink(*this);
+    // One repaint at the end instead of one per inserted item.
+    objects_->setUpdatesEnabled(false);
+    const bool listed = ListContainer(*this, current, sink);
+    objects_->setUpdatesEnabled(true);
+    if (!listed)
+        return;
+
+    rootItem_->setExpanded(true);
+    addContainerEntry(QString(), ClassIcon::UpArrow);
+    treeField_->setText(QString::fromStdString(treeName_));
+    contextField_->setText(QString::fromStdString(current));
+    typeField_->clear();
+    refreshServerField();
+}
+
+void CBrowserPage::addContainerEntry(const QString& label, int image) {
+    auto* entry = new QListWidgetItem(label);
+    entry->setData(ImageRole, image);
+    if (const ImageList* images = imageList())
+        entry->setIcon(images->icon(image));
+    if (label.isEmpty())
+        entry->setData(Qt::AccessibleTextRole, QStringLiteral("Up one level"));
+    containers_->addItem(entry);
+}
+
+bool CBrowserPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == containers_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        QListWidgetItem* entry = containers_->itemAt(mouse->position().toPoint());
+        if (!entry) {
+            selectedField_->clear();
+            serverField_->clear();
+        } else {
+            moveTo(entry);
+        }
+        return true;
+    }
+    if (watched == containers_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && containers_->currentItem()) {
+            moveTo(containers_->currentItem());
+            return true;
+        }
+    }
+    return PageFrame::eventFilter(watched, event);
+}
+
+void CBrowserPage::moveTo(QListWidgetItem* entry) {
+    const int image = entryImage(entry);
+    const std::string label = entry->text().toStdString();
+    if (image != ClassIcon::Tree && rootItem_)
+        objects_->setCurrentItem(rootItem_);
+    serverField_->clear();
+    selectedField_->clear();
+
+    WaitCursor wait;
+    if (image == ClassIcon::UpArrow) {
+        if (!isRootName(nameContext_)) {
+            nameContext_ = parentContextOf(nameContext_);
+            clearListing();
+            showCurrentContext();
+        } else {
+            clearListing();
+            listTrees();
+        }
+    } else if (isContainerImage(image)) {
+        nameContext_ = isRootName(nameContext_) ? label : label + "." + nameContext_;
+        clearListing();
+        showCurrentContext();
+    } else if (image == ClassIcon::Tree) {
+        if (openTree(label)) {
+            nameContext_ = ROOT_NAME;
+            clearListing();
+            showCurrentContext();
+        }
+    }
+}
+
+void CBrowserPage::listTrees() {
+    NWCCConnRef reference = 0;
+    NWDSCCODE rc = client().NWCCGetPrimConnRef(&reference);
+    if (rc != 0) {
+        report("\nNWCCGetPrimConnRef() returned : %04X\n", unsigned(rc));
+        return;
+    }
+    NWCONN_HANDLE connection = 0;
+    rc = client().NWCCOpenConnByRef(reference, NWCC_OPEN_LICENSED, 0, &connection);
+    if (rc != 0) {
+        report("\nNWCCOpenConnByRef() returned : %04X\n", unsigned(rc));
+        return;
+    }
+    std::uint32_t objectID = BINDERY_SCAN_START;
+    char scanned[MAX_BINDERY_NAME_BYTES] = {};
+    while (client().NWScanObject(connection, "*", OT_TREE_NAME, &objectID, scanned,
+                                 sizeof scanned) == 0) {
+        const QString name = QString::fromStdString(trimmedTreeName(scanned));
+        if (containers_->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty())
+            addContainerEntry(name, ClassIcon::Tree);
+    }
+    client().NWCCCloseConn(connection);
+    treeField_->clear();
+    typeField_->clear();
+}
+
+bool CBrowserPage::openTree(const std::string& treeName) {
+    NWCONN_HANDLE connection = 0;
+    NWDSCCODE rc =
+        client().NWCCOpenConnByName(0, treeName.c_str(), NWCC_NAME_FORMAT_NDS_TREE,
+                                    NWCC_OPEN_LICENSED, NWCC_TRAN_TYPE_WILD, &connection);
+    if (rc != 0) {
+        report("\nNWCCOpenConnByName() returned : %04X\n", unsigned(rc));
+        return false;
+    }
+    rc = client().NWDSSetContext(context(), DCK_TREE_NAME, treeName.c_str());
+    if (rc != 0) {
+        report("NWDSGetContext returned: %04X\n", unsigned(rc));
+        client().NWCCCloseConn(connection);
+        return false;
+    }
+    rc = client().NWDSSetContext(context(), DCK_LAST_CONNECTION, &connection);
+    if (rc != 0) {
+        report("NWDSGetContext returned: %04X\n", unsigned(rc));
+        // Leave the context on the tree it was on.
+        client().NWDSSetContext(context(), DCK_TREE_NAME, treeName_.c_str());
+        client().NWCCCloseConn(connection);
+        return false;
+    }
+    treeName_ = treeName;
+    if (treeConnection_ != 0)
+        client().NWCCCloseConn(treeConnection_);
+    treeConnection_ = connection;
+    return true;
+}
+
+void CBrowserPage::onSelectionChanged() {
+    QTreeWidgetItem* item = objects_->currentItem();
+    if (!item)
+        return;
+    if (itemImage(item) != ClassIcon::Attribute) {
+        selectObjectItem(item);
+        return;
+    }
+    WaitCursor wait;
+    QTreeWidgetItem* object = item->parent();
+    if (!object)
+        return;
+    selectedObject_ = object->text(0).toStdString();
+    selectedField_->setText(object->text(0));
+    const std::string attrName = item->text(0).toStdString();
+    ReadAttributeValues(*this, surfaces_, selectedObject_, attrName);
+}
+
+void CBrowserPage::selectObjectItem(QTreeWidgetItem* item) {
+    selectedObject_ = item->text(0).toStdString();
+    selectedField_->setText(item->text(0));
+    const int image = itemImage(item);
+    // The root item stands for the current context itself.
+    const std::string typeName =
+        item == rootItem_ ? ClassIconTable::typeNameForFullName(*this, image, nameContext_)
+                          : ClassIconTable::typeNameFor(*this, image, selectedObject_);
+    typeField_->setText(QString::fromStdString(typeName));
+    surfaces_.syntaxField->clear();
+    surfaces_.textPanel->clear();
+    surfaces_.valueList->hide();
+    surfaces_.textPanel->show();
+    refreshServerField();
+}

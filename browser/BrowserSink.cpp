@@ -1,0 +1,25 @@
+#include "BrowserSink.h"
+
+#include "BrowserPage.h"
+#include "directory/ReadAttributeNames.h"
+#include "pages/ClassIconTable.h"
+#include "pages/TreeItems.h"
+
+#include <QTreeWidgetItem>
+
+void BrowserSink::addObject(const ListedObject& object) {
+    const QString label = QString::fromStdString(object.label);
+    if ((object.info.objectFlags & DS_CONTAINER_ENTRY) && object.icon != ClassIcon::Unknown)
+        page_.addContainerEntry(label, object.icon);
+
+    if (!page_.rootItem_) {
+        page_.showLiteralMessage("Could Not Add Node");
+        return;
+    }
+    QTreeWidgetItem* item =
+        insertItemSorted(page_.objects_, page_.rootItem_, label, object.icon, page_.imageList());
+    ReadAttributeNames(page_, object.listedName, [this, item](const std::string& attrName) {
+        insertItemSorted(page_.objects_, item, QString::fromStdString(attrName),
+                         ClassIcon::Attribute, page_.imageList());
+    });
+}

@@ -1,0 +1,65 @@
+#include "ListContainer.h"
+
+#include "DirectoryPage.h"
+#include "NameRules.h"
+#include "pages/ClassIconTable.h"
+
+namespace {
+// Releases the walk's result buffer on every path out of it.
+class ResultBuffer {
+public:
+    explicit ResultBuffer(DirectoryClient& client) : client_(client) {}
+    ~ResultBuffer() {
+        if (buffer_)
+            client_.NWDSFreeBuf(buffer_);
+    }
+    NWDSCCODE allocate() { return client_.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buffer_); }
+    Buf_T* get() const { return buffer_; }
+
+private:
+    DirectoryClient& client_;
+    Buf_T* buffer_ = nullptr;
+};
+} // namespace
+
+bool ListContainer(DirectoryPage& page, const std::string& container, ContainerSink& sink) {
+    DirectoryClient& client = page.client();
+    ResultBuffer buffer(client);
+    NWDSCCODE rc = buffer.allocate();
+    if (rc < 0) {
+        page.report("NWDSAllocBuf returned: %04X\n", unsigned(rc));
+        return false;
+    }
+
+    std::int32_t iteration = NO_MORE_ITERATIONS;
+    do {
+        rc = client.NWDSList(page.context(), container.c_str(), &iteration, buffer.get());
+        if (rc < 0) {
+            page.report("\nNWDSList returned : %04X\n", unsigned(rc));
+            return false;
+        }
+        std::uint32_t count = 0;
+        rc = client.NWDSGetObjectCount(page.context(), buffer.get(), &count);
+        if (rc < 0) {
+            page.report("\nNWDSGetObjectCount returned : %04X\n", unsigned(rc));
+            return false;
+        }
+        for (std::uint32_t i = 0; i < count; ++i) {
+            char name[MAX_DN_BYTES] = {};
+            std::uint32_t attrCount = 0;
+            ListedObject object;
+            rc = client.NWDSGetObjectName(page.context(), buffer.get(), name, sizeof name,
+                                          &attrCount, &object.info);
+            if (rc < 0) {
+                page.report("\nNWDSGetObjectName returned: %04X\n", unsigned(rc));
+                return false;
+            }
+            object.info.baseClass[sizeof object.info.baseClass - 1] = '\0';
+            object.listedName = name;
+            object.label = labelOf(object.listedName);
+            object.icon = ClassIconTable::iconFor(object.info.baseClass);
+            sink.addObject(object);
+        }
+    } while (iteration != NO_MORE_ITERATIONS);
+    return true;
+}

@@ -1,0 +1,81 @@
+#include "TreeItems.h"
+
+#include "ImageList.h"
+
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+namespace {
+constexpr int ImageRole = Qt::UserRole + 1;
+constexpr int SelectedImageRole = Qt::UserRole + 2;
+
+// First position whose label sorts after `label`, so equal labels keep their order.
+template <typename ChildAt> int sortedPosition(int count, const QString& label, ChildAt childAt) {
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (QString::compare(childAt(mid)->text(0), label, Qt::CaseInsensitive) <= 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+} // namespace
+
+void setItemImage(QTreeWidgetItem* item, int image, const ImageList* images) {
+    setItemImage(item, image, image, images);
+}
+
+void setItemImage(QTreeWidgetItem* item, int image, int selectedImage, const ImageList* images) {
+    item->setData(0, ImageRole, image);
+    item->setData(0, SelectedImageRole, selectedImage);
+    if (images)
+        item->setIcon(0, images->icon(image, selectedImage));
+}
+
+int itemImage(const QTreeWidgetItem* item) {
+    const QVariant value = item->data(0, ImageRole);
+    return value.isValid() ? value.toInt() : -1;
+}
+
+void insertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* item) {
+    const int at = sortedPosition(parent->childCount(), item->text(0),
+                                  [parent](int i) { return parent->child(i); });
+    parent->insertChild(at, item);
+}
+
+void insertSorted(QTreeWidget* tree, QTreeWidgetItem* item) {
+    const int at = sortedPosition(tree->topLevelItemCount(), item->text(0),
+                                  [tree](int i) { return tree->topLevelItem(i); });
+    tree->insertTopLevelItem(at, item);
+}
+
+namespace {
+QTreeWidgetItem* makeItem(const QString& text, int image, const ImageList* images) {
+    auto* item = new QTreeWidgetItem(QStringList{text});
+    setItemImage(item, image, images);
+    return item;
+}
+} // namespace
+
+QTreeWidgetItem* appendItem(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text,
+                            int image, const ImageList* images) {
+    QTreeWidgetItem* item = makeItem(text, image, images);
+    if (parent)
+        parent->addChild(item);
+    else
+        tree->addTopLevelItem(item);
+    return item;
+}
+
+QTreeWidgetItem* insertItemSorted(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text,
+                                  int image, const ImageList* images) {
+    QTreeWidgetItem* item = makeItem(text, image, images);
+    if (parent)
+        insertSorted(parent, item);
+    else
+        insertSorted(tree, item);
+    return item;
+}
