@@ -1,0 +1,8 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A seconds count since 1 January 1970 00:00:00 UTC, taken as a signed 32-bit number,
+// written as "Thu Jan 01 00:00:00 1970\n". No time zone, no locale.
+std::string calendarText(std::uint32_t seconds);
