@@ -1,0 +1,183 @@
+#pragma once
+
+#include "Buffer.h"
+#include "Filter.h"
+#include "directory/DirectoryClient.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// One directory context as the client keeps it.
+struct ContextState {
+    std::uint32_t flags = 0;
+    std::string nameContext;
+    std::string treeName;
+    NWCONN_HANDLE connection = 0;    // key 8: the connection the context last used
+    NWCONN_HANDLE ownConnection = 0; // opened with the context, closed with it
+};
+
+// What the workstation knows of one server, and of one open connection to it.
+struct ServerEntry {
+    std::string name; // "ACME-FS1"
+    std::string tree; // the tree it serves
+};
+struct ConnectionState {
+    std::size_t server = 0; // index into the server table
+    bool counted = true;    // handed to the caller (false: owned by a context)
+};
+
+// The part of a directory client that does not depend on where the directory lives: the
+// buffer encoding with every put and get of the seam, contexts, connections to known servers
+// and the tree scan, filter cursors, and the count of everything handed out. Each handle the
+// caller passes back is looked up among the live ones, so a released or made-up handle is
+// answered with a code.
+class BufferedClient : public DirectoryClient, public ResourceAccounting {
+public:
+    static constexpr std::uint32_t kDefaultContextFlags =
+        DCV_DEREF_ALIASES | DCV_XLATE_STRINGS | DCV_CANONICALIZE_NAMES;
+
+    BufferedClient();
+    ~BufferedClient() override;
+    BufferedClient(const BufferedClient&) = delete;
+    BufferedClient& operator=(const BufferedClient&) = delete;
+
+    ClientResourceCounts outstandingResources() const override;
+
+    NWDSCCODE NWCallsInit(void* reserved1, void* reserved2) override;
+
+    // ---- Contexts ----
+    NWDSCCODE NWDSCreateContextHandle(NWDSContextHandle* context) override;
+    NWDSCCODE NWDSFreeContext(NWDSContextHandle context) override;
+    NWDSCCODE NWDSGetContext(NWDSContextHandle context, int key, void* value,
+                             std::size_t valueSize) override;
+    NWDSCCODE NWDSSetContext(NWDSContextHandle context, int key, const void* value) override;
+    NWDSCCODE NWDSSetDefNameContext(NWDSContextHandle context, std::uint32_t nameLength,
+                                    const char* name) override;
+    NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
+                         std::size_t objectNameSize) override;
+
+    // ---- Buffers ----
+    NWDSCCODE NWDSAllocBuf(std::size_t size, Buf_T** buffer) override;
+    NWDSCCODE NWDSFreeBuf(Buf_T* buffer) override;
+    NWDSCCODE NWDSInitBuf(NWDSContextHandle context, std::uint32_t operation,
+                          Buf_T* buffer) override;
+    NWDSCCODE NWDSPutAttrName(NWDSContextHandle context, Buf_T* buffer,
+                              const char* attrName) override;
+    NWDSCCODE NWDSPutAttrVal(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             const void* attrVal) override;
+    NWDSCCODE NWDSPutChange(NWDSContextHandle context, Buf_T* buffer, std::uint32_t changeType,
+                            const char* attrName) override;
+    NWDSCCODE NWDSBeginClassItem(NWDSContextHandle context, Buf_T* buffer) override;
+    NWDSCCODE NWDSPutClassItem(NWDSContextHandle context, Buf_T* buffer,
+                               const char* itemName) override;
+    NWDSCCODE NWDSGetObjectCount(NWDSContextHandle context, Buf_T* buffer,
+                                 std::uint32_t* objectCount) override;
+    NWDSCCODE NWDSGetObjectName(NWDSContextHandle context, Buf_T* buffer, char* objectName,
+                                std::size_t objectNameSize, std::uint32_t* attrCount,
+                                Object_Info_T* objectInfo) override;
+    NWDSCCODE NWDSGetAttrCount(NWDSContextHandle context, Buf_T* buffer,
+                               std::uint32_t* attrCount) override;
+    NWDSCCODE NWDSGetAttrName(NWDSContextHandle context, Buf_T* buffer, char* attrName,
+                              std::size_t attrNameSize, std::uint32_t* attrValCount,
+                              std::uint32_t* syntaxID) override;
+    NWDSCCODE NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T* buffer,
+                                     std::uint32_t syntaxID, std::uint32_t* attrValSize) override;
+    NWDSCCODE NWDSGetAttrVal(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             void* attrVal, std::size_t attrValSize) override;
+    NWDSCCODE NWDSGetClassDefCount(NWDSContextHandle context, Buf_T* buffer,
+                                   std::uint32_t* classDefCount) override;
+    NWDSCCODE NWDSGetClassDef(NWDSContextHandle context, Buf_T* buffer, char* className,
+                              std::size_t classNameSize, Class_Info_T* classInfo) override;
+    NWDSCCODE NWDSGetClassItemCount(NWDSContextHandle context, Buf_T* buffer,
+                                    std::uint32_t* itemCount) override;
+    NWDSCCODE NWDSGetClassItem(NWDSContextHandle context, Buf_T* buffer, char* itemName,
+                               std::size_t itemNameSize) override;
+    NWDSCCODE NWDSGetAttrDef(NWDSContextHandle context, Buf_T* buffer, char* attrName,
+                             std::size_t attrNameSize, Attr_Info_T* attrInfo) override;
+    NWDSCCODE NWDSGetSyntaxCount(NWDSContextHandle context, Buf_T* buffer,
+                                 std::uint32_t* syntaxCount) override;
+    NWDSCCODE NWDSGetSyntaxDef(NWDSContextHandle context, Buf_T* buffer, char* syntaxName,
+                               std::size_t syntaxNameSize, Syntax_Info_T* syntaxDef) override;
+
+    // ---- Filters ----
+    NWDSCCODE NWDSAllocFilter(Filter_Cursor_T** cursor) override;
+    NWDSCCODE NWDSAddFilterToken(Filter_Cursor_T* cursor, std::uint32_t token, const void* value,
+                                 std::uint32_t syntaxID) override;
+    NWDSCCODE NWDSPutFilter(NWDSContextHandle context, Buf_T* buffer, Filter_Cursor_T* cursor,
+                            FilterValueRelease releaseValue) override;
+    NWDSCCODE NWDSFreeFilter(Filter_Cursor_T* cursor, FilterValueRelease releaseValue) override;
+
+    // ---- Connections ----
+    NWDSCCODE NWCCGetPrimConnRef(NWCCConnRef* connRef) override;
+    NWDSCCODE NWCCOpenConnByRef(NWCCConnRef connRef, std::uint32_t openState,
+                                std::uint32_t reserved, NWCONN_HANDLE* conn) override;
+    NWDSCCODE NWCCOpenConnByName(NWCONN_HANDLE startConn, const char* name,
+                                 std::uint32_t nameFormat, std::uint32_t openState,
+                                 std::uint32_t tranType, NWCONN_HANDLE* conn) override;
+    NWDSCCODE NWCCCloseConn(NWCONN_HANDLE conn) override;
+    NWDSCCODE NWCCGetConnInfo(NWCONN_HANDLE conn, std::uint32_t infoType,
+                              std::uint32_t bufferLength, void* buffer) override;
+    NWDSCCODE NWScanObject(NWCONN_HANDLE conn, const char* searchName, std::uint16_t objectType,
+                           std::uint32_t* objectID, char* objectName,
+                           std::size_t objectNameSize) override;
+
+protected:
+    // ---- What the directory behind the client tells this layer ----
+    // The logged-in object, as NWDSWhoAmI gives it.
+    void setIdentity(std::string identity) { identity_ = std::move(identity); }
+    const std::string& identity() const { return identity_; }
+    // The name context of contexts created from now on.
+    void setDefaultNameContext(std::string name) { defaultNameContext_ = std::move(name); }
+    // Servers the workstation sees; the first one added is the primary connection's.
+    void addServer(std::string name, std::string tree);
+    // The tree scan lists one entry per (tree, advertising server) pair, in this order.
+    void advertiseTree(std::string tree, std::string server);
+    bool isKnownTree(std::string_view tree) const;
+    // True for a syntax id the directory defines (for puts of values); 1-27 by default.
+    virtual bool isKnownSyntax(std::uint32_t syntaxID) const;
+
+    // ---- Looking up what the caller passes ----
+    ContextState* findContext(NWDSContextHandle context);
+    const ContextState* findContext(NWDSContextHandle context) const;
+    // 0 and the buffer, or ERR_NULL_POINTER / ERR_INVALID_BUFFER.
+    NWDSCCODE findBuffer(Buf_T* buffer, Buf_T*& out) const;
+    const ConnectionState* findConnection(NWCONN_HANDLE conn) const;
+    const std::vector<ServerEntry>& servers() const { return servers_; }
+
+    // Called when a context is released, so that the directory forgets its pending reads.
+    virtual void contextReleased(NWDSContextHandle /*context*/) {}
+
+    // ---- Filling replies ----
+    // Empties the buffer for a reply of the given kind (count placeholder written).
+    static void beginReply(Buf_T& buffer, ReplyKind kind, bool definitions);
+    // The names of a request prepared for one of the given operations (3, 6, 15, 16): 0, or
+    // ERR_BAD_VERB for a buffer prepared otherwise.
+    static NWDSCCODE requestNames(const Buf_T& request, std::initializer_list<std::uint32_t> ops,
+                                  std::vector<std::string>& names);
+
+private:
+    NWDSCCODE checkedRequest(NWDSContextHandle context, Buf_T* buffer, Buf_T*& out);
+    NWDSCCODE checkedReply(NWDSContextHandle context, Buf_T* buffer, ReplyKind kind, Buf_T*& out);
+    NWCONN_HANDLE openConnection(std::size_t server, bool counted);
+    void closeConnection(NWCONN_HANDLE conn);
+    std::optional<std::size_t> serverForTree(std::string_view tree) const;
+    NWDSCCODE skipToNextAttribute(Buf_T& b);
+    NWDSCCODE skipToNextList(Buf_T& b);
+
+    std::string identity_;
+    std::string defaultNameContext_ = ROOT_NAME;
+    std::unordered_map<NWDSContextHandle, ContextState> contexts_;
+    NWDSContextHandle nextContext_ = 1;
+    std::unordered_map<Buf_T*, std::unique_ptr<Buf_T>> buffers_;
+    std::unordered_map<Filter_Cursor_T*, std::unique_ptr<Filter_Cursor_T>> filters_;
+    std::vector<ServerEntry> servers_;
+    std::vector<std::pair<std::string, std::size_t>> advertisements_;
+    std::unordered_map<NWCONN_HANDLE, ConnectionState> connections_;
+    NWCONN_HANDLE nextConnection_ = 1;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "directory/Codes.h"
+
+#include <cstdint>
+#include <map>
+
+// Positions of unfinished multi-pass reads, by the iteration handle given to the caller.
+// Handles are never -1 and never reused; a read abandoned half way is forgotten once too
+// many others are pending.
+template <class State> class IterationTable {
+public:
+    static constexpr std::size_t kMaxPending = 4096;
+
+    std::int32_t issue(State state) {
+        if (pending_.size() >= kMaxPending)
+            pending_.erase(pending_.begin());
+        if (next_ == NO_MORE_ITERATIONS || next_ <= 0)
+            next_ = 1;
+        const std::int32_t handle = next_++;
+        pending_.emplace(handle, std::move(state));
+        return handle;
+    }
+    State* find(std::int32_t handle) {
+        auto it = pending_.find(handle);
+        return it == pending_.end() ? nullptr : &it->second;
+    }
+    void finish(std::int32_t handle) { pending_.erase(handle); }
+    // Drops the pending reads `belongs` says are gone (e.g. those of a released context).
+    template <class Pred> void forgetIf(Pred belongs) {
+        for (auto it = pending_.begin(); it != pending_.end();)
+            it = belongs(it->second) ? pending_.erase(it) : std::next(it);
+    }
+    std::size_t pending() const { return pending_.size(); }
+
+private:
+    std::map<std::int32_t, State> pending_;
+    std::int32_t next_ = 1;
+};

@@ -1,0 +1,138 @@
+#include "Names.h"
+
+#include "directory/ResultCodes.h"
+
+#include <cstring>
+
+namespace names {
+namespace {
+
+bool isTagChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+} // namespace
+
+NWDSCCODE parse(const char* name, ParsedName& out) {
+    if (name == nullptr)
+        return ERR_NULL_POINTER;
+    const std::size_t n = strnlen(name, MAX_DN_CHARS + 1);
+    if (n > MAX_DN_CHARS)
+        return ERR_NAME_TOO_LONG;
+    return parse(std::string_view(name, n), out);
+}
+
+NWDSCCODE parse(std::string_view name, ParsedName& out) {
+    out = ParsedName{};
+    if (name.size() > MAX_DN_CHARS)
+        return ERR_NAME_TOO_LONG;
+    if (name.empty())
+        return ERR_INVALID_OBJECT_NAME;
+    if (name == ROOT_NAME) {
+        out.root = true;
+        return 0;
+    }
+    std::size_t i = 0;
+    if (name[0] == '.') {
+        out.leadingDot = true;
+        i = 1;
+    }
+    // Split on unescaped dots; a component's "TAG=" prefix is dropped when it is unescaped.
+    struct Char {
+        char c;
+        bool escaped;
+    };
+    std::vector<Char> part;
+    auto finish = [&]() -> NWDSCCODE {
+        std::size_t k = 0;
+        while (k < part.size() && !part[k].escaped && isTagChar(part[k].c))
+            ++k;
+        const std::size_t start =
+            (k > 0 && k < part.size() && !part[k].escaped && part[k].c == '=') ? k + 1 : 0;
+        if (start == part.size())
+            return ERR_INVALID_OBJECT_NAME;
+        if (part.size() - start > MAX_RDN_CHARS)
+            return ERR_NAME_TOO_LONG;
+        std::string value;
+        value.reserve(part.size() - start);
+        for (std::size_t j = start; j < part.size(); ++j)
+            value += part[j].c;
+        out.components.push_back(std::move(value));
+        part.clear();
+        return 0;
+    };
+    for (; i < name.size(); ++i) {
+        const char c = name[i];
+        if (c == '\\') {
+            if (i + 1 == name.size())
+                return ERR_INVALID_OBJECT_NAME;
+            part.push_back({name[++i], true});
+        } else if (c == '.') {
+            if (auto rc = finish(); rc != 0)
+                return rc;
+        } else {
+            part.push_back({c, false});
+        }
+    }
+    return finish();
+}
+
+std::string escapeComponent(std::string_view component) {
+    std::string out;
+    out.reserve(component.size());
+    for (char c : component) {
+        if (c == '.' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+std::string join(const std::vector<std::string>& components) {
+    if (components.empty())
+        return ROOT_NAME;
+    std::string out;
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        if (i != 0)
+            out += '.';
+        out += escapeComponent(components[i]);
+    }
+    return out;
+}
+
+NWDSCCODE checkSchemaName(const char* name) {
+    if (name == nullptr)
+        return ERR_NULL_POINTER;
+    const std::size_t n = strnlen(name, MAX_SCHEMA_NAME_CHARS + 1);
+    if (n > MAX_SCHEMA_NAME_CHARS)
+        return ERR_NAME_TOO_LONG;
+    if (n == 0)
+        return ERR_INVALID_REQUEST;
+    return 0;
+}
+
+std::string fold(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return out;
+}
+
+bool equalFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace names

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Buffer.h"
+#include "Wire.h"
+#include "directory/Records.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Appends items to a reply buffer begun with BufferedClient::beginReply. Every add either
+// writes a whole item or leaves the buffer as it was and returns false, so a reading
+// operation fills a buffer with what fits and continues from there on its next pass.
+class ReplyWriter {
+public:
+    explicit ReplyWriter(Buf_T& buffer);
+    ~ReplyWriter() { finish(); }
+    ReplyWriter(const ReplyWriter&) = delete;
+    ReplyWriter& operator=(const ReplyWriter&) = delete;
+
+    // Objects replies.
+    bool addObject(std::string_view name, const Object_Info_T& info);
+
+    // Attributes replies: an attribute, then its values while they fit. An attribute that
+    // got no value in while the reply carries values is dropped with dropAttribute().
+    bool beginAttribute(std::string_view name, std::uint32_t syntax);
+    bool addValue(std::string_view wireValue);
+    void dropAttribute();
+    std::uint32_t valuesInAttribute() const { return attrValues_; }
+
+    bool addClassDef(std::string_view name, const Class_Info_T* info,
+                     const std::array<std::vector<std::string>, 5>* lists);
+    bool addAttrDef(std::string_view name, const Attr_Info_T* info);
+    bool addSyntax(std::string_view name, std::uint32_t id, std::uint16_t flags);
+
+    std::uint32_t count() const { return count_; }
+    // Writes the item count and the length into the buffer (also done on destruction).
+    void finish();
+
+private:
+    void asn1(const Asn1_ID_T& id);
+    bool commit(std::size_t mark);
+
+    Buf_T& b_;
+    wire::Writer out_;
+    std::uint32_t count_ = 0;
+    std::size_t attrStart_ = 0;
+    std::size_t attrValueCountAt_ = 0;
+    std::uint32_t attrValues_ = 0;
+};

@@ -1,0 +1,224 @@
+#include "DirectoryModel.h"
+
+#include "client/common/Names.h"
+#include "client/common/ValueWire.h"
+#include "directory/ResultCodes.h"
+
+#include <algorithm>
+
+namespace {
+constexpr std::string_view kObjectClass = "Object Class";
+constexpr std::string_view kSecurityEquals = "Security Equals";
+constexpr std::string_view kTreeRoot = "Tree Root";
+} // namespace
+
+DirectoryModel::DirectoryModel(std::string treeName, std::uint32_t clock)
+    : treeName_(std::move(treeName)), clock_(clock),
+      rights_(std::make_unique<RightsEvaluator>(objects_, nullptr)) {}
+
+void DirectoryModel::adoptSchema() {
+    const AttributeDefinition* acl = schema_.findAttribute("ACL");
+    if (acl != acl_) {
+        acl_ = acl;
+        rights_ = std::make_unique<RightsEvaluator>(objects_, acl_);
+    }
+}
+
+NWDSCCODE DirectoryModel::addAttribute(AttributeDefinition def) {
+    if (def.name.empty())
+        return ERR_INVALID_REQUEST;
+    if (def.name.size() > MAX_SCHEMA_NAME_CHARS)
+        return ERR_NAME_TOO_LONG;
+    if (def.syntax == SYN_UNKNOWN || schema_.findSyntax(def.syntax) == nullptr)
+        return ERR_BAD_SYNTAX;
+    if (schema_.findAttribute(def.name) != nullptr)
+        return ERR_ATTRIBUTE_ALREADY_EXISTS;
+    if (!schema_.addAttribute(std::move(def)))
+        return ERR_ATTRIBUTE_ALREADY_EXISTS;
+    adoptSchema();
+    return 0;
+}
+
+NWDSCCODE DirectoryModel::addClass(ClassDefinition def) {
+    if (def.name.empty())
+        return ERR_INVALID_REQUEST;
+    if (def.name.size() > MAX_SCHEMA_NAME_CHARS)
+        return ERR_NAME_TOO_LONG;
+    if (schema_.findClass(def.name) != nullptr)
+        return ERR_CLASS_ALREADY_EXISTS;
+    for (int list : {ClassDefinition::SuperClasses, ClassDefinition::Containment}) {
+        for (const auto& n : def.lists[list]) {
+            if (schema_.findClass(n) == nullptr && !names::equalFolded(n, def.name))
+                return ERR_NO_SUCH_CLASS;
+        }
+    }
+    for (int list :
+         {ClassDefinition::Naming, ClassDefinition::Mandatory, ClassDefinition::Optional}) {
+        for (const auto& n : def.lists[list]) {
+            if (schema_.findAttribute(n) == nullptr)
+                return ERR_NO_SUCH_ATTRIBUTE;
+        }
+    }
+    return schema_.addClass(std::move(def)) ? 0 : ERR_CLASS_ALREADY_EXISTS;
+}
+
+std::optional<EntryId> DirectoryModel::find(std::string_view fullName) const {
+    names::ParsedName parsed;
+    if (names::parse(fullName, parsed) != 0)
+        return std::nullopt;
+    if (parsed.root)
+        return kRootEntry;
+    return objects_.lookup(parsed.components);
+}
+
+bool DirectoryModel::containmentAllows(const ClassDefinition& cls, const Entry& parent) const {
+    const auto& allowed = schema_.effectiveList(cls, ClassDefinition::Containment);
+    if (parent.id == kRootEntry && parent.baseClass == nullptr)
+        return std::any_of(allowed.begin(), allowed.end(),
+                           [](const std::string& c) { return names::equalFolded(c, kTreeRoot); });
+    if (parent.baseClass == nullptr)
+        return false;
+    for (const auto& c : allowed) {
+        if (schema_.isA(*parent.baseClass, c))
+            return true;
+    }
+    return false;
+}
+
+NWDSCCODE DirectoryModel::addEntry(EntryId parent, std::string name,
+                                   const AttributeDefinition* namingAttr,
+                                   const ClassDefinition& cls, EntryId* id) {
+    Entry* p = objects_.get(parent);
+    if (p == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    if (name.empty() || name == ROOT_NAME)
+        return ERR_INVALID_OBJECT_NAME;
+    if (name.size() > MAX_RDN_CHARS)
+        return ERR_NAME_TOO_LONG;
+    if (!containmentAllows(cls, *p))
+        return ERR_ILLEGAL_CONTAINMENT;
+    const auto& naming = schema_.effectiveList(cls, ClassDefinition::Naming);
+    if (namingAttr == nullptr) {
+        if (naming.empty())
+            return ERR_BAD_NAMING_ATTRIBUTES;
+        namingAttr = schema_.findAttribute(naming.front());
+        if (namingAttr == nullptr)
+            return ERR_NO_SUCH_ATTRIBUTE;
+    }
+    // The tag of the name is the naming attribute's short form when it has one ("CN").
+    std::string tag = namingAttr->name;
+    if (!namingAttr->ldapName.empty() && namingAttr->ldapName.size() <= 2)
+        tag = names::fold(namingAttr->ldapName);
+    for (char& c : tag)
+        c = char(std::toupper((unsigned char)c));
+    auto added = objects_.add(parent, name, tag, &cls, clock_);
+    if (!added)
+        return ERR_ENTRY_ALREADY_EXISTS;
+    // Object Class holds the class and every class above it.
+    if (const AttributeDefinition* oc = schema_.findAttribute(kObjectClass)) {
+        std::vector<std::string> classes;
+        for (auto* c : schema_.lineage(cls))
+            classes.push_back(c->name);
+        addValues(*added, *oc, std::move(classes));
+    }
+    addValues(*added, *namingAttr, {name});
+    if (id != nullptr)
+        *id = *added;
+    changed();
+    return 0;
+}
+
+NWDSCCODE DirectoryModel::addValues(EntryId id, const AttributeDefinition& def,
+                                    std::vector<std::string> wireValues) {
+    Entry* e = objects_.get(id);
+    if (e == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    for (const auto& v : wireValues) {
+        if (def.syntax != SYN_STREAM && !wire::isWellFormed(def.syntax, v))
+            return ERR_SYNTAX_VIOLATION;
+    }
+    AttributeValues* a = e->find(&def);
+    if (a == nullptr) {
+        e->attributes.push_back({&def, {}});
+        a = &e->attributes.back();
+    }
+    for (auto& v : wireValues) {
+        if (std::find(a->values.begin(), a->values.end(), v) != a->values.end())
+            continue;
+        if ((def.flags & DS_SINGLE_VALUED_ATTR) && !a->values.empty())
+            return ERR_CANT_HAVE_MULTIPLE_VALUES;
+        a->values.push_back(std::move(v));
+    }
+    if (a->values.empty())
+        e->attributes.erase(e->attributes.begin() + (a - e->attributes.data()));
+    if (&def == acl_)
+        changed();
+    return 0;
+}
+
+NWDSCCODE DirectoryModel::addTextValues(EntryId id, const AttributeText& text,
+                                        const valuetext::NameMapping& names) {
+    const AttributeDefinition* def = schema_.findAttribute(text.name);
+    if (def == nullptr)
+        return ERR_NO_SUCH_ATTRIBUTE;
+    std::vector<std::string> values;
+    for (const auto& t : text.values) {
+        std::string w;
+        if (auto rc = valuetext::parse(def->syntax, t, names, w); rc != 0)
+            return rc;
+        values.push_back(std::move(w));
+    }
+    return addValues(id, *def, std::move(values));
+}
+
+NWDSCCODE DirectoryModel::addObject(std::string_view parent, std::string_view name,
+                                    std::string_view className,
+                                    const std::vector<AttributeText>& values, EntryId* id) {
+    auto parentId = find(parent);
+    if (!parentId)
+        return ERR_NO_SUCH_ENTRY;
+    const ClassDefinition* cls = schema_.findClass(className);
+    if (cls == nullptr)
+        return ERR_NO_SUCH_CLASS;
+    EntryId added = 0;
+    if (auto rc = addEntry(*parentId, std::string(name), nullptr, *cls, &added); rc != 0)
+        return rc;
+    const valuetext::PlainNames plain;
+    for (const auto& v : values) {
+        if (auto rc = addTextValues(added, v, plain); rc != 0)
+            return rc;
+    }
+    if (id != nullptr)
+        *id = added;
+    return 0;
+}
+
+RightsSubject DirectoryModel::subjectFor(std::string_view subjectName) const {
+    RightsSubject s;
+    names::ParsedName parsed;
+    if (names::parse(subjectName, parsed) == 0 && !parsed.root) {
+        for (std::size_t i = 0; i < parsed.components.size(); ++i) {
+            std::vector<std::string> tail(parsed.components.begin() + std::ptrdiff_t(i),
+                                          parsed.components.end());
+            s.matches.push_back(names::fold(names::join(tail)));
+        }
+        // Rights held by the objects the subject is security equivalent to.
+        if (auto id = objects_.lookup(parsed.components)) {
+            const AttributeDefinition* eq = schema_.findAttribute(kSecurityEquals);
+            const Entry* e = objects_.get(*id);
+            if (eq != nullptr && e != nullptr) {
+                if (const AttributeValues* a = e->find(eq)) {
+                    for (const auto& v : a->values)
+                        s.matches.push_back(names::fold(v));
+                }
+            }
+        }
+    } else {
+        s.matches.push_back(names::fold(subjectName));
+    }
+    s.matches.push_back(names::fold(ROOT_NAME));
+    s.matches.push_back("[public]");
+    for (const auto& m : s.matches)
+        s.key += m + "\n";
+    return s;
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ObjectStore.h"
+#include "Rights.h"
+#include "Schema.h"
+#include "client/common/ValueText.h"
+#include "directory/Codes.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Values of one attribute in their text form (ValueText.h), names in dotted form.
+struct AttributeText {
+    std::string name;
+    std::vector<std::string> values;
+};
+
+// One tree of the embedded directory: its schema, its objects and their rights. Tests and
+// benchmarks use it directly to shape a tree without going through the seam; every change
+// made here is seen by the next directory call.
+class DirectoryModel {
+public:
+    DirectoryModel(std::string treeName, std::uint32_t clock);
+    DirectoryModel(const DirectoryModel&) = delete;
+    DirectoryModel& operator=(const DirectoryModel&) = delete;
+
+    const std::string& treeName() const { return treeName_; }
+    Schema& schema() { return schema_; }
+    const Schema& schema() const { return schema_; }
+    ObjectStore& objects() { return objects_; }
+    const ObjectStore& objects() const { return objects_; }
+    RightsEvaluator& rights() { return *rights_; }
+
+    // Schema additions. 0, or ERR_CLASS_ALREADY_EXISTS / ERR_ATTRIBUTE_ALREADY_EXISTS,
+    // ERR_NO_SUCH_CLASS / ERR_NO_SUCH_ATTRIBUTE for a list naming something undefined,
+    // ERR_BAD_SYNTAX for an undefined syntax, ERR_NAME_TOO_LONG / ERR_INVALID_REQUEST for
+    // a name longer than 32 characters or empty.
+    NWDSCCODE addClass(ClassDefinition def);
+    NWDSCCODE addAttribute(AttributeDefinition def);
+
+    // Adds an object of class `className` named `name` below `parent` (a dotted full name
+    // or "[Root]"), its naming attribute set to its name, with the given text values.
+    // 0, or ERR_NO_SUCH_ENTRY (parent), ERR_NO_SUCH_CLASS, ERR_NO_SUCH_ATTRIBUTE,
+    // ERR_ENTRY_ALREADY_EXISTS, ERR_ILLEGAL_CONTAINMENT, ERR_SYNTAX_VIOLATION,
+    // ERR_CANT_HAVE_MULTIPLE_VALUES, ERR_INVALID_OBJECT_NAME / ERR_NAME_TOO_LONG.
+    NWDSCCODE addObject(std::string_view parent, std::string_view name, std::string_view className,
+                        const std::vector<AttributeText>& values = {}, EntryId* id = nullptr);
+
+    // The same below a known parent; `namingAttr` null for the class's first naming
+    // attribute. Containment is checked, mandatory attributes are not (loading adds them
+    // after the object).
+    NWDSCCODE addEntry(EntryId parent, std::string name, const AttributeDefinition* namingAttr,
+                       const ClassDefinition& cls, EntryId* id);
+    // Adds values in wire form; duplicates are skipped.
+    NWDSCCODE addValues(EntryId id, const AttributeDefinition& def,
+                        std::vector<std::string> wireValues);
+    NWDSCCODE addTextValues(EntryId id, const AttributeText& text,
+                            const valuetext::NameMapping& names);
+
+    // A dotted full name ("Admin.Acme", "[Root]").
+    std::optional<EntryId> find(std::string_view fullName) const;
+
+    // The names rights reach `subject` through (Rights.h).
+    RightsSubject subjectFor(std::string_view subjectName) const;
+
+    const AttributeDefinition* aclDefinition() const { return acl_; }
+    // After definitions were added to schema() directly (a schema file).
+    void adoptSchema();
+    std::uint32_t clock() const { return clock_; }
+    // After changes to ACL values or to the tree's shape.
+    void changed() { rights_->invalidate(); }
+
+private:
+    bool containmentAllows(const ClassDefinition& cls, const Entry& parent) const;
+
+    std::string treeName_;
+    std::uint32_t clock_;
+    Schema schema_;
+    ObjectStore objects_;
+    const AttributeDefinition* acl_ = nullptr;
+    std::unique_ptr<RightsEvaluator> rights_;
+};

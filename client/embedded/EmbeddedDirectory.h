@@ -1,0 +1,132 @@
+#pragma once
+
+#include "DirectoryModel.h"
+#include "client/common/BufferedClient.h"
+#include "client/common/IterationTable.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The in-process directory: the trees of a data folder (directory.conf, the schema files and
+// the LDIF content it names), their servers, rights from ACL values, and every reading
+// operation of the seam over them, acting as one logged-in identity.
+class EmbeddedDirectory : public BufferedClient {
+public:
+    struct Options {
+        std::string dataDir;
+        std::string identity = "Admin.Acme";
+    };
+
+    // nullptr with a message in *error (when given) if the data cannot be loaded or the
+    // identity is not an object of the first tree.
+    static std::unique_ptr<EmbeddedDirectory> open(const Options& options, std::string* error);
+    // The demo directory of the source tree's data folder; nullptr (and a message on the
+    // standard error) if it cannot be loaded.
+    static std::unique_ptr<EmbeddedDirectory> openDemo(const std::string& identity = "Admin.Acme");
+    // The compiled-in data folder.
+    static std::string demoDataDir();
+
+    // The first tree (the one the primary connection's server holds), and any by name.
+    DirectoryModel& model() { return *trees_.front(); }
+    DirectoryModel* model(std::string_view treeName);
+    const std::string& loggedInAs() const { return identity(); }
+
+    // ---- Reads ----
+    NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
+                       std::int32_t* iterationHandle, Buf_T* subordinates) override;
+    NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName, std::uint32_t infoType,
+                       bool allAttrs, Buf_T* attrNames, std::int32_t* iterationHandle,
+                       Buf_T* objectInfo) override;
+    NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
+                                 char* distinguishedName, std::size_t distinguishedNameSize,
+                                 Object_Info_T* objectInfo) override;
+    NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType, bool allClasses,
+                               Buf_T* classNames, std::int32_t* iterationHandle,
+                               Buf_T* classDefs) override;
+    NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, std::uint32_t infoType, bool allAttrs,
+                              Buf_T* attrNames, std::int32_t* iterationHandle,
+                              Buf_T* attrDefs) override;
+    NWDSCCODE NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType, bool allSyntaxes,
+                               Buf_T* syntaxNames, std::int32_t* iterationHandle,
+                               Buf_T* syntaxDefs) override;
+    NWDSCCODE NWDSGetSyntaxID(NWDSContextHandle context, const char* attrName,
+                              std::uint32_t* syntaxID) override;
+    NWDSCCODE NWDSReadSyntaxDef(NWDSContextHandle context, std::uint32_t syntaxID,
+                                Syntax_Info_T* syntaxDef) override;
+    NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
+                                     const char* objectName, const char* attrName,
+                                     std::uint32_t* privileges) override;
+    NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char* objectName,
+                             const char* attrName, std::uint32_t flags,
+                             NWFILE_HANDLE* fileHandle) override;
+
+    // ---- Changes and search ----
+    NWDSCCODE NWDSAddObject(NWDSContextHandle context, const char* objectName,
+                            std::int32_t* iterationHandle, bool more, Buf_T* objectInfo) override;
+    NWDSCCODE NWDSRemoveObject(NWDSContextHandle context, const char* objectName) override;
+    NWDSCCODE NWDSModifyRDN(NWDSContextHandle context, const char* objectName, const char* newDN,
+                            bool deleteOldRDN) override;
+    NWDSCCODE NWDSMoveObject(NWDSContextHandle context, const char* objectName,
+                             const char* destParentDN, const char* destRDN) override;
+    NWDSCCODE NWDSModifyObject(NWDSContextHandle context, const char* objectName,
+                               std::int32_t* iterationHandle, bool more, Buf_T* changes) override;
+    NWDSCCODE NWDSDefineAttr(NWDSContextHandle context, const char* attrName,
+                             const Attr_Info_T* attrDef) override;
+    NWDSCCODE NWDSRemoveAttrDef(NWDSContextHandle context, const char* attrName) override;
+    NWDSCCODE NWDSDefineClass(NWDSContextHandle context, const char* className,
+                              const Class_Info_T* classInfo, Buf_T* classItems) override;
+    NWDSCCODE NWDSRemoveClassDef(NWDSContextHandle context, const char* className) override;
+    NWDSCCODE NWDSModifyClass(NWDSContextHandle context, const char* className,
+                              Buf_T* optionalAttrs) override;
+    NWDSCCODE NWDSSearch(NWDSContextHandle context, const char* baseObjectName, std::int32_t scope,
+                         bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
+                         Buf_T* attrNames, std::int32_t* iterationHandle,
+                         std::int32_t countObjectsToSearch, std::int32_t* countObjectsSearched,
+                         Buf_T* objectInfo) override;
+
+protected:
+    bool isKnownSyntax(std::uint32_t syntaxID) const override;
+    void contextReleased(NWDSContextHandle context) override;
+
+private:
+    EmbeddedDirectory() = default;
+
+    // Where an unfinished multi-pass read goes on from.
+    struct Pending {
+        enum Kind { List, Read, ClassDefs, AttrDefs, Syntaxes } kind = List;
+        NWDSContextHandle context = NO_CONTEXT;
+        DirectoryModel* tree = nullptr;
+        EntryId entry = kRootEntry;
+        std::uint32_t infoType = 0;
+        std::size_t position = 0;      // child, attribute or definition reached
+        std::size_t valuePosition = 0; // value reached within the attribute
+        std::vector<const AttributeDefinition*> attributes; // the attributes read
+        std::vector<std::string> names;                     // the definitions asked for
+    };
+
+    struct Target {
+        DirectoryModel* tree = nullptr;
+        EntryId id = kRootEntry;
+    };
+
+    DirectoryModel* treeOf(const ContextState& ctx);
+    // Finds an object by the name the caller gives, relative to the context's name context
+    // or from [Root] (both are tried, the context's canonicalize flag deciding which first),
+    // following an alias at the end when `deref` and the context's flag say so.
+    NWDSCCODE resolve(const ContextState& ctx, const char* name, bool deref, Target& out);
+    const RightsSubject& identitySubject(DirectoryModel& tree);
+    bool canBrowse(DirectoryModel& tree, EntryId id);
+    bool canRead(DirectoryModel& tree, EntryId id, const AttributeDefinition& attr);
+    // An iteration handle: a new read (-1) or a pending one of this kind and context.
+    NWDSCCODE pendingFor(std::int32_t handle, Pending::Kind kind, NWDSContextHandle context,
+                         Pending*& out);
+    void finishPass(bool done, Pending& state, std::int32_t* handle);
+    Object_Info_T objectInfoOf(DirectoryModel& tree, const Entry& e) const;
+    NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
+
+    std::vector<std::unique_ptr<DirectoryModel>> trees_;
+    IterationTable<Pending> pending_;
+    std::vector<std::pair<DirectoryModel*, RightsSubject>> subjects_;
+};

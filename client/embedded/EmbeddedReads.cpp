@@ -1,0 +1,289 @@
+// Reading objects: listing a container, reading attributes and values, object information,
+// streams and effective rights.
+#include "EmbeddedDirectory.h"
+#include "StreamFile.h"
+#include "client/common/Names.h"
+#include "client/common/ReplyWriter.h"
+#include "client/common/ValueWire.h"
+#include "client/common/Wire.h"
+#include "directory/ResultCodes.h"
+
+#include <cstring>
+
+namespace {
+
+NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
+    if (text.size() + 1 > size)
+        return ERR_INSUFFICIENT_BUFFER;
+    std::memcpy(out, text.data(), text.size());
+    out[text.size()] = '\0';
+    return 0;
+}
+
+// The bytes of a value as a reply carries them: a stream by its length only.
+std::string_view replyForm(const AttributeDefinition& def, const std::string& value,
+                           std::string& scratch) {
+    if (def.syntax != SYN_STREAM)
+        return value;
+    scratch = wire::u32Value(std::uint32_t(value.size()));
+    return scratch;
+}
+
+} // namespace
+
+NWDSCCODE EmbeddedDirectory::NWDSList(NWDSContextHandle context, const char* objectName,
+                                      std::int32_t* iterationHandle, Buf_T* subordinates) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (iterationHandle == nullptr)
+        return ERR_NULL_POINTER;
+    Buf_T* out = nullptr;
+    if (auto rc = findBuffer(subordinates, out); rc != 0)
+        return rc;
+    Pending* pending = nullptr;
+    if (auto rc = pendingFor(*iterationHandle, Pending::List, context, pending); rc != 0)
+        return rc;
+    Pending fresh;
+    if (pending == nullptr) {
+        Target t;
+        if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+            return rc;
+        if (!canBrowse(*t.tree, t.id))
+            return ERR_NO_ACCESS;
+        fresh.kind = Pending::List;
+        fresh.context = context;
+        fresh.tree = t.tree;
+        fresh.entry = t.id;
+        pending = &fresh;
+    }
+    DirectoryModel& tree = *pending->tree;
+    const Entry* container = tree.objects().get(pending->entry);
+    if (container == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    const bool typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
+
+    beginReply(*out, ReplyKind::Objects, false);
+    ReplyWriter reply(*out);
+    std::size_t& at = pending->position;
+    const auto& children = container->children;
+    for (; at < children.size(); ++at) {
+        const Entry* child = tree.objects().get(children[at]);
+        if (child == nullptr || !canBrowse(tree, child->id))
+            continue;
+        if (!reply.addObject(tree.objects().ownName(*child, typed), objectInfoOf(tree, *child)))
+            break;
+    }
+    reply.finish();
+    const bool done = at >= children.size();
+    if (!done && reply.count() == 0)
+        return ERR_INSUFFICIENT_BUFFER;
+    finishPass(done, *pending, iterationHandle);
+    return 0;
+}
+
+NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
+    DirectoryModel& tree = *state.tree;
+    const Entry* e = tree.objects().get(state.entry);
+    if (e == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    const bool values = state.infoType == DS_ATTRIBUTE_VALUES;
+    beginReply(out, ReplyKind::Attributes, values);
+    ReplyWriter reply(out);
+    std::string scratch;
+    bool full = false;
+    for (; state.position < state.attributes.size() && !full; ++state.position) {
+        const AttributeDefinition& def = *state.attributes[state.position];
+        const AttributeValues* a = e->find(&def);
+        if (a == nullptr || a->values.empty()) { // removed since the read began
+            state.valuePosition = 0;
+            continue;
+        }
+        if (!reply.beginAttribute(def.name, def.syntax))
+            break;
+        if (!values)
+            continue;
+        for (; state.valuePosition < a->values.size(); ++state.valuePosition) {
+            if (!reply.addValue(replyForm(def, a->values[state.valuePosition], scratch))) {
+                full = true;
+                break;
+            }
+        }
+        if (full) {
+            if (reply.valuesInAttribute() == 0)
+                reply.dropAttribute();
+            break; // continue with the same attribute's next value in the next pass
+        }
+        state.valuePosition = 0;
+    }
+    reply.finish();
+    done = state.position >= state.attributes.size();
+    if (!done && reply.count() == 0)
+        return ERR_INSUFFICIENT_BUFFER;
+    return 0;
+}
+
+NWDSCCODE EmbeddedDirectory::NWDSRead(NWDSContextHandle context, const char* objectName,
+                                      std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
+                                      std::int32_t* iterationHandle, Buf_T* objectInfo) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (iterationHandle == nullptr)
+        return ERR_NULL_POINTER;
+    if (infoType != DS_ATTRIBUTE_NAMES && infoType != DS_ATTRIBUTE_VALUES)
+        return ERR_INVALID_REQUEST;
+    Buf_T* out = nullptr;
+    if (auto rc = findBuffer(objectInfo, out); rc != 0)
+        return rc;
+    Pending* pending = nullptr;
+    if (auto rc = pendingFor(*iterationHandle, Pending::Read, context, pending); rc != 0)
+        return rc;
+    Pending fresh;
+    if (pending == nullptr) {
+        std::vector<std::string> wanted;
+        if (!allAttrs) {
+            Buf_T* request = nullptr;
+            if (auto rc = findBuffer(attrNames, request); rc != 0)
+                return rc;
+            if (auto rc = requestNames(*request, {DSV_READ}, wanted); rc != 0)
+                return rc;
+        }
+        Target t;
+        if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+            return rc;
+        if (!canBrowse(*t.tree, t.id))
+            return ERR_NO_ACCESS;
+        const Entry* e = t.tree->objects().get(t.id);
+        const Schema& schema = t.tree->schema();
+        const bool values = infoType == DS_ATTRIBUTE_VALUES;
+        fresh.kind = Pending::Read;
+        fresh.context = context;
+        fresh.tree = t.tree;
+        fresh.entry = t.id;
+        fresh.infoType = infoType;
+        if (allAttrs) {
+            for (const auto& a : e->attributes) {
+                if ((a.def->flags & DS_HIDDEN_ATTR) || (values && !canRead(*t.tree, t.id, *a.def)))
+                    continue;
+                fresh.attributes.push_back(a.def);
+            }
+        } else {
+            for (const auto& name : wanted) {
+                const AttributeDefinition* def = schema.findAttribute(name);
+                const AttributeValues* a = def == nullptr ? nullptr : e->find(def);
+                if (a == nullptr || (def->flags & DS_HIDDEN_ATTR))
+                    continue;
+                if (values && !canRead(*t.tree, t.id, *def))
+                    return ERR_NO_ACCESS;
+                bool twice = false;
+                for (auto* d : fresh.attributes)
+                    twice = twice || d == def;
+                if (!twice)
+                    fresh.attributes.push_back(def);
+            }
+            if (!wanted.empty() && fresh.attributes.empty())
+                return ERR_NO_SUCH_ATTRIBUTE;
+        }
+        pending = &fresh;
+    }
+    bool done = false;
+    if (auto rc = fillRead(*pending, *out, done); rc != 0)
+        return rc;
+    finishPass(done, *pending, iterationHandle);
+    return 0;
+}
+
+NWDSCCODE EmbeddedDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
+                                                char* distinguishedName,
+                                                std::size_t distinguishedNameSize,
+                                                Object_Info_T* objectInfo) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (objectInfo == nullptr)
+        return ERR_NULL_POINTER;
+    Target t;
+    if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+        return rc;
+    if (!canBrowse(*t.tree, t.id))
+        return ERR_NO_ACCESS;
+    const Entry* e = t.tree->objects().get(t.id);
+    if (distinguishedName != nullptr) {
+        const bool typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
+        if (auto rc = copyOut(t.tree->objects().fullName(t.id, typed), distinguishedName,
+                              distinguishedNameSize);
+            rc != 0)
+            return rc;
+    }
+    *objectInfo = objectInfoOf(*t.tree, *e);
+    return 0;
+}
+
+NWDSCCODE EmbeddedDirectory::NWDSOpenStream(NWDSContextHandle context, const char* objectName,
+                                            const char* attrName, std::uint32_t flags,
+                                            NWFILE_HANDLE* fileHandle) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (fileHandle == nullptr)
+        return ERR_NULL_POINTER;
+    if (auto rc = names::checkSchemaName(attrName); rc != 0)
+        return rc;
+    if (flags & DS_WRITE_STREAM)
+        return ERR_NOT_SUPPORTED;
+    if (flags != DS_READ_STREAM)
+        return ERR_INVALID_REQUEST;
+    Target t;
+    if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+        return rc;
+    if (!canBrowse(*t.tree, t.id))
+        return ERR_NO_ACCESS;
+    const AttributeDefinition* def = t.tree->schema().findAttribute(attrName);
+    if (def == nullptr)
+        return ERR_NO_SUCH_ATTRIBUTE;
+    if (def->syntax != SYN_STREAM)
+        return ERR_BAD_SYNTAX;
+    const AttributeValues* a = t.tree->objects().get(t.id)->find(def);
+    if (a == nullptr || a->values.empty())
+        return ERR_NO_SUCH_ATTRIBUTE;
+    if (!canRead(*t.tree, t.id, *def))
+        return ERR_NO_ACCESS;
+    return openStreamFile(a->values.front(), fileHandle);
+}
+
+NWDSCCODE EmbeddedDirectory::NWDSGetEffectiveRights(NWDSContextHandle context,
+                                                    const char* subjectName, const char* objectName,
+                                                    const char* attrName,
+                                                    std::uint32_t* privileges) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (privileges == nullptr || subjectName == nullptr || attrName == nullptr)
+        return ERR_NULL_POINTER;
+    names::ParsedName subjectParsed;
+    if (auto rc = names::parse(subjectName, subjectParsed); rc != 0)
+        return rc;
+    Target t;
+    if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+        return rc;
+    if (auto rc = names::checkSchemaName(attrName); rc != 0)
+        return rc;
+    const std::string_view attr(attrName);
+    const bool pseudo = names::equalFolded(attr, kEntryRights) ||
+                        names::equalFolded(attr, kAllAttributesRights) ||
+                        names::equalFolded(attr, "[SMS Rights]");
+    if (!pseudo && t.tree->schema().findAttribute(attr) == nullptr)
+        return ERR_NO_SUCH_ATTRIBUTE;
+    // The subject by its full name when it is an object of the tree, else as written.
+    std::string subject = subjectName;
+    Target s;
+    if (!subjectParsed.root && resolve(*ctx, subjectName, false, s) == 0)
+        subject = s.tree->objects().fullName(s.id);
+    const RightsSubject who = t.tree->subjectFor(subject);
+    if (names::equalFolded(attr, kEntryRights))
+        *privileges = t.tree->rights().entryRights(who, t.id);
+    else
+        *privileges = t.tree->rights().attributeRights(who, t.id, attr);
+    return 0;
+}

@@ -1,0 +1,107 @@
+#include "ObjectStore.h"
+
+#include "client/common/Names.h"
+
+const AttributeValues* Entry::find(const AttributeDefinition* def) const {
+    for (const auto& a : attributes) {
+        if (a.def == def)
+            return &a;
+    }
+    return nullptr;
+}
+
+AttributeValues* Entry::find(const AttributeDefinition* def) {
+    for (auto& a : attributes) {
+        if (a.def == def)
+            return &a;
+    }
+    return nullptr;
+}
+
+ObjectStore::ObjectStore() {
+    auto root = std::make_unique<Entry>();
+    root->name = ROOT_NAME;
+    entries_.push_back(std::move(root));
+}
+
+Entry* ObjectStore::get(EntryId id) {
+    return id < entries_.size() && entries_[id]->live ? entries_[id].get() : nullptr;
+}
+
+const Entry* ObjectStore::get(EntryId id) const {
+    return id < entries_.size() && entries_[id]->live ? entries_[id].get() : nullptr;
+}
+
+std::optional<EntryId> ObjectStore::child(EntryId parent, std::string_view name) const {
+    const Entry* p = get(parent);
+    if (p == nullptr)
+        return std::nullopt;
+    auto it = p->childIndex.find(names::fold(name));
+    if (it == p->childIndex.end())
+        return std::nullopt;
+    return it->second;
+}
+
+std::optional<EntryId> ObjectStore::lookup(const std::vector<std::string>& components) const {
+    EntryId at = kRootEntry;
+    for (auto it = components.rbegin(); it != components.rend(); ++it) {
+        auto next = child(at, *it);
+        if (!next)
+            return std::nullopt;
+        at = *next;
+    }
+    return at;
+}
+
+std::optional<EntryId> ObjectStore::add(EntryId parent, std::string name, std::string namingType,
+                                        const ClassDefinition* baseClass, std::uint32_t modified) {
+    Entry* p = get(parent);
+    if (p == nullptr)
+        return std::nullopt;
+    std::string key = names::fold(name);
+    if (p->childIndex.count(key) != 0)
+        return std::nullopt;
+    auto e = std::make_unique<Entry>();
+    e->id = EntryId(entries_.size());
+    e->parent = parent;
+    e->name = std::move(name);
+    e->namingType = std::move(namingType);
+    e->baseClass = baseClass;
+    e->modified = modified;
+    const EntryId id = e->id;
+    entries_.push_back(std::move(e));
+    p = get(parent); // the vector may have moved the pointers it holds, not the entries
+    p->children.push_back(id);
+    p->childIndex.emplace(std::move(key), id);
+    ++p->liveChildren;
+    return id;
+}
+
+std::string ObjectStore::ownName(const Entry& e, bool typed) const {
+    if (e.id == kRootEntry)
+        return ROOT_NAME;
+    std::string out;
+    if (typed && !e.namingType.empty())
+        out = e.namingType + "=";
+    out += names::escapeComponent(e.name);
+    return out;
+}
+
+std::string ObjectStore::fullName(EntryId id, bool typed) const {
+    if (id == kRootEntry)
+        return ROOT_NAME;
+    std::string out;
+    for (const Entry* e = get(id); e != nullptr && e->id != kRootEntry; e = get(e->parent)) {
+        if (!out.empty())
+            out += '.';
+        out += ownName(*e, typed);
+    }
+    return out;
+}
+
+std::vector<EntryId> ObjectStore::ancestry(EntryId id) const {
+    std::vector<EntryId> out;
+    for (const Entry* e = get(id); e != nullptr && e->id != kRootEntry; e = get(e->parent))
+        out.push_back(e->id);
+    return out;
+}

@@ -1,0 +1,137 @@
+#include "Rights.h"
+
+#include "client/common/Names.h"
+#include "client/common/ValueWire.h"
+
+namespace {
+
+std::uint32_t widenEntry(std::uint32_t r) {
+    return (r & DS_ENTRY_SUPERVISOR) ? kAllEntryRights : (r & kAllEntryRights);
+}
+
+std::uint32_t widenAttribute(std::uint32_t r) {
+    if (r & DS_ATTR_SUPERVISOR)
+        return kAllAttributeRights;
+    if (r & DS_ATTR_READ)
+        r |= DS_ATTR_COMPARE;
+    if (r & DS_ATTR_WRITE)
+        r |= DS_ATTR_SELF;
+    return r & kAllAttributeRights;
+}
+
+} // namespace
+
+void RightsEvaluator::apply(const RightsSubject& subject, const Entry& entry,
+                            Grants& grants) const {
+    const AttributeValues* acl = aclDef_ == nullptr ? nullptr : entry.find(aclDef_);
+    if (acl == nullptr)
+        return;
+    Grants here(grants.size());
+    std::vector<std::uint8_t> set(grants.size(), 0); // bit 1 entry, bit 2 all attributes
+    for (const auto& value : acl->values) {
+        wire::AclView v;
+        if (!wire::decodeAcl(value, v))
+            continue;
+        const bool entryKind = names::equalFolded(v.protectedAttr, kEntryRights);
+        const bool allKind = names::equalFolded(v.protectedAttr, kAllAttributesRights);
+        if (!entryKind && !allKind)
+            continue;
+        for (std::size_t m = 0; m < subject.matches.size(); ++m) {
+            if (!names::equalFolded(v.subject, subject.matches[m]))
+                continue;
+            if (entryKind) {
+                here[m].entry |= v.privileges;
+                set[m] |= 1;
+            } else {
+                here[m].allAttributes |= v.privileges;
+                set[m] |= 2;
+            }
+        }
+    }
+    for (std::size_t m = 0; m < grants.size(); ++m) {
+        if (set[m] & 1)
+            grants[m].entry = here[m].entry;
+        if (set[m] & 2)
+            grants[m].allAttributes = here[m].allAttributes;
+    }
+}
+
+RightsEvaluator::Grants RightsEvaluator::grantsAt(const RightsSubject& subject, EntryId object) {
+    auto& perSubject = cache_[subject.key];
+    if (auto hit = perSubject.find(object); hit != perSubject.end())
+        return hit->second;
+    // Walk up to the nearest container already known (or [Root]), then back down.
+    std::vector<EntryId> path;
+    Grants grants(subject.matches.size());
+    for (EntryId at = object;;) {
+        if (auto hit = perSubject.find(at); hit != perSubject.end()) {
+            grants = hit->second;
+            break;
+        }
+        path.push_back(at);
+        if (at == kRootEntry)
+            break;
+        const Entry* e = store_.get(at);
+        if (e == nullptr)
+            break;
+        at = e->parent;
+    }
+    for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        const Entry* e = store_.get(*it);
+        if (e == nullptr)
+            return Grants(subject.matches.size());
+        apply(subject, *e, grants);
+        // Containers are cached; leaves are cheap to compute from their parent.
+        if (!e->children.empty() || *it == kRootEntry ||
+            (e->baseClass != nullptr && (e->baseClass->flags & DS_CONTAINER_CLASS)))
+            perSubject.emplace(*it, grants);
+    }
+    return grants;
+}
+
+std::uint32_t RightsEvaluator::entryRights(const RightsSubject& subject, EntryId object) {
+    std::uint32_t r = 0;
+    for (const auto& g : grantsAt(subject, object))
+        r |= g.entry;
+    return widenEntry(r);
+}
+
+std::uint32_t RightsEvaluator::attributeRights(const RightsSubject& subject, EntryId object,
+                                               std::string_view attr) {
+    const Grants grants = grantsAt(subject, object);
+    std::uint32_t entry = 0;
+    for (const auto& g : grants)
+        entry |= g.entry;
+    if (entry & DS_ENTRY_SUPERVISOR)
+        return kAllAttributeRights;
+
+    std::vector<std::uint32_t> perMatch(grants.size());
+    for (std::size_t m = 0; m < grants.size(); ++m)
+        perMatch[m] = grants[m].allAttributes;
+    const bool specific = !names::equalFolded(attr, kAllAttributesRights);
+    const Entry* e = store_.get(object);
+    const AttributeValues* acl = (e == nullptr || aclDef_ == nullptr) ? nullptr : e->find(aclDef_);
+    if (specific && acl != nullptr) {
+        std::vector<std::uint32_t> here(grants.size(), 0);
+        std::vector<bool> set(grants.size(), false);
+        for (const auto& value : acl->values) {
+            wire::AclView v;
+            if (!wire::decodeAcl(value, v) || !names::equalFolded(v.protectedAttr, attr))
+                continue;
+            for (std::size_t m = 0; m < subject.matches.size(); ++m) {
+                if (names::equalFolded(v.subject, subject.matches[m])) {
+                    here[m] |= v.privileges;
+                    set[m] = true;
+                }
+            }
+        }
+        for (std::size_t m = 0; m < grants.size(); ++m) {
+            if (set[m])
+                perMatch[m] = here[m];
+        }
+    }
+    std::uint32_t r = 0;
+    for (auto v : perMatch)
+        r |= v;
+    return widenAttribute(r);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ObjectStore.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Who asks: the subject's own name and every name its rights come through, folded: the
+// containers above it, "[Root]" (every object of the tree), "[Public]", and the objects it
+// is security equivalent to.
+struct RightsSubject {
+    std::string key;
+    std::vector<std::string> matches;
+};
+
+constexpr std::string_view kEntryRights = "[Entry Rights]";
+constexpr std::string_view kAllAttributesRights = "[All Attributes Rights]";
+constexpr std::uint32_t kAllEntryRights =
+    DS_ENTRY_BROWSE | DS_ENTRY_ADD | DS_ENTRY_DELETE | DS_ENTRY_RENAME | DS_ENTRY_SUPERVISOR;
+constexpr std::uint32_t kAllAttributeRights =
+    DS_ATTR_COMPARE | DS_ATTR_READ | DS_ATTR_WRITE | DS_ATTR_SELF | DS_ATTR_SUPERVISOR;
+
+// Effective rights from the "ACL" values of an object and of every container above it. An
+// ACL value names a protected attribute, a subject and privileges. "[Entry Rights]" and
+// "[All Attributes Rights]" values flow down the tree; a value for the same subject and the
+// same protected attribute lower down replaces what came from above. Values protecting one
+// named attribute count on their own object only and replace that subject's
+// "[All Attributes Rights]" for that attribute. Supervisor implies every right of its kind,
+// entry supervisor every attribute right too; read implies compare, write implies self.
+// What containers pass down is kept per subject and dropped by invalidate().
+class RightsEvaluator {
+public:
+    RightsEvaluator(const ObjectStore& store, const AttributeDefinition* aclDef)
+        : store_(store), aclDef_(aclDef) {}
+
+    std::uint32_t entryRights(const RightsSubject& subject, EntryId object);
+    // `attr` is an attribute name or "[All Attributes Rights]".
+    std::uint32_t attributeRights(const RightsSubject& subject, EntryId object,
+                                  std::string_view attr);
+    void invalidate() { cache_.clear(); }
+
+private:
+    struct Grant {
+        std::uint32_t entry = 0;
+        std::uint32_t allAttributes = 0;
+    };
+    using Grants = std::vector<Grant>; // one per name in RightsSubject::matches
+
+    // What reaches `object` including its own ACL.
+    Grants grantsAt(const RightsSubject& subject, EntryId object);
+    void apply(const RightsSubject& subject, const Entry& entry, Grants& grants) const;
+
+    const ObjectStore& store_;
+    const AttributeDefinition* aclDef_;
+    std::unordered_map<std::string, std::unordered_map<EntryId, Grants>> cache_;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "DirectoryModel.h"
+#include "Ldif.h"
+#include "client/common/ValueText.h"
+
+#include <string>
+#include <vector>
+
+// Names as LDIF and LDAP write them: DNs ("cn=Admin,o=Acme") for objects, LDAP names for
+// classes and attributes. Turning a dotted name back into a DN takes each component's tag
+// from the tree when the object is there, "cn" otherwise.
+class LdapNames : public valuetext::NameMapping {
+public:
+    explicit LdapNames(const DirectoryModel& model) : model_(model) {}
+    std::optional<std::string> nameFromText(std::string_view text) const override;
+    std::string nameToText(std::string_view name) const override;
+    std::optional<std::string> classFromText(std::string_view text) const override;
+    std::string classToText(std::string_view name) const override;
+    std::optional<std::string> attrFromText(std::string_view text) const override;
+    std::string attrToText(std::string_view name) const override;
+
+private:
+    const DirectoryModel& model_;
+};
+
+// Adds LDIF records to a tree, parents before their subordinates. The record with an empty
+// DN holds the attributes of "[Root]" itself. false with a message naming the record.
+bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records,
+                 std::string* error);
