@@ -14,7 +14,7 @@ ReadOutcome failed(DirectoryPage& page, const ReportPolicy& policy, SchemaStep s
 } // namespace
 
 ReadOutcome WalkAttributeDefinitions(DirectoryPage& page, const ReportPolicy& policy,
-                                     const AttributeDefinitionSink& deliver) {
+                                     const AttrDefSink& deliver) {
     DirectoryClient& client = page.client();
     ClientBuffer result(client);
     NWDSCCODE rc = result.allocate();
@@ -33,7 +33,7 @@ ReadOutcome WalkAttributeDefinitions(DirectoryPage& page, const ReportPolicy& po
             return failed(page, policy, SchemaStep::Count, rc);
         for (std::uint32_t i = 0; i < count; ++i) {
             char name[MAX_SCHEMA_NAME_BYTES] = {};
-            AttributeDefinition definition;
+            AttrDef definition;
             rc = client.NWDSGetAttrDef(page.context(), result.get(), name, sizeof name,
                                        &definition.info);
             if (rc < 0)

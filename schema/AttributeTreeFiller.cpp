@@ -21,10 +21,10 @@ AttributeTreeFiller::AttributeTreeFiller(DirectoryPage& page, QTreeWidget* tree,
 ReadOutcome AttributeTreeFiller::fill() {
     return WalkAttributeDefinitions(
         page_, SchemaReports::silent(),
-        [this](const AttributeDefinition& definition) { addAttribute(definition); });
+        [this](const AttrDef& definition) { addAttribute(definition); });
 }
 
-void AttributeTreeFiller::addAttribute(const AttributeDefinition& definition) {
+void AttributeTreeFiller::addAttribute(const AttrDef& definition) {
     const Attr_Info_T& info = definition.info;
     QTreeWidgetItem* root = insertItemSorted(
         tree_, nullptr, QString::fromStdString(definition.name), SchemaImage::Attribute, images_);

@@ -17,7 +17,7 @@ public:
     ReadOutcome fill();
 
 private:
-    void addAttribute(const AttributeDefinition& definition);
+    void addAttribute(const AttrDef& definition);
 
     DirectoryPage& page_;
     QTreeWidget* tree_;

@@ -13,7 +13,7 @@ std::string textOf(const char* buffer, std::size_t size) {
 
 class ClassPasses {
 public:
-    ClassPasses(DirectoryPage& page, const ReportPolicy& policy, const ClassDefinitionSink& deliver)
+    ClassPasses(DirectoryPage& page, const ReportPolicy& policy, const ClassDefSink& deliver)
         : page_(page), client_(page.client()), policy_(policy), deliver_(deliver) {}
 
     ReadOutcome run(bool allClasses, Buf_T* request, Buf_T* result) {
@@ -49,7 +49,7 @@ private:
         if (rc < 0)
             return fail(SchemaStep::Definition, rc);
 
-        ClassDefinition definition;
+        ClassDef definition;
         definition.name = textOf(name, sizeof name);
         definition.flags = info.classFlags;
         for (std::vector<std::string>& list : definition.lists) {
@@ -70,7 +70,7 @@ private:
         return {};
     }
 
-    ReadOutcome deliverPartial(const ClassDefinition& definition, SchemaStep step, NWDSCCODE code) {
+    ReadOutcome deliverPartial(const ClassDef& definition, SchemaStep step, NWDSCCODE code) {
         deliver_(definition);
         return fail(step, code);
     }
@@ -78,13 +78,13 @@ private:
     DirectoryPage& page_;
     DirectoryClient& client_;
     const ReportPolicy& policy_;
-    const ClassDefinitionSink& deliver_;
+    const ClassDefSink& deliver_;
 };
 
 } // namespace
 
 ReadOutcome WalkClassDefinitions(DirectoryPage& page, const ReportPolicy& policy,
-                                 const ClassDefinitionSink& deliver) {
+                                 const ClassDefSink& deliver) {
     ClassPasses passes(page, policy, deliver);
     ClientBuffer result(page.client());
     if (const NWDSCCODE rc = result.allocate(); rc < 0)
@@ -93,7 +93,7 @@ ReadOutcome WalkClassDefinitions(DirectoryPage& page, const ReportPolicy& policy
 }
 
 ReadOutcome ReadClassDefinition(DirectoryPage& page, const std::string& className,
-                                const ReportPolicy& policy, const ClassDefinitionSink& deliver) {
+                                const ReportPolicy& policy, const ClassDefSink& deliver) {
     ClassPasses passes(page, policy, deliver);
     DirectoryClient& client = page.client();
     ClientBuffer result(client);

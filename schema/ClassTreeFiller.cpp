@@ -22,9 +22,8 @@ ClassTreeFiller::ClassTreeFiller(DirectoryPage& page, QTreeWidget* tree, const I
     : page_(page), tree_(tree), images_(images) {}
 
 ReadOutcome ClassTreeFiller::fill() {
-    return WalkClassDefinitions(
-        page_, SchemaReports::classWalk(),
-        [this](const ClassDefinition& definition) { addClass(definition); });
+    return WalkClassDefinitions(page_, SchemaReports::classWalk(),
+                                [this](const ClassDef& definition) { addClass(definition); });
 }
 
 QTreeWidgetItem* ClassTreeFiller::append(QTreeWidgetItem* parent, const std::string& text,
@@ -32,7 +31,7 @@ QTreeWidgetItem* ClassTreeFiller::append(QTreeWidgetItem* parent, const std::str
     return appendItem(tree_, parent, QString::fromStdString(text), image, images_);
 }
 
-void ClassTreeFiller::addClass(const ClassDefinition& definition) {
+void ClassTreeFiller::addClass(const ClassDef& definition) {
     QTreeWidgetItem* root = insertItemSorted(
         tree_, nullptr, QString::fromStdString(definition.name), SchemaImage::Class, images_);
     for (int node = 0; node < NodeCount; ++node)
@@ -50,7 +49,7 @@ void ClassTreeFiller::addClass(const ClassDefinition& definition) {
     walkSuperClasses(definition);
 }
 
-void ClassTreeFiller::walkSuperClasses(const ClassDefinition& definition) {
+void ClassTreeFiller::walkSuperClasses(const ClassDef& definition) {
     int level = 0; // counted per class, across all of its direct super classes
     for (const std::string& direct : definition.list(ClassList::SuperClasses)) {
         QTreeWidgetItem* parent =
@@ -85,7 +84,7 @@ QTreeWidgetItem* ClassTreeFiller::superClassStep(const std::string& name, int le
                                                  QTreeWidgetItem* parent) {
     QTreeWidgetItem* last = nullptr;
     ReadClassDefinition(
-        page_, name, SchemaReports::viewerClassRead(), [&](const ClassDefinition& definition) {
+        page_, name, SchemaReports::viewerClassRead(), [&](const ClassDef& definition) {
             if (parent) {
                 for (const std::string& super : definition.list(ClassList::SuperClasses))
                     last = append(parent, super, SchemaImage::superClassAt(level));
@@ -95,7 +94,7 @@ QTreeWidgetItem* ClassTreeFiller::superClassStep(const std::string& name, int le
     return last;
 }
 
-void ClassTreeFiller::appendInherited(const ClassDefinition& definition, int image) {
+void ClassTreeFiller::appendInherited(const ClassDef& definition, int image) {
     for (int node = Containment; node <= Optional; ++node) {
         for (const std::string& item : definition.lists[node])
             append(nodes_[node], item, image);

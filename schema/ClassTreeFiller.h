@@ -28,12 +28,12 @@ private:
     static_assert(Containment == int(ClassList::Containment) &&
                   Optional == int(ClassList::OptionalAttributes));
 
-    void addClass(const ClassDefinition& definition);
-    void walkSuperClasses(const ClassDefinition& definition);
+    void addClass(const ClassDef& definition);
+    void walkSuperClasses(const ClassDef& definition);
     // Reads class `name` and adds what it inherits at `level`; its own super classes go
     // under `parent` when there is one. Gives the last super class added, or null.
     QTreeWidgetItem* superClassStep(const std::string& name, int level, QTreeWidgetItem* parent);
-    void appendInherited(const ClassDefinition& definition, int image);
+    void appendInherited(const ClassDef& definition, int image);
     QTreeWidgetItem* append(QTreeWidgetItem* parent, const std::string& text, int image);
 
     DirectoryPage& page_;

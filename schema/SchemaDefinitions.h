@@ -19,7 +19,7 @@ enum class ClassList : std::size_t {
 };
 inline constexpr std::size_t ClassListCount = 5;
 
-struct ClassDefinition {
+struct ClassDef {
     std::string name;
     std::uint32_t flags = 0;
     std::array<std::vector<std::string>, ClassListCount> lists;
@@ -34,7 +34,7 @@ struct ClassDefinition {
     }
 };
 
-struct AttributeDefinition {
+struct AttrDef {
     std::string name;
     Attr_Info_T info{};
 };
