@@ -72,8 +72,8 @@ void COstrelDlg::buildTabs() {
     tabs_->setGeometry(dialogUnitsToPixels(font(), 2, 1, 348, 13));
 
     connect(tabs_, &QTabBar::tabBarClicked, this, &COstrelDlg::switchPage);
-    // Keyboard changes of the tab switch too; after a click the page is already on
-    // show and the second call returns at once.
+    // Keyboard changes of the tab switch too. A click on another tab changes the current
+    // tab first, so each click runs one switch.
     connect(tabs_, &QTabBar::currentChanged, this, &COstrelDlg::switchPage);
 }
 
@@ -90,8 +90,10 @@ void COstrelDlg::showAbout() {
 void COstrelDlg::switchPage(int index) {
     if (index < 0 || index >= PageCount)
         return;
-    if (tabs_->currentIndex() != index)
-        tabs_->setCurrentIndex(index); // runs this again through currentChanged
+    if (tabs_->currentIndex() != index) {
+        tabs_->setCurrentIndex(index); // the switch runs once, through currentChanged
+        return;
+    }
     WaitCursor wait;
     switch (index) {
     case Browser:

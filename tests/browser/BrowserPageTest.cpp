@@ -1,0 +1,349 @@
+#include "browser/BrowserPage.h"
+
+#include "pages/TreeItems.h"
+#include "tests/support/DemoClient.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+namespace {
+constexpr NWDSCCODE Refused = -672;
+QString failed(const char* format) {
+    return QString::asprintf(format, unsigned(Refused));
+}
+
+constexpr int ImageRole = Qt::UserRole + 1;
+} // namespace
+
+class BrowserPageTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<DemoClient> demo;
+    std::unique_ptr<CBrowserPage> page;
+
+    void openPage() {
+        page = std::make_unique<CBrowserPage>(demo->services(), nullptr);
+        page->create();
+        page->resize(700, 560);
+        page->show();
+    }
+    QString field(const char* name) const {
+        return page->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+    }
+    QTreeWidgetItem* root() const { return page->objectTree()->topLevelItem(0); }
+    QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& text) const {
+        for (int i = 0; i < parent->childCount(); ++i)
+            if (parent->child(i)->text(0) == text)
+                return parent->child(i);
+        return nullptr;
+    }
+    QStringList entries() const {
+        QStringList texts;
+        for (int i = 0; i < page->containerList()->count(); ++i)
+            texts << page->containerList()->item(i)->text();
+        return texts;
+    }
+    QListWidgetItem* entry(const QString& text) const {
+        const auto found = page->containerList()->findItems(text, Qt::MatchExactly);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+    static int image(const QListWidgetItem* item) { return item->data(ImageRole).toInt(); }
+    QTreeWidget* valueList() const { return page->findChild<QTreeWidget*>("valueList"); }
+    QPlainTextEdit* textPanel() const { return page->findChild<QPlainTextEdit*>("textPanel"); }
+
+    void goUp() {
+        QListWidgetItem* up = page->containerList()->item(0);
+        QVERIFY(up && up->text().isEmpty() && image(up) == 0);
+        page->moveTo(up);
+    }
+    void enter(const QString& container) {
+        QListWidgetItem* item = entry(container);
+        QVERIFY2(item, qPrintable(container));
+        page->moveTo(item);
+    }
+
+private slots:
+    void init() { demo = std::make_unique<DemoClient>(); }
+    void cleanup() {
+        page.reset();
+        QCOMPARE(demo->outstanding(), ClientResourceCounts{});
+        demo.reset();
+    }
+
+    void startsAtTheNameContext() {
+        openPage();
+        QVERIFY(demo->reporter.messages.isEmpty());
+        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
+        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        QCOMPARE(itemImage(root()), 2);
+        QVERIFY(root()->isExpanded());
+        QCOMPARE(field("treeField"), QStringLiteral("ACME_TREE"));
+        QCOMPARE(field("contextField"), QStringLiteral("Acme"));
+        QCOMPARE(field("serverField"), QStringLiteral("ACME-FS1"));
+
+        // objects sorted by label, each with its class icon and its attribute names below
+        QStringList labels;
+        for (int i = 0; i < root()->childCount(); ++i)
+            labels << root()->child(i)->text(0);
+        QStringList sorted = labels;
+        std::stable_sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
+            return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+        });
+        QCOMPARE(labels, sorted);
+        QVERIFY(labels.contains("Admin") && labels.contains("Sales"));
+        QCOMPARE(itemImage(child(root(), "Admin")), 1);
+        QCOMPARE(itemImage(child(root(), "Sales")), 3);
+        QTreeWidgetItem* admin = child(root(), "Admin");
+        QVERIFY(admin->childCount() > 0);
+        for (int i = 0; i < admin->childCount(); ++i)
+            QCOMPARE(itemImage(admin->child(i)), 25);
+
+        // the container list: the up arrow first, then containers with a known icon only
+        QCOMPARE(entries().first(), QString());
+        QCOMPARE(image(page->containerList()->item(0)), 0);
+        QVERIFY(entry("Sales") && image(entry("Sales")) == 3);
+        QVERIFY(entry("Engineering"));
+        QVERIFY(!entry("Admin"));
+        for (int i = 1; i < page->containerList()->count(); ++i)
+            QVERIFY(image(page->containerList()->item(i)) != 19);
+    }
+
+    void walksUpIntoTreeModeAndOpensAnotherTree() {
+        openPage();
+        enter("Sales");
+        QCOMPARE(root()->text(0), QStringLiteral("Sales"));
+        QCOMPARE(field("contextField"), QStringLiteral("Sales.Acme"));
+        goUp();
+        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        goUp();
+        QCOMPARE(root()->text(0), QStringLiteral("ACME_TREE"));
+        QCOMPARE(itemImage(root()), 26);
+        QCOMPARE(field("contextField"), QStringLiteral("[Root]"));
+        QVERIFY(entry("Acme") && image(entry("Acme")) == 2);
+
+        goUp();
+        QCOMPARE(page->objectTree()->topLevelItemCount(), 0);
+        QCOMPARE(field("treeField"), QString());
+        QCOMPARE(field("contextField"), QStringLiteral("[Root]"));
+        const QStringList trees = entries();
+        QCOMPARE(trees.count("ACME_TREE"), 1); // advertised twice, listed once
+        QCOMPARE(trees.count("TEST_TREE"), 1);
+        for (int i = 0; i < page->containerList()->count(); ++i)
+            QCOMPARE(image(page->containerList()->item(i)), 26);
+        QCOMPARE(demo->outstanding().connections, 0); // the scan's connection is closed
+
+        enter("TEST_TREE");
+        QCOMPARE(page->treeName(), std::string("TEST_TREE"));
+        QCOMPARE(root()->text(0), QStringLiteral("TEST_TREE"));
+        QCOMPARE(field("treeField"), QStringLiteral("TEST_TREE"));
+        QVERIFY(field("serverField") != QStringLiteral("ACME-FS1"));
+        QVERIFY(root()->childCount() > 0);
+
+        goUp();
+        enter("ACME_TREE");
+        QCOMPARE(page->treeName(), std::string("ACME_TREE"));
+        QCOMPARE(demo->outstanding().connections, 1); // only the tree the page is on
+    }
+
+    void listsABigContainerCompletely() {
+        openPage();
+        QListWidgetItem* bulk = nullptr;
+        for (int i = 1; i < page->containerList()->count() && !bulk; ++i) {
+            page->moveTo(page->containerList()->item(i));
+            if (root()->childCount() >= 500)
+                bulk = page->containerList()->item(0);
+            else
+                goUp();
+        }
+        QVERIFY2(bulk, "no container of 500 objects below Acme");
+        QCOMPARE(root()->childCount(), 500);
+        QCOMPARE(demo->outstanding().buffers, 0);
+    }
+
+    void selectingAnObjectShowsItsType() {
+        openPage();
+        QTreeWidgetItem* admin = child(root(), "Admin");
+        page->objectTree()->setCurrentItem(admin->child(0));
+        QVERIFY(valueList()->isVisibleTo(page.get()));
+        page->objectTree()->setCurrentItem(admin);
+        QCOMPARE(field("selectedObjectField"), QStringLiteral("Admin"));
+        QCOMPARE(field("typeField"), QStringLiteral("User"));
+        QCOMPARE(field("syntaxField"), QString());
+        QVERIFY(textPanel()->isVisibleTo(page.get()));
+        QVERIFY(!valueList()->isVisibleTo(page.get()));
+        QCOMPARE(textPanel()->toPlainText(), QString());
+
+        page->objectTree()->setCurrentItem(root());
+        QCOMPARE(field("typeField"), QStringLiteral("Organization"));
+        QCOMPARE(field("selectedObjectField"), QStringLiteral("Acme"));
+    }
+
+    void selectingAnAttributeShowsItsValues() {
+        openPage();
+        QTreeWidgetItem* admin = child(root(), "Admin");
+        QTreeWidgetItem* surname = child(admin, "Surname");
+        QVERIFY(surname);
+        page->objectTree()->setCurrentItem(surname);
+        QCOMPARE(field("selectedObjectField"), QStringLiteral("Admin"));
+        QCOMPARE(field("syntaxField"), QStringLiteral("Case Ignore String"));
+        QVERIFY(valueList()->isVisibleTo(page.get()));
+        QCOMPARE(valueList()->headerItem()->text(0), QStringLiteral("Surname"));
+        QVERIFY(valueList()->topLevelItemCount() >= 1);
+        QVERIFY(demo->reporter.messages.isEmpty());
+    }
+
+    void doubleClickOnEmptySpaceClearsTwoFields() {
+        openPage();
+        page->objectTree()->setCurrentItem(child(root(), "Admin"));
+        QVERIFY(!field("selectedObjectField").isEmpty());
+        QWidget* viewport = page->containerList()->viewport();
+        QTest::mouseDClick(viewport, Qt::LeftButton, {},
+                           QPoint(viewport->width() - 2, viewport->height() - 2));
+        QCOMPARE(field("selectedObjectField"), QString());
+        QCOMPARE(field("serverField"), QString());
+        QCOMPARE(field("contextField"), QStringLiteral("Acme"));
+        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+    }
+
+    void refreshListsTheContainerAgain() {
+        openPage();
+        enter("Sales");
+        const int children = root()->childCount();
+        page->refresh();
+        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
+        QCOMPARE(root()->text(0), QStringLiteral("Sales"));
+        QCOMPARE(root()->childCount(), children);
+        QCOMPARE(entries().count(QString()), 1);
+    }
+
+    void listingFailures_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("nth");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("buffer") << "NWDSAllocBuf" << 1 << failed("NWDSAllocBuf returned: %04X\n");
+        QTest::newRow("list") << "NWDSList" << 1 << failed("\nNWDSList returned : %04X\n");
+        QTest::newRow("count") << "NWDSGetObjectCount" << 1
+                               << failed("\nNWDSGetObjectCount returned : %04X\n");
+        QTest::newRow("name") << "NWDSGetObjectName" << 3
+                              << failed("\nNWDSGetObjectName returned: %04X\n");
+    }
+    void listingFailures() {
+        QFETCH(QString, operation);
+        QFETCH(int, nth);
+        QFETCH(QString, message);
+        openPage();
+        enter("Sales");
+        demo->reporter.clear();
+        demo->faults.failCall(operation.toStdString(), nth, Refused);
+        goUp();
+        QCOMPARE(demo->reporter.messages, QStringList{message});
+        // the walk's after-steps are skipped: no up arrow, the header fields as they were
+        QVERIFY(!entries().contains(QString()));
+        QCOMPARE(field("contextField"), QStringLiteral("Sales.Acme"));
+        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        QCOMPARE(root()->childCount(), nth == 3 ? 2 : 0);
+        QCOMPARE(demo->outstanding().buffers, 0);
+    }
+
+    void failedNamesReadEndsOnlyThatObject_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("buffer") << "NWDSAllocBuf" << failed("NWDSAllocBuf returned: %04X\n");
+        QTest::newRow("read") << "NWDSRead" << failed("\nNWDSRead returned: %04X\n");
+        QTest::newRow("count") << "NWDSGetAttrCount"
+                               << failed("\nNWDSGetAttrCount returned: %04X\n");
+        QTest::newRow("name") << "NWDSGetAttrName" << failed("\nNWDSGetAttrName returned: %04X\n");
+    }
+    void failedNamesReadEndsOnlyThatObject() {
+        QFETCH(QString, operation);
+        QFETCH(QString, message);
+        openPage();
+        const int objects = root()->childCount();
+        demo->reporter.clear();
+        // the listing's own buffer is the first allocation of a refresh
+        demo->faults.failCall(operation.toStdString(), operation == "NWDSAllocBuf" ? 2 : 1,
+                              Refused);
+        page->refresh();
+        QCOMPARE(demo->reporter.messages, QStringList{message});
+        QCOMPARE(root()->childCount(), objects);
+        int withoutNames = 0;
+        for (int i = 0; i < root()->childCount(); ++i)
+            withoutNames += root()->child(i)->childCount() == 0 ? 1 : 0;
+        QCOMPARE(withoutNames, 1);
+        QVERIFY(entries().contains(QString()));
+        QCOMPARE(demo->outstanding().buffers, 0);
+    }
+
+    void showingTheContextReportsAndStillBuilds() {
+        demo->faults.failCall("NWDSSetDefNameContext", 1, Refused);
+        demo->faults.failCall("NWDSReadObjectInfo", 1, Refused);
+        openPage();
+        QCOMPARE(demo->reporter.messages,
+                 (QStringList{failed("NWDSSetDefNameContext() returned: %04X\n"),
+                              failed("NWDSReadObjectInfo returned: %04X\n")}));
+        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        QCOMPARE(itemImage(root()), 19);
+        QVERIFY(root()->childCount() > 0);
+    }
+
+    void treeScanFailures_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("reference")
+            << "NWCCGetPrimConnRef" << failed("\nNWCCGetPrimConnRef() returned : %04X\n");
+        QTest::newRow("open") << "NWCCOpenConnByRef"
+                              << failed("\nNWCCOpenConnByRef() returned : %04X\n");
+    }
+    void treeScanFailures() {
+        QFETCH(QString, operation);
+        QFETCH(QString, message);
+        openPage();
+        goUp();
+        demo->reporter.clear();
+        demo->faults.failCall(operation.toStdString(), 1, Refused);
+        goUp();
+        QCOMPARE(demo->reporter.messages, QStringList{message});
+        QCOMPARE(page->objectTree()->topLevelItemCount(), 0);
+        QCOMPARE(page->containerList()->count(), 0);
+        QCOMPARE(field("treeField"), QStringLiteral("ACME_TREE"));
+        QCOMPARE(demo->outstanding().connections, 0);
+    }
+
+    void treeOpeningFailuresChangeNothing_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("nth");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("connection")
+            << "NWCCOpenConnByName" << 1 << failed("\nNWCCOpenConnByName() returned : %04X\n");
+        QTest::newRow("tree name")
+            << "NWDSSetContext" << 1 << failed("NWDSGetContext returned: %04X\n");
+        QTest::newRow("connection handle")
+            << "NWDSSetContext" << 2 << failed("NWDSGetContext returned: %04X\n");
+    }
+    void treeOpeningFailuresChangeNothing() {
+        QFETCH(QString, operation);
+        QFETCH(int, nth);
+        QFETCH(QString, message);
+        openPage();
+        goUp();
+        goUp();
+        demo->reporter.clear();
+        demo->faults.failCall(operation.toStdString(), nth, Refused);
+        enter("TEST_TREE");
+        QCOMPARE(demo->reporter.messages, QStringList{message});
+        QCOMPARE(page->treeName(), std::string("ACME_TREE"));
+        QVERIFY(entry("TEST_TREE")); // still in tree mode
+        char tree[MAX_TREE_NAME_BYTES] = {};
+        QCOMPARE(demo->directory->NWDSGetContext(page->context(), DCK_TREE_NAME, tree, sizeof tree),
+                 0);
+        QCOMPARE(QString::fromLatin1(tree), QStringLiteral("ACME_TREE"));
+        QCOMPARE(demo->outstanding().connections, 0);
+    }
+};
+
+QTEST_MAIN(BrowserPageTest)
+#include "BrowserPageTest.moc"

@@ -1,0 +1,149 @@
+// Opens the main window on the embedded demo directory, clicks through the pages as a
+// user would and saves a picture of the window at each step into the given folder.
+// Run it on a real display (under Xvfb: xvfb-run -a ostrel_screenshot_tour docs/screenshots).
+
+#include "app/OstrelDlg.h"
+#include "app/Strings.h"
+#include "browser/BrowserPage.h"
+#include "client/ClientFactory.h"
+#include "pages/Reporter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTest>
+#include <QTreeWidget>
+#include <cstdio>
+
+namespace {
+class PrintingReporter : public Reporter {
+public:
+    void showMessage(QWidget*, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+};
+
+void settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(40);
+    }
+}
+
+void save(QWidget& window, const QString& folder, const QString& name) {
+    settle();
+    const QString path = folder + "/" + name + ".png";
+    if (!window.grab().save(path))
+        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text) {
+    for (int i = 0; parent && i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0) == text)
+            return parent->child(i);
+    return nullptr;
+}
+
+void clickTab(COstrelDlg& window, int tab) {
+    QTest::mouseClick(window.tabBar(), Qt::LeftButton, {}, window.tabBar()->tabRect(tab).center());
+}
+
+// Selects an attribute of an object below the browser's root item, opening the object.
+void showAttribute(CBrowserPage& browser, const QString& object, const QString& attribute) {
+    QTreeWidget* tree = browser.objectTree();
+    QTreeWidgetItem* item = childNamed(tree->topLevelItem(0), object);
+    if (!item) {
+        std::fprintf(stderr, "no object %s\n", qPrintable(object));
+        return;
+    }
+    item->setExpanded(true);
+    QTreeWidgetItem* attr = childNamed(item, attribute);
+    if (!attr) {
+        std::fprintf(stderr, "no attribute %s of %s\n", qPrintable(attribute), qPrintable(object));
+        return;
+    }
+    tree->setCurrentItem(attr);
+    tree->scrollToItem(attr);
+}
+QTreeWidgetItem* topLevelNamed(QTreeWidget* tree, const QString& text) {
+    for (int i = 0; tree && i < tree->topLevelItemCount(); ++i)
+        if (tree->topLevelItem(i)->text(0) == text)
+            return tree->topLevelItem(i);
+    return nullptr;
+}
+
+void expandAll(QTreeWidgetItem* item) {
+    item->setExpanded(true);
+    for (int i = 0; i < item->childCount(); ++i)
+        expandAll(item->child(i));
+}
+
+// Opens the User class down to "Top" and an attribute with its flags and bounds.
+void openSchemaItems(QWidget& viewer) {
+    const auto trees = viewer.findChildren<QTreeWidget*>();
+    for (QTreeWidget* tree : trees) {
+        for (const char* name : {"User", "Telephone Number"}) {
+            if (QTreeWidgetItem* item = topLevelNamed(tree, QString::fromLatin1(name))) {
+                item->setExpanded(true);
+                if (QTreeWidgetItem* hierarchy = childNamed(item, "Super Class Hierarchy"))
+                    expandAll(hierarchy);
+                if (QTreeWidgetItem* flags = childNamed(item, "Attribute Flags"))
+                    expandAll(flags);
+                if (QTreeWidgetItem* syntax = childNamed(item, "Attribute Syntax"))
+                    expandAll(syntax);
+                tree->setCurrentItem(item);
+                tree->scrollToItem(item, QAbstractItemView::PositionAtTop);
+            }
+        }
+    }
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    const QString object = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("Demo");
+    QDir().mkpath(folder);
+
+    std::string error;
+    auto client = createDirectoryClient(&error);
+    if (!client) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    PrintingReporter reporter;
+    COstrelDlg window(PageServices{*client, reporter}, QString::fromLatin1(AboutMenuText));
+    window.initDialog();
+    window.show();
+    settle();
+
+    auto& browser = static_cast<CBrowserPage&>(*window.page(COstrelDlg::Browser));
+    showAttribute(browser, object, QStringLiteral("Surname"));
+    save(window, folder, "browser");
+    showAttribute(browser, object, QStringLiteral("ACL"));
+    save(window, folder, "browser-acl");
+    showAttribute(browser, object, QStringLiteral("Certificate Data"));
+    save(window, folder, "browser-octets");
+    showAttribute(browser, object, QStringLiteral("Login Script"));
+    save(window, folder, "browser-stream");
+
+    const char* pages[] = {"browser-tab", "schema-viewer",  "schema-manager",
+                           "query",       "object-manager", "object-editor"};
+    for (int tab : {1, 2, 3, 4, 5}) {
+        clickTab(window, tab);
+        if (tab == COstrelDlg::SchemaViewer)
+            openSchemaItems(*window.page(COstrelDlg::SchemaViewer));
+        save(window, folder, pages[tab]);
+    }
+    clickTab(window, 0);
+
+    for (int up = 0; up < 2; ++up)
+        browser.moveTo(browser.containerList()->item(0));
+    settle();
+    browser.moveTo(browser.containerList()->item(0));
+    save(window, folder, "browser-trees");
+    return 0;
+}
