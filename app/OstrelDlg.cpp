@@ -66,6 +66,12 @@ void COstrelDlg::buildTabs() {
     tabs_->setAccessibleName(QStringLiteral("Pages"));
     tabs_->setDrawBase(false);
     tabs_->setExpanding(false);
+    tabs_->setUsesScrollButtons(false);
+    // Six captions must fit the fixed width, as they do on the tab strip the layout was
+    // drawn for.
+    QFont tabFont = tabs_->font();
+    tabFont.setPointSizeF(tabFont.pointSizeF() * 0.9);
+    tabs_->setFont(tabFont);
     for (const char* caption : TabCaptions)
         tabs_->addTab(QString::fromLatin1(caption));
     tabs_->setCurrentIndex(0);

@@ -121,11 +121,14 @@ int main(int argc, char** argv) {
     settle();
 
     auto& browser = static_cast<CBrowserPage&>(*window.page(COstrelDlg::Browser));
+    const auto sales = browser.containerList()->findItems("Sales", Qt::MatchExactly);
+    if (!sales.isEmpty())
+        browser.moveTo(sales.first());
     showAttribute(browser, object, QStringLiteral("Surname"));
     save(window, folder, "browser");
     showAttribute(browser, object, QStringLiteral("ACL"));
     save(window, folder, "browser-acl");
-    showAttribute(browser, object, QStringLiteral("Certificate Data"));
+    showAttribute(browser, object, QStringLiteral("Photo"));
     save(window, folder, "browser-octets");
     showAttribute(browser, object, QStringLiteral("Login Script"));
     save(window, folder, "browser-stream");
