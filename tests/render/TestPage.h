@@ -1,0 +1,51 @@
+#pragma once
+
+#include "directory/DirectoryPage.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// A page as the shared reads see it, with its own typeless-name context; it keeps every
+// message it is asked to show.
+class TestPage : public DirectoryPage {
+public:
+    TestPage(DirectoryClient& client, std::string currentContext)
+        : client_(client), currentContext_(std::move(currentContext)) {
+        if (client_.NWDSCreateContextHandle(&context_) < 0)
+            return;
+        std::uint32_t flags = 0;
+        client_.NWDSGetContext(context_, DCK_FLAGS, &flags, sizeof flags);
+        flags = (flags | DCV_TYPELESS_NAMES) & ~std::uint32_t(DCV_CANONICALIZE_NAMES);
+        client_.NWDSSetContext(context_, DCK_FLAGS, &flags);
+    }
+    ~TestPage() override {
+        if (context_ != NO_CONTEXT)
+            client_.NWDSFreeContext(context_);
+    }
+    TestPage(const TestPage&) = delete;
+    TestPage& operator=(const TestPage&) = delete;
+
+    DirectoryClient& client() override { return client_; }
+    NWDSContextHandle context() const override { return context_; }
+    std::string currentContext() const override { return currentContext_; }
+    void report(const char* format, ...) override __attribute__((format(printf, 2, 3))) {
+        char text[1024];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(text, sizeof text, format, args);
+        va_end(args);
+        messages.emplace_back(text);
+    }
+    void showLiteralMessage(const std::string& text) override { messages.push_back(text); }
+    void refreshServerField() override { ++serverRefreshes; }
+
+    std::vector<std::string> messages;
+    int serverRefreshes = 0;
+
+private:
+    DirectoryClient& client_;
+    std::string currentContext_;
+    NWDSContextHandle context_ = NO_CONTEXT;
+};
