@@ -67,6 +67,8 @@ bool layout(std::uint32_t syntax, std::string_view value, Arena& a) {
     case SYN_NU_STRING:
     case SYN_TEL_NUMBER:
     case SYN_CLASS_NAME:
+        if (value.find('\0') != std::string_view::npos)
+            return false; // the caller would see only part of the text
         a.text(value);
         return true;
     case SYN_CI_LIST: {
