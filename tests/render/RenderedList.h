@@ -18,12 +18,13 @@ using Row = QStringList;
 struct RenderedList {
     RenderedList() { configureValueList(list); }
 
-    // Renders the values as one read does: value indices from 0.
-    void render(const std::string& attrName, const std::vector<TestRecord>& values) {
+    // Renders the values as one read does, with value indices from `firstIndex` on.
+    void render(const std::string& attrName, const std::vector<TestRecord>& values,
+                int firstIndex = 0) {
         RenderTarget target{list, output, state};
         target.streams = streams;
-        for (std::size_t i = 0; i < values.size(); ++i)
-            ValueRenderer(values[i].value(), static_cast<int>(i), attrName, target);
+        for (const TestRecord& value : values)
+            ValueRenderer(value.value(), firstIndex++, attrName, target);
     }
 
     std::vector<Column> columns() const {
