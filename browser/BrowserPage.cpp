@@ -173,6 +173,7 @@ void CBrowserPage::showCurrentContext() {
     // One repaint at the end instead of one per inserted item.
     objects_->setUpdatesEnabled(false);
     const bool listed = ListContainer(*this, current, sink);
+    sink.flush();
     objects_->setUpdatesEnabled(true);
     if (!listed)
         return;

@@ -7,6 +7,11 @@
 
 #include <QTreeWidgetItem>
 
+BrowserSink::BrowserSink(CBrowserPage& page) : page_(page) {
+    if (page_.rootItem_)
+        objects_ = std::make_unique<SortedInsertionBatch>(page_.rootItem_);
+}
+
 void BrowserSink::addObject(const ListedObject& object) {
     const QString label = QString::fromStdString(object.label);
     if ((object.info.objectFlags & DS_CONTAINER_ENTRY) && object.icon != ClassIcon::Unknown)
@@ -16,8 +21,9 @@ void BrowserSink::addObject(const ListedObject& object) {
         page_.showLiteralMessage("Could Not Add Node");
         return;
     }
-    QTreeWidgetItem* item =
-        insertItemSorted(page_.objects_, page_.rootItem_, label, object.icon, page_.imageList());
+    auto* item = new QTreeWidgetItem(QStringList{label});
+    setItemImage(item, object.icon, page_.imageList());
+    objects_->add(item);
     ReadAttributeNames(page_, object.listedName, [this, item](const std::string& attrName) {
         insertItemSorted(page_.objects_, item, QString::fromStdString(attrName),
                          ClassIcon::Attribute, page_.imageList());

@@ -37,6 +37,7 @@ public:
     const std::string& nameContext() const { return nameContext_; }
     bool changed() const { return changed_; }
     void clearChanged() { changed_ = false; }
+    void setChanged() { changed_ = true; }
     virtual void refresh() {}
 
     // DirectoryPage
@@ -62,7 +63,6 @@ protected:
     // The page's "Server:" field, or null.
     virtual QLineEdit* serverField() { return nullptr; }
 
-    void setChanged() { changed_ = true; }
     // A read-only single-line field with its label (the label is the field's buddy).
     QLineEdit* makeReadOnlyField(const QString& labelText, const QString& objectName,
                                  QLabel** label = nullptr);

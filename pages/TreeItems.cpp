@@ -4,10 +4,11 @@
 
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 constexpr int ImageRole = Qt::UserRole + 1;
-constexpr int SelectedImageRole = Qt::UserRole + 2;
 
 // First position whose label sorts after `label`, so equal labels keep their order.
 template <typename ChildAt> int sortedPosition(int count, const QString& label, ChildAt childAt) {
@@ -30,7 +31,6 @@ void setItemImage(QTreeWidgetItem* item, int image, const ImageList* images) {
 
 void setItemImage(QTreeWidgetItem* item, int image, int selectedImage, const ImageList* images) {
     item->setData(0, ImageRole, image);
-    item->setData(0, SelectedImageRole, selectedImage);
     if (images)
         item->setIcon(0, images->icon(image, selectedImage));
 }
@@ -78,4 +78,33 @@ QTreeWidgetItem* insertItemSorted(QTreeWidget* tree, QTreeWidgetItem* parent, co
     else
         insertSorted(tree, item);
     return item;
+}
+
+void SortedInsertionBatch::add(QTreeWidgetItem* item) {
+    pending_.append(item);
+}
+
+void SortedInsertionBatch::flush() {
+    if (pending_.isEmpty())
+        return;
+    const auto before = [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+        return QString::compare(a->text(0), b->text(0), Qt::CaseInsensitive) < 0;
+    };
+    std::stable_sort(pending_.begin(), pending_.end(), before);
+    QList<QTreeWidgetItem*> present = parent_ ? parent_->takeChildren() : QList<QTreeWidgetItem*>();
+    if (tree_) {
+        while (tree_->topLevelItemCount() > 0)
+            present.append(tree_->takeTopLevelItem(0));
+    }
+    // Items already there come before new ones with an equal label, as they would have
+    // been inserted before them.
+    QList<QTreeWidgetItem*> merged;
+    merged.reserve(present.size() + pending_.size());
+    std::merge(present.begin(), present.end(), pending_.begin(), pending_.end(),
+               std::back_inserter(merged), before);
+    pending_.clear();
+    if (parent_)
+        parent_->addChildren(merged);
+    else
+        tree_->addTopLevelItems(merged);
 }

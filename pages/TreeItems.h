@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class ImageList;
@@ -22,3 +23,24 @@ QTreeWidgetItem* appendItem(QTreeWidget* tree, QTreeWidgetItem* parent, const QS
 // The same, at its sorted place.
 QTreeWidgetItem* insertItemSorted(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text,
                                   int image, const ImageList* images);
+
+// Collects the items of a long listing for one parent (or the tree's top level) and puts
+// them at their sorted places in one go: the same order as inserting each at its sorted
+// place, without moving every later sibling once per item.
+class SortedInsertionBatch {
+public:
+    explicit SortedInsertionBatch(QTreeWidgetItem* parent) : parent_(parent) {}
+    explicit SortedInsertionBatch(QTreeWidget* tree) : tree_(tree) {}
+    ~SortedInsertionBatch() { flush(); }
+    SortedInsertionBatch(const SortedInsertionBatch&) = delete;
+    SortedInsertionBatch& operator=(const SortedInsertionBatch&) = delete;
+
+    // Takes an item that belongs to no parent yet.
+    void add(QTreeWidgetItem* item);
+    void flush();
+
+private:
+    QTreeWidgetItem* parent_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QList<QTreeWidgetItem*> pending_;
+};
