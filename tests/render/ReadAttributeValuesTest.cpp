@@ -1,5 +1,6 @@
 #include "render/ReadAttributeValues.h"
 
+#include "QStringPrinter.h"
 #include "TestPage.h"
 #include "client/FaultInjectingClient.h"
 #include "client/common/ValueText.h"
@@ -149,6 +150,84 @@ TEST_F(ReadAttributeValuesTest, PageWithoutTextPanelShowsStreamsAsAColumnOnly) {
     EXPECT_EQ(client->callCount("NWDSOpenStream"), 0);
     EXPECT_EQ(directory->outstandingResources(), before);
 }
+
+// One attribute of each syntax of the demo account, read end to end: the client's records
+// decoded by the renderer.
+struct DemoAttributeCase {
+    const char* attrName;
+    const char* syntaxName;
+    int columns;
+    QStringList firstRow;
+    int rows;
+};
+
+void PrintTo(const DemoAttributeCase& c, std::ostream* os) {
+    *os << c.attrName;
+}
+
+class DemoAttribute : public ReadAttributeValuesTest,
+                      public ::testing::WithParamInterface<DemoAttributeCase> {};
+
+TEST_P(DemoAttribute, ReadsAndRenders) {
+    const DemoAttributeCase& c = GetParam();
+    read("Demo", c.attrName);
+    EXPECT_TRUE(page->messages.empty()) << page->messages.front();
+    EXPECT_EQ(surfaces.syntaxField->text(), c.syntaxName);
+    EXPECT_EQ(surfaces.valueList->columnCount(), c.columns);
+    ASSERT_EQ(surfaces.valueList->topLevelItemCount(), c.rows);
+    for (int i = 0; i < c.firstRow.size(); ++i)
+        EXPECT_EQ(surfaces.valueList->topLevelItem(0)->text(i), c.firstRow[i]) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EverySyntax, DemoAttribute,
+    ::testing::Values(
+        DemoAttributeCase{
+            "Group Membership", "Distinguished Name", 1, {"Sales Staff.Sales.Acme"}, 1},
+        DemoAttributeCase{"Serial Number", "Printable String", 1, {"DEMO-0001"}, 1},
+        DemoAttributeCase{"Employee Number", "Numeric String", 1, {"004711"}, 1},
+        DemoAttributeCase{"Language", "Case Ignore List", 1, {"ENGLISH"}, 1},
+        DemoAttributeCase{"Login Disabled", "Boolean", 1, {"FALSE"}, 1},
+        DemoAttributeCase{"Minimum Account Balance", "Integer", 1, {"4294967295"}, 1},
+        DemoAttributeCase{"Photo", "Octet String", 35, {"00", "|", "41"}, 2},
+        DemoAttributeCase{"Telephone Number", "Telephone Number", 1, {"+1 555 0220"}, 2},
+        DemoAttributeCase{
+            "Facsimile Telephone Number", "Facsimile Telephone Number", 1, {"+1 555 0229"}, 1},
+        DemoAttributeCase{
+            "Network Address", "Net Address", 3, {"0", "12", "0A000001:001B2C3D4E05"}, 2},
+        DemoAttributeCase{
+            "Access Card Numbers", "Octet List", 1, {"SYN_OCTET_LIST Syntax is not handled."}, 1},
+        DemoAttributeCase{"EMail Address", "EMail Address", 2, {"0", "demo@acme.example"}, 2},
+        DemoAttributeCase{
+            "Home Directory", "Path", 3, {"0", "ACME-FS1_SYS.Acme", "\\USERS\\DEMO"}, 1},
+        DemoAttributeCase{
+            "Replica",
+            "Replica Pointer",
+            7,
+            {"ACME-FS1.Acme", "0", "1", "1", "Type:0 : 0A000001:001B2C3D4E05", "", ""},
+            3},
+        DemoAttributeCase{"Postal Address",
+                          "Postal Address",
+                          6,
+                          {"Acme Corporation", "Demo Account", "100 Main Street"},
+                          1},
+        DemoAttributeCase{
+            "Partition Creation Time", "Timestamp", 2, {"Sat Aug 17 12:30:00 1996\n", "5"}, 1},
+        DemoAttributeCase{"Object Class", "Class Name", 1, {"User"}, 5},
+        DemoAttributeCase{"Revision", "Counter", 1, {"42"}, 1},
+        DemoAttributeCase{"Back Link", "Back Link", 2, {"305419896", "ACME-FS1.Acme"}, 1},
+        DemoAttributeCase{"Last Login Time", "Time", 1, {"Thu Jan 01 00:00:00 1970\n"}, 1},
+        DemoAttributeCase{
+            "Partition Control", "Typed Name", 4, {"0", "0001", "", "ACME-FS1.Acme"}, 1},
+        DemoAttributeCase{"Notify", "Typed Name", 3, {"Admin.Acme", "0001", "0E10"}, 1},
+        DemoAttributeCase{"Server Holds", "Hold", 2, {"ACME-FS1.Acme", "250"}, 1},
+        DemoAttributeCase{"Password Expiration Interval", "Interval", 1, {"7776000"}, 1},
+        DemoAttributeCase{"Badge Record", "Acme Badge Record", 0, {}, 0}),
+    [](const auto& info) {
+        std::string name = info.param.attrName;
+        std::erase(name, ' ');
+        return name;
+    });
 
 struct FailureCase {
     const char* operation;

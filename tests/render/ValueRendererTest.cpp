@@ -1,13 +1,10 @@
+#include "QStringPrinter.h"
 #include "RenderedList.h"
 #include "directory/Records.h"
 
 #include <cstddef>
 #include <gtest/gtest.h>
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
