@@ -1,15 +1,17 @@
 #include "FaultInjectingClient.h"
 
+#include <vector>
+
 void FaultInjectingClient::failCall(std::string_view operation, int nth, NWDSCCODE code) {
     if (nth < 1)
         return;
-    faults_.push_back({std::string(operation), callCount(operation) + nth, code, false});
+    faults_.push_back({std::string(operation), nth, code, false});
 }
 
 void FaultInjectingClient::failFrom(std::string_view operation, int nth, NWDSCCODE code) {
     if (nth < 1)
         return;
-    faults_.push_back({std::string(operation), callCount(operation) + nth, code, true});
+    faults_.push_back({std::string(operation), nth, code, true});
 }
 
 int FaultInjectingClient::callCount(std::string_view operation) const {
@@ -27,12 +29,21 @@ std::optional<NWDSCCODE> FaultInjectingClient::fault(std::string_view operation)
     auto it = calls_.find(operation);
     if (it == calls_.end())
         it = calls_.emplace(std::string(operation), 0).first;
-    const int call = ++it->second;
-    for (const auto& f : faults_) {
-        if (f.operation == operation && (call == f.fireAt || (f.onward && call > f.fireAt)))
-            return f.code;
+    ++it->second;
+    std::optional<NWDSCCODE> result;
+    for (auto& f : faults_) {
+        if (f.operation != operation)
+            continue;
+        if (f.callsLeft > 0)
+            --f.callsLeft;
+        if (f.callsLeft == 0 && !result)
+            result = f.code;
     }
-    return std::nullopt;
+    // A one-time fault is used up once it has fired.
+    std::erase_if(faults_, [&](const Fault& f) {
+        return f.operation == operation && f.callsLeft == 0 && !f.onward;
+    });
+    return result;
 }
 
 NWDSCCODE FaultInjectingClient::NWCallsInit(void* reserved1, void* reserved2) {

@@ -150,7 +150,7 @@ public:
 private:
     struct Fault {
         std::string operation;
-        int fireAt; // the call number that fails
+        int callsLeft; // calls of the operation until the one that fails
         NWDSCCODE code;
         bool onward; // and every later call
     };

@@ -69,8 +69,7 @@ std::optional<EntryId> ObjectStore::add(EntryId parent, std::string name, std::s
     e->baseClass = baseClass;
     e->modified = modified;
     const EntryId id = e->id;
-    entries_.push_back(std::move(e));
-    p = get(parent); // the vector may have moved the pointers it holds, not the entries
+    entries_.push_back(std::move(e)); // entries stay where they are; only their slots move
     p->children.push_back(id);
     p->childIndex.emplace(std::move(key), id);
     ++p->liveChildren;
