@@ -67,9 +67,7 @@ void CBrowserPage::buildControls() {
     objects_->setRootIsDecorated(true);
     objects_->setDragEnabled(false);
     objects_->setUniformRowHeights(true);
-    auto* objectsLabel = new QLabel(QStringLiteral("Objects:"), this);
-    objectsLabel->setBuddy(objects_);
-    objects_->setAccessibleName(QStringLiteral("Objects:"));
+    QLabel* objectsLabel = makeBuddyLabel(QStringLiteral("Objects:"), objects_);
 
     containers_ = new QListWidget(this);
     containers_->setObjectName(QStringLiteral("containerList"));
@@ -79,9 +77,7 @@ void CBrowserPage::buildControls() {
     containers_->setUniformItemSizes(true);
     containers_->viewport()->installEventFilter(this);
     containers_->installEventFilter(this);
-    auto* containersLabel = new QLabel(QStringLiteral("Containers:"), this);
-    containersLabel->setBuddy(containers_);
-    containers_->setAccessibleName(QStringLiteral("Containers:"));
+    QLabel* containersLabel = makeBuddyLabel(QStringLiteral("Containers:"), containers_);
 
     surfaces_ = makeValueSurfaces(this);
     surfaces_.valueList->setObjectName(QStringLiteral("valueList"));
@@ -89,9 +85,7 @@ void CBrowserPage::buildControls() {
     surfaces_.textPanel->setObjectName(QStringLiteral("textPanel"));
     surfaces_.textPanel->setAccessibleName(QStringLiteral("Value text"));
     surfaces_.syntaxField->setObjectName(QStringLiteral("syntaxField"));
-    auto* syntaxLabel = new QLabel(QStringLiteral("Syntax:"), this);
-    syntaxLabel->setBuddy(surfaces_.syntaxField);
-    surfaces_.syntaxField->setAccessibleName(QStringLiteral("Syntax:"));
+    QLabel* syntaxLabel = makeBuddyLabel(QStringLiteral("Syntax:"), surfaces_.syntaxField);
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);

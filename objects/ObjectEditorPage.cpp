@@ -25,8 +25,7 @@ void CObjectEditorPage::buildControls() {
     objects_ = new QTreeWidget(this);
     objects_->setObjectName(QStringLiteral("objectTree"));
     objects_->setHeaderHidden(true);
-    auto* objectsLabel = new QLabel(QStringLiteral("Objects:"), this);
-    objectsLabel->setBuddy(objects_);
+    QLabel* objectsLabel = makeBuddyLabel(QStringLiteral("Objects:"), objects_);
 
     auto* footer = new QFormLayout;
     footer->addRow(serverLabel, serverField_);

@@ -31,8 +31,7 @@ void CObjectManagerPage::buildControls() {
     objects_->setObjectName(QStringLiteral("objectTree"));
     objects_->setHeaderHidden(true);
     objects_->setRootIsDecorated(false);
-    auto* objectsLabel = new QLabel(QStringLiteral("Objects:"), operations);
-    objectsLabel->setBuddy(objects_);
+    QLabel* objectsLabel = makeBuddyLabel(QStringLiteral("Objects:"), objects_, operations);
     auto* operationsLayout = new QVBoxLayout(operations);
     operationsLayout->addWidget(objectsLabel);
     operationsLayout->addWidget(objects_);

@@ -125,15 +125,21 @@ void PageFrame::refreshServerField() {
         field->setText(QString::fromUtf8(server));
 }
 
+QLabel* PageFrame::makeBuddyLabel(const QString& text, QWidget* control, QWidget* parent) {
+    auto* label = new QLabel(text, parent ? parent : this);
+    if (!control->objectName().isEmpty())
+        label->setObjectName(control->objectName() + QStringLiteral("Label"));
+    label->setBuddy(control);
+    control->setAccessibleName(text.trimmed());
+    return label;
+}
+
 QLineEdit* PageFrame::makeReadOnlyField(const QString& labelText, const QString& objectName,
                                         QLabel** label) {
     auto* field = new QLineEdit(this);
     field->setObjectName(objectName);
     field->setReadOnly(true);
-    auto* caption = new QLabel(labelText, this);
-    caption->setObjectName(objectName + QStringLiteral("Label"));
-    caption->setBuddy(field);
-    field->setAccessibleName(labelText.trimmed());
+    QLabel* caption = makeBuddyLabel(labelText, field);
     if (label)
         *label = caption;
     return field;

@@ -63,6 +63,9 @@ protected:
     // The page's "Server:" field, or null.
     virtual QLineEdit* serverField() { return nullptr; }
 
+    // A label for a control: its buddy, and the name a screen reader announces for it
+    // (item views do not take their name from a buddy label).
+    QLabel* makeBuddyLabel(const QString& text, QWidget* control, QWidget* parent = nullptr);
     // A read-only single-line field with its label (the label is the field's buddy).
     QLineEdit* makeReadOnlyField(const QString& labelText, const QString& objectName,
                                  QLabel** label = nullptr);

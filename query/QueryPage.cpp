@@ -16,8 +16,7 @@ void CQueryPage::buildControls() {
     results_ = new QTreeWidget(this);
     results_->setObjectName(QStringLiteral("resultsTree"));
     results_->setHeaderHidden(true);
-    auto* resultsLabel = new QLabel(QStringLiteral("Results:"), this);
-    resultsLabel->setBuddy(results_);
+    QLabel* resultsLabel = makeBuddyLabel(QStringLiteral("Results:"), results_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(criteria, 1);
     layout->addWidget(resultsLabel);

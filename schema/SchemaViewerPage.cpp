@@ -11,13 +11,6 @@
 #include <QTreeWidget>
 
 namespace {
-QLabel* makeLabel(QWidget* parent, const QString& text, const QString& objectName, QWidget* buddy) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    label->setBuddy(buddy);
-    return label;
-}
-
 bool isRootWithImage(const QTreeWidgetItem* item, int image) {
     return item && !item->parent() && itemImage(item) == image;
 }
@@ -46,10 +39,9 @@ void CSchemaViewerPage::buildControls() {
                                       &contextLabel_);
     classTree_ = makeSchemaTree(QStringLiteral("classTree"));
     attributeTree_ = makeSchemaTree(QStringLiteral("attributeTree"));
-    classTreeLabel_ = makeLabel(this, QStringLiteral("NDS Schema Object Classes:"),
-                                QStringLiteral("classTreeLabel"), classTree_);
-    attributeTreeLabel_ = makeLabel(this, QStringLiteral("NDS Schema Attribute Classes:"),
-                                    QStringLiteral("attributeTreeLabel"), attributeTree_);
+    classTreeLabel_ = makeBuddyLabel(QStringLiteral("NDS Schema Object Classes:"), classTree_);
+    attributeTreeLabel_ =
+        makeBuddyLabel(QStringLiteral("NDS Schema Attribute Classes:"), attributeTree_);
     selectedObjectField_ =
         makeReadOnlyField(QStringLiteral("Selected Object:"), QStringLiteral("selectedObjectField"),
                           &selectedObjectLabel_);

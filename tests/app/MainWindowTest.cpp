@@ -4,12 +4,20 @@
 #include "browser/BrowserPage.h"
 #include "tests/support/DemoClient.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <memory>
 
@@ -209,6 +217,55 @@ private slots:
         window.reset();
         openWindow(QString());
         QVERIFY(window->windowMenu()->actions().isEmpty());
+    }
+
+    void aboutBoxShowsTheProgramAndCloses() {
+        openWindow();
+        QString title;
+        QStringList texts;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* about = QApplication::activeModalWidget();
+            QVERIFY(about);
+            title = about->windowTitle();
+            for (QLabel* label : about->findChildren<QLabel*>())
+                texts << label->text();
+            QTest::mouseClick(about->findChild<QPushButton*>("okButton"), Qt::LeftButton);
+        });
+        window->windowMenu()->actions().last()->trigger();
+        QCOMPARE(title, QStringLiteral("About Ostrel"));
+        QVERIFY(texts.contains(QStringLiteral("Ostrel Version 1.0")));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    // What a screen reader announces for each control: its label or its accessible name.
+    void everyControlHasAnAccessibleName() {
+        openWindow();
+        for (int tab = 0; tab < COstrelDlg::PageCount; ++tab) {
+            click(tab);
+            const auto controls = page(COstrelDlg::Page(tab))->findChildren<QWidget*>();
+            for (QWidget* control : controls) {
+                const bool input = qobject_cast<QLineEdit*>(control) ||
+                                   qobject_cast<QAbstractItemView*>(control) ||
+                                   qobject_cast<QComboBox*>(control) ||
+                                   qobject_cast<QPlainTextEdit*>(control) ||
+                                   qobject_cast<QAbstractButton*>(control);
+                // parts of a composite control (a combo's editor, a view's header) are
+                // announced through it
+                if (!input || control->parentWidget()->inherits("QComboBox") ||
+                    control->inherits("QHeaderView"))
+                    continue;
+                QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+                QVERIFY(accessible);
+                QVERIFY2(
+                    !accessible->text(QAccessible::Name).trimmed().isEmpty(),
+                    qPrintable(QString("%1 %2 on tab %3")
+                                   .arg(control->metaObject()->className(), control->objectName())
+                                   .arg(tab)));
+            }
+        }
+        QAccessibleInterface* tabs = QAccessible::queryAccessibleInterface(window->tabBar());
+        QVERIFY(tabs && tabs->childCount() >= 6);
+        QCOMPARE(tabs->child(0)->text(QAccessible::Name), QStringLiteral("NDS Browser"));
     }
 
     void pagesReleaseTheirContextsWhenTheWindowCloses() {
