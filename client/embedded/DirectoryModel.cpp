@@ -62,6 +62,15 @@ NWDSCCODE DirectoryModel::addClass(ClassDefinition def) {
     return schema_.addClass(std::move(def)) ? 0 : ERR_CLASS_ALREADY_EXISTS;
 }
 
+bool DirectoryModel::isAliasClass(const ClassDefinition* cls) const {
+    if (cls == nullptr)
+        return false;
+    auto it = aliasClasses_.find(cls);
+    if (it == aliasClasses_.end())
+        it = aliasClasses_.emplace(cls, schema_.isA(*cls, "Alias")).first;
+    return it->second;
+}
+
 std::optional<EntryId> DirectoryModel::find(std::string_view fullName) const {
     names::ParsedName parsed;
     if (names::parse(fullName, parsed) != 0)

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Values of one attribute in their text form (ValueText.h), names in dotted form.
@@ -67,6 +68,8 @@ public:
     RightsSubject subjectFor(std::string_view subjectName) const;
 
     const AttributeDefinition* aclDefinition() const { return acl_; }
+    // True for "Alias" and the classes below it (remembered per class).
+    bool isAliasClass(const ClassDefinition* cls) const;
     // After definitions were added to schema() directly (a schema file).
     void adoptSchema();
     std::uint32_t clock() const { return clock_; }
@@ -82,4 +85,5 @@ private:
     ObjectStore objects_;
     const AttributeDefinition* acl_ = nullptr;
     std::unique_ptr<RightsEvaluator> rights_;
+    mutable std::unordered_map<const ClassDefinition*, bool> aliasClasses_;
 };

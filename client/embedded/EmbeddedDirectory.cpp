@@ -15,7 +15,6 @@
 #endif
 
 namespace {
-constexpr std::string_view kAlias = "Alias";
 constexpr std::string_view kAliasedObjectName = "Aliased Object Name";
 } // namespace
 
@@ -117,10 +116,10 @@ NWDSCCODE EmbeddedDirectory::resolve(const ContextState& ctx, const char* name, 
     out.id = *found;
     if (deref && (ctx.flags & DCV_DEREF_ALIASES)) {
         const Entry* e = store.get(out.id);
-        const AttributeDefinition* aliased = out.tree->schema().findAttribute(kAliasedObjectName);
-        if (e != nullptr && e->baseClass != nullptr && aliased != nullptr &&
-            out.tree->schema().isA(*e->baseClass, kAlias)) {
-            const AttributeValues* v = e->find(aliased);
+        if (e != nullptr && out.tree->isAliasClass(e->baseClass)) {
+            const AttributeDefinition* aliased =
+                out.tree->schema().findAttribute(kAliasedObjectName);
+            const AttributeValues* v = aliased == nullptr ? nullptr : e->find(aliased);
             if (v == nullptr || v->values.empty())
                 return ERR_NO_SUCH_ENTRY;
             auto target = out.tree->find(v->values.front());
@@ -180,7 +179,7 @@ Object_Info_T EmbeddedDirectory::objectInfoOf(DirectoryModel& tree, const Entry&
     const ClassDefinition* cls = e.baseClass;
     if (cls != nullptr && (cls->flags & DS_CONTAINER_CLASS))
         info.objectFlags |= DS_CONTAINER_ENTRY;
-    if (cls != nullptr && tree.schema().isA(*cls, kAlias))
+    if (tree.isAliasClass(cls))
         info.objectFlags |= 0x01; // an alias entry
     info.subordinateCount = e.liveChildren;
     info.modificationTime = e.modified;

@@ -36,10 +36,10 @@ std::optional<EntryId> ObjectStore::child(EntryId parent, std::string_view name)
     const Entry* p = get(parent);
     if (p == nullptr)
         return std::nullopt;
-    auto it = p->childIndex.find(names::fold(name));
-    if (it == p->childIndex.end())
-        return std::nullopt;
-    return it->second;
+    return p->childIndex.find(name, [&](EntryId id) {
+        const Entry* e = get(id);
+        return e != nullptr && names::equalFolded(e->name, name);
+    });
 }
 
 std::optional<EntryId> ObjectStore::lookup(const std::vector<std::string>& components) const {
@@ -58,8 +58,7 @@ std::optional<EntryId> ObjectStore::add(EntryId parent, std::string name, std::s
     Entry* p = get(parent);
     if (p == nullptr)
         return std::nullopt;
-    std::string key = names::fold(name);
-    if (p->childIndex.count(key) != 0)
+    if (child(parent, name))
         return std::nullopt;
     auto e = std::make_unique<Entry>();
     e->id = EntryId(entries_.size());
@@ -71,7 +70,7 @@ std::optional<EntryId> ObjectStore::add(EntryId parent, std::string name, std::s
     const EntryId id = e->id;
     entries_.push_back(std::move(e)); // entries stay where they are; only their slots move
     p->children.push_back(id);
-    p->childIndex.emplace(std::move(key), id);
+    p->childIndex.insert(entries_.back()->name, id);
     ++p->liveChildren;
     return id;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChildIndex.h"
 #include "Schema.h"
 
 #include <cstdint>
@@ -30,7 +31,7 @@ struct Entry {
     std::vector<AttributeValues> attributes;
     // Subordinates in the order they were added; the index finds one by name.
     std::vector<EntryId> children;
-    std::unordered_map<std::string, EntryId> childIndex; // folded name -> id
+    ChildIndex childIndex;
     std::uint32_t liveChildren = 0;
     bool live = true;
 

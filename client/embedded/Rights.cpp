@@ -56,8 +56,31 @@ void RightsEvaluator::apply(const RightsSubject& subject, const Entry& entry,
     }
 }
 
+std::unordered_map<EntryId, RightsEvaluator::Grants>&
+RightsEvaluator::cacheOf(const RightsSubject& subject) {
+    if (last_ == nullptr || lastKey_ != subject.key) {
+        last_ = &cache_[subject.key];
+        lastKey_ = subject.key;
+    }
+    return *last_;
+}
+
+const RightsEvaluator::Grants* RightsEvaluator::inheritedOnly(const RightsSubject& subject,
+                                                              EntryId object) {
+    const Entry* e = store_.get(object);
+    if (e == nullptr || object == kRootEntry || !e->children.empty() ||
+        (aclDef_ != nullptr && e->find(aclDef_) != nullptr))
+        return nullptr;
+    auto& perSubject = cacheOf(subject);
+    if (auto hit = perSubject.find(e->parent); hit != perSubject.end())
+        return &hit->second;
+    grantsAt(subject, e->parent);
+    auto hit = perSubject.find(e->parent);
+    return hit == perSubject.end() ? nullptr : &hit->second;
+}
+
 RightsEvaluator::Grants RightsEvaluator::grantsAt(const RightsSubject& subject, EntryId object) {
-    auto& perSubject = cache_[subject.key];
+    auto& perSubject = cacheOf(subject);
     if (auto hit = perSubject.find(object); hit != perSubject.end())
         return hit->second;
     // Walk up to the nearest container already known (or [Root]), then back down.
@@ -91,6 +114,11 @@ RightsEvaluator::Grants RightsEvaluator::grantsAt(const RightsSubject& subject, 
 
 std::uint32_t RightsEvaluator::entryRights(const RightsSubject& subject, EntryId object) {
     std::uint32_t r = 0;
+    if (const Grants* inherited = inheritedOnly(subject, object)) {
+        for (const auto& g : *inherited)
+            r |= g.entry;
+        return widenEntry(r);
+    }
     for (const auto& g : grantsAt(subject, object))
         r |= g.entry;
     return widenEntry(r);

@@ -40,7 +40,10 @@ public:
     // `attr` is an attribute name or "[All Attributes Rights]".
     std::uint32_t attributeRights(const RightsSubject& subject, EntryId object,
                                   std::string_view attr);
-    void invalidate() { cache_.clear(); }
+    void invalidate() {
+        cache_.clear();
+        last_ = nullptr;
+    }
 
 private:
     struct Grant {
@@ -51,9 +54,15 @@ private:
 
     // What reaches `object` including its own ACL.
     Grants grantsAt(const RightsSubject& subject, EntryId object);
+    // What containers pass down to this subject, by container.
+    std::unordered_map<EntryId, Grants>& cacheOf(const RightsSubject& subject);
+    // A leaf without ACL values has what its container passes down.
+    const Grants* inheritedOnly(const RightsSubject& subject, EntryId object);
     void apply(const RightsSubject& subject, const Entry& entry, Grants& grants) const;
 
     const ObjectStore& store_;
     const AttributeDefinition* aclDef_;
     std::unordered_map<std::string, std::unordered_map<EntryId, Grants>> cache_;
+    std::string lastKey_;
+    std::unordered_map<EntryId, Grants>* last_ = nullptr;
 };

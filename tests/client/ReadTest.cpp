@@ -1,5 +1,7 @@
 // Listing and reading objects of the demo directory through the seam.
 #include "DemoFixture.h"
+#include "client/common/Names.h"
+#include "client/embedded/ChildIndex.h"
 
 #include <fstream>
 #include <map>
@@ -451,4 +453,30 @@ TEST_F(DemoDirectory, ChangesAreRefusedNotFaked) {
     EXPECT_EQ(dir->NWDSRemoveClassDef(context, "Template"), ERR_NOT_SUPPORTED);
     EXPECT_EQ(dir->NWDSRemoveObject(context + 100, "Jane.Sales.Acme"), ERR_BAD_CONTEXT);
     EXPECT_EQ(listAll("Sales.Acme").front(), "Jane");
+}
+
+TEST(ChildIndex, FindsNamesWithoutRegardToCaseAndConfirmsEachHit) {
+    ChildIndex index;
+    std::vector<std::string> names;
+    for (int i = 0; i < 1000; ++i) {
+        names.push_back("Name" + std::to_string(i));
+        index.insert(names.back(), ChildIndex::Id(i));
+    }
+    EXPECT_EQ(index.size(), 1000u);
+    auto same = [&](std::string_view wanted) {
+        return [&, wanted](ChildIndex::Id id) { return names::equalFolded(names[id], wanted); };
+    };
+    EXPECT_EQ(index.find("name517", same("name517")), 517u);
+    EXPECT_EQ(index.find("NAME0", same("NAME0")), 0u);
+    EXPECT_EQ(index.find("Name1000", same("Name1000")), std::nullopt);
+    // A slot whose object turns out to have another name is passed over.
+    EXPECT_EQ(index.find("Name5", [](ChildIndex::Id) { return false; }), std::nullopt);
+}
+
+TEST_F(DemoDirectory, ObjectNamesCompareWithoutRegardToCase) {
+    Object_Info_T info{};
+    char dn[MAX_DN_BYTES];
+    ASSERT_EQ(dir->NWDSReadObjectInfo(context, "jane.SALES.acme", dn, sizeof dn, &info), 0);
+    EXPECT_STREQ(dn, "Jane.Sales.Acme");
+    EXPECT_EQ(dir->model().addObject("Sales.Acme", "JANE", "User"), ERR_ENTRY_ALREADY_EXISTS);
 }

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// Finds a container's subordinate by name without regard to case: an open-addressing table
+// of (hash of the folded name, id). A hit is confirmed against the object's own name, so
+// equal hashes of different names are told apart.
+class ChildIndex {
+public:
+    using Id = std::uint32_t;
+
+    static std::uint64_t hashOf(std::string_view name) {
+        std::uint64_t h = 14695981039346656037ull;
+        for (char c : name) {
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+            h = (h ^ std::uint8_t(c)) * 1099511628211ull;
+        }
+        return h == kFree ? 1 : h; // 0 marks a free slot
+    }
+
+    // `sameName(id)` tells whether the object `id` is called `name`.
+    template <class SameName>
+    std::optional<Id> find(std::string_view name, SameName&& sameName) const {
+        if (slots_.empty())
+            return std::nullopt;
+        const std::uint64_t h = hashOf(name);
+        for (std::size_t i = h & mask(); slots_[i].hash != kFree; i = (i + 1) & mask()) {
+            if (slots_[i].hash == h && sameName(slots_[i].id))
+                return slots_[i].id;
+        }
+        return std::nullopt;
+    }
+
+    void insert(std::string_view name, Id id) {
+        if ((size_ + 1) * 2 > slots_.size())
+            grow();
+        place(hashOf(name), id);
+    }
+
+    std::size_t size() const { return size_; }
+
+private:
+    static constexpr std::uint64_t kFree = 0;
+    struct Slot {
+        std::uint64_t hash = kFree;
+        Id id = 0;
+    };
+
+    std::size_t mask() const { return slots_.size() - 1; }
+    void place(std::uint64_t h, Id id) {
+        std::size_t i = h & mask();
+        while (slots_[i].hash != kFree)
+            i = (i + 1) & mask();
+        slots_[i] = {h, id};
+        ++size_;
+    }
+    void grow() {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(old.empty() ? 8 : old.size() * 2, Slot{});
+        size_ = 0;
+        for (const auto& s : old) {
+            if (s.hash != kFree)
+                place(s.hash, s.id);
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t size_ = 0;
+};
