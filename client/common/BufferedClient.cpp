@@ -119,6 +119,8 @@ std::optional<std::size_t> BufferedClient::serverForTree(std::string_view tree) 
 }
 
 NWCONN_HANDLE BufferedClient::openConnection(std::size_t server, bool counted) {
+    while (nextConnection_ == 0 || connections_.count(nextConnection_) != 0)
+        ++nextConnection_; // 0 stands for "no connection"
     const NWCONN_HANDLE handle = nextConnection_++;
     connections_.emplace(handle, ConnectionState{server, counted});
     return handle;

@@ -3,6 +3,7 @@
 #include "directory/Codes.h"
 
 #include <cstdint>
+#include <limits>
 #include <map>
 
 // Positions of unfinished multi-pass reads, by the iteration handle given to the caller.
@@ -15,9 +16,10 @@ public:
     std::int32_t issue(State state) {
         if (pending_.size() >= kMaxPending)
             pending_.erase(pending_.begin());
-        if (next_ == NO_MORE_ITERATIONS || next_ <= 0)
-            next_ = 1;
-        const std::int32_t handle = next_++;
+        while (pending_.count(next_) != 0)
+            advance();
+        const std::int32_t handle = next_;
+        advance();
         pending_.emplace(handle, std::move(state));
         return handle;
     }
@@ -34,6 +36,9 @@ public:
     std::size_t pending() const { return pending_.size(); }
 
 private:
+    // Handles count up from 1 and start over after the largest, never reaching -1 or 0.
+    void advance() { next_ = next_ == std::numeric_limits<std::int32_t>::max() ? 1 : next_ + 1; }
+
     std::map<std::int32_t, State> pending_;
     std::int32_t next_ = 1;
 };

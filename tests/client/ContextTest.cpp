@@ -209,3 +209,23 @@ TEST_F(DemoDirectory, MalformedNamesAreRefused) {
     EXPECT_EQ(dir->NWDSSetContext(context, DCK_TREE_NAME, longComponent.c_str()),
               ERR_NAME_TOO_LONG);
 }
+
+TEST_F(DemoDirectory, AbandonedReadsAreForgottenOldestFirst) {
+    Buffer buf(*dir);
+    std::vector<std::int32_t> handles;
+    for (std::size_t i = 0; i <= IterationTable<int>::kMaxPending; ++i) {
+        std::int32_t it = NO_MORE_ITERATIONS;
+        ASSERT_EQ(dir->NWDSList(context, "Bulk.Acme", &it, buf), 0);
+        ASSERT_GT(it, 0);
+        handles.push_back(it);
+    }
+    std::int32_t oldest = handles.front(), newest = handles.back();
+    EXPECT_EQ(dir->NWDSList(context, "Bulk.Acme", &oldest, buf), ERR_INVALID_ITERATION);
+    EXPECT_EQ(dir->NWDSList(context, "Bulk.Acme", &newest, buf), 0);
+    // Releasing the context forgets its reads at once.
+    NWDSContextHandle other = pageContext();
+    std::int32_t it = NO_MORE_ITERATIONS;
+    ASSERT_EQ(dir->NWDSList(other, "Bulk.Acme", &it, buf), 0);
+    ASSERT_EQ(dir->NWDSFreeContext(other), 0);
+    EXPECT_EQ(dir->NWDSList(other, "Bulk.Acme", &it, buf), ERR_BAD_CONTEXT);
+}
