@@ -1,30 +1,13 @@
 #include "ListContainer.h"
 
+#include "ClientBuffer.h"
 #include "DirectoryPage.h"
 #include "NameRules.h"
 #include "pages/ClassIconTable.h"
 
-namespace {
-// Releases the walk's result buffer on every path out of it.
-class ResultBuffer {
-public:
-    explicit ResultBuffer(DirectoryClient& client) : client_(client) {}
-    ~ResultBuffer() {
-        if (buffer_)
-            client_.NWDSFreeBuf(buffer_);
-    }
-    NWDSCCODE allocate() { return client_.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buffer_); }
-    Buf_T* get() const { return buffer_; }
-
-private:
-    DirectoryClient& client_;
-    Buf_T* buffer_ = nullptr;
-};
-} // namespace
-
 bool ListContainer(DirectoryPage& page, const std::string& container, ContainerSink& sink) {
     DirectoryClient& client = page.client();
-    ResultBuffer buffer(client);
+    ClientBuffer buffer(client);
     NWDSCCODE rc = buffer.allocate();
     if (rc < 0) {
         page.report("NWDSAllocBuf returned: %04X\n", unsigned(rc));

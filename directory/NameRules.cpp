@@ -6,7 +6,9 @@ std::string labelOf(std::string_view listedName) {
     return std::string(listedName.substr(0, listedName.find('.')));
 }
 
-bool isRootName(std::string_view name) { return name == ROOT_NAME; }
+bool isRootName(std::string_view name) {
+    return name == ROOT_NAME;
+}
 
 std::string fullNameOf(std::string_view name, std::string_view context) {
     std::string full(name);

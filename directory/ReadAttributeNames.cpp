@@ -1,13 +1,14 @@
 #include "ReadAttributeNames.h"
 
+#include "ClientBuffer.h"
 #include "DirectoryPage.h"
 #include "NameRules.h"
 
 void ReadAttributeNames(DirectoryPage& page, const std::string& listedName,
                         const std::function<void(const std::string& attrName)>& insert) {
     DirectoryClient& client = page.client();
-    Buf_T* buffer = nullptr;
-    NWDSCCODE rc = client.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buffer);
+    ClientBuffer buffer(client);
+    NWDSCCODE rc = buffer.allocate();
     if (rc < 0) {
         page.report("NWDSAllocBuf returned: %04X\n", unsigned(rc));
         return;
@@ -17,13 +18,13 @@ void ReadAttributeNames(DirectoryPage& page, const std::string& listedName,
     std::int32_t iteration = NO_MORE_ITERATIONS;
     do {
         rc = client.NWDSRead(page.context(), fullName.c_str(), DS_ATTRIBUTE_NAMES, true, nullptr,
-                             &iteration, buffer);
+                             &iteration, buffer.get());
         if (rc < 0) {
             page.report("\nNWDSRead returned: %04X\n", unsigned(rc));
             break;
         }
         std::uint32_t count = 0;
-        rc = client.NWDSGetAttrCount(page.context(), buffer, &count);
+        rc = client.NWDSGetAttrCount(page.context(), buffer.get(), &count);
         if (rc < 0) {
             page.report("\nNWDSGetAttrCount returned: %04X\n", unsigned(rc));
             break;
@@ -32,7 +33,7 @@ void ReadAttributeNames(DirectoryPage& page, const std::string& listedName,
             char attrName[MAX_SCHEMA_NAME_BYTES] = {};
             std::uint32_t valueCount = 0;
             std::uint32_t syntax = 0;
-            rc = client.NWDSGetAttrName(page.context(), buffer, attrName, sizeof attrName,
+            rc = client.NWDSGetAttrName(page.context(), buffer.get(), attrName, sizeof attrName,
                                         &valueCount, &syntax);
             if (rc < 0)
                 page.report("\nNWDSGetAttrName returned: %04X\n", unsigned(rc));
@@ -40,5 +41,4 @@ void ReadAttributeNames(DirectoryPage& page, const std::string& listedName,
                 insert(attrName);
         }
     } while (rc >= 0 && iteration != NO_MORE_ITERATIONS);
-    client.NWDSFreeBuf(buffer);
 }

@@ -2,6 +2,7 @@
 
 #include "ValueList.h"
 #include "ValueRenderer.h"
+#include "directory/ClientBuffer.h"
 #include "directory/DirectoryPage.h"
 #include "directory/NameRules.h"
 
@@ -14,24 +15,6 @@
 #include <memory>
 
 namespace {
-
-// A buffer the read holds, released however the read ends.
-class HeldBuffer {
-public:
-    explicit HeldBuffer(DirectoryClient& client) : client_(client) {}
-    ~HeldBuffer() {
-        if (buffer_ != nullptr)
-            client_.NWDSFreeBuf(buffer_);
-    }
-    HeldBuffer(const HeldBuffer&) = delete;
-    HeldBuffer& operator=(const HeldBuffer&) = delete;
-    Buf_T** out() { return &buffer_; }
-    Buf_T* get() const { return buffer_; }
-
-private:
-    DirectoryClient& client_;
-    Buf_T* buffer_ = nullptr;
-};
 
 struct FreeRecord {
     void operator()(void* record) const { std::free(record); }
@@ -76,9 +59,9 @@ private:
 };
 
 bool AttributeValueRead::run(const std::string& attrName) {
-    HeldBuffer request(client_);
-    HeldBuffer result(client_);
-    NWDSCCODE code = client_.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, request.out());
+    ClientBuffer request(client_);
+    ClientBuffer result(client_);
+    NWDSCCODE code = request.allocate();
     if (code < 0) {
         page_.report("NWDSAllocBuf returned: %04X\n", code);
         return false;
@@ -93,7 +76,7 @@ bool AttributeValueRead::run(const std::string& attrName) {
         page_.report("NWDSPutAttrName returned: %04X\n", code);
         return false;
     }
-    code = client_.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, result.out());
+    code = result.allocate();
     if (code < 0) {
         page_.report("NWDSAllocBuf returned: %04X\n", code);
         return false;

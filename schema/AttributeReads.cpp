@@ -1,6 +1,6 @@
 #include "AttributeReads.h"
 
-#include "ClientBuffer.h"
+#include "directory/ClientBuffer.h"
 #include "directory/DirectoryPage.h"
 
 #include <cstring>

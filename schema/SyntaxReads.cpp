@@ -1,6 +1,6 @@
 #include "SyntaxReads.h"
 
-#include "ClientBuffer.h"
+#include "directory/ClientBuffer.h"
 #include "directory/DirectoryPage.h"
 
 #include <cstring>

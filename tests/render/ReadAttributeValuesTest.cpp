@@ -1,7 +1,7 @@
 #include "render/ReadAttributeValues.h"
 
 #include "QStringPrinter.h"
-#include "TestPage.h"
+#include "tests/support/TestPage.h"
 #include "client/FaultInjectingClient.h"
 #include "client/common/ValueText.h"
 #include "client/embedded/EmbeddedDirectory.h"

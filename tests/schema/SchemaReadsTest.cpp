@@ -1,11 +1,11 @@
 #include "DemoDirectory.h"
-#include "RecordingPage.h"
 #include "directory/ResultCodes.h"
 #include "schema/AttributeReads.h"
 #include "schema/ClassReads.h"
 #include "schema/ReportPolicies.h"
 #include "schema/SchemaTables.h"
 #include "schema/SyntaxReads.h"
+#include "tests/support/TestPage.h"
 
 #include <gtest/gtest.h>
 
@@ -17,16 +17,13 @@ class SchemaReads : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(demo.ok());
-        ASSERT_EQ(demo.faults->NWDSCreateContextHandle(&context), 0);
-        ASSERT_EQ(
-            demo.faults->NWDSSetContext(context, DCK_TREE_NAME, demo.model().treeName().c_str()),
-            0);
-        page = std::make_unique<RecordingPage>(*demo.faults, context);
+        page = std::make_unique<TestPage>(*demo.faults, "Acme");
+        ASSERT_NE(page->context(), NO_CONTEXT);
         before = demo.faults->outstandingResources();
     }
     void TearDown() override {
         EXPECT_EQ(demo.faults->outstandingResources(), before) << "a client resource was left";
-        demo.faults->NWDSFreeContext(context);
+        page.reset();
     }
     std::vector<ClassDef> walkClasses(ReadOutcome* outcome = nullptr) {
         std::vector<ClassDef> delivered;
@@ -45,8 +42,7 @@ protected:
     }
 
     DemoDirectory demo;
-    NWDSContextHandle context = NO_CONTEXT;
-    std::unique_ptr<RecordingPage> page;
+    std::unique_ptr<TestPage> page;
     ClientResourceCounts before;
 };
 
