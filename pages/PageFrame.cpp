@@ -1,14 +1,13 @@
 #include "PageFrame.h"
 
 #include "Reporter.h"
+#include "directory/FormatText.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTreeWidget>
 #include <cstdarg>
-#include <cstdio>
-#include <vector>
 
 PageFrame::PageFrame(PageKind kind, const PageServices& services, QWidget* parent)
     : QWidget(parent), kind_(kind), client_(services.client), reporter_(services.reporter) {}
@@ -90,14 +89,8 @@ bool PageFrame::setUpContext() {
 void PageFrame::report(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::vector<char> text(std::size_t(length > 0 ? length : 0) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), format, args);
+    message_ = QString::fromStdString(formatTextV(format, args));
     va_end(args);
-    message_ = QString::fromUtf8(text.data());
     reporter_.showMessage(this, message_);
 }
 

@@ -1,10 +1,10 @@
 #include "RenderContext.h"
 
 #include "ValueList.h"
+#include "directory/FormatText.h"
 
 #include <QTreeWidget>
 #include <cstdarg>
-#include <cstdio>
 
 void RenderContext::column(const char* header, int width) {
     if (!firstValue())
@@ -28,13 +28,7 @@ void RenderContext::cell(int column, std::string text) {
 std::string cellText(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    if (length > 0)
-        std::vsnprintf(text.data(), text.size() + 1, format, args);
+    std::string text = formatTextV(format, args);
     va_end(args);
     return text;
 }

@@ -36,10 +36,7 @@ public:
         return {};
     }
 
-    ReadOutcome fail(SchemaStep step, NWDSCCODE code) {
-        policy_.reportFailure(page_, step, code);
-        return {step, code};
-    }
+    ReadOutcome fail(SchemaStep step, NWDSCCODE code) { return policy_.failure(page_, step, code); }
 
 private:
     ReadOutcome takeDefinition(Buf_T* result) {

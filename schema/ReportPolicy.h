@@ -24,6 +24,14 @@ enum class SchemaStep : std::size_t {
 };
 inline constexpr std::size_t SchemaStepCount = static_cast<std::size_t>(SchemaStep::None);
 
+// What a read ended with: the step that failed and its code, or SchemaStep::None.
+struct ReadOutcome {
+    SchemaStep failedStep = SchemaStep::None;
+    NWDSCCODE code = 0;
+
+    bool ok() const { return failedStep == SchemaStep::None; }
+};
+
 // Which failed steps a caller reports, and with which printf-style text taking the result
 // code; steps without a text fail silently. Each page passes its own policy to a read.
 class ReportPolicy {
@@ -40,15 +48,12 @@ public:
 
     // Shows the step's message through the page, when the policy has one.
     void reportFailure(DirectoryPage& page, SchemaStep step, NWDSCCODE code) const;
+    // The same, giving the outcome of the read that ends at that step.
+    ReadOutcome failure(DirectoryPage& page, SchemaStep step, NWDSCCODE code) const {
+        reportFailure(page, step, code);
+        return {step, code};
+    }
 
 private:
     std::array<const char*, SchemaStepCount> formats_{};
-};
-
-// What a read ended with: the step that failed and its code, or SchemaStep::None.
-struct ReadOutcome {
-    SchemaStep failedStep = SchemaStep::None;
-    NWDSCCODE code = 0;
-
-    bool ok() const { return failedStep == SchemaStep::None; }
 };

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "directory/DirectoryPage.h"
+#include "directory/FormatText.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,12 +31,10 @@ public:
     NWDSContextHandle context() const override { return context_; }
     std::string currentContext() const override { return currentContext_; }
     void report(const char* format, ...) override __attribute__((format(printf, 2, 3))) {
-        char text[1024];
         va_list args;
         va_start(args, format);
-        std::vsnprintf(text, sizeof text, format, args);
+        messages.push_back(formatTextV(format, args));
         va_end(args);
-        messages.emplace_back(text);
     }
     void showLiteralMessage(const std::string& text) override { messages.push_back(text); }
     void refreshServerField() override { ++serverRefreshes; }
