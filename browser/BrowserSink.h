@@ -1,22 +1,18 @@
 #pragma once
 
-#include "directory/ListContainer.h"
-#include "pages/TreeItems.h"
-
-#include <memory>
+#include "pages/ObjectTreeSink.h"
 
 class CBrowserPage;
 
-// The browser's share of a listing: containers into the container list, every object
-// sorted under the root item with its attribute names below it.
-class BrowserSink : public ContainerSink {
+// The browser's share of a listing: every object sorted under the root item with its
+// attribute names below it, and containers with a known class icon in the container list.
+class BrowserSink : public ObjectTreeSink {
 public:
     explicit BrowserSink(CBrowserPage& page);
-    void addObject(const ListedObject& object) override;
-    // Puts the objects listed so far into the tree; also done when the sink goes.
-    void flush() { objects_->flush(); }
+
+protected:
+    void listed(const ListedObject& object) override;
 
 private:
     CBrowserPage& page_;
-    std::unique_ptr<SortedInsertionBatch> objects_;
 };

@@ -1,5 +1,8 @@
 #include "ObjectEditorPage.h"
 
+#include "directory/ListContainer.h"
+#include "pages/ObjectTreeSink.h"
+
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,5 +43,11 @@ void CObjectEditorPage::buildControls() {
 void CObjectEditorPage::fillPage() {
     treeField_->setText(QString::fromStdString(treeName_));
     contextField_->setText(QString::fromStdString(nameContext_));
+    listObjects();
     refreshServerField();
+}
+
+void CObjectEditorPage::listObjects() {
+    ObjectTreeSink sink(*this, objects_, nullptr, ObjectTreeSink::AttributeNames::Read);
+    ListContainer(*this, nameContext_, sink);
 }

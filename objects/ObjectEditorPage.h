@@ -18,6 +18,9 @@ protected:
     QLineEdit* serverField() override { return serverField_; }
 
 private:
+    // The objects of the name context as top-level entries of "Objects:".
+    void listObjects();
+
     QLineEdit* treeField_ = nullptr;
     QLineEdit* contextField_ = nullptr;
     QLineEdit* serverField_ = nullptr;

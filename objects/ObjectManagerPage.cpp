@@ -1,5 +1,8 @@
 #include "ObjectManagerPage.h"
 
+#include "directory/ListContainer.h"
+#include "pages/ObjectTreeSink.h"
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -44,4 +47,10 @@ void CObjectManagerPage::buildControls() {
 
 void CObjectManagerPage::fillPage() {
     contextField_->setText(QString::fromStdString(nameContext_));
+    listObjects();
+}
+
+void CObjectManagerPage::listObjects() {
+    ObjectTreeSink sink(*this, objects_, nullptr, ObjectTreeSink::AttributeNames::Skip);
+    ListContainer(*this, nameContext_, sink);
 }

@@ -17,6 +17,9 @@ protected:
     void fillPage() override;
 
 private:
+    // The objects of the name context as top-level entries of "Objects:".
+    void listObjects();
+
     QLineEdit* contextField_ = nullptr;
     QLineEdit* serverField_ = nullptr;
     QTreeWidget* objects_ = nullptr;

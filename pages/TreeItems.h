@@ -29,8 +29,9 @@ QTreeWidgetItem* insertItemSorted(QTreeWidget* tree, QTreeWidgetItem* parent, co
 // place, without moving every later sibling once per item.
 class SortedInsertionBatch {
 public:
-    explicit SortedInsertionBatch(QTreeWidgetItem* parent) : parent_(parent) {}
-    explicit SortedInsertionBatch(QTreeWidget* tree) : tree_(tree) {}
+    // Items go below `parent`, or to the tree's top level when it is null.
+    SortedInsertionBatch(QTreeWidget* tree, QTreeWidgetItem* parent)
+        : parent_(parent), tree_(parent ? nullptr : tree) {}
     ~SortedInsertionBatch() { flush(); }
     SortedInsertionBatch(const SortedInsertionBatch&) = delete;
     SortedInsertionBatch& operator=(const SortedInsertionBatch&) = delete;

@@ -37,7 +37,8 @@ class MainWindowTest : public QObject {
         const QRect rect = window->tabBar()->tabRect(tab);
         QTest::mouseClick(window->tabBar(), Qt::LeftButton, {}, rect.center());
     }
-    int listings() { return demo->faults.callCount("NWDSList"); }
+    // Only the browser sets the default name context, once per listing.
+    int listings() { return demo->faults.callCount("NWDSSetDefNameContext"); }
     int classReads() { return demo->faults.callCount("NWDSReadClassDef"); }
 
     // Moves the browser up to the tree list and opens the named tree.

@@ -1,0 +1,29 @@
+#include "ObjectTreeSink.h"
+
+#include "ClassIconTable.h"
+#include "PageFrame.h"
+#include "directory/ReadAttributeNames.h"
+
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+ObjectTreeSink::ObjectTreeSink(PageFrame& page, QTreeWidget* tree, QTreeWidgetItem* parent,
+                               AttributeNames names)
+    : page_(page), tree_(tree), names_(names), objects_(tree, parent) {}
+
+void ObjectTreeSink::addObject(const ListedObject& object) {
+    listed(object);
+    if (!tree_) {
+        page_.showLiteralMessage("Could Not Add Node");
+        return;
+    }
+    auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(object.label)});
+    setItemImage(item, object.icon, page_.imageList());
+    objects_.add(item);
+    if (names_ == AttributeNames::Skip)
+        return;
+    ReadAttributeNames(page_, object.listedName, [this, item](const std::string& attrName) {
+        insertItemSorted(tree_, item, QString::fromStdString(attrName), ClassIcon::Attribute,
+                         page_.imageList());
+    });
+}
