@@ -22,8 +22,10 @@ void ObjectTreeSink::addObject(const ListedObject& object) {
     objects_.add(item);
     if (names_ == AttributeNames::Skip)
         return;
-    ReadAttributeNames(page_, object.listedName, [this, item](const std::string& attrName) {
-        insertItemSorted(tree_, item, QString::fromStdString(attrName), ClassIcon::Attribute,
-                         page_.imageList());
+    SortedInsertionBatch names(tree_, item);
+    ReadAttributeNames(page_, object.listedName, [&](const std::string& attrName) {
+        auto* name = new QTreeWidgetItem(QStringList{QString::fromStdString(attrName)});
+        setItemImage(name, ClassIcon::Attribute, page_.imageList());
+        names.add(name);
     });
 }

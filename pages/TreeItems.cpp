@@ -81,30 +81,39 @@ QTreeWidgetItem* insertItemSorted(QTreeWidget* tree, QTreeWidgetItem* parent, co
 }
 
 void SortedInsertionBatch::add(QTreeWidgetItem* item) {
-    pending_.append(item);
+    pending_.append({item->text(0).toCaseFolded(), item});
 }
 
 void SortedInsertionBatch::flush() {
     if (pending_.isEmpty())
         return;
-    const auto before = [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-        return QString::compare(a->text(0), b->text(0), Qt::CaseInsensitive) < 0;
-    };
+    const auto before = [](const Keyed& a, const Keyed& b) { return a.key < b.key; };
     std::stable_sort(pending_.begin(), pending_.end(), before);
-    QList<QTreeWidgetItem*> present = parent_ ? parent_->takeChildren() : QList<QTreeWidgetItem*>();
+
+    QList<QTreeWidgetItem*> taken = parent_ ? parent_->takeChildren() : QList<QTreeWidgetItem*>();
     if (tree_) {
         while (tree_->topLevelItemCount() > 0)
-            present.append(tree_->takeTopLevelItem(0));
+            taken.append(tree_->takeTopLevelItem(tree_->topLevelItemCount() - 1));
+        std::reverse(taken.begin(), taken.end());
     }
+    QList<Keyed> present;
+    present.reserve(taken.size());
+    for (QTreeWidgetItem* item : taken)
+        present.append({item->text(0).toCaseFolded(), item});
+
     // Items already there come before new ones with an equal label, as they would have
     // been inserted before them.
-    QList<QTreeWidgetItem*> merged;
+    QList<Keyed> merged;
     merged.reserve(present.size() + pending_.size());
     std::merge(present.begin(), present.end(), pending_.begin(), pending_.end(),
                std::back_inserter(merged), before);
     pending_.clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(merged.size());
+    for (const Keyed& keyed : merged)
+        items.append(keyed.item);
     if (parent_)
-        parent_->addChildren(merged);
+        parent_->addChildren(items);
     else
-        tree_->addTopLevelItems(merged);
+        tree_->addTopLevelItems(items);
 }

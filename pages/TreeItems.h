@@ -43,5 +43,9 @@ public:
 private:
     QTreeWidgetItem* parent_ = nullptr;
     QTreeWidget* tree_ = nullptr;
-    QList<QTreeWidgetItem*> pending_;
+    struct Keyed {
+        QString key; // the label case-folded, so that plain comparison is the tree's order
+        QTreeWidgetItem* item;
+    };
+    QList<Keyed> pending_;
 };
