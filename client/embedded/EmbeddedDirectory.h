@@ -3,6 +3,7 @@
 #include "DirectoryModel.h"
 #include "client/common/BufferedClient.h"
 #include "client/common/IterationTable.h"
+#include "client/common/ReplyWriter.h"
 
 #include <memory>
 #include <string>
@@ -125,6 +126,22 @@ private:
     void finishPass(bool done, Pending& state, std::int32_t* handle);
     Object_Info_T objectInfoOf(DirectoryModel& tree, const Entry& e) const;
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
+
+    // The three schema reads differ only in what they list and how each item is written.
+    struct SchemaRead {
+        Pending::Kind kind;
+        ReplyKind reply;
+        std::uint32_t requestOperation; // what a request buffer of names is prepared for
+        NWDSCCODE undefined;            // for a requested name the schema does not hold
+        std::vector<std::string> (*allNames)(const Schema&);
+        bool (*defined)(const Schema&, const std::string& name);
+        // Writes the named item; false when the reply is full. An item gone since the
+        // read began is skipped (true).
+        bool (*write)(ReplyWriter&, const Schema&, const std::string& name, bool definitions);
+    };
+    NWDSCCODE readSchema(const SchemaRead& read, NWDSContextHandle context, std::uint32_t infoType,
+                         bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
+                         Buf_T* result);
 
     std::vector<std::unique_ptr<DirectoryModel>> trees_;
     IterationTable<Pending> pending_;

@@ -27,9 +27,9 @@ Attr_Info_T attrInfoOf(const AttributeDefinition& a) {
 
 } // namespace
 
-NWDSCCODE EmbeddedDirectory::NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType,
-                                              bool allClasses, Buf_T* classNames,
-                                              std::int32_t* iterationHandle, Buf_T* classDefs) {
+NWDSCCODE EmbeddedDirectory::readSchema(const SchemaRead& read, NWDSContextHandle context,
+                                        std::uint32_t infoType, bool all, Buf_T* requestNames,
+                                        std::int32_t* iterationHandle, Buf_T* result) {
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
@@ -38,45 +38,41 @@ NWDSCCODE EmbeddedDirectory::NWDSReadClassDef(NWDSContextHandle context, std::ui
     if (infoType != DS_INFO_NAMES && infoType != DS_INFO_DEFS)
         return ERR_INVALID_REQUEST;
     Buf_T* out = nullptr;
-    if (auto rc = findBuffer(classDefs, out); rc != 0)
+    if (auto rc = findBuffer(result, out); rc != 0)
         return rc;
     Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::ClassDefs, context, pending); rc != 0)
+    if (auto rc = pendingFor(*iterationHandle, read.kind, context, pending); rc != 0)
         return rc;
     Pending fresh;
     if (pending == nullptr) {
-        fresh.kind = Pending::ClassDefs;
+        fresh.kind = read.kind;
         fresh.context = context;
         fresh.tree = treeOf(*ctx);
         fresh.infoType = infoType;
         if (fresh.tree == nullptr)
             return ERR_NO_SUCH_TREE;
-        if (allClasses) {
-            for (const auto& c : fresh.tree->schema().classes())
-                fresh.names.push_back(c->name);
+        if (all) {
+            fresh.names = read.allNames(fresh.tree->schema());
         } else {
             Buf_T* request = nullptr;
-            if (auto rc = findBuffer(classNames, request); rc != 0)
+            if (auto rc = findBuffer(requestNames, request); rc != 0)
                 return rc;
-            if (auto rc = requestNames(*request, {DSV_READ_CLASS_DEF}, fresh.names); rc != 0)
+            if (auto rc =
+                    BufferedClient::requestNames(*request, {read.requestOperation}, fresh.names);
+                rc != 0)
                 return rc;
             for (const auto& n : fresh.names) {
-                if (fresh.tree->schema().findClass(n) == nullptr)
-                    return ERR_NO_SUCH_CLASS;
+                if (!read.defined(fresh.tree->schema(), n))
+                    return read.undefined;
             }
         }
         pending = &fresh;
     }
     const bool defs = pending->infoType == DS_INFO_DEFS;
-    beginReply(*out, ReplyKind::ClassDefs, defs);
+    beginReply(*out, read.reply, defs);
     ReplyWriter reply(*out);
     for (; pending->position < pending->names.size(); ++pending->position) {
-        const ClassDefinition* c =
-            pending->tree->schema().findClass(pending->names[pending->position]);
-        if (c == nullptr)
-            continue; // removed since the read began
-        const Class_Info_T info = classInfoOf(*c);
-        if (!reply.addClassDef(c->name, defs ? &info : nullptr, defs ? &c->lists : nullptr))
+        if (!read.write(reply, pending->tree->schema(), pending->names[pending->position], defs))
             break;
     }
     reply.finish();
@@ -85,124 +81,87 @@ NWDSCCODE EmbeddedDirectory::NWDSReadClassDef(NWDSContextHandle context, std::ui
         return ERR_INSUFFICIENT_BUFFER;
     finishPass(done, *pending, iterationHandle);
     return 0;
+}
+
+NWDSCCODE EmbeddedDirectory::NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType,
+                                              bool allClasses, Buf_T* classNames,
+                                              std::int32_t* iterationHandle, Buf_T* classDefs) {
+    static const SchemaRead classes{
+        Pending::ClassDefs,
+        ReplyKind::ClassDefs,
+        DSV_READ_CLASS_DEF,
+        ERR_NO_SUCH_CLASS,
+        [](const Schema& schema) {
+            std::vector<std::string> names;
+            for (const auto& c : schema.classes())
+                names.push_back(c->name);
+            return names;
+        },
+        [](const Schema& schema, const std::string& name) {
+            return schema.findClass(name) != nullptr;
+        },
+        [](ReplyWriter& reply, const Schema& schema, const std::string& name, bool defs) {
+            const ClassDefinition* c = schema.findClass(name);
+            if (c == nullptr)
+                return true;
+            const Class_Info_T info = classInfoOf(*c);
+            return reply.addClassDef(c->name, defs ? &info : nullptr, defs ? &c->lists : nullptr);
+        }};
+    return readSchema(classes, context, infoType, allClasses, classNames, iterationHandle,
+                      classDefs);
 }
 
 NWDSCCODE EmbeddedDirectory::NWDSReadAttrDef(NWDSContextHandle context, std::uint32_t infoType,
                                              bool allAttrs, Buf_T* attrNames,
                                              std::int32_t* iterationHandle, Buf_T* attrDefs) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    if (infoType != DS_INFO_NAMES && infoType != DS_INFO_DEFS)
-        return ERR_INVALID_REQUEST;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(attrDefs, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::AttrDefs, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        fresh.kind = Pending::AttrDefs;
-        fresh.context = context;
-        fresh.tree = treeOf(*ctx);
-        fresh.infoType = infoType;
-        if (fresh.tree == nullptr)
-            return ERR_NO_SUCH_TREE;
-        if (allAttrs) {
-            for (const auto& a : fresh.tree->schema().attributes())
-                fresh.names.push_back(a->name);
-        } else {
-            Buf_T* request = nullptr;
-            if (auto rc = findBuffer(attrNames, request); rc != 0)
-                return rc;
-            if (auto rc = requestNames(*request, {DSV_READ}, fresh.names); rc != 0)
-                return rc;
-            for (const auto& n : fresh.names) {
-                if (fresh.tree->schema().findAttribute(n) == nullptr)
-                    return ERR_NO_SUCH_ATTRIBUTE;
-            }
-        }
-        pending = &fresh;
-    }
-    const bool defs = pending->infoType == DS_INFO_DEFS;
-    beginReply(*out, ReplyKind::AttrDefs, defs);
-    ReplyWriter reply(*out);
-    for (; pending->position < pending->names.size(); ++pending->position) {
-        const AttributeDefinition* a =
-            pending->tree->schema().findAttribute(pending->names[pending->position]);
-        if (a == nullptr)
-            continue;
-        const Attr_Info_T info = attrInfoOf(*a);
-        if (!reply.addAttrDef(a->name, defs ? &info : nullptr))
-            break;
-    }
-    reply.finish();
-    const bool done = pending->position >= pending->names.size();
-    if (!done && reply.count() == 0)
-        return ERR_INSUFFICIENT_BUFFER;
-    finishPass(done, *pending, iterationHandle);
-    return 0;
+    static const SchemaRead attributes{
+        Pending::AttrDefs,
+        ReplyKind::AttrDefs,
+        DSV_READ,
+        ERR_NO_SUCH_ATTRIBUTE,
+        [](const Schema& schema) {
+            std::vector<std::string> names;
+            for (const auto& a : schema.attributes())
+                names.push_back(a->name);
+            return names;
+        },
+        [](const Schema& schema, const std::string& name) {
+            return schema.findAttribute(name) != nullptr;
+        },
+        [](ReplyWriter& reply, const Schema& schema, const std::string& name, bool defs) {
+            const AttributeDefinition* a = schema.findAttribute(name);
+            if (a == nullptr)
+                return true;
+            const Attr_Info_T info = attrInfoOf(*a);
+            return reply.addAttrDef(a->name, defs ? &info : nullptr);
+        }};
+    return readSchema(attributes, context, infoType, allAttrs, attrNames, iterationHandle,
+                      attrDefs);
 }
 
 NWDSCCODE EmbeddedDirectory::NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType,
                                               bool allSyntaxes, Buf_T* syntaxNames,
                                               std::int32_t* iterationHandle, Buf_T* syntaxDefs) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    if (infoType != DS_INFO_NAMES && infoType != DS_INFO_DEFS)
-        return ERR_INVALID_REQUEST;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(syntaxDefs, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::Syntaxes, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        fresh.kind = Pending::Syntaxes;
-        fresh.context = context;
-        fresh.tree = treeOf(*ctx);
-        fresh.infoType = infoType;
-        if (fresh.tree == nullptr)
-            return ERR_NO_SUCH_TREE;
-        if (allSyntaxes) {
-            for (const auto& [id, s] : fresh.tree->schema().syntaxes())
-                fresh.names.push_back(s.name);
-        } else {
-            Buf_T* request = nullptr;
-            if (auto rc = findBuffer(syntaxNames, request); rc != 0)
-                return rc;
-            if (auto rc = requestNames(*request, {DSV_READ}, fresh.names); rc != 0)
-                return rc;
-            for (const auto& n : fresh.names) {
-                if (fresh.tree->schema().findSyntax(std::string_view(n)) == nullptr)
-                    return ERR_BAD_SYNTAX;
-            }
-        }
-        pending = &fresh;
-    }
-    beginReply(*out, ReplyKind::Syntaxes, pending->infoType == DS_INFO_DEFS);
-    ReplyWriter reply(*out);
-    for (; pending->position < pending->names.size(); ++pending->position) {
-        const SyntaxDefinition* s =
-            pending->tree->schema().findSyntax(std::string_view(pending->names[pending->position]));
-        if (s == nullptr)
-            continue;
-        if (!reply.addSyntax(s->name, s->id, s->flags))
-            break;
-    }
-    reply.finish();
-    const bool done = pending->position >= pending->names.size();
-    if (!done && reply.count() == 0)
-        return ERR_INSUFFICIENT_BUFFER;
-    finishPass(done, *pending, iterationHandle);
-    return 0;
+    static const SchemaRead syntaxes{
+        Pending::Syntaxes,
+        ReplyKind::Syntaxes,
+        DSV_READ,
+        ERR_BAD_SYNTAX,
+        [](const Schema& schema) {
+            std::vector<std::string> names;
+            for (const auto& [id, s] : schema.syntaxes())
+                names.push_back(s.name);
+            return names;
+        },
+        [](const Schema& schema, const std::string& name) {
+            return schema.findSyntax(std::string_view(name)) != nullptr;
+        },
+        [](ReplyWriter& reply, const Schema& schema, const std::string& name, bool) {
+            const SyntaxDefinition* s = schema.findSyntax(std::string_view(name));
+            return s == nullptr || reply.addSyntax(s->name, s->id, s->flags);
+        }};
+    return readSchema(syntaxes, context, infoType, allSyntaxes, syntaxNames, iterationHandle,
+                      syntaxDefs);
 }
 
 NWDSCCODE EmbeddedDirectory::NWDSGetSyntaxID(NWDSContextHandle context, const char* attrName,
