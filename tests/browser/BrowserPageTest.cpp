@@ -196,6 +196,18 @@ private slots:
         QVERIFY(demo->reporter.messages.isEmpty());
     }
 
+    void guestMayBrowseButNotReadValues() {
+        demo = std::make_unique<DemoClient>("Guest.Acme");
+        openPage();
+        QTreeWidgetItem* admin = child(root(), "Admin");
+        QVERIFY(admin && admin->childCount() > 0);
+        page->objectTree()->setCurrentItem(child(admin, "Surname"));
+        QCOMPARE(demo->reporter.messages,
+                 QStringList{QString::asprintf("\nNWDSRead returned: %04X\n", unsigned(-672))});
+        QCOMPARE(valueList()->topLevelItemCount(), 0);
+        QCOMPARE(demo->outstanding().buffers, 0);
+    }
+
     void doubleClickOnEmptySpaceClearsTwoFields() {
         openPage();
         page->objectTree()->setCurrentItem(child(root(), "Admin"));
