@@ -77,7 +77,12 @@ public:
         out_.append(s);
     }
     void raw(const void* p, std::size_t n) { out_.append(static_cast<const char*>(p), n); }
-    std::string take() { return std::move(out_); }
+    // Hands over the bytes and starts empty again.
+    std::string take() {
+        std::string bytes = std::move(out_);
+        out_.clear();
+        return bytes;
+    }
     const std::string& bytes() const { return out_; }
 
 private:
