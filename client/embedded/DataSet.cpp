@@ -2,22 +2,12 @@
 
 #include "Ldif.h"
 #include "SchemaFile.h"
+#include "TextFile.h"
 #include "TreeLoader.h"
 
-#include <fstream>
 #include <sstream>
 
 namespace {
-
-bool readFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    out = s.str();
-    return true;
-}
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -35,7 +25,7 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
     };
     const std::string confPath = dataDir + "/directory.conf";
     std::string conf;
-    if (!readFile(confPath, conf))
+    if (!readWholeFile(confPath, conf))
         return fail("cannot read " + confPath);
 
     std::vector<std::string> schemaFiles;
@@ -82,7 +72,7 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
 
     for (const auto& file : schemaFiles) {
         std::string text;
-        if (!readFile(dataDir + "/" + file, text))
+        if (!readWholeFile(dataDir + "/" + file, text))
             return fail("cannot read " + dataDir + "/" + file);
         for (auto& tree : out.trees) {
             std::string why;
@@ -101,7 +91,7 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
             return fail(confPath + ": load names unknown tree " + treeName);
         const std::string path = dataDir + "/" + file;
         std::string text;
-        if (!readFile(path, text))
+        if (!readWholeFile(path, text))
             return fail("cannot read " + path);
         std::vector<ldif::Record> records;
         std::string why;

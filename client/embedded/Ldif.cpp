@@ -1,22 +1,10 @@
 #include "Ldif.h"
 
+#include "TextFile.h"
 #include "client/common/Base64.h"
-
-#include <fstream>
-#include <sstream>
 
 namespace ldif {
 namespace {
-
-bool readFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    out = s.str();
-    return true;
-}
 
 struct Line {
     std::string text;
@@ -93,7 +81,7 @@ bool parse(std::string_view text, const std::string& baseDir, std::vector<Record
                 path = baseDir + "/" + std::string(rest.substr(5));
             else
                 return fail(l.number, "only file: URLs are read");
-            if (!readFile(path, value))
+            if (!readWholeFile(path, value))
                 return fail(l.number, "cannot read " + path);
         } else {
             while (!rest.empty() && rest.front() == ' ')
