@@ -17,14 +17,9 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
+#include <cstring>
 
 namespace {
-constexpr int ImageRole = Qt::UserRole + 1;
-
-int entryImage(const QListWidgetItem* entry) {
-    return entry->data(ImageRole).toInt();
-}
-
 bool isContainerImage(int image) {
     return image == 2 || image == 3 || image == 21 || image == 22;
 }
@@ -182,9 +177,7 @@ void CBrowserPage::showCurrentContext() {
 
 void CBrowserPage::addContainerEntry(const QString& label, int image) {
     auto* entry = new QListWidgetItem(label);
-    entry->setData(ImageRole, image);
-    if (const ImageList* images = imageList())
-        entry->setIcon(images->icon(image));
+    setEntryImage(entry, image, imageList());
     if (label.isEmpty())
         entry->setData(Qt::AccessibleTextRole, QStringLiteral("Up one level"));
     containers_->addItem(entry);

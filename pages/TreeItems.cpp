@@ -2,6 +2,7 @@
 
 #include "ImageList.h"
 
+#include <QListWidgetItem>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <algorithm>
@@ -33,6 +34,17 @@ void setItemImage(QTreeWidgetItem* item, int image, int selectedImage, const Ima
     item->setData(0, ImageRole, image);
     if (images)
         item->setIcon(0, images->icon(image, selectedImage));
+}
+
+void setEntryImage(QListWidgetItem* entry, int image, const ImageList* images) {
+    entry->setData(ImageRole, image);
+    if (images)
+        entry->setIcon(images->icon(image));
+}
+
+int entryImage(const QListWidgetItem* entry) {
+    const QVariant value = entry->data(ImageRole);
+    return value.isValid() ? value.toInt() : -1;
 }
 
 int itemImage(const QTreeWidgetItem* item) {

@@ -4,6 +4,7 @@
 #include <QString>
 
 class ImageList;
+class QListWidgetItem;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -11,6 +12,10 @@ class QTreeWidgetItem;
 void setItemImage(QTreeWidgetItem* item, int image, const ImageList* images);
 void setItemImage(QTreeWidgetItem* item, int image, int selectedImage, const ImageList* images);
 int itemImage(const QTreeWidgetItem* item); // -1 when none was set
+
+// The same for the entries of a list in list mode.
+void setEntryImage(QListWidgetItem* entry, int image, const ImageList* images);
+int entryImage(const QListWidgetItem* entry); // -1 when none was set
 
 // Inserts at the item's sorted place among the parent's children (case-insensitive
 // order of the first column, after equal labels), found by binary search.

@@ -16,7 +16,6 @@ QString failed(const char* format) {
     return QString::asprintf(format, unsigned(Refused));
 }
 
-constexpr int ImageRole = Qt::UserRole + 1;
 } // namespace
 
 class BrowserPageTest : public QObject {
@@ -51,7 +50,7 @@ class BrowserPageTest : public QObject {
         const auto found = page->containerList()->findItems(text, Qt::MatchExactly);
         return found.isEmpty() ? nullptr : found.first();
     }
-    static int image(const QListWidgetItem* item) { return item->data(ImageRole).toInt(); }
+    static int image(const QListWidgetItem* item) { return entryImage(item); }
     QTreeWidget* valueList() const { return page->findChild<QTreeWidget*>("valueList"); }
     QPlainTextEdit* textPanel() const { return page->findChild<QPlainTextEdit*>("textPanel"); }
 
