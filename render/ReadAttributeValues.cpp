@@ -186,11 +186,16 @@ void AttributeValueRead::prepareSurfaces(std::uint32_t syntaxID) {
     if (syntaxID != SYN_STREAM) {
         deleteEveryColumn(list);
         list.clear();
-        panel.hide();
-        list.show();
-    } else {
+    }
+    // A syntax the renderer does not decode leaves the list without columns; its
+    // "Syntax Not Decoded" text is brought into view in the panel instead.
+    const bool decoded = syntaxID >= SYN_DIST_NAME && syntaxID <= SYN_INTERVAL;
+    if (syntaxID == SYN_STREAM || !decoded) {
         list.hide();
         panel.show();
+    } else {
+        panel.hide();
+        list.show();
     }
     list.update();
     panel.update();

@@ -195,6 +195,19 @@ private slots:
         QVERIFY(demo->reporter.messages.isEmpty());
     }
 
+    void undecodedSyntaxIsShownInTheTextPanel() {
+        openPage();
+        enter("Sales");
+        QTreeWidgetItem* badge = child(child(root(), "Demo"), "Badge Record");
+        QVERIFY(badge);
+        page->objectTree()->setCurrentItem(badge);
+        QVERIFY(demo->reporter.messages.isEmpty());
+        QVERIFY(textPanel()->isVisibleTo(page.get()));
+        QVERIFY(!valueList()->isVisibleTo(page.get()));
+        QVERIFY(textPanel()->toPlainText().startsWith(QStringLiteral("Syntax Not Decoded")));
+        QCOMPARE(valueList()->topLevelItemCount(), 0);
+    }
+
     void guestMayBrowseButNotReadValues() {
         demo = std::make_unique<DemoClient>("Guest.Acme");
         openPage();
