@@ -1,7 +1,7 @@
 #include "DirectoryModel.h"
 
 #include "client/common/Names.h"
-#include "client/common/ValueWire.h"
+#include "client/common/ValueRules.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
@@ -142,9 +142,10 @@ NWDSCCODE DirectoryModel::addValues(EntryId id, const AttributeDefinition& def,
     Entry* e = objects_.get(id);
     if (e == nullptr)
         return ERR_NO_SUCH_ENTRY;
+    const valuerules::AttributeShape shape{def.syntax, def.flags, def.lower, def.upper};
     for (const auto& v : wireValues) {
-        if (def.syntax != SYN_STREAM && !wire::isWellFormed(def.syntax, v))
-            return ERR_SYNTAX_VIOLATION;
+        if (auto rc = valuerules::checkValue(shape, v); rc != 0)
+            return rc;
     }
     AttributeValues* a = e->find(&def);
     if (a == nullptr) {
