@@ -3,41 +3,187 @@
 #include "directory/ListContainer.h"
 #include "pages/ObjectTreeSink.h"
 
-#include <QFormLayout>
+#include <QCheckBox>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+constexpr int kCriteriaColumnWidth = 146;
+
+QLineEdit* makeEdit(QWidget* parent, const char* objectName) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    return edit;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& text, const char* objectName) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
 
 CObjectManagerPage::CObjectManagerPage(const PageServices& services, QWidget* parent)
     : PageFrame(PageKind::ObjectManager, services, parent) {
     setObjectName(QStringLiteral("objectManagerPage"));
 }
 
+QGroupBox* CObjectManagerPage::buildCreateGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Create Object"), this);
+    group->setObjectName(QStringLiteral("createObjectGroup"));
+
+    classCombo_ = new QComboBox(group);
+    classCombo_->setObjectName(QStringLiteral("objectClassCombo"));
+    classCombo_->setEditable(true);
+    classCombo_->setInsertPolicy(QComboBox::NoInsert);
+    createNameField_ = makeEdit(group, "objectNameField");
+    mandatory_ = new QListWidget(group);
+    mandatory_->setObjectName(QStringLiteral("mandatoryList"));
+    mandatory_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    valueField_ = makeEdit(group, "attributeValueField");
+    addButton_ = makeButton(group, QStringLiteral("Add To Criteria"), "addToCriteriaButton");
+    syntaxField_ = makeEdit(group, "syntaxField");
+    syntaxField_->setReadOnly(true);
+    criteria_ = new QTreeWidget(group);
+    criteria_->setObjectName(QStringLiteral("criteriaList"));
+    criteria_->setRootIsDecorated(false);
+    criteria_->setColumnCount(2);
+    criteria_->header()->setStretchLastSection(false);
+    keyPairCheck_ = new QCheckBox(QStringLiteral("Generate Object Key Pair"), group);
+    keyPairCheck_->setObjectName(QStringLiteral("keyPairCheck"));
+    keyPairCheck_->setToolTip(QStringLiteral("This page does not generate key pairs: objects are "
+                                             "created without one, whether this is checked or "
+                                             "not."));
+    createButton_ = makeButton(group, QStringLiteral("Create Object"), "createObjectButton");
+
+    auto* arrow = new QLabel(QStringLiteral(">>>"), group);
+    arrow->setObjectName(QStringLiteral("arrowLabel"));
+    arrow->setAlignment(Qt::AlignCenter);
+
+    // Class and name on top; the waiting attributes, ">>>" and the value entry side by side;
+    // the criteria below with the check box and the create button.
+    auto* layout = new QGridLayout(group);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Object Class:"), classCombo_, group), 0, 0);
+    layout->addWidget(classCombo_, 0, 1);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Object Name:"), createNameField_, group), 0,
+                      2);
+    layout->addWidget(createNameField_, 0, 3, 1, 2);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Mandatory Attributes:"), mandatory_, group), 1,
+                      0, 1, 2);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Attribute Value:"), valueField_, group), 1, 3,
+                      1, 2);
+    layout->addWidget(mandatory_, 2, 0, 3, 2);
+    layout->addWidget(arrow, 2, 2);
+    layout->addWidget(valueField_, 2, 3, 1, 2);
+    layout->addWidget(addButton_, 3, 4);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Syntax:"), syntaxField_, group), 4, 3);
+    layout->addWidget(syntaxField_, 4, 4);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Criteria:"), criteria_, group), 5, 0, 1, 5);
+    layout->addWidget(criteria_, 6, 0, 3, 4);
+    layout->addWidget(keyPairCheck_, 6, 4);
+    layout->addWidget(createButton_, 8, 4);
+    layout->setColumnStretch(1, 1);
+    layout->setColumnStretch(3, 1);
+    layout->setRowStretch(7, 1);
+    // The drop-down list is announced by the combo's own label.
+    classCombo_->view()->setAccessibleName(classCombo_->accessibleName());
+
+    connect(classCombo_, &QComboBox::currentIndexChanged, this, &CObjectManagerPage::chooseClass);
+    connect(addButton_, &QPushButton::clicked, this, &CObjectManagerPage::addPair);
+    connect(createButton_, &QPushButton::clicked, this, &CObjectManagerPage::createObject);
+    return group;
+}
+
+QGroupBox* CObjectManagerPage::buildOperationsGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Object Operations"), this);
+    group->setObjectName(QStringLiteral("objectOperationsGroup"));
+    objects_ = new QTreeWidget(group);
+    objects_->setObjectName(QStringLiteral("objectTree"));
+    objects_->setHeaderHidden(true);
+    objects_->setRootIsDecorated(false);
+    objects_->setSelectionMode(QAbstractItemView::SingleSelection);
+    classField_ = makeEdit(group, "objectClassField");
+    classField_->setReadOnly(true);
+
+    auto* deleteGroup = new QGroupBox(QStringLiteral("Delete / Rename Object"), group);
+    deleteGroup->setObjectName(QStringLiteral("deleteRenameGroup"));
+    deleteNameField_ = makeEdit(deleteGroup, "deleteNameField");
+    deleteButton_ = makeButton(deleteGroup, QStringLiteral("Delete"), "deleteButton");
+    newNameField_ = makeEdit(deleteGroup, "newNameField");
+    renameButton_ = makeButton(deleteGroup, QStringLiteral("Rename"), "renameButton");
+    auto* deleteLayout = new QGridLayout(deleteGroup);
+    deleteLayout->addWidget(
+        makeBuddyLabel(QStringLiteral("Object Name:"), deleteNameField_, deleteGroup), 0, 0);
+    deleteLayout->addWidget(deleteNameField_, 0, 1);
+    deleteLayout->addWidget(deleteButton_, 0, 2);
+    deleteLayout->addWidget(
+        makeBuddyLabel(QStringLiteral("New Object Name:"), newNameField_, deleteGroup), 1, 0);
+    deleteLayout->addWidget(newNameField_, 1, 1);
+    deleteLayout->addWidget(renameButton_, 1, 2);
+
+    auto* moveGroup = new QGroupBox(QStringLiteral("Move Object"), group);
+    moveGroup->setObjectName(QStringLiteral("moveGroup"));
+    moveNameField_ = makeEdit(moveGroup, "moveNameField");
+    newContextField_ = makeEdit(moveGroup, "newContextField");
+    moveButton_ = makeButton(moveGroup, QStringLiteral("Move"), "moveButton");
+    auto* moveLayout = new QGridLayout(moveGroup);
+    moveLayout->addWidget(makeBuddyLabel(QStringLiteral("Object Name:"), moveNameField_, moveGroup),
+                          0, 0);
+    moveLayout->addWidget(moveNameField_, 0, 1);
+    moveLayout->addWidget(
+        makeBuddyLabel(QStringLiteral("New Context:"), newContextField_, moveGroup), 1, 0);
+    moveLayout->addWidget(newContextField_, 1, 1);
+    moveLayout->addWidget(moveButton_, 1, 2);
+
+    // The tree and the selected object's class on the left, the two forms on the right.
+    auto* layout = new QGridLayout(group);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Objects:"), objects_, group), 0, 0, 1, 2);
+    layout->addWidget(objects_, 1, 0, 2, 2);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Object Class:"), classField_, group), 3, 0);
+    layout->addWidget(classField_, 3, 1);
+    layout->addWidget(deleteGroup, 0, 2, 2, 1);
+    layout->addWidget(moveGroup, 2, 2, 2, 1);
+    layout->setColumnStretch(1, 1);
+    layout->setColumnStretch(2, 1);
+    layout->setRowStretch(1, 1);
+
+    connect(objects_, &QTreeWidget::itemSelectionChanged, this,
+            &CObjectManagerPage::showSelectedObject);
+    connect(deleteButton_, &QPushButton::clicked, this, &CObjectManagerPage::deleteObject);
+    connect(renameButton_, &QPushButton::clicked, this, &CObjectManagerPage::renameObject);
+    connect(moveButton_, &QPushButton::clicked, this, &CObjectManagerPage::moveObject);
+    return group;
+}
+
 void CObjectManagerPage::buildControls() {
-    auto* create = new QGroupBox(QStringLiteral("Create Object"), this);
-    create->setObjectName(QStringLiteral("createObjectGroup"));
+    QGroupBox* create = buildCreateGroup();
 
     QLabel* contextLabel = nullptr;
     QLabel* serverLabel = nullptr;
     contextField_ =
         makeReadOnlyField(QStringLiteral("Current Context:"), "contextField", &contextLabel);
     serverField_ = makeReadOnlyField(QStringLiteral("Server:"), "serverField", &serverLabel);
-    auto* header = new QFormLayout;
-    header->addRow(contextLabel, contextField_);
-    header->addRow(serverLabel, serverField_);
+    auto* header = new QHBoxLayout;
+    header->addWidget(contextLabel);
+    header->addWidget(contextField_, 1);
+    header->addWidget(serverLabel);
+    header->addWidget(serverField_, 1);
 
-    auto* operations = new QGroupBox(QStringLiteral("Object Operations"), this);
-    operations->setObjectName(QStringLiteral("objectOperationsGroup"));
-    objects_ = new QTreeWidget(operations);
-    objects_->setObjectName(QStringLiteral("objectTree"));
-    objects_->setHeaderHidden(true);
-    objects_->setRootIsDecorated(false);
-    QLabel* objectsLabel = makeBuddyLabel(QStringLiteral("Objects:"), objects_, operations);
-    auto* operationsLayout = new QVBoxLayout(operations);
-    operationsLayout->addWidget(objectsLabel);
-    operationsLayout->addWidget(objects_);
+    QGroupBox* operations = buildOperationsGroup();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(create, 1);
@@ -46,11 +192,34 @@ void CObjectManagerPage::buildControls() {
 }
 
 void CObjectManagerPage::fillPage() {
+    // A failed listing or class walk leaves what it added; start-up goes on regardless.
+    ListContextObjects();
+    fillClassPicker();
+    criteria_->setHeaderLabels({QStringLiteral("Attribute"), QStringLiteral("Value")});
+    criteria_->setColumnWidth(0, kCriteriaColumnWidth);
+    criteria_->setColumnWidth(1, kCriteriaColumnWidth);
     contextField_->setText(QString::fromStdString(nameContext_));
-    listObjects();
 }
 
-void CObjectManagerPage::listObjects() {
+void CObjectManagerPage::ListContextObjects() {
     ObjectTreeSink sink(*this, objects_, nullptr, ObjectTreeSink::AttributeNames::Skip);
     ListContainer(*this, nameContext_, sink);
+}
+
+void CObjectManagerPage::RefreshObjects() {
+    for (QLineEdit* field : {newContextField_, newNameField_, moveNameField_, deleteNameField_,
+                             classField_, createNameField_, valueField_, syntaxField_})
+        field->clear();
+    {
+        const QSignalBlocker quiet(classCombo_);
+        classCombo_->setCurrentIndex(-1);
+        classCombo_->clearEditText();
+    }
+    criteria_->clear();
+    // Also the waiting attributes: a pair added after the refresh must never take the place
+    // of the "Object Class" row.
+    mandatory_->clear();
+    objects_->clear();
+    ListContextObjects();
+    setChanged();
 }

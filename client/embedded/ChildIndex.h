@@ -43,6 +43,31 @@ public:
 
     std::size_t size() const { return size_; }
 
+    // Forgets the entry of `id` filed under `name`; false when there is none. Later entries
+    // of the same run move back, so that no search stops early at the freed slot.
+    bool erase(std::string_view name, Id id) {
+        if (slots_.empty())
+            return false;
+        const std::uint64_t h = hashOf(name);
+        std::size_t i = h & mask();
+        while (slots_[i].hash != kFree && !(slots_[i].hash == h && slots_[i].id == id))
+            i = (i + 1) & mask();
+        if (slots_[i].hash == kFree)
+            return false;
+        for (std::size_t j = (i + 1) & mask(); slots_[j].hash != kFree; j = (j + 1) & mask()) {
+            const std::size_t home = slots_[j].hash & mask();
+            // The entry at j may fill the gap at i only when its home is not in (i, j].
+            const bool reachable = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+            if (reachable)
+                continue;
+            slots_[i] = slots_[j];
+            i = j;
+        }
+        slots_[i] = Slot{};
+        --size_;
+        return true;
+    }
+
 private:
     static constexpr std::uint64_t kFree = 0;
     struct Slot {

