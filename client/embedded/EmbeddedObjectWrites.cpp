@@ -42,12 +42,18 @@ NWDSCCODE EmbeddedDirectory::resolveNew(const ContextState& ctx, const char* nam
     const ObjectStore& store = parent.tree->objects();
     std::optional<EntryId> found;
     const bool relativeFirst = (ctx.flags & DCV_CANONICALIZE_NAMES) != 0;
-    if (relativeToo && relativeFirst)
+    if (relativeToo && above.empty()) {
+        // A name of one component goes into the name context: read from [Root] it would
+        // always be a top-level object, which a caller writes as ".Name".
         found = store.lookup(relative);
-    if (!found)
-        found = store.lookup(above);
-    if (!found && relativeToo && !relativeFirst)
-        found = store.lookup(relative);
+    } else {
+        if (relativeToo && relativeFirst)
+            found = store.lookup(relative);
+        if (!found)
+            found = store.lookup(above);
+        if (!found && relativeToo && !relativeFirst)
+            found = store.lookup(relative);
+    }
     if (!found)
         return ERR_NO_SUCH_ENTRY;
     parent.id = *found;
