@@ -3,8 +3,8 @@
 #include "directory/ListContainer.h"
 #include "pages/ObjectTreeSink.h"
 
-#include <QCheckBox>
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -33,6 +33,12 @@ QPushButton* makeButton(QWidget* parent, const QString& text, const char* object
     button->setObjectName(QString::fromLatin1(objectName));
     button->setAutoDefault(false);
     return button;
+}
+
+// The page holds two forms and a tree in the space of one: tight margins and spacing.
+void compact(QLayout* layout) {
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(4);
 }
 
 } // namespace
@@ -75,30 +81,34 @@ QGroupBox* CObjectManagerPage::buildCreateGroup() {
     arrow->setAlignment(Qt::AlignCenter);
 
     // Class and name on top; the waiting attributes, ">>>" and the value entry side by side;
-    // the criteria below with the check box and the create button.
+    // the criteria below, then the check box and the create button.
     auto* layout = new QGridLayout(group);
+    compact(layout);
     layout->addWidget(makeBuddyLabel(QStringLiteral("Object Class:"), classCombo_, group), 0, 0);
     layout->addWidget(classCombo_, 0, 1);
     layout->addWidget(makeBuddyLabel(QStringLiteral("Object Name:"), createNameField_, group), 0,
-                      2);
-    layout->addWidget(createNameField_, 0, 3, 1, 2);
+                      3);
+    layout->addWidget(createNameField_, 0, 4, 1, 2);
     layout->addWidget(makeBuddyLabel(QStringLiteral("Mandatory Attributes:"), mandatory_, group), 1,
                       0, 1, 2);
     layout->addWidget(makeBuddyLabel(QStringLiteral("Attribute Value:"), valueField_, group), 1, 3,
-                      1, 2);
-    layout->addWidget(mandatory_, 2, 0, 3, 2);
+                      1, 3);
+    layout->addWidget(mandatory_, 2, 0, 2, 2);
     layout->addWidget(arrow, 2, 2);
-    layout->addWidget(valueField_, 2, 3, 1, 2);
-    layout->addWidget(addButton_, 3, 4);
-    layout->addWidget(makeBuddyLabel(QStringLiteral("Syntax:"), syntaxField_, group), 4, 3);
-    layout->addWidget(syntaxField_, 4, 4);
-    layout->addWidget(makeBuddyLabel(QStringLiteral("Criteria:"), criteria_, group), 5, 0, 1, 5);
-    layout->addWidget(criteria_, 6, 0, 3, 4);
-    layout->addWidget(keyPairCheck_, 6, 4);
-    layout->addWidget(createButton_, 8, 4);
+    layout->addWidget(valueField_, 2, 3, 1, 3);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Syntax:"), syntaxField_, group), 3, 3);
+    layout->addWidget(syntaxField_, 3, 4);
+    layout->addWidget(addButton_, 3, 5);
+    layout->addWidget(makeBuddyLabel(QStringLiteral("Criteria:"), criteria_, group), 4, 0, 1, 6);
+    layout->addWidget(criteria_, 5, 0, 1, 6);
+    layout->addWidget(keyPairCheck_, 6, 0, 1, 4);
+    layout->addWidget(createButton_, 6, 5);
     layout->setColumnStretch(1, 1);
-    layout->setColumnStretch(3, 1);
-    layout->setRowStretch(7, 1);
+    layout->setColumnStretch(4, 1);
+    layout->setRowStretch(5, 1);
+    mandatory_->setMaximumHeight(mandatory_->fontMetrics().height() * 4);
+    syntaxField_->setMinimumWidth(
+        syntaxField_->fontMetrics().horizontalAdvance(QStringLiteral("Distinguished Name")) + 12);
     // The drop-down list is announced by the combo's own label.
     classCombo_->view()->setAccessibleName(classCombo_->accessibleName());
 
@@ -126,6 +136,7 @@ QGroupBox* CObjectManagerPage::buildOperationsGroup() {
     newNameField_ = makeEdit(deleteGroup, "newNameField");
     renameButton_ = makeButton(deleteGroup, QStringLiteral("Rename"), "renameButton");
     auto* deleteLayout = new QGridLayout(deleteGroup);
+    compact(deleteLayout);
     deleteLayout->addWidget(
         makeBuddyLabel(QStringLiteral("Object Name:"), deleteNameField_, deleteGroup), 0, 0);
     deleteLayout->addWidget(deleteNameField_, 0, 1);
@@ -134,6 +145,7 @@ QGroupBox* CObjectManagerPage::buildOperationsGroup() {
         makeBuddyLabel(QStringLiteral("New Object Name:"), newNameField_, deleteGroup), 1, 0);
     deleteLayout->addWidget(newNameField_, 1, 1);
     deleteLayout->addWidget(renameButton_, 1, 2);
+    deleteLayout->setColumnStretch(1, 1);
 
     auto* moveGroup = new QGroupBox(QStringLiteral("Move Object"), group);
     moveGroup->setObjectName(QStringLiteral("moveGroup"));
@@ -141,6 +153,7 @@ QGroupBox* CObjectManagerPage::buildOperationsGroup() {
     newContextField_ = makeEdit(moveGroup, "newContextField");
     moveButton_ = makeButton(moveGroup, QStringLiteral("Move"), "moveButton");
     auto* moveLayout = new QGridLayout(moveGroup);
+    compact(moveLayout);
     moveLayout->addWidget(makeBuddyLabel(QStringLiteral("Object Name:"), moveNameField_, moveGroup),
                           0, 0);
     moveLayout->addWidget(moveNameField_, 0, 1);
@@ -148,17 +161,19 @@ QGroupBox* CObjectManagerPage::buildOperationsGroup() {
         makeBuddyLabel(QStringLiteral("New Context:"), newContextField_, moveGroup), 1, 0);
     moveLayout->addWidget(newContextField_, 1, 1);
     moveLayout->addWidget(moveButton_, 1, 2);
+    moveLayout->setColumnStretch(1, 1);
 
     // The tree and the selected object's class on the left, the two forms on the right.
     auto* layout = new QGridLayout(group);
+    compact(layout);
     layout->addWidget(makeBuddyLabel(QStringLiteral("Objects:"), objects_, group), 0, 0, 1, 2);
     layout->addWidget(objects_, 1, 0, 2, 2);
     layout->addWidget(makeBuddyLabel(QStringLiteral("Object Class:"), classField_, group), 3, 0);
     layout->addWidget(classField_, 3, 1);
     layout->addWidget(deleteGroup, 0, 2, 2, 1);
     layout->addWidget(moveGroup, 2, 2, 2, 1);
-    layout->setColumnStretch(1, 1);
-    layout->setColumnStretch(2, 1);
+    layout->setColumnStretch(1, 2);
+    layout->setColumnStretch(2, 3);
     layout->setRowStretch(1, 1);
 
     connect(objects_, &QTreeWidget::itemSelectionChanged, this,
@@ -186,6 +201,8 @@ void CObjectManagerPage::buildControls() {
     QGroupBox* operations = buildOperationsGroup();
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
     layout->addWidget(create, 1);
     layout->addLayout(header);
     layout->addWidget(operations, 1);

@@ -9,8 +9,11 @@
 #include "pages/Reporter.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -100,6 +103,19 @@ void openSchemaItems(QWidget& viewer) {
         }
     }
 }
+
+// The "Object Manager" create form ready to send: a User with its one waiting attribute given.
+void fillCreateForm(QWidget& manager) {
+    auto* classes = manager.findChild<QComboBox*>("objectClassCombo");
+    if (!classes) {
+        std::fprintf(stderr, "no create form\n");
+        return;
+    }
+    classes->setCurrentIndex(classes->findText("User"));
+    manager.findChild<QLineEdit*>("attributeValueField")->setText("Smith");
+    QTest::mouseClick(manager.findChild<QPushButton*>("addToCriteriaButton"), Qt::LeftButton);
+    manager.findChild<QLineEdit*>("objectNameField")->setText("Ann");
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -140,6 +156,10 @@ int main(int argc, char** argv) {
         if (tab == COstrelDlg::SchemaViewer)
             openSchemaItems(*window.page(COstrelDlg::SchemaViewer));
         save(window, folder, pages[tab]);
+        if (tab == COstrelDlg::ObjectManager) {
+            fillCreateForm(*window.page(COstrelDlg::ObjectManager));
+            save(window, folder, "object-manager-create");
+        }
     }
     clickTab(window, 0);
 
