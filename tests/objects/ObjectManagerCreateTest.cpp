@@ -205,15 +205,32 @@ private slots:
         }
     }
 
-    void aFailedClassWalkKeepsWhatItListed() {
-        demo->faults.failCall("NWDSGetClassDef", 10, ERR_NO_ACCESS);
-        ManagerPage p(*demo);
-        QCOMPARE(messages(),
-                 QStringList{"NWDSGetClassDef() returned: " + hex(ERR_NO_ACCESS) + "\n"});
-        const int listed = p.control<QComboBox>("objectClassCombo")->count();
-        QVERIFY(listed > 0 && listed < 9);
-        QVERIFY(p.objects().contains("Sales"));
-        QCOMPARE(p.field("contextField")->text(), QStringLiteral("Acme"));
+    // Start-up goes on past a failed listing or class walk, keeping what each delivered.
+    void failingCallsOfTheStartUpAreReported() {
+        const struct {
+            const char* call;
+            int nth;
+            QString message;
+        } cases[] = {
+            {"NWDSList", 1, "\nNWDSList returned : %1\n"},
+            {"NWDSAllocBuf", 2, "NWDSAllocBuf returned: %1\n"},
+            {"NWDSReadClassDef", 1, "NWDSReadClassDef() returned: %1\n"},
+            {"NWDSGetClassDef", 10, "NWDSGetClassDef() returned: %1\n"},
+            {"NWDSGetClassItemCount", 40, "NWDSGetClassItemCount() returned: %1\n"},
+            {"NWDSGetClassItem", 30, "NWDSGetClassItem() returned: %1\n"},
+        };
+        for (const auto& c : cases) {
+            ManagerDemo local;
+            local.faults.failCall(c.call, c.nth, ERR_NO_ACCESS);
+            ManagerPage p(local);
+            QCOMPARE(local.reporter.messages, QStringList{c.message.arg(hex(ERR_NO_ACCESS))});
+            const int classes = p.control<QComboBox>("objectClassCombo")->count();
+            QVERIFY(c.call == QLatin1String("NWDSList") ? classes > 20 : classes < 20);
+            QCOMPARE(p.objects().contains("Sales"), c.call != QLatin1String("NWDSList"));
+            QCOMPARE(p.field("contextField")->text(), QStringLiteral("Acme"));
+            QCOMPARE(local.outstanding(), kPageContextOnly);
+        }
+        QVERIFY(messages().isEmpty());
     }
 };
 

@@ -152,6 +152,41 @@ private slots:
         QVERIFY(!demo->exists("Boss.Acme") && p.objects().isEmpty() && p.page.changed());
     }
 
+    void aRefreshEmptiesTheWholeCreateForm() {
+        ManagerPage p(*demo);
+        p.chooseClass("User");
+        p.field("deleteNameField")->setText("Edit");
+        p.click("deleteButton");
+        QVERIFY(p.waiting().isEmpty() && p.criteria().isEmpty());
+        // Nothing is left to be added in place of the "Object Class" row.
+        p.addPair("Smith");
+        QVERIFY(p.criteria().isEmpty());
+    }
+
+    void namesInTheRootContextAreBuiltAsEveryReadBuildsThem() {
+        NWDSContextHandle context = NO_CONTEXT;
+        QCOMPARE(demo->faults.NWDSCreateContextHandle(&context), 0);
+        QCOMPARE(demo->faults.NWDSSetDefNameContext(context, 6, ROOT_NAME), 0);
+        demo->faults.NWDSFreeContext(context);
+        ManagerPage p(*demo);
+        QCOMPARE(p.field("contextField")->text(), QStringLiteral("[Root]"));
+        p.chooseClass("Organization");
+        QCOMPARE(p.waiting(), QStringList{"O"});
+        p.addPair("Globex");
+        p.field("objectNameField")->setText("Globex");
+        p.click("createObjectButton");
+        p.field("deleteNameField")->setText("Globex");
+        p.field("newNameField")->setText("Initech");
+        p.click("renameButton");
+        p.field("deleteNameField")->setText("Initech");
+        p.click("deleteButton");
+        QCOMPARE(messages(), (QStringList{"Object Globex created successfully!",
+                                          "Object Globex successfully renamed!",
+                                          "Object Initech successfully deleted!"}));
+        QVERIFY(!demo->exists("Initech") && !p.objects().contains("Initech"));
+        QVERIFY(p.objects().contains("Acme"));
+    }
+
     void theBrowserShowsTheChangeOnItsNextVisit() {
         COstrelDlg window(demo->services(), QString::fromLatin1(AboutMenuText));
         window.initDialog();
