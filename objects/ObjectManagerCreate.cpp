@@ -31,7 +31,7 @@ constexpr const char* kTopClass = "Top";
 void CObjectManagerPage::fillClassPicker() {
     QStringList names;
     WalkClassDefinitions(*this, SchemaReports::classWalk(), [&](const ClassDef& def) {
-        if (def.complete && (def.flags & DS_EFFECTIVE_CLASS))
+        if (def.flags & DS_EFFECTIVE_CLASS)
             names << QString::fromStdString(def.name);
     });
     // A sorted drop-down list: case-insensitive order; nothing is chosen at first.
