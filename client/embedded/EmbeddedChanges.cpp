@@ -34,12 +34,6 @@ NWDSCCODE EmbeddedDirectory::NWDSMoveObject(NWDSContextHandle context, const cha
     return kNotYet;
 }
 
-NWDSCCODE EmbeddedDirectory::NWDSModifyObject(NWDSContextHandle context, const char*, std::int32_t*,
-                                              bool, Buf_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
 NWDSCCODE EmbeddedDirectory::NWDSDefineAttr(NWDSContextHandle context, const char*,
                                             const Attr_Info_T*) {
     CHECK_CONTEXT(context)
