@@ -87,15 +87,23 @@ void EditPanel::reset() {
     showRightsSet(PanelContent::Rights::None);
 }
 
+namespace {
+// A prompt reads from its start, however long it is.
+void setPrompt(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    field->home(false);
+}
+} // namespace
+
 void EditPanel::showForm(const QString& syntaxLine, const PanelContent& c) {
-    prompts_[0]->setText(syntaxLine + c.prompt1);
+    setPrompt(prompts_[0], syntaxLine + c.prompt1);
     prompts_[0]->show();
     if (c.entry1) {
         entries_[0]->setText(c.text1);
         entries_[0]->show();
     }
     if (!c.prompt2.isEmpty()) {
-        prompts_[1]->setText(c.prompt2);
+        setPrompt(prompts_[1], c.prompt2);
         prompts_[1]->show();
     }
     if (c.second == PanelContent::Second::Entry2) {
@@ -106,7 +114,7 @@ void EditPanel::showForm(const QString& syntaxLine, const PanelContent& c) {
         protectedAttrs_->show();
     }
     if (!c.prompt3.isEmpty()) {
-        prompts_[2]->setText(c.prompt3);
+        setPrompt(prompts_[2], c.prompt3);
         prompts_[2]->show();
         entries_[2]->setText(c.text3);
         entries_[2]->show();

@@ -126,21 +126,21 @@ void CObjectEditorPage::buildControls() {
     lower->setContentsMargins(6, 4, 6, 4);
     lower->setVerticalSpacing(2);
     lower->addWidget(attributeLabel, 0, 0);
-    lower->addWidget(attributes_, 1, 0);
-    lower->addWidget(operationLabel, 2, 0);
-    lower->addWidget(operations_, 3, 0);
-    lower->addWidget(addCriteria_, 4, 0, Qt::AlignLeft);
-    lower->addWidget(editPanel_, 0, 1, 5, 1);
-    lower->addWidget(criteriaLabel, 5, 0, 1, 2);
-    lower->addWidget(criteria_, 6, 0, 1, 2);
+    lower->addWidget(attributes_, 0, 1);
+    lower->addWidget(operationLabel, 0, 2);
+    lower->addWidget(operations_, 0, 3);
+    lower->addWidget(editPanel_, 1, 0, 1, 4);
+    lower->addWidget(addCriteria_, 1, 4, Qt::AlignBottom);
+    lower->addWidget(criteriaLabel, 2, 0, 1, 4);
+    lower->addWidget(criteria_, 3, 0, 1, 4);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(modify_);
     buttons->addWidget(resetAll_);
     buttons->addStretch(1);
-    lower->addLayout(buttons, 6, 2);
-    lower->setColumnStretch(0, 2);
-    lower->setColumnStretch(1, 3);
-    lower->setRowStretch(6, 1);
+    lower->addLayout(buttons, 3, 4);
+    lower->setColumnStretch(1, 1);
+    lower->setColumnStretch(3, 1);
+    lower->setRowStretch(3, 1);
 
     auto* footer = new QHBoxLayout;
     footer->addStretch(1);
@@ -150,8 +150,8 @@ void CObjectEditorPage::buildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(2);
-    layout->addWidget(selector, 5);
-    layout->addWidget(criteriaBox, 6);
+    layout->addWidget(selector, 3);
+    layout->addWidget(criteriaBox, 4);
     layout->addLayout(footer);
 
     for (QComboBox* combo : {attributes_, operations_, editPanel_->protectedAttributes()})
