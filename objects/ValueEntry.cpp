@@ -96,7 +96,9 @@ std::unique_ptr<CriterionValue> buildNetAddress(const PanelInput& in, QString& m
                    "Please provide the address type (0=IPX).\r") &&
          ok;
     address.addressType = decimalConversion(type);
-    return ok ? std::move(value) : nullptr;
+    if (!ok)
+        return nullptr;
+    return value;
 }
 
 std::unique_ptr<CriterionValue> buildEMail(const PanelInput& in, QString& messages) {

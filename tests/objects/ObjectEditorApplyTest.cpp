@@ -103,6 +103,22 @@ private slots:
         QVERIFY(!page->changed());
     }
 
+    void belowRootTheNameIsTheLabelAlone() {
+        closePage();
+        NWDSContextHandle context = NO_CONTEXT;
+        QCOMPARE(demo->faults.NWDSCreateContextHandle(&context), 0);
+        QCOMPARE(demo->faults.NWDSSetDefNameContext(context, 6, "[Root]"), 0);
+        demo->faults.NWDSFreeContext(context);
+        openPage();
+        QCOMPARE(text("contextField"), QStringLiteral("[Root]"));
+        select(object("Acme"));
+        choose(attributeCombo(), "Description");
+        entry(1)->setText("Written below the root");
+        queue("Description", "Add Value");
+        click("modifyObjectButton");
+        QCOMPARE(messages().last(), QStringLiteral("Object Acme was successfully modified!"));
+    }
+
     void everyFailingCallReleasesTheCriteria_data() {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<int>("nth");
