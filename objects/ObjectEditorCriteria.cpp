@@ -56,10 +56,13 @@ void CObjectEditorPage::takeShownValue(QTreeWidgetItem* row) {
             cells << row->text(column);
     }
     // The values on show belong to the attribute they were read for, whatever "Attribute:"
-    // says by now.
+    // says by now; before any were shown, "Attribute:" names it.
+    const std::string attrName =
+        shownAttribute_.empty() ? fieldText(attributes_->currentText(), MAX_SCHEMA_NAME_CHARS - 1)
+                                : shownAttribute_;
     std::uint32_t syntaxID = 0;
     QString syntaxName;
-    if (shownAttribute_.empty() || !readSyntaxLine(shownAttribute_, syntaxID, syntaxName))
+    if (attrName.empty() || !readSyntaxLine(attrName, syntaxID, syntaxName))
         return;
     editPanel_->reset();
     editPanel_->showForm(QStringLiteral("Type: %1 ").arg(syntaxName),
