@@ -138,6 +138,50 @@ private slots:
         QCOMPARE(text("selectedObjectField"), QStringLiteral("Guest"));
     }
 
+    void everyCallOfChoosingAnAttributeMayFail_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("class buffer") << "NWDSAllocBuf"
+                                      << "NWDSAllocBuf returned: %04X\n";
+        QTest::newRow("class request") << "NWDSInitBuf"
+                                       << "NWDSInitBuf returned: %04X\n";
+        QTest::newRow("class name") << "NWDSPutClassItem"
+                                    << "NWDSPutClassName() returned: %04X\n";
+        QTest::newRow("class read") << "NWDSReadClassDef"
+                                    << "NWDSReadClassDef() returned: %04X\n";
+        QTest::newRow("class definition") << "NWDSGetClassDef"
+                                          << "NWDSGetClassDef() returned: %04X\n";
+        QTest::newRow("item count") << "NWDSGetClassItemCount"
+                                    << "NWDSGetClassItemCount() returned: %04X\n";
+        QTest::newRow("item") << "NWDSGetClassItem"
+                              << "NWDSGetClassItem() returned: %04X\n";
+        QTest::newRow("attribute name") << "NWDSPutAttrName"
+                                        << "NWDSPutAttrName returned: %04X\n";
+        QTest::newRow("attribute count") << "NWDSGetAttrCount"
+                                         << "\nNWDSGetAttrCount returned: %04X\n";
+        QTest::newRow("value size") << "NWDSComputeAttrValSize"
+                                    << "NWDSComputeAttrValSize returned %04X";
+        QTest::newRow("value") << "NWDSGetAttrVal"
+                               << "\nNWDSGetAttrVal returned: %04X\n";
+        QTest::newRow("value syntax") << "NWDSReadSyntaxDef"
+                                      << "\nNWDSReadSyntaxDef() returned: %04X\n";
+        QTest::newRow("panel syntax") << "NWDSGetSyntaxID"
+                                      << "NWDSGetSyntaxID() returned: %04X\n";
+        QTest::newRow("server") << "NWDSGetContext"
+                                << "NWDSGetContext returned: %04X\n";
+    }
+    void everyCallOfChoosingAnAttributeMayFail() {
+        QFETCH(QString, operation);
+        QFETCH(QString, message);
+        demo->faults.failCall(operation.toStdString(), 1, -672);
+        select(attribute("Admin", "Surname"));
+        QVERIFY2(messages().contains(failed(qPrintable(message))),
+                 qPrintable(messages().join('|')));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QCOMPARE(text("selectedObjectField"), QStringLiteral("Admin"));
+        QCOMPARE(demo->outstanding().buffers, 0);
+    }
+
     void failuresWhileChoosing() {
         demo->faults.failCall("NWDSRead", 1, -672);
         select(attribute("Admin", "Surname"));
