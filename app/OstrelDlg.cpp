@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QIcon>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTabBar>
 
 COstrelDlg::COstrelDlg(const PageServices& services, const QString& aboutText, QWidget* parent)
@@ -77,7 +78,12 @@ void COstrelDlg::buildTabs() {
     tabs_->setCurrentIndex(0);
     tabs_->setGeometry(dialogUnitsToPixels(font(), 2, 1, 348, 13));
 
-    connect(tabs_, &QTabBar::tabBarClicked, this, &COstrelDlg::switchPage);
+    // The strip reports a click of any mouse button; only the primary button switches.
+    tabs_->installEventFilter(this);
+    connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (pressedButton_ == Qt::LeftButton)
+            switchPage(index);
+    });
     // Keyboard changes of the tab switch too. A click on another tab changes the current
     // tab first, so each click runs one switch.
     connect(tabs_, &QTabBar::currentChanged, this, &COstrelDlg::switchPage);
@@ -86,6 +92,12 @@ void COstrelDlg::buildTabs() {
 void COstrelDlg::contextMenuEvent(QContextMenuEvent* event) {
     if (!windowMenu_->isEmpty())
         windowMenu_->exec(event->globalPos());
+}
+
+bool COstrelDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tabs_ && event->type() == QEvent::MouseButtonPress)
+        pressedButton_ = static_cast<QMouseEvent*>(event)->button();
+    return QDialog::eventFilter(watched, event);
 }
 
 void COstrelDlg::showAbout() {

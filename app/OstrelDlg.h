@@ -38,6 +38,7 @@ public slots:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTabs();
@@ -66,4 +67,6 @@ private:
     // would have refreshed.
     bool browserRefreshPending_ = false;
     bool viewerRefreshPending_ = false;
+    // The button of the last press on the tab strip.
+    Qt::MouseButton pressedButton_ = Qt::NoButton;
 };

@@ -110,7 +110,8 @@ void CBrowserPage::buildControls() {
     surfaces_.valueList->hide();
     surfaces_.textPanel->show();
 
-    connect(objects_, &QTreeWidget::currentItemChanged, this, [this] { onSelectionChanged(); });
+    // Whatever selects an item (mouse, keyboard, an assistive technology) runs the handler.
+    connect(objects_, &QTreeWidget::itemSelectionChanged, this, &CBrowserPage::onSelectionChanged);
 }
 
 void CBrowserPage::fillPage() {
@@ -293,9 +294,10 @@ bool CBrowserPage::openTree(const std::string& treeName) {
 }
 
 void CBrowserPage::onSelectionChanged() {
-    QTreeWidgetItem* item = objects_->currentItem();
-    if (!item)
+    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
+    if (selected.isEmpty())
         return;
+    QTreeWidgetItem* item = selected.first();
     if (itemImage(item) != ClassIcon::Attribute) {
         selectObjectItem(item);
         return;

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -116,6 +117,52 @@ void fillCreateForm(QWidget& manager) {
     QTest::mouseClick(manager.findChild<QPushButton*>("addToCriteriaButton"), Qt::LeftButton);
     manager.findChild<QLineEdit*>("objectNameField")->setText("Ann");
 }
+
+// The Object Editor on the first object of its container that holds ACL values: a value
+// taken back into the ACL form with the entry-rights boxes, then a queue of criteria.
+void tourObjectEditor(COstrelDlg& window, const QString& folder) {
+    QWidget& editor = *window.page(COstrelDlg::ObjectEditor);
+    auto* tree = editor.findChild<QTreeWidget*>("objectTree");
+    QTreeWidgetItem* holder = nullptr;
+    QTreeWidgetItem* acl = nullptr;
+    for (int i = 0; i < tree->topLevelItemCount() && !acl; ++i) {
+        holder = tree->topLevelItem(i);
+        acl = childNamed(holder, QStringLiteral("ACL"));
+    }
+    if (!acl) {
+        std::fprintf(stderr, "no object with ACL values\n");
+        return;
+    }
+    holder->setExpanded(true);
+    tree->setCurrentItem(acl);
+    auto* values = editor.findChild<QTreeWidget*>("valueList");
+    for (int row = 0; row < values->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* value = values->topLevelItem(row);
+        if (value->text(0) == "[Entry Rights]") {
+            QTest::mouseClick(values->viewport(), Qt::LeftButton, {},
+                              values->visualItemRect(value).center());
+            break;
+        }
+    }
+    values->horizontalScrollBar()->setValue(0);
+    save(window, folder, "object-editor-acl");
+
+    auto* attribute = editor.findChild<QComboBox*>("attributeCombo");
+    auto* operation = editor.findChild<QComboBox*>("operationCombo");
+    auto* entry = editor.findChild<QLineEdit*>("entryField1");
+    auto* add = editor.findChild<QPushButton*>("addCriteriaButton");
+    operation->setEditText("Add Value");
+    add->click();
+    attribute->setCurrentIndex(attribute->findText("Description"));
+    entry->setText("Sales and marketing");
+    operation->setEditText("Add Attribute");
+    add->click();
+    attribute->setEditText("L");
+    operation->setEditText("Remove Attribute");
+    add->click();
+    values->horizontalScrollBar()->setValue(0);
+    save(window, folder, "object-editor-criteria");
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -161,6 +208,7 @@ int main(int argc, char** argv) {
             save(window, folder, "object-manager-create");
         }
     }
+    tourObjectEditor(window, folder);
     clickTab(window, 0);
 
     for (int up = 0; up < 2; ++up)

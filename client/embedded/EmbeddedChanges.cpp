@@ -11,12 +11,6 @@ constexpr NWDSCCODE kNotYet = ERR_NOT_SUPPORTED;
     if (findContext(context) == nullptr)                                                           \
         return ERR_BAD_CONTEXT;
 
-NWDSCCODE EmbeddedDirectory::NWDSModifyObject(NWDSContextHandle context, const char*, std::int32_t*,
-                                              bool, Buf_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
 NWDSCCODE EmbeddedDirectory::NWDSDefineAttr(NWDSContextHandle context, const char*,
                                             const Attr_Info_T*) {
     CHECK_CONTEXT(context)

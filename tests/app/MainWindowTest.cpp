@@ -119,6 +119,25 @@ private slots:
         QVERIFY(!page(COstrelDlg::Browser)->isVisible());
     }
 
+    void onlyThePrimaryButtonSwitchesPages() {
+        openWindow();
+        click(COstrelDlg::ObjectEditor);
+        QPointer<PageFrame> editor = page(COstrelDlg::ObjectEditor);
+        for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+            for (int tab : {int(COstrelDlg::Browser), int(COstrelDlg::Query)}) {
+                const QRect rect = window->tabBar()->tabRect(tab);
+                QTest::mouseClick(window->tabBar(), button, {}, rect.center());
+                QVERIFY(editor && editor->isVisible());
+                QCOMPARE(window->tabBar()->currentIndex(), int(COstrelDlg::ObjectEditor));
+            }
+        }
+        QVERIFY(!page(COstrelDlg::Browser)->isVisible());
+        QVERIFY(page(COstrelDlg::Query) == nullptr);
+        // The keyboard still moves between pages.
+        QTest::keyClick(window->tabBar(), Qt::Key_Left);
+        QVERIFY(page(COstrelDlg::ObjectManager) && page(COstrelDlg::ObjectManager)->isVisible());
+    }
+
     void objectPagesAreRebuiltBlankAfterAVisitElsewhere() {
         openWindow();
         for (auto which :

@@ -3,11 +3,13 @@
 #include "pages/TreeItems.h"
 #include "tests/support/DemoClient.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <memory>
 
 namespace {
@@ -53,6 +55,21 @@ class BrowserPageTest : public QObject {
     static int image(const QListWidgetItem* item) { return entryImage(item); }
     QTreeWidget* valueList() const { return page->findChild<QTreeWidget*>("valueList"); }
     QPlainTextEdit* textPanel() const { return page->findChild<QPlainTextEdit*>("textPanel"); }
+
+    // The row of an item among the tree's shown items, as the accessibility interface counts.
+    int visibleRowOf(QTreeWidgetItem* item) const {
+        int row = 0;
+        for (QTreeWidgetItemIterator it(page->objectTree()); *it; ++it) {
+            bool shown = true;
+            for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent())
+                shown = shown && p->isExpanded();
+            if (*it == item)
+                return shown ? row : -1;
+            if (shown)
+                ++row;
+        }
+        return -1;
+    }
 
     void goUp() {
         QListWidgetItem* up = page->containerList()->item(0);
@@ -193,6 +210,30 @@ private slots:
         QCOMPARE(valueList()->headerItem()->text(0), QStringLiteral("Surname"));
         QVERIFY(valueList()->topLevelItemCount() >= 1);
         QVERIFY(demo->reporter.messages.isEmpty());
+    }
+
+    // A screen reader selects through the accessibility interface, which moves the selection
+    // but not the current item; the keyboard moves both. Each shows the values.
+    void anyChangeOfTheSelectionShowsTheValues() {
+        openPage();
+        QTreeWidgetItem* admin = child(root(), "Admin");
+        QTreeWidgetItem* surname = child(admin, "Surname");
+        QTreeWidgetItem* title = child(admin, "Title");
+        QVERIFY(surname && title);
+        admin->setExpanded(true);
+        QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(page->objectTree());
+        QVERIFY(tree && tree->tableInterface());
+        const int row = visibleRowOf(surname);
+        QVERIFY(row >= 0);
+        QVERIFY(tree->tableInterface()->selectRow(row));
+        QVERIFY(page->objectTree()->currentItem() != surname);
+        QCOMPARE(valueList()->headerItem()->text(0), QStringLiteral("Surname"));
+
+        page->objectTree()->setFocus();
+        page->objectTree()->setCurrentItem(surname);
+        QTest::keyClick(page->objectTree(), Qt::Key_Down);
+        QCOMPARE(page->objectTree()->selectedItems().value(0), title);
+        QCOMPARE(valueList()->headerItem()->text(0), QStringLiteral("Title"));
     }
 
     void undecodedSyntaxIsShownInTheTextPanel() {

@@ -1,0 +1,27 @@
+// Modifying one object's attributes with a modify-entry request.
+#include "EmbeddedDirectory.h"
+#include "EntryModification.h"
+#include "directory/ResultCodes.h"
+
+NWDSCCODE EmbeddedDirectory::NWDSModifyObject(NWDSContextHandle context, const char* objectName,
+                                              std::int32_t* iterationHandle, bool more,
+                                              Buf_T* changes) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    // The whole request comes in one buffer.
+    if (more || (iterationHandle != nullptr && *iterationHandle != NO_MORE_ITERATIONS))
+        return ERR_NOT_SUPPORTED;
+    Buf_T* request = nullptr;
+    if (auto rc = findBuffer(changes, request); rc != 0)
+        return rc;
+    std::vector<request::Change> decoded;
+    if (auto rc = request::modifyChanges(*request, decoded); rc != 0)
+        return rc;
+    Target target;
+    if (auto rc = resolve(*ctx, objectName, false, target); rc != 0)
+        return rc;
+    if (!canBrowse(*target.tree, target.id))
+        return ERR_NO_ACCESS;
+    return applyModification(*target.tree, identitySubject(*target.tree), target.id, decoded);
+}
