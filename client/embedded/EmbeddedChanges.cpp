@@ -40,33 +40,6 @@ NWDSCCODE EmbeddedDirectory::NWDSModifyObject(NWDSContextHandle context, const c
     return kNotYet;
 }
 
-NWDSCCODE EmbeddedDirectory::NWDSDefineAttr(NWDSContextHandle context, const char*,
-                                            const Attr_Info_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSRemoveAttrDef(NWDSContextHandle context, const char*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSDefineClass(NWDSContextHandle context, const char*,
-                                             const Class_Info_T*, Buf_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSRemoveClassDef(NWDSContextHandle context, const char*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSModifyClass(NWDSContextHandle context, const char*, Buf_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
 NWDSCCODE EmbeddedDirectory::NWDSSearch(NWDSContextHandle context, const char*, std::int32_t, bool,
                                         Buf_T*, std::uint32_t, bool, Buf_T*, std::int32_t*,
                                         std::int32_t, std::int32_t*, Buf_T*) {

@@ -143,6 +143,10 @@ private:
                          bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
                          Buf_T* result);
 
+    // The tree of a schema change, once the name is well formed and the caller holds the
+    // supervisor right on its "[Root]" (ERR_NO_ACCESS otherwise).
+    NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, DirectoryModel*& tree);
+
     std::vector<std::unique_ptr<DirectoryModel>> trees_;
     IterationTable<Pending> pending_;
     std::vector<std::pair<DirectoryModel*, RightsSubject>> subjects_;
