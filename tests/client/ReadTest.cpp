@@ -450,7 +450,7 @@ TEST_F(DemoDirectory, ChangesAreRefusedNotFaked) {
     EXPECT_EQ(dir->NWDSRemoveObject(context, "Jane.Sales.Acme"), ERR_NOT_SUPPORTED);
     EXPECT_EQ(dir->NWDSModifyRDN(context, "Jane.Sales.Acme", "Janet.Sales.Acme", true),
               ERR_NOT_SUPPORTED);
-    EXPECT_EQ(dir->NWDSRemoveClassDef(context, "Template"), ERR_NOT_SUPPORTED);
+    EXPECT_EQ(dir->NWDSRemoveClassDef(context, "Template"), ERR_SCHEMA_IS_NONREMOVABLE);
     EXPECT_EQ(dir->NWDSRemoveObject(context + 100, "Jane.Sales.Acme"), ERR_BAD_CONTEXT);
     EXPECT_EQ(listAll("Sales.Acme").front(), "Jane");
 }
