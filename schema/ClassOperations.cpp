@@ -26,6 +26,7 @@ ClassOperations::ClassOperations(CSchemaManagerPage& page, QWidget* parent)
     namingAttribute_ = pickers::makeCombo(this, QStringLiteral("namingAttributeCombo"));
     QGroupBox* containment = makePickerGroup(
         QStringLiteral("Containment"), QStringLiteral("container"), containerPicker_, containment_);
+    containment_->setObjectName(QStringLiteral("containmentList"));
     QGroupBox* flags = makePickerGroup(QStringLiteral("Object Class Flags"),
                                        QStringLiteral("classFlag"), classFlagPicker_, classFlags_);
     QGroupBox* mandatory =
