@@ -46,7 +46,8 @@ AttributeOperations::AttributeOperations(CSchemaManagerPage& page, QWidget* pare
     chosenFlags_->setAccessibleName(QStringLiteral("Chosen attribute flags"));
     auto* flagsLayout = new QVBoxLayout(flagsGroup);
     flagsLayout->addWidget(flagPicker_);
-    flagsLayout->addWidget(chosenFlags_);
+    flagsLayout->addWidget(chosenFlags_, 1);
+    flagsLayout->addStretch(); // keeps the picker at the top while the list is hidden
 
     auto* boundsGroup = new QGroupBox(QStringLiteral("Attribute Bounds"), this);
     boundsGroup->setObjectName(QStringLiteral("attributeBoundsGroup"));

@@ -47,24 +47,28 @@ ClassOperations::ClassOperations(CSchemaManagerPage& page, QWidget* parent)
     for (QPushButton* b : {modify_, create_, remove_, reset_})
         buttons->addWidget(b);
 
-    auto* layout = new QGridLayout(this);
+    // The three names above, the four pickers with their lists in two equal columns below.
+    auto* names = new QGridLayout;
     int row = 0;
     for (auto [text, combo] : {std::pair{QStringLiteral("Class Name:"), className_},
                                std::pair{QStringLiteral("Super Class:"), superClass_},
                                std::pair{QStringLiteral("Naming Attribute:"), namingAttribute_}}) {
-        layout->addWidget(page_.labelFor(text, combo, this), row, 0);
-        layout->addWidget(combo, row, 1, 1, 3);
+        names->addWidget(page_.labelFor(text, combo, this), row, 0);
+        names->addWidget(combo, row, 1);
         ++row;
     }
-    layout->addWidget(containment, row, 0, 1, 2);
-    layout->addWidget(flags, row, 2, 1, 2);
-    layout->addWidget(mandatory, row + 1, 0, 1, 2);
-    layout->addWidget(optional, row + 1, 2, 1, 2);
-    layout->addLayout(buttons, row + 2, 0, 1, 4);
-    layout->setRowStretch(row, 1);
-    layout->setRowStretch(row + 1, 1);
-    layout->setColumnStretch(1, 1);
-    layout->setColumnStretch(3, 1);
+    names->setColumnStretch(1, 1);
+    auto* groups = new QGridLayout;
+    groups->addWidget(containment, 0, 0);
+    groups->addWidget(flags, 0, 1);
+    groups->addWidget(mandatory, 1, 0);
+    groups->addWidget(optional, 1, 1);
+    groups->setColumnStretch(0, 1);
+    groups->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(names);
+    layout->addLayout(groups, 1);
+    layout->addLayout(buttons);
 
     for (QComboBox* combo : {className_, superClass_, namingAttribute_})
         page_.onCommand(combo, &QComboBox::activated, [](int) {});
@@ -84,7 +88,8 @@ QGroupBox* ClassOperations::makePickerGroup(const QString& title, const QString&
     list->setAccessibleName(QStringLiteral("Chosen: ") + title);
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(picker);
-    layout->addWidget(list);
+    layout->addWidget(list, 1);
+    layout->addStretch(); // keeps the picker at the top while the list is hidden
 
     QComboBox* p = picker;
     QListWidget* l = list;

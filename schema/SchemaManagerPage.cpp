@@ -44,6 +44,7 @@ void CSchemaManagerPage::buildControls() {
     layout->addWidget(noRightsText_, 1, 0, 1, 2);
     layout->setColumnStretch(0, 2);
     layout->setColumnStretch(1, 3);
+    layout->setContentsMargins(4, 4, 4, 4);
     layout->setRowStretch(0, 1);
 }
 

@@ -29,7 +29,7 @@ QComboBox* makeCombo(QWidget* parent, const QString& objectName) {
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(20);
-    combo->setMinimumContentsLength(12);
+    combo->setMinimumContentsLength(8);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return combo;
 }
@@ -44,6 +44,8 @@ QListWidget* makeChosenList(QWidget* parent, const QString& objectName) {
     list->setObjectName(objectName);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setTextElideMode(Qt::ElideRight);
     list->setFrameShape(QFrame::StyledPanel);
     return list;
 }
