@@ -5,6 +5,7 @@
 #include "SchemaTables.h"
 #include "SchemaUseReport.h"
 #include "directory/FormatText.h"
+#include "pages/WaitCursor.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -172,7 +173,10 @@ void AttributeOperations::removeAttribute() {
                 "2) All base class attribute definitions are Non-Removeable.\r"
                 "3) All instances of a class must be removed before a class definition \r"
                 "can be removed. \r";
-        text += AttributeUseText(page_, name);
+        {
+            const WaitCursor wait; // reads the schema and walks the tree
+            text += AttributeUseText(page_, name);
+        }
         page_.report("%s", text.c_str());
         return;
     }

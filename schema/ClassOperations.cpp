@@ -6,6 +6,7 @@
 #include "SchemaUseReport.h"
 #include "directory/ClientBuffer.h"
 #include "directory/FormatText.h"
+#include "pages/WaitCursor.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -227,7 +228,10 @@ void ClassOperations::removeClass() {
                 "1) All base class  definitions are Non-Removeable.\r"
                 "2) All instances of a class must be removed before a class definition \r"
                 "can be removed. \r";
-        text += ClassUseText(page_, name);
+        {
+            const WaitCursor wait; // reads the schema and walks the tree
+            text += ClassUseText(page_, name);
+        }
         page_.report("%s", text.c_str());
         return;
     }

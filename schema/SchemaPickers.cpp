@@ -92,6 +92,7 @@ QStringList entries(const QListWidget* list) {
 
 std::vector<std::string> entryNames(const QListWidget* list) {
     std::vector<std::string> out;
+    out.reserve(std::size_t(list->count()));
     for (int i = 0; i < list->count(); ++i)
         out.push_back(list->item(i)->text().toStdString());
     return out;
