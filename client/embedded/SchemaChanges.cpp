@@ -177,8 +177,8 @@ DirectoryModel::SchemaUse DirectoryModel::attributeUse(const AttributeDefinition
         }
     }
     for (EntryId id = 0; id < objects_.size(); ++id) {
-        const Entry* e = objects_.get(id);
-        if (e != nullptr && e->live && e->find(&def) != nullptr)
+        const Entry* e = objects_.get(id); // null for a removed object
+        if (e != nullptr && e->find(&def) != nullptr)
             ++use.objects;
     }
     return use;
@@ -193,7 +193,7 @@ DirectoryModel::SchemaUse DirectoryModel::classUse(const ClassDefinition& def) c
     }
     for (EntryId id = 0; id < objects_.size(); ++id) {
         const Entry* e = objects_.get(id);
-        if (e != nullptr && e->live && e->baseClass == &def)
+        if (e != nullptr && e->baseClass == &def)
             ++use.objects;
     }
     return use;

@@ -176,10 +176,19 @@ private slots:
         f->take();
         QCOMPARE(f->model().addObject("Sales.Acme", "W1", "Widget"), 0);
         QCOMPARE(f->model().addObject("Sales.Acme", "W2", "Widget"), 0);
+        ClassDefinition gadget{
+            "Gadget", "", "", DS_EFFECTIVE_CLASS, {{{"Widget"}, {}, {}, {}, {}}}};
+        ClassDefinition part{
+            "Part", "", "", DS_EFFECTIVE_CLASS, {{{"Top"}, {"Widget"}, {"CN"}, {}, {}}}};
+        QCOMPARE(f->model().defineClass(gadget), 0);
+        QCOMPARE(f->model().defineClass(part), 0);
         f->type("classNameCombo", "Widget");
         f->press("classRemoveButton");
-        QCOMPARE(f->take(), QStringList{"NWDSRemoveClassDef() returned FFFFFD7C \r" +
-                                        kRemovalRules + "Objects of the class: 2\r"});
+        QCOMPARE(f->take(),
+                 QStringList{"NWDSRemoveClassDef() returned FFFFFD7C \r" + kRemovalRules +
+                             "Subclasses: Gadget\r"
+                             "Classes placed in it: Part\r"
+                             "Objects of the class: 2\r"});
         QVERIFY(defined("Widget"));
         QCOMPARE(f->combo("classNameCombo")->currentText(), QStringLiteral("Widget"));
     }
