@@ -91,15 +91,18 @@ void CSchemaManagerPage::fillClassPickers() {
     QComboBox* containers = classes_->containerPicker();
     for (QComboBox* combo : {name, super, containers})
         pickers::clear(combo);
+    QStringList classNames, containerNames;
     WalkClassDefinitions(*this, SchemaReports::classWalk(), [&](const ClassDef& c) {
         if (c.name.empty())
             return; // the read stopped before the name was delivered
-        const QString text = QString::fromStdString(c.name);
-        pickers::addSorted(name, text);
-        pickers::addSorted(super, text);
+        classNames << QString::fromStdString(c.name);
         if (c.flags & DS_CONTAINER_CLASS)
-            pickers::addSorted(containers, text);
+            containerNames << classNames.back();
     });
+    // What was delivered before a failure is added all the same.
+    pickers::addAllSorted(name, classNames);
+    pickers::addAllSorted(super, classNames);
+    pickers::addAllSorted(containers, containerNames);
 }
 
 void CSchemaManagerPage::fillAttributePickers() {
@@ -108,16 +111,18 @@ void CSchemaManagerPage::fillAttributePickers() {
         classes_->optionalPicker()};
     for (QComboBox* combo : combos)
         pickers::clear(combo);
-    WalkAttributeDefinitions(*this, SchemaReports::silent(), [&](const AttrDef& a) {
-        for (QComboBox* combo : combos)
-            pickers::addSorted(combo, QString::fromStdString(a.name));
-    });
+    QStringList names;
+    WalkAttributeDefinitions(*this, SchemaReports::silent(),
+                             [&](const AttrDef& a) { names << QString::fromStdString(a.name); });
+    for (QComboBox* combo : combos)
+        pickers::addAllSorted(combo, names);
 }
 
 void CSchemaManagerPage::fillSyntaxPicker() {
-    WalkSyntaxNames(*this, SchemaReports::syntaxNameWalk(), [&](const std::string& name) {
-        pickers::addSorted(attributes_->syntaxCombo(), QString::fromStdString(name));
-    });
+    QStringList names;
+    WalkSyntaxNames(*this, SchemaReports::syntaxNameWalk(),
+                    [&](const std::string& name) { names << QString::fromStdString(name); });
+    pickers::addAllSorted(attributes_->syntaxCombo(), names);
 }
 
 void CSchemaManagerPage::fillFlagPickers() {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <algorithm>
 
 namespace {
 // The first position whose text sorts after `text`.
@@ -55,6 +56,21 @@ void addSorted(QComboBox* combo, const QString& text) {
     const int at = sortedPlace(combo->count(), text, [&](int i) { return combo->itemText(i); });
     combo->insertItem(at, text);
     // Adding to the list does not change what the user sees in the text field.
+    combo->setEditText(kept);
+}
+
+void addAllSorted(QComboBox* combo, const QStringList& texts) {
+    const QString kept = combo->currentText();
+    QStringList all;
+    all.reserve(combo->count() + texts.size());
+    for (int i = 0; i < combo->count(); ++i)
+        all << combo->itemText(i);
+    all << texts;
+    std::stable_sort(all.begin(), all.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    combo->clear();
+    combo->addItems(all);
     combo->setEditText(kept);
 }
 

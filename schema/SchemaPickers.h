@@ -22,6 +22,8 @@ QListWidget* makeChosenList(QWidget* parent, const QString& objectName);
 // Puts an entry at its sorted place (after entries equal to it).
 void addSorted(QComboBox* combo, const QString& text);
 void addSorted(QListWidget* list, const QString& text);
+// Puts many entries at their sorted places in one go: the same order as adding each.
+void addAllSorted(QComboBox* combo, const QStringList& texts);
 // Adds a chosen entry unless the list holds one equal to it, ignoring case; true if added.
 bool addUnlessPresent(QListWidget* list, const QString& text);
 bool holds(const QListWidget* list, const QString& text);

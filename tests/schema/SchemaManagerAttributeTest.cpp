@@ -153,6 +153,11 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].startsWith("NWDSRemoveAttrDef() returned FFFFFD7D \r" + rules));
         QVERIFY(shown[0].contains("Classes that list it: "));
+        // Every object of the tree is looked at.
+        const auto holders = f->model().attributeUse(*f->schema().findAttribute("CN")).objects;
+        QVERIFY(holders > 500);
+        QVERIFY2(shown[0].endsWith(QString("Objects that hold it: %1\r").arg(holders)),
+                 qPrintable(shown[0]));
 
         // An attribute of no class held by one object, and one a class lists.
         AttributeDefinition hat{"Hat Size", "", "", 0, SYN_CI_STRING};
