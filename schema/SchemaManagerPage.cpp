@@ -65,7 +65,7 @@ void CSchemaManagerPage::disableForMissingRights() {
          {attributes_->chosenFlags(), classes_->containmentList(), classes_->classFlagList(),
           classes_->mandatoryList(), classes_->optionalList()})
         list->hide();
-    const QWidget* inOrder[] = {
+    QWidget* const inOrder[] = {
         classes_->optionalPicker(),  classes_->mandatoryPicker(),      classes_->classFlagPicker(),
         classes_->classNameCombo(),  classes_->namingAttributeCombo(), classes_->containerPicker(),
         classes_->superClassCombo(), attributes_->nameCombo(),         classes_->removeButton(),
@@ -73,8 +73,8 @@ void CSchemaManagerPage::disableForMissingRights() {
         attributes_->flagPicker(),   attributes_->removeButton(),      attributes_->createButton(),
         attributes_->resetButton(),  classes_->resetButton(),
     };
-    for (const QWidget* control : inOrder)
-        const_cast<QWidget*>(control)->setEnabled(false);
+    for (QWidget* control : inOrder)
+        control->setEnabled(false);
     noRightsText_->show();
 }
 
