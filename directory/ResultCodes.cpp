@@ -94,6 +94,9 @@ constexpr DirectoryErrorInfo kErrors[] = {
     {ERR_INVALID_SUBORDINATE_COUNT, "ERR_INVALID_SUBORDINATE_COUNT", "invalid subordinate count"},
     {ERR_ALIAS_OF_AN_ALIAS, "ERR_ALIAS_OF_AN_ALIAS", "an alias may not name an alias"},
     {ERR_FATAL, "ERR_FATAL", "fatal directory error"},
+    {ERR_BOUNDS_NOT_SIZED, "ERR_BOUNDS_NOT_SIZED",
+     "bounds given for an attribute that is not sized"},
+    {ERR_LOWER_ABOVE_UPPER, "ERR_LOWER_ABOVE_UPPER", "lower bound above upper bound"},
 };
 
 } // namespace

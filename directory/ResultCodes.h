@@ -94,6 +94,10 @@ enum DirectoryError : NWDSCCODE {
     ERR_INVALID_SUBORDINATE_COUNT = -676,
     ERR_ALIAS_OF_AN_ALIAS = -681,
     ERR_FATAL = -699,
+
+    // Attribute bounds of a schema definition.
+    ERR_BOUNDS_NOT_SIZED = -710,
+    ERR_LOWER_ABOVE_UPPER = -711,
 };
 
 struct DirectoryErrorInfo {

@@ -163,6 +163,63 @@ void tourObjectEditor(COstrelDlg& window, const QString& folder) {
     values->horizontalScrollBar()->setValue(0);
     save(window, folder, "object-editor-criteria");
 }
+
+// The Schema Manager: a combo's entry chosen as a user chooses it, a text typed.
+void chooseEntry(QWidget& page, const char* comboName, const QString& text) {
+    auto* combo = page.findChild<QComboBox*>(QString::fromLatin1(comboName));
+    const int index = combo ? combo->findText(text) : -1;
+    if (index < 0) {
+        std::fprintf(stderr, "no entry %s in %s\n", qPrintable(text), comboName);
+        return;
+    }
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+void typeInto(QWidget& page, const char* comboName, const QString& text) {
+    if (auto* combo = page.findChild<QComboBox*>(QString::fromLatin1(comboName)))
+        combo->setEditText(text);
+}
+
+// Both halves filled in as far as a definition goes before "Create" is pressed.
+void fillInSchemaManager(QWidget& manager) {
+    chooseEntry(manager, "attributeFlagPicker", "Single Valued");
+    chooseEntry(manager, "attributeFlagPicker", "Sized Attribute");
+    chooseEntry(manager, "syntaxCombo", "Integer");
+    typeInto(manager, "attributeNameCombo", "Shoe Size");
+    if (auto* lower = manager.findChild<QLineEdit*>("lowerBoundEdit"))
+        lower->setText("1");
+    if (auto* upper = manager.findChild<QLineEdit*>("upperBoundEdit"))
+        upper->setText("60");
+    for (auto [picker, entry] :
+         {std::pair{"containerPicker", "Organizational Unit"},
+          std::pair{"containerPicker", "Organization"},
+          std::pair{"classFlagPicker", "Container Class"},
+          std::pair{"classFlagPicker", "Effective Class"}, std::pair{"mandatoryPicker", "CN"},
+          std::pair{"optionalPicker", "Description"},
+          std::pair{"optionalPicker", "Telephone Number"}})
+        chooseEntry(manager, picker, QString::fromLatin1(entry));
+    chooseEntry(manager, "superClassCombo", "Top");
+    chooseEntry(manager, "namingAttributeCombo", "CN");
+    typeInto(manager, "classNameCombo", "Widget");
+}
+
+// The Schema Manager as the guest sees it, in a window of its own.
+void saveGuestSchemaManager(const QString& folder) {
+    qputenv("OSTREL_IDENTITY", "Guest.Acme");
+    std::string error;
+    auto client = createDirectoryClient(&error);
+    if (!client) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return;
+    }
+    PrintingReporter reporter;
+    COstrelDlg window(PageServices{*client, reporter}, QString::fromLatin1(AboutMenuText));
+    window.initDialog();
+    window.show();
+    settle();
+    clickTab(window, COstrelDlg::SchemaManager);
+    save(window, folder, "schema-manager-disabled");
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -202,6 +259,8 @@ int main(int argc, char** argv) {
         clickTab(window, tab);
         if (tab == COstrelDlg::SchemaViewer)
             openSchemaItems(*window.page(COstrelDlg::SchemaViewer));
+        if (tab == COstrelDlg::SchemaManager)
+            fillInSchemaManager(*window.page(COstrelDlg::SchemaManager));
         save(window, folder, pages[tab]);
         if (tab == COstrelDlg::ObjectManager) {
             fillCreateForm(*window.page(COstrelDlg::ObjectManager));
@@ -216,5 +275,6 @@ int main(int argc, char** argv) {
     settle();
     browser.moveTo(browser.containerList()->item(0));
     save(window, folder, "browser-trees");
+    saveGuestSchemaManager(folder);
     return 0;
 }

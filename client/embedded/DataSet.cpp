@@ -81,6 +81,8 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
             tree->adoptSchema();
         }
     }
+    for (auto& tree : out.trees)
+        tree->schema().markAllBase();
     for (const auto& [treeName, file] : loads) {
         DirectoryModel* tree = nullptr;
         for (auto& t : out.trees) {

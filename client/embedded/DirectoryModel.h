@@ -112,6 +112,37 @@ public:
                      const std::function<bool(const AttributeDefinition&)>& present) const;
     // The attribute an object's name is the value of.
     const AttributeDefinition* namingAttributeOf(const Entry& e) const;
+    // ---- Schema changes made through the directory (SchemaChanges.cpp) ----
+    // Every rule is checked before anything changes, so a refused change leaves the schema
+    // as it was. Rights are the caller's to check.
+    // 0, or ERR_INVALID_REQUEST / ERR_NAME_TOO_LONG (name), ERR_ATTRIBUTE_ALREADY_EXISTS,
+    // ERR_BAD_SYNTAX, ERR_INVALID_REQUEST (flag bits not defined), ERR_BOUNDS_NOT_SIZED,
+    // ERR_LOWER_ABOVE_UPPER.
+    NWDSCCODE defineAttribute(AttributeDefinition def);
+    // 0, or the name codes, ERR_CLASS_ALREADY_EXISTS, ERR_INVALID_REQUEST (flag bits),
+    // ERR_NO_SUCH_CLASS (no super class, or one that is not defined, or a containment
+    // class that is not), ERR_ILLEGAL_CONTAINMENT (a containment class that is no container),
+    // ERR_NO_SUCH_ATTRIBUTE, ERR_DUPLICATE_MANDATORY / ERR_DUPLICATE_OPTIONAL.
+    NWDSCCODE defineClass(ClassDefinition def);
+    // Adds optional attributes to a class: 0, or ERR_NO_SUCH_CLASS, ERR_NO_SUCH_ATTRIBUTE,
+    // ERR_DUPLICATE_OPTIONAL (named twice, or the class has it already, inherited or not).
+    NWDSCCODE addOptionalAttributes(std::string_view className,
+                                    const std::vector<std::string>& attributes);
+    // 0, or ERR_NO_SUCH_ATTRIBUTE / ERR_NO_SUCH_CLASS, ERR_SCHEMA_IS_NONREMOVABLE (a base
+    // definition, or one flagged non-removable), ERR_SCHEMA_IS_IN_USE (schemaUse()).
+    NWDSCCODE removeAttributeDefinition(std::string_view name);
+    NWDSCCODE removeClassDefinition(std::string_view name);
+
+    // What keeps a definition in use: the classes that list an attribute, or that name a
+    // class as super class or containment class, and the live objects that hold the
+    // attribute or are of the class.
+    struct SchemaUse {
+        std::vector<std::string> classes;
+        std::size_t objects = 0;
+        bool any() const { return !classes.empty() || objects != 0; }
+    };
+    SchemaUse attributeUse(const AttributeDefinition& def) const;
+    SchemaUse classUse(const ClassDefinition& def) const;
 
 private:
     NWDSCCODE checkNameValue(const AttributeDefinition& naming, std::string_view name) const;

@@ -1,46 +1,12 @@
-// Writes to the directory and search. This directory does not take changes or searches
-// yet: each operation checks its context and answers ERR_NOT_SUPPORTED, never a success.
+// Search. This directory does not search yet: the operation checks its context and answers
+// ERR_NOT_SUPPORTED, never a success.
 #include "EmbeddedDirectory.h"
 #include "directory/ResultCodes.h"
-
-namespace {
-constexpr NWDSCCODE kNotYet = ERR_NOT_SUPPORTED;
-}
-
-#define CHECK_CONTEXT(context)                                                                     \
-    if (findContext(context) == nullptr)                                                           \
-        return ERR_BAD_CONTEXT;
-
-NWDSCCODE EmbeddedDirectory::NWDSDefineAttr(NWDSContextHandle context, const char*,
-                                            const Attr_Info_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSRemoveAttrDef(NWDSContextHandle context, const char*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSDefineClass(NWDSContextHandle context, const char*,
-                                             const Class_Info_T*, Buf_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSRemoveClassDef(NWDSContextHandle context, const char*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSModifyClass(NWDSContextHandle context, const char*, Buf_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
 
 NWDSCCODE EmbeddedDirectory::NWDSSearch(NWDSContextHandle context, const char*, std::int32_t, bool,
                                         Buf_T*, std::uint32_t, bool, Buf_T*, std::int32_t*,
                                         std::int32_t, std::int32_t*, Buf_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
+    if (findContext(context) == nullptr)
+        return ERR_BAD_CONTEXT;
+    return ERR_NOT_SUPPORTED;
 }

@@ -152,6 +152,9 @@ private:
     bool hasEntryRight(DirectoryModel& tree, EntryId id, std::uint32_t right);
     // The single component of a new name ("Jane", "CN=Jane").
     static NWDSCCODE singleComponent(const char* name, std::string& component);
+    // The tree of a schema change, once the name is well formed and the caller holds the
+    // supervisor right on its "[Root]" (ERR_NO_ACCESS otherwise).
+    NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, DirectoryModel*& tree);
 
     std::vector<std::unique_ptr<DirectoryModel>> trees_;
     IterationTable<Pending> pending_;

@@ -21,6 +21,7 @@ struct AttributeDefinition {
     std::uint32_t syntax = 0;
     std::uint32_t lower = 0;
     std::uint32_t upper = 0;
+    bool base = false; // loaded with the schema files: never removed
 };
 
 // One class definition, with its own (not inherited) item lists, by directory names.
@@ -31,6 +32,7 @@ struct ClassDefinition {
     std::string oid;
     std::uint32_t flags = 0;
     std::array<std::vector<std::string>, 5> lists;
+    bool base = false; // loaded with the schema files: never removed
 };
 
 struct SyntaxDefinition {
@@ -85,6 +87,14 @@ public:
     // its first super class that has them.
     const std::vector<std::string>& effectiveList(const ClassDefinition& cls,
                                                   ClassDefinition::List list) const;
+
+    // ---- Changes after loading (the rules are the directory's, DirectoryModel) ----
+    // Marks every definition held now as a base definition.
+    void markAllBase();
+    ClassDefinition* findClassToChange(std::string_view name);
+    // Forget a definition; false when there is none of that name.
+    bool removeClass(std::string_view name);
+    bool removeAttribute(std::string_view name);
 
     // The 36-byte ASN.1 identifier field: the BER encoding of the OID's content octets.
     static Asn1_ID_T asn1Of(std::string_view oid);
