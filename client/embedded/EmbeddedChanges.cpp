@@ -66,10 +66,3 @@ NWDSCCODE EmbeddedDirectory::NWDSModifyClass(NWDSContextHandle context, const ch
     CHECK_CONTEXT(context)
     return kNotYet;
 }
-
-NWDSCCODE EmbeddedDirectory::NWDSSearch(NWDSContextHandle context, const char*, std::int32_t, bool,
-                                        Buf_T*, std::uint32_t, bool, Buf_T*, std::int32_t*,
-                                        std::int32_t, std::int32_t*, Buf_T*) {
-    CHECK_CONTEXT(context)
-    return kNotYet;
-}
