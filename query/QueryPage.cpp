@@ -8,6 +8,7 @@
 #include "schema/ReportPolicies.h"
 #include "schema/SyntaxReads.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -78,6 +79,9 @@ QWidget* CQueryPage::buildCriteriaGroup() {
 
     operatorCombo_ = makeEditableCombo(group, "operatorCombo");
     QLabel* operatorLabel = makeBuddyLabel(QStringLiteral("Operator:"), operatorCombo_, group);
+    // The drop-down lists are announced by the name of their combo.
+    for (QComboBox* combo : {attributeCombo_, operatorCombo_})
+        combo->view()->setAccessibleName(combo->accessibleName());
     orRadio_ = new QRadioButton(QStringLiteral("OR with previous criteria"), group);
     orRadio_->setObjectName(QStringLiteral("orRadio"));
     andRadio_ = new QRadioButton(QStringLiteral("AND with previous criteria"), group);
