@@ -74,6 +74,7 @@ std::optional<std::uint32_t> operatorTokenFor(std::string_view operatorText) {
 const std::vector<std::string>& operatorTexts() {
     static const std::vector<std::string> texts = [] {
         std::vector<std::string> out;
+        out.reserve(kOperators.size());
         for (const auto& row : kOperators)
             out.emplace_back(row.text);
         return out;

@@ -49,10 +49,6 @@ private:
     }
 };
 
-inline bool operator==(const FilterRecordingClient::Call& a, std::uint32_t token) {
-    return a.token == token && a.value.isEmpty() && a.syntax == 0;
-}
-
 // The NDS Query page on the embedded demo directory, behind the recording fault wrapper.
 class QueryFixture {
 public:
