@@ -125,21 +125,14 @@ private slots:
     }
 
     void theGuestFindsOnlyWhatItMayBrowse() {
+        // Lab hides itself and what is below it from everyone but the administrator.
+        q->page.reset();
+        q = std::make_unique<QueryFixture>("Guest.Acme");
         DirectoryModel& m = q->directory->model();
         QCOMPARE(m.addValues(*m.find("Lab.Engineering.Acme"), *m.aclDefinition(),
                              {wire::aclValue(kEntryRights, "[Public]", 0)}),
                  0);
         m.changed();
-        auto directory = std::move(q->directory);
-        q->page.reset();
-        // the same directory, now logged in as the guest
-        q = std::make_unique<QueryFixture>("Guest.Acme");
-        DirectoryModel& guestTree = q->directory->model();
-        QCOMPARE(guestTree.addValues(*guestTree.find("Lab.Engineering.Acme"),
-                                     *guestTree.aclDefinition(),
-                                     {wire::aclValue(kEntryRights, "[Public]", 0)}),
-                 0);
-        guestTree.changed();
         q->openPage();
         q->request({"Surname"});
         q->location()->setText("Engineering.Acme");
