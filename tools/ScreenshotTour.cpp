@@ -7,6 +7,7 @@
 #include "browser/BrowserPage.h"
 #include "client/ClientFactory.h"
 #include "pages/Reporter.h"
+#include "query/QueryPage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
@@ -220,6 +222,37 @@ void saveGuestSchemaManager(const QString& folder) {
     clickTab(window, COstrelDlg::SchemaManager);
     save(window, folder, "schema-manager-disabled");
 }
+
+// The query page with a filter of three criteria, then its results with one object opened.
+void showQuery(CQueryPage& query, QWidget& window, const QString& folder) {
+    auto* attributes = query.findChild<QComboBox*>("attributeCombo");
+    auto* operators = query.findChild<QComboBox*>("operatorCombo");
+    auto* value = query.findChild<QLineEdit*>("valueEdit");
+    for (const char* name : {"Surname", "Title", "Telephone Number"}) {
+        attributes->setCurrentIndex(attributes->findText(name));
+        emit attributes->activated(attributes->currentIndex());
+    }
+    query.findChild<QLineEdit*>("searchLocationEdit")->setText("Sales.Acme");
+    struct Criterion {
+        const char *attribute, *op, *text, *joint;
+    };
+    for (const Criterion& c : {Criterion{"Object Class", "EQUALS", "User", nullptr},
+                               Criterion{"Telephone Number", "Present", "", "andRadio"},
+                               Criterion{"Title", "EQUALS", "Sales Manager", "orRadio"}}) {
+        attributes->setEditText(c.attribute);
+        operators->setEditText(c.op);
+        value->setText(c.text);
+        if (c.joint)
+            query.findChild<QRadioButton*>(c.joint)->setChecked(true);
+        QTest::mouseClick(query.findChild<QPushButton*>("addCriteriaButton"), Qt::LeftButton);
+    }
+    save(window, folder, "query-filter");
+    QTest::mouseClick(query.findChild<QPushButton*>("submitQueryButton"), Qt::LeftButton);
+    if (QTreeWidgetItem* demo =
+            topLevelNamed(query.findChild<QTreeWidget*>("resultsTree"), "Demo.Sales.Acme"))
+        expandAll(demo);
+    save(window, folder, "query-results");
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -268,6 +301,8 @@ int main(int argc, char** argv) {
         }
     }
     tourObjectEditor(window, folder);
+    clickTab(window, COstrelDlg::Query);
+    showQuery(static_cast<CQueryPage&>(*window.page(COstrelDlg::Query)), window, folder);
     clickTab(window, 0);
 
     for (int up = 0; up < 2; ++up)

@@ -253,6 +253,8 @@ NWDSCCODE BufferedClient::NWDSPutFilter(NWDSContextHandle context, Buf_T* buffer
         return ERR_INVALID_HANDLE;
     if (cursor->tokens.empty() || cursor->tokens.back().token != FTOK_END)
         return ERR_FILTER_TREE_EMPTY;
+    if (readU32(*b, b->itemCountAt) != 0)
+        return ERR_INVALID_REQUEST; // a request carries one filter
     auto rc = append(*b, [&](wire::Writer& w) {
         for (const auto& t : cursor->tokens) {
             w.u32(t.token);

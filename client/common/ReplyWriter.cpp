@@ -52,6 +52,47 @@ void ReplyWriter::dropAttribute() {
     attrValues_ = 0;
 }
 
+bool ReplyWriter::beginObject(std::string_view name, const Object_Info_T& info) {
+    objectStart_ = out_.used();
+    out_.str(name);
+    out_.u32(info.objectFlags);
+    out_.u32(info.subordinateCount);
+    out_.u32(info.modificationTime);
+    out_.str(std::string_view(info.baseClass, strnlen(info.baseClass, sizeof info.baseClass)));
+    objectAttrCountAt_ = out_.used();
+    out_.u32(0);
+    objectAttrs_ = 0;
+    return commit(objectStart_);
+}
+
+bool ReplyWriter::beginObjectAttribute(std::string_view name, std::uint32_t syntax) {
+    attrStart_ = out_.used();
+    out_.str(name);
+    out_.u32(syntax);
+    attrValueCountAt_ = out_.used();
+    out_.u32(0);
+    attrValues_ = 0;
+    if (!out_.ok()) {
+        out_.rollback(attrStart_);
+        return false;
+    }
+    out_.patchU32(objectAttrCountAt_, ++objectAttrs_);
+    return true;
+}
+
+void ReplyWriter::dropObjectAttribute() {
+    out_.rollback(attrStart_);
+    out_.patchU32(objectAttrCountAt_, --objectAttrs_);
+    attrValues_ = 0;
+}
+
+void ReplyWriter::dropObject() {
+    out_.rollback(objectStart_);
+    --count_;
+    objectAttrs_ = 0;
+    attrValues_ = 0;
+}
+
 void ReplyWriter::asn1(const Asn1_ID_T& id) {
     out_.u32(id.length);
     out_.raw(id.data, sizeof id.data);

@@ -34,6 +34,15 @@ public:
     bool addAttrDef(std::string_view name, const Attr_Info_T* info);
     bool addSyntax(std::string_view name, std::uint32_t id, std::uint16_t flags);
 
+    // Objects replies that carry attributes (a search): the object, then its attributes and
+    // their values (addValue) while they fit. What did not fit is dropped again with the two
+    // drops, so that the next pass can begin with it.
+    bool beginObject(std::string_view name, const Object_Info_T& info);
+    bool beginObjectAttribute(std::string_view name, std::uint32_t syntax);
+    void dropObjectAttribute();
+    void dropObject();
+    std::uint32_t attributesInObject() const { return objectAttrs_; }
+
     std::uint32_t count() const { return count_; }
     // Writes the item count and the length into the buffer (also done on destruction).
     void finish();
@@ -48,4 +57,7 @@ private:
     std::size_t attrStart_ = 0;
     std::size_t attrValueCountAt_ = 0;
     std::uint32_t attrValues_ = 0;
+    std::size_t objectStart_ = 0;
+    std::size_t objectAttrCountAt_ = 0;
+    std::uint32_t objectAttrs_ = 0;
 };

@@ -96,7 +96,7 @@ private:
 
     // Where an unfinished multi-pass read goes on from.
     struct Pending {
-        enum Kind { List, Read, ClassDefs, AttrDefs, Syntaxes } kind = List;
+        enum Kind { List, Read, ClassDefs, AttrDefs, Syntaxes, Search } kind = List;
         NWDSContextHandle context = NO_CONTEXT;
         DirectoryModel* tree = nullptr;
         EntryId entry = kRootEntry;
@@ -105,6 +105,7 @@ private:
         std::size_t valuePosition = 0; // value reached within the attribute
         std::vector<const AttributeDefinition*> attributes; // the attributes read
         std::vector<std::string> names;                     // the definitions asked for
+        std::shared_ptr<struct EmbeddedSearchState> search; // NWDSSearch (EmbeddedSearch.cpp)
     };
 
     struct Target {
@@ -155,6 +156,12 @@ private:
     // The tree of a schema change, once the name is well formed and the caller holds the
     // supervisor right on its "[Root]" (ERR_NO_ACCESS otherwise).
     NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, DirectoryModel*& tree);
+    // ---- Search (EmbeddedSearch.cpp) ----
+    NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
+                          bool searchAliases, Buf_T* filter, std::uint32_t infoType,
+                          bool allAttrs, Buf_T* attrNames, Pending& out);
+    NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
+                         std::int32_t& searched, bool& done);
 
     std::vector<std::unique_ptr<DirectoryModel>> trees_;
     IterationTable<Pending> pending_;
