@@ -150,11 +150,7 @@ void CBrowserPage::showCurrentContext() {
         }
     }
 
-    std::string rootText = labelOf(current);
-    if (rootText.empty() && current.find('.') == std::string::npos)
-        rootText = ROOT_NAME;
-    if (isRootName(rootText))
-        rootText = treeName_;
+    const std::string rootText = isRootName(current) ? treeName_ : labelOf(current);
     rootItem_ =
         appendItem(objects_, nullptr, QString::fromStdString(rootText), rootIcon, imageList());
 
@@ -224,7 +220,7 @@ void CBrowserPage::moveTo(QListWidgetItem* entry) {
             listTrees();
         }
     } else if (isContainerImage(image)) {
-        nameContext_ = isRootName(nameContext_) ? label : label + "." + nameContext_;
+        nameContext_ = fullNameOf(label, nameContext_);
         clearListing();
         showCurrentContext();
     } else if (image == ClassIcon::Tree) {
