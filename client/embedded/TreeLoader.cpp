@@ -178,6 +178,11 @@ bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records
             const AttributeDefinition* naming = attributeByText(schema, dn[0].type);
             if (naming == nullptr)
                 return fail("unknown naming attribute " + dn[0].type);
+            std::string namingValue;
+            if (valuetext::parse(naming->syntax, dn[0].value, names, namingValue) != 0)
+                return fail("the name is not a valid value of " + naming->name);
+            if (auto why = boundsProblem(*naming, namingValue); !why.empty())
+                return fail("the name as its " + naming->name + " value " + why);
             if (auto rc = model.addEntry(*parent, dn[0].value, naming, *base, &id); rc != 0)
                 return fail("cannot add: " + codeText(rc));
         }
