@@ -90,6 +90,8 @@ std::string nameProblem(const std::vector<valuetext::DnComponent>& dn) {
             return "the name holds a NUL byte, which no name can carry";
         if (!names::isUtf8(c.value))
             return "the name is not UTF-8 text";
+        if (c.value == ROOT_NAME)
+            return "the name [Root] is kept for the top of the tree";
         if (c.value.size() > MAX_RDN_CHARS)
             return "the name " + names::escapeComponent(c.value) + " is longer than " +
                    std::to_string(MAX_RDN_CHARS) + " characters";

@@ -2,10 +2,9 @@
 // owner's arcs or product strings drifts back in.
 #include "client/embedded/EmbeddedDirectory.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
 
@@ -53,8 +52,7 @@ TEST(DemoDataFolder, EveryIdentifierIsTheProjectsOwnOrAStandardOne) {
             if (found.rfind(kProjectArc, 0) == 0)
                 ++ownOids;
             else
-                EXPECT_TRUE(startsWithAny(found, kStandardArcs))
-                    << found << " in " << entry.path();
+                EXPECT_TRUE(startsWithAny(found, kStandardArcs)) << found << " in " << entry.path();
         }
     }
     EXPECT_GE(files, 5);

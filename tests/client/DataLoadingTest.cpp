@@ -4,10 +4,9 @@
 #include "client/embedded/TextFile.h"
 #include "directory/Codes.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,6 +120,8 @@ TEST_F(DataFolder, NamesThatCannotBeServedAreRefused) {
         {"dn: cn=" + std::string(65, 'n') + ",o=Acme\nobjectClass: inetOrgPerson\n",
          "dn: cn=" + std::string(65, 'n') +
              ",o=Acme: the name as its CN value has 65 characters, above its upper bound 64"},
+        {"dn: cn=[Root],o=Acme\nobjectClass: inetOrgPerson\n",
+         "dn: cn=[Root],o=Acme: the name [Root] is kept for the top of the tree"},
         {"dn: cn=a+uid=b,o=Acme\nobjectClass: inetOrgPerson\n",
          "dn: cn=a+uid=b,o=Acme: malformed DN"},
     };
@@ -129,9 +130,9 @@ TEST_F(DataFolder, NamesThatCannotBeServedAreRefused) {
         EXPECT_EQ(refusalOf(c.ldif), root + "/t.ldif:10: " + c.reason);
     }
     EXPECT_EQ(refusalOf(deep + "dn: " + tooDeep + "\nobjectClass: inetOrgPerson\n"),
-              root + "/t.ldif:22: dn: " + tooDeep + ": the full name Ten chars." +
-                  "D" + sixty.substr(1) + ".C" + sixty.substr(1) + ".B" + sixty.substr(1) +
-                  ".A" + sixty.substr(1) + ".Acme is longer than 256 characters");
+              root + "/t.ldif:22: dn: " + tooDeep + ": the full name Ten chars." + "D" +
+                  sixty.substr(1) + ".C" + sixty.substr(1) + ".B" + sixty.substr(1) + ".A" +
+                  sixty.substr(1) + ".Acme is longer than 256 characters");
 }
 
 TEST_F(DataFolder, SchemaDefinitionsThatContradictEachOtherAreRefused) {
@@ -148,12 +149,18 @@ TEST_F(DataFolder, SchemaDefinitionsThatContradictEachOtherAreRefused) {
     const std::vector<Case> cases = {
         {"attributetype ( 2.5.4.3 NAME 'nick' X-NDS-SYNTAX '3' )",
          "1: OID 2.5.4.3 is already given to another definition"},
-        {"attributetype ( " + arc + "1 NAME 'nick' X-NDS-SYNTAX '3' )\n"
-         "objectclass ( " + arc + "1 NAME 'thing' SUP top )",
+        {"attributetype ( " + arc +
+             "1 NAME 'nick' X-NDS-SYNTAX '3' )\n"
+             "objectclass ( " +
+             arc + "1 NAME 'thing' SUP top )",
          "2: OID " + arc + "1 is already given to another definition on line 1"},
-        {"objectclass ( " + arc + "1 NAME 'alpha' SUP gamma )\n"
-         "objectclass ( " + arc + "2 NAME 'beta' SUP alpha )\n"
-         "objectclass ( " + arc + "3 NAME 'gamma' SUP beta )",
+        {"objectclass ( " + arc +
+             "1 NAME 'alpha' SUP gamma )\n"
+             "objectclass ( " +
+             arc +
+             "2 NAME 'beta' SUP alpha )\n"
+             "objectclass ( " +
+             arc + "3 NAME 'gamma' SUP beta )",
          "1: class alpha is its own super class through alpha, gamma, beta, alpha"},
         {"objectclass ( " + arc + "1 NAME 'selfish' SUP selfish )",
          "1: class selfish is its own super class through selfish, selfish"},
@@ -199,11 +206,15 @@ TEST_F(DataFolder, FileReferencesStayInsideTheDataFolderAndWithinTheirSize) {
         {"file:///dev/zero", "the file /dev/zero of description is not a regular file"},
         {"file:pipe", "the file " + root + "/pipe of description is not a regular file"},
         {"file:schema", "the file " + root + "/schema of description is a folder, not a file"},
-        {"file:../outside.txt", "the file " + root + "/../outside.txt of description is outside "
-                                "the data folder " + root},
-        {"file://" + (outer / "outside.txt").string(),
-         "the file " + (outer / "outside.txt").string() + " of description is outside the data "
-                                                          "folder " + root},
+        {"file:../outside.txt", "the file " + root +
+                                    "/../outside.txt of description is outside "
+                                    "the data folder " +
+                                    root},
+        {"file://" + (outer / "outside.txt").string(), "the file " +
+                                                           (outer / "outside.txt").string() +
+                                                           " of description is outside the data "
+                                                           "folder " +
+                                                           root},
         {"file:link.txt",
          "the file " + root + "/link.txt of description is outside the data folder " + root},
         {"file:huge.bin", "the file " + root + "/huge.bin of description is larger than 16 MiB"},
