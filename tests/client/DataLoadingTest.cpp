@@ -113,8 +113,9 @@ TEST_F(DataFolder, NamesThatCannotBeServedAreRefused) {
         {"dn: cn=a\\00b,o=Acme\nobjectClass: inetOrgPerson\n",
          "dn: cn=a\\00b,o=Acme: the name holds a NUL byte, which no name can carry"},
         {"dn:: Y249YQBiLG89QWNtZQ==\nobjectClass: inetOrgPerson\n",
-         "dn: cn=a" + std::string(1, '\0') +
-             "b,o=Acme: the name holds a NUL byte, which no name can carry"},
+         "dn: cn=a\\00b,o=Acme: the name holds a NUL byte, which no name can carry"},
+        {"dn:: Y249/yxvPUFjbWU=\nobjectClass: inetOrgPerson\n",
+         "dn: cn=\\FF,o=Acme: the name is not UTF-8 text"},
         {"dn: cn=\\FF\\FE,o=Acme\nobjectClass: inetOrgPerson\n",
          "dn: cn=\\FF\\FE,o=Acme: the name is not UTF-8 text"},
         {"dn: cn=" + std::string(65, 'n') + ",o=Acme\nobjectClass: inetOrgPerson\n",
