@@ -58,6 +58,9 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
         value.reserve(part.size() - start);
         for (std::size_t j = start; j < part.size(); ++j)
             value += part[j].c;
+        // A name the pages could not show as text is no name.
+        if (!isUtf8(value))
+            return ERR_INVALID_OBJECT_NAME;
         out.components.push_back(std::move(value));
         part.clear();
         return 0;

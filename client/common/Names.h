@@ -20,7 +20,7 @@ struct ParsedName {
 
 // Splits a name; ERR_NULL_POINTER, ERR_NAME_TOO_LONG (more than MAX_DN_CHARS, or a component
 // longer than MAX_RDN_CHARS) or ERR_INVALID_OBJECT_NAME (empty name, empty component,
-// dangling "\", empty tag value, an unescaped "+").
+// dangling "\", empty tag value, an unescaped "+", a component that is not UTF-8 text).
 NWDSCCODE parse(const char* name, ParsedName& out);
 NWDSCCODE parse(std::string_view name, ParsedName& out);
 

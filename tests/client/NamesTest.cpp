@@ -134,6 +134,7 @@ TEST(NameEscaping, NamesThatCannotBeRepresentedAreRefused) {
     names::ParsedName parsed;
     EXPECT_EQ(names::parse("R+D.Acme", parsed), ERR_INVALID_OBJECT_NAME);
     EXPECT_EQ(names::parse("a\\", parsed), ERR_INVALID_OBJECT_NAME);
+    EXPECT_EQ(names::parse("M\xFCller.Acme", parsed), ERR_INVALID_OBJECT_NAME);
 }
 
 TEST(NameEscaping, LabelsAndContextsOfPlainNames) {
