@@ -150,7 +150,9 @@ void CBrowserPage::showCurrentContext() {
         }
     }
 
-    const std::string rootText = isRootName(current) ? treeName_ : labelOf(current);
+    // The top of the tree (or no context at all) shows the tree's name.
+    const std::string rootText =
+        isRootName(current) || current.empty() ? treeName_ : labelOf(current);
     rootItem_ =
         appendItem(objects_, nullptr, QString::fromStdString(rootText), rootIcon, imageList());
 
