@@ -151,11 +151,9 @@ void CBrowserPage::showCurrentContext() {
         }
     }
 
-    std::string rootText = labelOf(current);
-    if (rootText.empty() && current.find('.') == std::string::npos)
-        rootText = ROOT_NAME;
-    if (isRootName(rootText))
-        rootText = treeName_;
+    // The top of the tree (or no context at all) shows the tree's name.
+    const std::string rootText =
+        isRootName(current) || current.empty() ? treeName_ : labelOf(current);
     rootItem_ =
         appendItem(objects_, nullptr, QString::fromStdString(rootText), rootIcon, imageList());
 
@@ -225,7 +223,7 @@ void CBrowserPage::moveTo(QListWidgetItem* entry) {
             listTrees();
         }
     } else if (isContainerImage(image)) {
-        nameContext_ = isRootName(nameContext_) ? label : label + "." + nameContext_;
+        nameContext_ = fullNameOf(label, nameContext_);
         clearListing();
         showCurrentContext();
     } else if (image == ClassIcon::Tree) {

@@ -2,16 +2,36 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
-// Typeless dotted names: leftmost component first, "[Root]" for the top of the tree.
+// Typeless dotted names: leftmost component first, "." between components, "[Root]" for the
+// top of the tree. Inside a component a "\" makes the next character part of the component;
+// names are written with "\" before ".", "\", "=" and "+" and before a leading "[", so that
+// a component never reads as a separator, a type tag, a naming-value join or "[Root]".
+//
+// A label is the text a page shows for an object: its first component with the escapes
+// taken out ("a.b" for the listed name "a\.b"). A full name is built from a label again, so
+// what a page shows is what it reads.
 
-// The text of a listed name up to its first ".".
+// The text of a listed name up to its first unescaped ".", unescaped.
 std::string labelOf(std::string_view listedName);
 
-// name, then "." and the context unless the context is exactly "[Root]".
-std::string fullNameOf(std::string_view name, std::string_view context);
+// The label written as a name component, then "." and the context unless the context is
+// exactly "[Root]".
+std::string fullNameOf(std::string_view label, std::string_view context);
 
-// The context one level up: the text after the first ".", or "[Root]".
+// A name as the directory listed it (already escaped), then "." and the context unless the
+// context is exactly "[Root]".
+std::string fullNameOfListed(std::string_view listedName, std::string_view context);
+
+// The context one level up: the text after the first unescaped ".", or "[Root]".
 std::string parentContextOf(std::string_view context);
 
 bool isRootName(std::string_view name);
+
+// One component's text in escaped form, and back. unescapeNameComponent drops a dangling "\".
+std::string escapeNameComponent(std::string_view text);
+std::string unescapeNameComponent(std::string_view escaped);
+
+// The escaped components of a dotted name, split at unescaped dots (escapes kept).
+std::vector<std::string_view> splitEscapedName(std::string_view name);

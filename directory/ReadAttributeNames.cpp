@@ -13,7 +13,7 @@ void ReadAttributeNames(DirectoryPage& page, const std::string& listedName,
         page.report("NWDSAllocBuf returned: %04X\n", unsigned(rc));
         return;
     }
-    const std::string fullName = fullNameOf(listedName, page.currentContext());
+    const std::string fullName = fullNameOfListed(listedName, page.currentContext());
 
     std::int32_t iteration = NO_MORE_ITERATIONS;
     do {

@@ -6,6 +6,7 @@ packages=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev clang-tidy
+    clang libclang-rt-dev
     fonts-dejavu-core xvfb xauth
 )
 

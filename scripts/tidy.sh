@@ -11,7 +11,7 @@ if [ -n "$base" ]; then
 else
     files=$(git ls-files '*.cpp')
 fi
-files=$(printf '%s\n' "$files" | grep -v -E '^(tests|bench|tools|resources)/' || true)
+files=$(printf '%s\n' "$files" | grep -v -E '^(tests|bench|tools|resources|fuzz)/' || true)
 if [ -z "$files" ]; then
     echo "clang-tidy: no changed sources"
     exit 0

@@ -1,5 +1,6 @@
 #include "Names.h"
 
+#include "directory/NameRules.h"
 #include "directory/ResultCodes.h"
 
 #include <cstring>
@@ -57,6 +58,9 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
         value.reserve(part.size() - start);
         for (std::size_t j = start; j < part.size(); ++j)
             value += part[j].c;
+        // A name the pages could not show as text is no name.
+        if (!isUtf8(value))
+            return ERR_INVALID_OBJECT_NAME;
         out.components.push_back(std::move(value));
         part.clear();
         return 0;
@@ -70,6 +74,8 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
         } else if (c == '.') {
             if (auto rc = finish(); rc != 0)
                 return rc;
+        } else if (c == '+') {
+            return ERR_INVALID_OBJECT_NAME; // joined naming values are not names here
         } else {
             part.push_back({c, false});
         }
@@ -78,14 +84,48 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
 }
 
 std::string escapeComponent(std::string_view component) {
-    std::string out;
-    out.reserve(component.size());
-    for (char c : component) {
-        if (c == '.' || c == '\\')
-            out += '\\';
-        out += c;
+    return escapeNameComponent(component);
+}
+
+bool isUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t n = 0;
+        std::uint32_t min = 0;
+        std::uint32_t cp = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            n = 1, min = 0x80, cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            n = 2, min = 0x800, cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            n = 3, min = 0x10000, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + n >= text.size())
+            return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            const auto d = static_cast<unsigned char>(text[i + k]);
+            if ((d & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n + 1;
     }
-    return out;
+    return true;
+}
+
+NWDSCCODE checkComponent(std::string_view component) {
+    if (component.empty() || component.find('\0') != std::string_view::npos || !isUtf8(component))
+        return ERR_INVALID_OBJECT_NAME;
+    if (component.size() > MAX_RDN_CHARS)
+        return ERR_NAME_TOO_LONG;
+    return 0;
 }
 
 std::string join(const std::vector<std::string>& components) {

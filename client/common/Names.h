@@ -8,7 +8,8 @@
 
 // Typeless dotted directory names ("Admin.Sales.Acme", leftmost component first, "[Root]"
 // for the top), also accepted with type tags ("CN=Admin.OU=Sales.O=Acme"). A "\" makes the
-// next character part of the component, so "A\.B" is one component.
+// next character part of the component, so "A\.B" is one component; names are written with
+// the escapes of directory/NameRules.h ("\.", "\\", "\=", "\+", a leading "\[").
 namespace names {
 
 struct ParsedName {
@@ -19,15 +20,31 @@ struct ParsedName {
 
 // Splits a name; ERR_NULL_POINTER, ERR_NAME_TOO_LONG (more than MAX_DN_CHARS, or a component
 // longer than MAX_RDN_CHARS) or ERR_INVALID_OBJECT_NAME (empty name, empty component,
-// dangling "\", empty tag value).
+// dangling "\", empty tag value, an unescaped "+", a component that is not UTF-8 text).
 NWDSCCODE parse(const char* name, ParsedName& out);
 NWDSCCODE parse(std::string_view name, ParsedName& out);
 
-// Joins components (leftmost first) back into a dotted name, escaping "." and "\".
+// Joins components (leftmost first) back into a dotted name, each escaped; "[Root]" for none.
 std::string join(const std::vector<std::string>& components);
 
 // Escapes one component for a dotted name.
 std::string escapeComponent(std::string_view component);
+
+// Whether a component's text can be a name here: 0, ERR_INVALID_OBJECT_NAME when it is
+// empty, holds a NUL byte or is not UTF-8 text, ERR_NAME_TOO_LONG beyond MAX_RDN_CHARS.
+NWDSCCODE checkComponent(std::string_view component);
+bool isUtf8(std::string_view text);
+
+// The one conversion between LDAP DNs ("cn=a.b,o=Acme", RFC 4514) and typeless names
+// ("a\.b.Acme"). fromDn gives "[Root]" for the empty DN; ERR_INVALID_OBJECT_NAME for a DN
+// that is malformed or whose components checkComponent refuses, ERR_NAME_TOO_LONG when the
+// name would be longer than MAX_DN_CHARS. toDn tags each component with its type ("cn"
+// where none is given).
+NWDSCCODE fromDn(std::string_view dn, std::string& name);
+// Whether text that may be either form is a DN: it parses as one and has a "," or no "."
+// outside escapes ("cn=a.b,o=Acme", "cn=Admin"; not "Admin.Acme" or "CN=Admin.O=Acme").
+bool isDn(std::string_view text);
+std::string toDn(const std::vector<std::string>& components, const std::vector<std::string>& types);
 
 // A schema name (class, attribute, syntax): ERR_NULL_POINTER, ERR_NAME_TOO_LONG or
 // ERR_INVALID_REQUEST for an empty one.

@@ -1,5 +1,6 @@
 #include "ValueText.h"
 
+#include "Names.h"
 #include "ValueWire.h"
 #include "Wire.h"
 #include "directory/ResultCodes.h"
@@ -69,6 +70,23 @@ std::string escape(std::string_view s, std::string_view special) {
     return out;
 }
 
+// A name inside a "#"-separated field: its own escapes stay as they are (the name parser reads
+// them), a bare separator gets one.
+std::string escapeSeparator(std::string_view s, char sep) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 1 < s.size()) {
+            out += s[i];
+            out += s[++i];
+            continue;
+        }
+        if (s[i] == sep || s[i] == '\\')
+            out += '\\';
+        out += s[i];
+    }
+    return out;
+}
+
 std::optional<std::uint32_t> number(std::string_view s) {
     while (!s.empty() && s.front() == ' ')
         s.remove_prefix(1);
@@ -84,13 +102,15 @@ std::optional<std::uint32_t> number(std::string_view s) {
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
         std::uint32_t v = 0;
         auto [p, ec] = std::from_chars(s.data() + 2, s.data() + s.size(), v, 16);
-        if (ec != std::errc() || p != s.data() + s.size())
+        if (ec != std::errc() || p != s.data() + s.size() || (negative && v > 0x80000000u))
             return std::nullopt;
         return negative ? std::uint32_t(0) - v : v;
     }
     std::uint64_t v = 0;
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || p != s.data() + s.size() || v > 0xFFFFFFFFull)
+    // 32 bits either way: up to 4294967295, down to -2147483648.
+    if (ec != std::errc() || p != s.data() + s.size() ||
+        v > (negative ? 0x80000000ull : 0xFFFFFFFFull))
         return std::nullopt;
     return negative ? std::uint32_t(0) - std::uint32_t(v) : std::uint32_t(v);
 }
@@ -182,71 +202,23 @@ std::string formatGeneralizedTime(std::uint32_t seconds) {
     return out;
 }
 
-bool splitDn(std::string_view dn, std::vector<DnComponent>& out) {
-    out.clear();
-    if (dn.empty())
-        return true;
-    for (auto rdn : split(dn, ',')) {
-        while (!rdn.empty() && rdn.front() == ' ')
-            rdn.remove_prefix(1);
-        const auto eq = rdn.find('=');
-        if (eq == std::string_view::npos || eq == 0)
-            return false;
-        DnComponent c;
-        c.type.assign(rdn.substr(0, eq));
-        std::string_view v = rdn.substr(eq + 1);
-        for (std::size_t i = 0; i < v.size(); ++i) {
-            if (v[i] == '+')
-                return false; // multi-valued names are not used by this directory
-            if (v[i] != '\\') {
-                c.value += v[i];
-                continue;
-            }
-            if (i + 1 == v.size())
-                return false;
-            if (i + 2 < v.size() && std::isxdigit((unsigned char)v[i + 1]) &&
-                std::isxdigit((unsigned char)v[i + 2])) {
-                auto byte = fromHex(v.substr(i + 1, 2));
-                c.value += (*byte)[0];
-                i += 2;
-            } else {
-                c.value += v[++i];
-            }
-        }
-        if (c.value.empty())
-            return false;
-        out.push_back(std::move(c));
-    }
-    return true;
-}
-
-std::string escapeDnValue(std::string_view value) {
-    std::string out;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (c == ',' || c == '+' || c == '"' || c == '\\' || c == '<' || c == '>' || c == ';' ||
-            c == '=' || (c == '#' && i == 0) || (c == ' ' && (i == 0 || i + 1 == value.size())))
-            out += '\\';
-        out += c;
-    }
-    return out;
-}
+// splitDn and escapeDnValue: DnText.cpp.
 
 std::optional<std::string> PlainNames::nameFromText(std::string_view text) const {
     if (text.empty())
         return std::nullopt;
-    if (text.front() == '[' || text.find('=') == std::string_view::npos)
+    if (text.front() == '[')
         return std::string(text);
-    std::vector<DnComponent> parts;
-    if (!splitDn(text, parts))
-        return std::nullopt;
-    std::string out;
-    for (const auto& p : parts) {
-        if (!out.empty())
-            out += '.';
-        out += escape(p.value, ".");
+    if (!names::isDn(text)) {
+        names::ParsedName parsed;
+        if (names::parse(text, parsed) != 0)
+            return std::nullopt;
+        return std::string(text);
     }
-    return out;
+    std::string name;
+    if (names::fromDn(text, name) != 0)
+        return std::nullopt;
+    return name;
 }
 
 NWDSCCODE parse(std::uint32_t syntax, std::string_view text, const NameMapping& names,
@@ -484,7 +456,7 @@ NWDSCCODE format(std::uint32_t syntax, std::string_view wireValue, const NameMap
         return ERR_SYNTAX_VIOLATION;
     wire::Reader r(wireValue);
     std::string out;
-    auto dn = [&](std::string_view n) { return escape(names.nameToText(n), "#"); };
+    auto dn = [&](std::string_view n) { return escapeSeparator(names.nameToText(n), '#'); };
     switch (syntax) {
     case SYN_DIST_NAME:
         out = names.nameToText(wireValue);

@@ -14,6 +14,12 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+struct Load {
+    std::string tree;
+    std::string file;
+    std::string where; // "directory.conf:<line>: "
+};
+
 } // namespace
 
 bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
@@ -25,11 +31,12 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
     };
     const std::string confPath = dataDir + "/directory.conf";
     std::string conf;
-    if (!readWholeFile(confPath, conf))
-        return fail("cannot read " + confPath);
+    std::string why;
+    if (!readDataFile(dataDir, confPath, conf, why))
+        return fail(confPath + " " + why);
 
-    std::vector<std::string> schemaFiles;
-    std::vector<std::pair<std::string, std::string>> loads; // tree, file
+    std::vector<std::pair<std::string, std::string>> schemaFiles; // file, where
+    std::vector<Load> loads;
     std::istringstream lines(conf);
     std::string line;
     int number = 0;
@@ -45,8 +52,12 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
             continue;
         const std::string where = confPath + ":" + std::to_string(number) + ": ";
         if (w[0] == "schema" && w.size() == 2) {
-            schemaFiles.push_back(w[1]);
+            schemaFiles.emplace_back(w[1], where);
         } else if (w[0] == "tree" && w.size() >= 3) {
+            for (const auto& t : out.trees) {
+                if (t->treeName() == w[1])
+                    return fail(where + "tree " + w[1] + " is named a second time");
+            }
             out.trees.push_back(std::make_unique<DirectoryModel>(w[1], clock));
             for (std::size_t i = 2; i < w.size(); ++i) {
                 if (i == 2)
@@ -54,13 +65,22 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
                 out.advertisements.emplace_back(w[1], w[i]);
             }
         } else if (w[0] == "load" && w.size() == 3) {
-            loads.emplace_back(w[1], w[2]);
+            loads.push_back({w[1], w[2], where});
         } else {
             return fail(where + "expected schema, tree or load");
         }
     }
     if (out.trees.empty())
         return fail(confPath + ": no tree");
+    if (schemaFiles.empty())
+        return fail(confPath + ": no schema");
+    for (const auto& tree : out.trees) {
+        bool loaded = false;
+        for (const auto& l : loads)
+            loaded = loaded || l.tree == tree->treeName();
+        if (!loaded)
+            return fail(confPath + ": tree " + tree->treeName() + " has no load line");
+    }
     // A server named only as an advertiser is a server of that tree as well.
     for (const auto& [tree, server] : out.advertisements) {
         bool known = false;
@@ -70,35 +90,35 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
             out.servers.push_back({server, tree});
     }
 
-    for (const auto& file : schemaFiles) {
+    for (const auto& [file, where] : schemaFiles) {
+        const std::string path = dataDir + "/" + file;
         std::string text;
-        if (!readWholeFile(dataDir + "/" + file, text))
-            return fail("cannot read " + dataDir + "/" + file);
+        if (!readDataFile(dataDir, path, text, why))
+            return fail(where + "the schema file " + path + " " + why);
         for (auto& tree : out.trees) {
-            std::string why;
-            if (!schemafile::load(text, file, tree->schema(), &why))
+            if (!schemafile::load(text, path, tree->schema(), &why))
                 return fail(why);
             tree->adoptSchema();
         }
     }
     for (auto& tree : out.trees)
         tree->schema().markAllBase();
-    for (const auto& [treeName, file] : loads) {
+    for (const auto& load : loads) {
         DirectoryModel* tree = nullptr;
         for (auto& t : out.trees) {
-            if (t->treeName() == treeName)
+            if (t->treeName() == load.tree)
                 tree = t.get();
         }
         if (tree == nullptr)
-            return fail(confPath + ": load names unknown tree " + treeName);
-        const std::string path = dataDir + "/" + file;
+            return fail(load.where + "load names unknown tree " + load.tree);
+        const std::string path = dataDir + "/" + load.file;
         std::string text;
-        if (!readWholeFile(path, text))
-            return fail("cannot read " + path);
+        if (!readDataFile(dataDir, path, text, why))
+            return fail(load.where + "the LDIF file " + path + " " + why);
         std::vector<ldif::Record> records;
-        std::string why;
-        if (!ldif::parse(text, folderOf(path), records, &why) || !loadRecords(*tree, records, &why))
-            return fail(file + ": " + why);
+        const ldif::Source source{path, folderOf(path), dataDir};
+        if (!ldif::parse(text, source, records, &why) || !loadRecords(*tree, records, path, &why))
+            return fail(why);
     }
     return true;
 }

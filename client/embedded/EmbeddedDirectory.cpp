@@ -37,9 +37,21 @@ std::unique_ptr<EmbeddedDirectory> EmbeddedDirectory::open(const Options& option
     // The identity is an object of the first tree; contexts start in its container.
     DirectoryModel& home = *dir->trees_.front();
     names::ParsedName who;
-    if (names::parse(options.identity, who) != 0 || who.root || !home.find(options.identity)) {
+    const auto identity = home.find(options.identity);
+    if (names::parse(options.identity, who) != 0 || who.root || !identity) {
         if (error != nullptr)
             *error = "identity " + options.identity + " is not an object of " + home.treeName();
+        return nullptr;
+    }
+    // Only a user logs in: a container or a server is no identity.
+    const Entry* entry = home.objects().get(*identity);
+    if (entry == nullptr || entry->baseClass == nullptr ||
+        !home.schema().isA(*entry->baseClass, "User")) {
+        if (error != nullptr)
+            *error = "identity " + options.identity + " is " +
+                     (entry && entry->baseClass ? "of class " + entry->baseClass->name
+                                                : std::string("of no class")) +
+                     ", not a User object of " + home.treeName();
         return nullptr;
     }
     dir->setIdentity(names::join(who.components));

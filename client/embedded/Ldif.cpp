@@ -13,7 +13,7 @@ struct Line {
 
 } // namespace
 
-bool parse(std::string_view text, const std::string& baseDir, std::vector<Record>& out,
+bool parse(std::string_view text, const Source& source, std::vector<Record>& out,
            std::string* error) {
     // Unfold into logical lines; an empty logical line ends a record.
     std::vector<Line> lines;
@@ -41,7 +41,7 @@ bool parse(std::string_view text, const std::string& baseDir, std::vector<Record
 
     auto fail = [&](int line, const std::string& what) {
         if (error != nullptr)
-            *error = "line " + std::to_string(line) + ": " + what;
+            *error = source.fileName + ":" + std::to_string(line) + ": " + what;
         return false;
     };
     Record current;
@@ -78,11 +78,12 @@ bool parse(std::string_view text, const std::string& baseDir, std::vector<Record
             if (rest.starts_with("file://"))
                 path = std::string(rest.substr(7));
             else if (rest.starts_with("file:"))
-                path = baseDir + "/" + std::string(rest.substr(5));
+                path = source.folder + "/" + std::string(rest.substr(5));
             else
                 return fail(l.number, "only file: URLs are read");
-            if (!readWholeFile(path, value))
-                return fail(l.number, "cannot read " + path);
+            std::string why;
+            if (!readDataFile(source.dataRoot, path, value, why))
+                return fail(l.number, "the file " + path + " of " + name + " " + why);
         } else {
             while (!rest.empty() && rest.front() == ' ')
                 rest.remove_prefix(1);
@@ -103,7 +104,7 @@ bool parse(std::string_view text, const std::string& baseDir, std::vector<Record
                 return fail(l.number, "only changetype: add is read");
             continue;
         }
-        current.attributes.push_back({std::move(name), std::move(value)});
+        current.attributes.push_back({std::move(name), std::move(value), l.number});
     }
     flush();
     return true;

@@ -6,13 +6,15 @@
 
 // Content records of LDIF (RFC 2849): "dn:" then "name: value" lines; "::" introduces a
 // base64 value and ":<" a file URL ("file:streams/x.txt" is taken relative to the LDIF's own
-// folder, "file:///..." is absolute). Lines starting with one blank continue the line
-// before; "#" lines are comments; attribute options (";binary") are dropped.
+// folder, "file:///..." is absolute), which must name a regular file inside the data folder
+// of at most 16 MiB. Lines starting with one blank continue the line before; "#" lines are
+// comments; attribute options (";binary") are dropped.
 namespace ldif {
 
 struct Attribute {
     std::string name;
     std::string value;
+    int line = 0; // where the value starts
 };
 
 struct Record {
@@ -21,8 +23,16 @@ struct Record {
     std::vector<Attribute> attributes;
 };
 
-// false with a message naming the line on malformed input or an unreadable file.
-bool parse(std::string_view text, const std::string& baseDir, std::vector<Record>& out,
+// Where the text comes from: its name in messages, its folder (file references are taken
+// relative to it) and the data folder that every file reference must stay inside.
+struct Source {
+    std::string fileName;
+    std::string folder;
+    std::string dataRoot;
+};
+
+// false with "<fileName>:<line>: <reason>" on malformed input or a refused file reference.
+bool parse(std::string_view text, const Source& source, std::vector<Record>& out,
            std::string* error);
 
 } // namespace ldif

@@ -101,37 +101,66 @@ const std::vector<std::string>& Schema::effectiveList(const ClassDefinition& cls
     return cls.lists[list];
 }
 
+namespace {
+
+// The base-128 digits of a decimal arc of any length (a UUID arc under 2.25 has 39 digits),
+// most significant first; empty when the text is not decimal.
+std::vector<std::uint8_t> base128Of(std::string_view decimal) {
+    std::vector<std::uint8_t> digits;
+    for (char c : decimal) {
+        if (c < '0' || c > '9')
+            return {};
+        digits.push_back(std::uint8_t(c - '0'));
+    }
+    std::vector<std::uint8_t> groups; // least significant first
+    while (!digits.empty()) {
+        std::vector<std::uint8_t> quotient;
+        unsigned rest = 0;
+        for (std::uint8_t d : digits) {
+            rest = rest * 10 + d;
+            if (!quotient.empty() || rest / 128 != 0)
+                quotient.push_back(std::uint8_t(rest / 128));
+            rest %= 128;
+        }
+        groups.push_back(std::uint8_t(rest));
+        digits = std::move(quotient);
+    }
+    if (groups.empty())
+        groups.push_back(0);
+    return {groups.rbegin(), groups.rend()};
+}
+
+} // namespace
+
 Asn1_ID_T Schema::asn1Of(std::string_view oid) {
     Asn1_ID_T id{};
-    std::vector<std::uint32_t> arcs;
+    std::vector<std::string_view> arcs;
     while (!oid.empty()) {
         const auto dot = oid.find('.');
         const auto part = oid.substr(0, dot);
-        std::uint32_t v = 0;
-        auto [p, ec] = std::from_chars(part.data(), part.data() + part.size(), v);
-        if (ec != std::errc() || p != part.data() + part.size())
+        if (part.empty() || part.size() > 40)
             return Asn1_ID_T{};
-        arcs.push_back(v);
+        arcs.push_back(part);
         oid = dot == std::string_view::npos ? std::string_view() : oid.substr(dot + 1);
     }
-    if (arcs.size() < 2)
-        return id;
+    if (arcs.size() < 2 || arcs[0].size() != 1 || arcs[0][0] > '2' || arcs[1].size() > 9)
+        return Asn1_ID_T{};
     std::vector<std::uint8_t> ber;
-    auto encode = [&](std::uint32_t v) {
-        std::uint8_t tmp[5];
-        int n = 0;
-        do {
-            tmp[n++] = std::uint8_t(v & 0x7F);
-            v >>= 7;
-        } while (v != 0);
-        while (n > 0) {
-            const std::uint8_t b = tmp[--n];
-            ber.push_back(n > 0 ? std::uint8_t(b | 0x80) : b);
-        }
+    auto encode = [&](std::string_view decimal) {
+        const auto groups = base128Of(decimal);
+        for (std::size_t i = 0; i < groups.size(); ++i)
+            ber.push_back(i + 1 < groups.size() ? std::uint8_t(groups[i] | 0x80) : groups[i]);
+        return !groups.empty();
     };
-    encode(arcs[0] * 40 + arcs[1]);
-    for (std::size_t i = 2; i < arcs.size(); ++i)
-        encode(arcs[i]);
+    std::uint32_t second = 0;
+    auto [p, ec] = std::from_chars(arcs[1].data(), arcs[1].data() + arcs[1].size(), second);
+    if (ec != std::errc() || p != arcs[1].data() + arcs[1].size())
+        return Asn1_ID_T{};
+    encode(std::to_string(std::uint64_t(arcs[0][0] - '0') * 40 + second));
+    for (std::size_t i = 2; i < arcs.size(); ++i) {
+        if (!encode(arcs[i]))
+            return Asn1_ID_T{};
+    }
     if (ber.size() > sizeof id.data)
         return id;
     id.length = std::uint32_t(ber.size());

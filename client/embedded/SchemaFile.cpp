@@ -4,6 +4,7 @@
 #include "directory/Codes.h"
 
 #include <charconv>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -40,7 +41,7 @@ bool tokenize(std::string_view text, std::vector<Token>& out, std::string& error
             ++i;
             while (i < text.size() && text[i] != '\'') {
                 if (text[i] == '\n') {
-                    error = "line " + std::to_string(line) + ": unterminated quoted string";
+                    error = std::to_string(line) + ": unterminated quoted string";
                     return false;
                 }
                 if (text[i] == '\\' && i + 1 < text.size())
@@ -48,7 +49,7 @@ bool tokenize(std::string_view text, std::vector<Token>& out, std::string& error
                 s += text[i++];
             }
             if (i == text.size()) {
-                error = "line " + std::to_string(line) + ": unterminated quoted string";
+                error = std::to_string(line) + ": unterminated quoted string";
                 return false;
             }
             ++i;
@@ -88,7 +89,7 @@ struct Statement {
 bool parseStatements(const std::vector<Token>& t, std::vector<Statement>& out, std::string& error) {
     std::size_t i = 0;
     auto fail = [&](int line, const std::string& what) {
-        error = "line " + std::to_string(line) + ": " + what;
+        error = std::to_string(line) + ": " + what;
         return false;
     };
     while (i < t.size()) {
@@ -202,6 +203,43 @@ constexpr std::pair<std::string_view, std::uint32_t> kSyntaxFlags[] = {
     {"BITWISE-EQUAL", SYNTAX_BITWISE_EQUAL},
 };
 
+// "A, B, A" when following super classes from `start` comes back to it, "" otherwise.
+std::string superClassCycle(const Schema& schema, const std::string& start) {
+    std::vector<std::string> path{start};
+    std::vector<std::string> done;
+    // Depth first; a class on the current path met again closes a cycle.
+    std::function<bool(const std::string&)> visit = [&](const std::string& name) -> bool {
+        const ClassDefinition* c = schema.findClass(name);
+        if (c == nullptr)
+            return false;
+        for (const auto& super : c->lists[ClassDefinition::SuperClasses]) {
+            if (names::equalFolded(super, start)) {
+                path.push_back(super);
+                return true;
+            }
+            bool seen = false;
+            for (const auto& d : done)
+                seen = seen || names::equalFolded(d, super);
+            for (const auto& p : path)
+                seen = seen || names::equalFolded(p, super);
+            if (seen)
+                continue;
+            path.push_back(super);
+            if (visit(super))
+                return true;
+            path.pop_back();
+            done.push_back(super);
+        }
+        return false;
+    };
+    if (!visit(start))
+        return {};
+    std::string out;
+    for (const auto& p : path)
+        out += (out.empty() ? "" : ", ") + p;
+    return out;
+}
+
 } // namespace
 
 bool load(std::string_view text, std::string_view fileName, Schema& schema, std::string* error) {
@@ -210,13 +248,29 @@ bool load(std::string_view text, std::string_view fileName, Schema& schema, std:
     std::vector<Statement> statements;
     auto fail = [&](const std::string& what) {
         if (error != nullptr)
-            *error = std::string(fileName) + ": " + what;
+            *error = std::string(fileName) + ":" + what;
         return false;
     };
     if (!tokenize(text, tokens, why) || !parseStatements(tokens, statements, why))
         return fail(why);
+    if (statements.empty())
+        return fail(" holds no definitions");
 
-    auto at = [](const Statement& s) { return "line " + std::to_string(s.line) + ": "; };
+    auto at = [](const Statement& s) { return std::to_string(s.line) + ": "; };
+    // One OID names one attribute or class, in this file and in what was loaded before.
+    std::map<std::string, int> oidLines;
+    for (const auto& a : schema.attributes())
+        oidLines.emplace(a->oid, 0);
+    for (const auto& c : schema.classes())
+        oidLines.emplace(c->oid, 0);
+    for (const auto& s : statements) {
+        if (s.keyword == "ldapsyntax")
+            continue;
+        auto [it, added] = oidLines.emplace(s.oid, s.line);
+        if (!added)
+            return fail(at(s) + "OID " + s.oid + " is already given to another definition" +
+                        (it->second != 0 ? " on line " + std::to_string(it->second) : ""));
+    }
     // Syntaxes and attributes first, so classes can refer to attributes in any order.
     for (const auto& s : statements) {
         if (s.keyword == "ldapsyntax") {
@@ -324,6 +378,11 @@ bool load(std::string_view text, std::string_view fileName, Schema& schema, std:
         const std::string name = def.name;
         if (!schema.addClass(std::move(def)))
             return fail(at(*s) + "class " + name + " defined twice");
+    }
+    for (auto* s : classStatements) {
+        const std::string name = classNames[names::fold(s->one("NAME"))];
+        if (auto cycle = superClassCycle(schema, name); !cycle.empty())
+            return fail(at(*s) + "class " + name + " is its own super class through " + cycle);
     }
     return true;
 }

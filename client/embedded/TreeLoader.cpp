@@ -1,6 +1,7 @@
 #include "TreeLoader.h"
 
 #include "client/common/Names.h"
+#include "client/common/ValueRules.h"
 #include "directory/ResultCodes.h"
 
 std::optional<std::string> LdapNames::nameFromText(std::string_view text) const {
@@ -8,35 +9,26 @@ std::optional<std::string> LdapNames::nameFromText(std::string_view text) const 
         return std::nullopt;
     if (text.front() == '[')
         return std::string(text);
-    std::vector<valuetext::DnComponent> parts;
-    if (!valuetext::splitDn(text, parts))
+    std::string name;
+    if (names::fromDn(text, name) != 0)
         return std::nullopt;
-    std::vector<std::string> components;
-    for (auto& p : parts)
-        components.push_back(std::move(p.value));
-    return names::join(components);
+    return name;
 }
 
 std::string LdapNames::nameToText(std::string_view name) const {
     names::ParsedName parsed;
     if (names::parse(name, parsed) != 0 || parsed.root || name.front() == '[')
         return std::string(name);
-    std::string out;
     const ObjectStore& store = model_.objects();
     auto id = store.lookup(parsed.components);
     std::vector<EntryId> chain = id ? store.ancestry(*id) : std::vector<EntryId>{};
-    for (std::size_t i = 0; i < parsed.components.size(); ++i) {
-        std::string tag = "cn";
-        if (i < chain.size()) {
-            const Entry* e = store.get(chain[i]);
-            if (e != nullptr && !e->namingType.empty())
-                tag = names::fold(e->namingType);
-        }
-        if (i != 0)
-            out += ',';
-        out += tag + "=" + valuetext::escapeDnValue(parsed.components[i]);
+    std::vector<std::string> types(parsed.components.size(), "cn");
+    for (std::size_t i = 0; i < parsed.components.size() && i < chain.size(); ++i) {
+        const Entry* e = store.get(chain[i]);
+        if (e != nullptr && !e->namingType.empty())
+            types[i] = names::fold(e->namingType);
     }
-    return out;
+    return names::toDn(parsed.components, types);
 }
 
 std::optional<std::string> LdapNames::classFromText(std::string_view text) const {
@@ -85,6 +77,70 @@ const ClassDefinition* baseClassOf(const Schema& schema,
     return nullptr;
 }
 
+// A DN as a message can show it: control bytes, and every byte beyond ASCII when the text is
+// not UTF-8, written as DN hex escapes ("\00").
+std::string printableDn(std::string_view dn) {
+    static const char* const hex = "0123456789ABCDEF";
+    const bool utf8 = names::isUtf8(dn);
+    std::string out;
+    for (char ch : dn) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
+            out += '\\';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+std::string syntaxName(const Schema& schema, std::uint32_t id) {
+    const SyntaxDefinition* s = schema.findSyntax(id);
+    return s == nullptr ? "syntax " + std::to_string(id) : s->name;
+}
+
+// Why an object of this DN cannot be named here, or "" when it can.
+std::string nameProblem(const std::vector<valuetext::DnComponent>& dn) {
+    std::vector<std::string> components;
+    for (const auto& c : dn) {
+        if (c.value.find('\0') != std::string::npos)
+            return "the name holds a NUL byte, which no name can carry";
+        if (!names::isUtf8(c.value))
+            return "the name is not UTF-8 text";
+        if (c.value == ROOT_NAME)
+            return "the name [Root] is kept for the top of the tree";
+        if (c.value.size() > MAX_RDN_CHARS)
+            return "the name " + names::escapeComponent(c.value) + " is longer than " +
+                   std::to_string(MAX_RDN_CHARS) + " characters";
+        components.push_back(c.value);
+    }
+    const std::string full = names::join(components);
+    if (full.size() > MAX_DN_CHARS)
+        return "the full name " + full + " is longer than " + std::to_string(MAX_DN_CHARS) +
+               " characters";
+    return {};
+}
+
+// Why a value is outside its attribute's bounds, or "" when it is within them.
+std::string boundsProblem(const AttributeDefinition& def, std::string_view wire) {
+    std::int64_t measure = 0;
+    if ((def.flags & DS_SIZED_ATTR) == 0 || !valuerules::boundedMeasure(def.syntax, wire, measure))
+        return {};
+    const bool number =
+        def.syntax == SYN_INTEGER || def.syntax == SYN_COUNTER || def.syntax == SYN_INTERVAL;
+    const std::string what = number
+                                 ? "is " + std::to_string(measure)
+                                 : "has " + std::to_string(measure) +
+                                       (def.syntax == SYN_OCTET_STRING ? " octets" : " characters");
+    if (measure < std::int64_t(def.lower))
+        return what + ", below its lower bound " + std::to_string(def.lower);
+    if (def.upper != 0xFFFFFFFFu && measure > std::int64_t(def.upper))
+        return what + ", above its upper bound " + std::to_string(def.upper);
+    return {};
+}
+
 std::string codeText(NWDSCCODE rc) {
     const auto info = describeDirectoryError(rc);
     return info.name.empty() ? std::to_string(rc) : std::string(info.name);
@@ -93,14 +149,17 @@ std::string codeText(NWDSCCODE rc) {
 } // namespace
 
 bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records,
-                 std::string* error) {
+                 const std::string& fileName, std::string* error) {
     const LdapNames names(model);
     const Schema& schema = model.schema();
     for (const auto& r : records) {
-        auto fail = [&](const std::string& what) {
+        auto failAt = [&](int line, const std::string& what) {
             if (error != nullptr)
-                *error = "line " + std::to_string(r.line) + " (dn: " + r.dn + "): " + what;
+                *error = fileName + ":" + std::to_string(line) + ": " + what;
             return false;
+        };
+        auto fail = [&](const std::string& what) {
+            return failAt(r.line, "dn: " + printableDn(r.dn) + ": " + what);
         };
         std::vector<const ClassDefinition*> classes;
         std::vector<const ldif::Attribute*> values;
@@ -110,7 +169,7 @@ bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records
                 if (c == nullptr)
                     c = schema.findClass(a.value);
                 if (c == nullptr)
-                    return fail("unknown class " + a.value);
+                    return failAt(a.line, "unknown class " + a.value);
                 classes.push_back(c);
             } else {
                 values.push_back(&a);
@@ -122,8 +181,12 @@ bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records
 
         EntryId id = kRootEntry;
         std::vector<valuetext::DnComponent> dn;
+        if (r.dn.find('\0') != std::string::npos)
+            return fail("the name holds a NUL byte, which no name can carry");
         if (!valuetext::splitDn(r.dn, dn))
             return fail("malformed DN");
+        if (auto why = nameProblem(dn); !why.empty())
+            return fail(why);
         if (dn.empty()) {
             model.objects().root().baseClass = base;
         } else {
@@ -136,18 +199,26 @@ bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records
             const AttributeDefinition* naming = attributeByText(schema, dn[0].type);
             if (naming == nullptr)
                 return fail("unknown naming attribute " + dn[0].type);
+            std::string namingValue;
+            if (valuetext::parse(naming->syntax, dn[0].value, names, namingValue) != 0)
+                return fail("the name is not a valid value of " + naming->name);
+            if (auto why = boundsProblem(*naming, namingValue); !why.empty())
+                return fail("the name as its " + naming->name + " value " + why);
             if (auto rc = model.addEntry(*parent, dn[0].value, naming, *base, &id); rc != 0)
                 return fail("cannot add: " + codeText(rc));
         }
         for (const ldif::Attribute* a : values) {
             const AttributeDefinition* def = attributeByText(schema, a->name);
             if (def == nullptr)
-                return fail("unknown attribute " + a->name);
+                return failAt(a->line, "unknown attribute " + a->name);
             std::string w;
-            if (auto rc = valuetext::parse(def->syntax, a->value, names, w); rc != 0)
-                return fail("bad value of " + a->name + ": " + codeText(rc));
+            if (valuetext::parse(def->syntax, a->value, names, w) != 0)
+                return failAt(a->line, "the value of " + a->name + " is not a valid " +
+                                           syntaxName(schema, def->syntax) + " value");
+            if (auto why = boundsProblem(*def, w); !why.empty())
+                return failAt(a->line, "the value of " + a->name + " " + why);
             if (auto rc = model.addValues(id, *def, {std::move(w)}); rc != 0)
-                return fail("cannot add value of " + a->name + ": " + codeText(rc));
+                return failAt(a->line, "cannot add the value of " + a->name + ": " + codeText(rc));
         }
         if (dn.empty()) {
             // [Root] carries its class in Object Class like every other object.

@@ -25,6 +25,9 @@ private:
 };
 
 // Adds LDIF records to a tree, parents before their subordinates. The record with an empty
-// DN holds the attributes of "[Root]" itself. false with a message naming the record.
+// DN holds the attributes of "[Root]" itself. Refuses what the directory could not serve
+// later: a name with a NUL byte, not UTF-8, or too long; a value that does not parse for its
+// syntax or lies outside its attribute's bounds. false with "<fileName>:<line>: <reason>",
+// the line of the value itself where a value is refused.
 bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records,
-                 std::string* error);
+                 const std::string& fileName, std::string* error);

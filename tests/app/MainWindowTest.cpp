@@ -1,5 +1,6 @@
 #include "app/OstrelApp.h"
 #include "app/OstrelDlg.h"
+#include "app/Startup.h"
 #include "app/Strings.h"
 #include "browser/BrowserPage.h"
 #include "tests/support/DemoClient.h"
@@ -20,6 +21,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <memory>
+#include <sstream>
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -297,13 +299,34 @@ private slots:
         QCOMPARE(demo->outstanding(), ClientResourceCounts{});
     }
 
+    // Start-up failures: a message box and the same text on standard error, exit status 1.
     void failedLibraryStartEndsWithoutTheWindow() {
         demo->faults.failCall("NWCallsInit", 1, -354);
-        COstrelApp app(demo->faults, demo->reporter, QString::fromLatin1(AboutMenuText));
+        std::ostringstream err;
+        COstrelApp app(demo->faults, demo->reporter, QString::fromLatin1(AboutMenuText), err);
         QCOMPARE(app.run(), 1);
         QCOMPARE(demo->reporter.messages,
                  QStringList{QStringLiteral("NWCallsInit() returned FFFFFE9E... Cannot start.")});
+        QCOMPARE(err.str(),
+                 std::string("ostrel: NWCallsInit() returned FFFFFE9E... Cannot start.\n"));
         QCOMPARE(demo->outstanding(), ClientResourceCounts{});
+    }
+
+    void unopenedClientEndsWithItsReasonOnStandardError() {
+        RecordingReporter reporter;
+        std::ostringstream err;
+        const int status = runOstrel(
+            reporter, err,
+            [](std::string* error) -> std::unique_ptr<DirectoryClient> {
+                *error = "data/directory.conf:3: tree ACME_TREE is named a second time";
+                return nullptr;
+            },
+            QString::fromLatin1(AboutMenuText));
+        QCOMPARE(status, 1);
+        const std::string text = "The directory client could not be opened: "
+                                 "data/directory.conf:3: tree ACME_TREE is named a second time";
+        QCOMPARE(reporter.messages, QStringList{QString::fromStdString(text)});
+        QCOMPARE(err.str(), "ostrel: " + text + "\n");
     }
 };
 

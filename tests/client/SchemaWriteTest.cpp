@@ -372,10 +372,10 @@ TEST_F(SchemaWriteTest, OnlyTheSupervisorOfRootChangesTheSchema) {
     EXPECT_EQ(shape(), before);
 
     // Every entry right but supervisor is not enough; supervisor alone is.
-    open("Boss.Acme");
-    setRootAcl({"47#subtree#Boss.Acme#[Entry Rights]"});
+    open("Mary.Sales.Acme");
+    setRootAcl({"47#subtree#Mary.Sales.Acme#[Entry Rights]"});
     EXPECT_EQ(tryEverything(), refused);
-    open("Boss.Acme");
-    setRootAcl({"16#entry#Boss.Acme#[Entry Rights]"});
+    open("Mary.Sales.Acme");
+    setRootAcl({"16#entry#Mary.Sales.Acme#[Entry Rights]"});
     EXPECT_EQ(tryEverything(), std::vector<NWDSCCODE>(5, 0));
 }

@@ -1,11 +1,11 @@
 #include "render/ReadAttributeValues.h"
 
 #include "QStringPrinter.h"
-#include "tests/support/TestPage.h"
 #include "client/FaultInjectingClient.h"
 #include "client/common/ValueText.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "directory/ResultCodes.h"
+#include "tests/support/TestPage.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,8 +119,8 @@ TEST_F(ReadAttributeValuesTest, StreamGoesToTheTextPanelAndTheListKeepsItsRows) 
 
 TEST_F(ReadAttributeValuesTest, AtRootTheNameIsReadAsGiven) {
     usePage("[Root]");
-    EXPECT_EQ(read("Jane.Sales.Acme", "Title"), "Jane.Sales.Acme");
-    EXPECT_EQ(column(0), QStringList{"Account Manager"});
+    EXPECT_EQ(read("Acme", "Description"), "Acme");
+    EXPECT_EQ(column(0), QStringList{"Acme Corporation"});
 }
 
 TEST_F(ReadAttributeValuesTest, ValuesOverSeveralResultBuffersAreAllShown) {

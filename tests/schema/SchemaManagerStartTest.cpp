@@ -125,13 +125,13 @@ private slots:
 
     // Only the supervisor entry right counts.
     void theSupervisorRightAloneDecides() {
-        f = std::make_unique<SchemaManagerFixture>("Boss.Acme");
-        f->setRootAcl({"16#entry#Boss.Acme#[Entry Rights]"});
+        f = std::make_unique<SchemaManagerFixture>("Mary.Sales.Acme");
+        f->setRootAcl({"16#entry#Mary.Sales.Acme#[Entry Rights]"});
         f->open();
         verifyEnabled();
         cleanup();
-        f = std::make_unique<SchemaManagerFixture>("Boss.Acme");
-        f->setRootAcl({"47#entry#Boss.Acme#[Entry Rights]"});
+        f = std::make_unique<SchemaManagerFixture>("Mary.Sales.Acme");
+        f->setRootAcl({"47#entry#Mary.Sales.Acme#[Entry Rights]"});
         f->open();
         verifyDisabled();
         QVERIFY(f->messages().isEmpty());
