@@ -2,6 +2,7 @@
 // extending and removing classes, the Schema Viewer seeing the change, and every call made
 // to fail.
 #include "SchemaManagerFixture.h"
+#include "objects/ObjectManagerPage.h"
 #include "schema/SchemaViewerPage.h"
 
 #include <QTest>
@@ -93,6 +94,37 @@ private slots:
         QCOMPARE(f->combo("namingAttributeCombo")->currentText(), QStringLiteral("CN"));
         // Objects of the new class can be placed in an Organizational Unit.
         QCOMPARE(f->model().addObject("Sales.Acme", "W1", "Widget"), 0);
+    }
+
+    // A class defined here is offered by a new Object Manager page, which creates an object
+    // of it with its mandatory attribute.
+    void aNewClassIsInstantiatedOnTheObjectManagerPage() {
+        f->type("classNameCombo", "Gizmo");
+        QVERIFY(f->choose("superClassCombo", "Top"));
+        QVERIFY(f->choose("namingAttributeCombo", "CN"));
+        QVERIFY(f->choose("containerPicker", "Organization"));
+        QVERIFY(f->choose("classFlagPicker", "Effective Class"));
+        QVERIFY(f->choose("mandatoryPicker", "CN"));
+        QVERIFY(f->choose("mandatoryPicker", "Description"));
+        f->press("classCreateButton");
+        QCOMPARE(f->take(), QStringList{"Class Gizmo successfully added!"});
+
+        CObjectManagerPage manager(f->demo->services(), nullptr);
+        manager.create(f->model().treeName());
+        auto* classes = manager.findChild<QComboBox*>("objectClassCombo");
+        QVERIFY(classes->findText("Gizmo") >= 0);
+        classes->setCurrentIndex(classes->findText("Gizmo"));
+        auto* waiting = manager.findChild<QListWidget*>("mandatoryList");
+        QCOMPARE(waiting->count(), 1);
+        QCOMPARE(waiting->item(0)->text(), QStringLiteral("Description"));
+        manager.findChild<QLineEdit*>("attributeValueField")->setText("first gizmo");
+        manager.findChild<QPushButton*>("addToCriteriaButton")->click();
+        manager.findChild<QLineEdit*>("objectNameField")->setText("G1");
+        manager.findChild<QPushButton*>("createObjectButton")->click();
+        QCOMPARE(f->take(), QStringList{"Object G1 created successfully!"});
+        const auto id = f->model().find("G1.Acme");
+        QVERIFY(id.has_value());
+        QCOMPARE(f->model().objects().get(*id)->baseClass, defined("Gizmo"));
     }
 
     void emptyListsAreStillSent() {
