@@ -4,6 +4,7 @@
 #include "pages/Reporter.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 
 int main(int argc, char** argv) {
@@ -12,7 +13,19 @@ int main(int argc, char** argv) {
 
     MessageBoxReporter reporter;
     std::string error;
-    std::unique_ptr<DirectoryClient> client = createDirectoryClient(&error);
+    // An LDAP identity without a password file: the password is asked for here, never taken
+    // from the command line.
+    const PasswordPrompt askPassword = [](const std::string& who) -> std::optional<std::string> {
+        bool ok = false;
+        const QString password = QInputDialog::getText(
+            nullptr, QApplication::applicationName(),
+            QStringLiteral("Password for %1:").arg(QString::fromStdString(who)),
+            QLineEdit::Password, QString(), &ok);
+        if (!ok)
+            return std::nullopt;
+        return password.toStdString();
+    };
+    std::unique_ptr<DirectoryClient> client = createDirectoryClient(&error, askPassword);
     if (!client) {
         reporter.showMessage(nullptr, QString::fromStdString("The directory client could not be "
                                                              "opened: " +

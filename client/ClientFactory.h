@@ -2,12 +2,20 @@
 
 #include "directory/DirectoryClient.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
-// Opens the directory client the settings ask for (see client/README.md):
-//   OSTREL_CLIENT    "embedded" (the default)
-//   OSTREL_IDENTITY  the object to act as, default "Admin.Acme"
+// Asks the user for the password of `who`; nothing when they cancel.
+using PasswordPrompt = std::function<std::optional<std::string>(const std::string& who)>;
+
+// Opens the directory client the settings ask for (see the README):
+//   OSTREL_CLIENT    "embedded" (the default) or "ldap"
+//   OSTREL_IDENTITY  the object to act as, default "Admin.Acme" (embedded)
 //   OSTREL_DATA      the embedded directory's data folder, default the compiled-in one
-// nullptr with a message in *error (when given) if it cannot be opened.
-std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error);
+// and for "ldap" the settings of client/ldap/LdapSettings.h; OSTREL_LDAP_SCHEMA defaults to
+// the compiled-in data folder's schema. nullptr with a message in *error (when given) if it
+// cannot be opened. `askPassword` is used when the LDAP settings name no password file.
+std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error,
+                                                       const PasswordPrompt& askPassword = {});
