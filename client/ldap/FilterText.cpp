@@ -5,6 +5,17 @@
 
 namespace ldapfilter {
 
+std::string baseClassFilter(std::string_view ldapClass,
+                            const std::vector<std::string>& ldapSubclasses) {
+    std::string term = "(objectClass=" + escapeValue(ldapClass) + ")";
+    if (ldapSubclasses.empty())
+        return term;
+    term = "(&" + term + "(!(|";
+    for (const auto& sub : ldapSubclasses)
+        term += "(objectClass=" + escapeValue(sub) + ")";
+    return term + ")))";
+}
+
 std::string escapeValue(std::string_view value) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
@@ -72,16 +83,22 @@ NWDSCCODE translate(const std::vector<FilterToken>& tokens, const Directory& dir
             std::string text;
             if (auto rc = dir.valueText(value->syntax, value->value, text); rc != 0)
                 return rc;
-            term = "(" + dir.attributeName(t.value) + relation + escapeValue(text) + ")";
+            const auto attr = dir.attributeName(t.value);
+            if (!attr)
+                return ERR_NO_SUCH_ATTRIBUTE;
+            term = "(" + *attr + relation + escapeValue(text) + ")";
             i += 3;
         } else if (t.token == FTOK_PRESENT || t.token == FTOK_RDN || t.token == FTOK_BASECLS) {
             const FilterToken* name = at(i + 1);
             if (name == nullptr || name->token != FTOK_ANAME)
                 return ERR_ATTR_TYPE_EXPECTED;
             if (t.token == FTOK_PRESENT) {
-                term = "(" + dir.attributeName(name->value) + "=*)";
+                const auto attr = dir.attributeName(name->value);
+                if (!attr)
+                    return ERR_NO_SUCH_ATTRIBUTE;
+                term = "(" + *attr + "=*)";
             } else if (t.token == FTOK_BASECLS) {
-                term = "(structuralObjectClass=" + escapeValue(dir.className(name->value)) + ")";
+                term = dir.baseClassFilter(name->value);
             } else {
                 // The object's own name: the value of whichever attribute names it.
                 term = "(|";

@@ -4,6 +4,7 @@
 #include "client/common/Filter.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,11 +16,18 @@ namespace ldapfilter {
 // ASCII) written as "\" and two hex digits.
 std::string escapeValue(std::string_view value);
 
+// Objects of a class and of none of its subclasses: the class is their base class (an
+// object class filter also holds for every class above the object's own).
+std::string baseClassFilter(std::string_view ldapClass,
+                            const std::vector<std::string>& ldapSubclasses);
+
 // What the translation needs of the directory: LDAP names of attributes and classes, a
 // value's text by its syntax, and the attributes that name objects.
 struct Directory {
-    std::function<std::string(std::string_view attr)> attributeName;
-    std::function<std::string(std::string_view cls)> className;
+    // The LDAP name of a directory attribute; nothing when the schema has no such attribute.
+    std::function<std::optional<std::string>(std::string_view attr)> attributeName;
+    // The filter that holds for objects whose base class is the named class.
+    std::function<std::string(std::string_view cls)> baseClassFilter;
     std::function<NWDSCCODE(std::uint32_t syntax, std::string_view wireValue, std::string& text)>
         valueText;
     std::vector<std::string> namingTypes;
@@ -31,7 +39,8 @@ NWDSCCODE decode(const Buf_T& buffer, std::vector<FilterToken>& out);
 
 // The filter string of the tokens: criteria joined by AND bind tighter than OR, as the
 // directory evaluates them, so "a OR b AND c" becomes (|(a)(&(b)(c))). No criterion gives
-// "(objectClass=*)". ERR_EXPECTED_IDENTIFIER and friends for a malformed sequence.
+// "(objectClass=*)". ERR_EXPECTED_IDENTIFIER and friends for a malformed sequence,
+// ERR_NO_SUCH_ATTRIBUTE for an attribute the schema lacks.
 NWDSCCODE translate(const std::vector<FilterToken>& tokens, const Directory& directory,
                     std::string& out);
 

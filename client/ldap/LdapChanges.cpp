@@ -30,11 +30,6 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char*, s
     LDAP_NOT_YET(context)} NWDSCCODE LdapDirectory::NWDSRemoveClassDef(NWDSContextHandle context,
                                                                        const char*){
     LDAP_NOT_YET(context)} NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context,
-                                                                    const char*, Buf_T*){
-    LDAP_NOT_YET(context)} NWDSCCODE LdapDirectory::NWDSSearch(NWDSContextHandle context,
-                                                               const char*, std::int32_t, bool,
-                                                               Buf_T*, std::uint32_t, bool, Buf_T*,
-                                                               std::int32_t*, std::int32_t,
-                                                               std::int32_t*, Buf_T*) {
+                                                                    const char*, Buf_T*) {
     LDAP_NOT_YET(context)
 }

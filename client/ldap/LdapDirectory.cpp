@@ -223,11 +223,13 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
     }
 
     // With an identity but no bind DN: find the identity's DN anonymously, then bind as it.
-    if (s.bindDn.empty() && !s.identity.empty() && tree.session->roundTrips() > 0) {
+    if (s.bindDn.empty() && !s.identity.empty()) {
         names::ParsedName parsed;
         std::string dn;
         if (names::parse(s.identity, parsed) != 0 || parsed.root ||
             dnOfComponents(tree, parsed.components, dn) != 0) {
+            if (&tree != trees_.front().get())
+                return 0; // another tree, where the identity is not an object: anonymous
             if (message != nullptr)
                 *message =
                     "OSTREL_IDENTITY=" + s.identity + ": no such object on " + tree.setting.uri;

@@ -116,6 +116,7 @@ private:
         std::vector<ObjectData> objects; // List, Search: what the server gave
         ObjectData object;               // Read
         std::size_t position = 0;
+        std::size_t attrPosition = 0; // Search: the attribute of the object reached
         std::size_t valuePosition = 0;
         std::vector<std::string> names; // schema reads
     };
@@ -145,6 +146,11 @@ private:
     NWDSCCODE listRoot(Tree& tree, Pending& out);
     NWDSCCODE fillObjects(Pending& state, Buf_T& out, bool& done);
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
+    NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
+                          bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
+                          Buf_T* attrNames, Pending& out);
+    NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
+                         std::int32_t& searched, bool& done);
     NWDSCCODE pendingFor(std::int32_t handle, Pending::Kind kind, NWDSContextHandle context,
                          Pending*& out);
     void finishPass(bool done, Pending& state, std::int32_t* handle);

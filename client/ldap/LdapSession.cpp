@@ -213,7 +213,9 @@ NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::str
     for (const auto& a : attributes)
         attrv.push_back(const_cast<char*>(a.c_str()));
     attrv.push_back(nullptr);
-    const int derefOption = deref == Deref::Finding ? LDAP_DEREF_FINDING : LDAP_DEREF_NEVER;
+    const int derefOption = deref == Deref::Always    ? LDAP_DEREF_ALWAYS
+                            : deref == Deref::Finding ? LDAP_DEREF_FINDING
+                                                      : LDAP_DEREF_NEVER;
     ldap_set_option(ld_, LDAP_OPT_DEREF, &derefOption);
 
     berval* cookie = nullptr;

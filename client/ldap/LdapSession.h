@@ -38,7 +38,7 @@ public:
         std::string password; // for a bind DN
         bool anonymous = false;
     };
-    enum class Deref { Never, Finding };
+    enum class Deref { Never, Finding, Always };
 
     ~LdapSession();
     LdapSession(const LdapSession&) = delete;

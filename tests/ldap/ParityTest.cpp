@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <unistd.h>
 
 namespace {
 
@@ -69,6 +70,17 @@ TEST_F(Parity, EveryContainerListsTheSameObjectsWithTheSameNamesAndValues) {
                     EXPECT_EQ(readAll(*ldap, l, full, info, b), rcWant);
                     EXPECT_EQ(b, a);
                 }
+                char dnWant[MAX_DN_BYTES] = {}, dnGot[MAX_DN_BYTES] = {};
+                Object_Info_T infoWant{}, infoGot{};
+                ASSERT_EQ(
+                    embedded->NWDSReadObjectInfo(e, full.c_str(), dnWant, sizeof dnWant, &infoWant),
+                    0);
+                ASSERT_EQ(ldap->NWDSReadObjectInfo(l, full.c_str(), dnGot, sizeof dnGot, &infoGot),
+                          0);
+                EXPECT_STREQ(dnGot, dnWant);
+                EXPECT_STREQ(infoGot.baseClass, infoWant.baseClass);
+                EXPECT_EQ(infoGot.objectFlags & DS_CONTAINER_ENTRY,
+                          infoWant.objectFlags & DS_CONTAINER_ENTRY);
                 if (item.container)
                     containers.push_back(full);
             }
@@ -77,6 +89,30 @@ TEST_F(Parity, EveryContainerListsTheSameObjectsWithTheSameNamesAndValues) {
         ldap->NWDSFreeContext(l);
         embedded->NWDSFreeContext(e);
     }
+}
+
+std::string streamText(DirectoryClient& client, NWDSContextHandle ctx, const char* object,
+                       const char* attr) {
+    NWFILE_HANDLE fd = -1;
+    if (client.NWDSOpenStream(ctx, object, attr, DS_READ_STREAM, &fd) != 0)
+        return "(no stream)";
+    std::string text;
+    char chunk[512];
+    for (ssize_t n; (n = ::read(fd, chunk, sizeof chunk)) > 0;)
+        text.append(chunk, std::size_t(n));
+    ::close(fd);
+    return text;
+}
+
+TEST_F(Parity, StreamsReadTheSameContentThroughAFileHandle) {
+    NWDSContextHandle e = pageContext(*embedded), l = pageContext(*ldap);
+    for (const char* object : {"Acme", "Standard Profile.Acme"}) {
+        const std::string want = streamText(*embedded, e, object, "Login Script");
+        EXPECT_GT(want.size(), 10u);
+        EXPECT_EQ(streamText(*ldap, l, object, "Login Script"), want) << object;
+    }
+    ldap->NWDSFreeContext(l);
+    embedded->NWDSFreeContext(e);
 }
 
 struct SchemaDump {
