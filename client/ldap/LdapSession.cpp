@@ -164,14 +164,16 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
     if (security.startTls && !tls && uri.rfind("ldapi://", 0) != 0) {
         rc = ldap_start_tls_s(ld, nullptr, nullptr);
         if (rc != LDAP_SUCCESS) {
-            code = ERR_INVALID_CERTIFICATE;
-            return failed(rc == LDAP_CONNECT_ERROR
-                              ? "StartTLS failed: the server's certificate was not accepted"
-                              : "StartTLS failed");
+            failed(rc == LDAP_CONNECT_ERROR
+                       ? "StartTLS failed: the server's certificate was not accepted"
+                       : "StartTLS failed");
+            if (rc == LDAP_CONNECT_ERROR)
+                code = ERR_INVALID_CERTIFICATE;
+            return nullptr;
         }
     }
     berval cred{0, nullptr};
-    const char* mechanism = LDAP_SASL_SIMPLE;
+    bool external = false;
     const char* dn = nullptr;
     std::string password = credentials.password;
     if (!credentials.bindDn.empty()) {
@@ -179,9 +181,16 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
         cred.bv_val = password.data();
         cred.bv_len = password.size();
     } else if (!credentials.anonymous) {
-        mechanism = "EXTERNAL";
+        external = true;
     }
-    rc = ldap_sasl_bind_s(ld, dn, mechanism, &cred, nullptr, nullptr, nullptr);
+    if (external) {
+        // The identity is the socket's peer (or the TLS client's): nothing to ask.
+        auto noInteraction = [](LDAP*, unsigned, void*, void*) { return int(LDAP_SUCCESS); };
+        rc = ldap_sasl_interactive_bind_s(ld, nullptr, "EXTERNAL", nullptr, nullptr,
+                                          LDAP_SASL_QUIET, noInteraction, nullptr);
+    } else {
+        rc = ldap_sasl_bind_s(ld, dn, LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
+    }
     std::fill(password.begin(), password.end(), '\0');
     ++session->roundTrips_;
     if (rc != LDAP_SUCCESS) {
@@ -199,8 +208,7 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
         }
         if (rc == LDAP_SERVER_DOWN || rc == LDAP_CONNECT_ERROR)
             return failed("the server cannot be reached");
-        return failed(mechanism == std::string("EXTERNAL") ? "SASL EXTERNAL bind refused"
-                                                           : "bind refused");
+        return failed(external ? "SASL EXTERNAL bind refused" : "bind refused");
     }
     code = 0;
     return session;

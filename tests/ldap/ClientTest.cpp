@@ -154,6 +154,50 @@ TEST_F(LdapClient, AWrongPasswordIsRefusedWithAClearMessageThatHoldsNoPassword) 
     EXPECT_NE(error.find("no password"), std::string::npos) << error;
 }
 
+TEST_F(LdapClient, WithoutABindDnTheClientBindsBySaslExternalOverLdapi) {
+    auto options = ldapOptionsFor(*server);
+    options.settings.bindDn.clear();
+    options.settings.passwordFile.clear();
+    std::string socket;
+    for (char c : server->folder() + "/ldapi")
+        socket += c == '/' ? std::string("%2F") : std::string(1, c);
+    for (auto& tree : options.settings.trees)
+        tree.uri = "ldapi://" + socket;
+    std::string error;
+    auto external = LdapDirectory::open(options, &error);
+    ASSERT_NE(external, nullptr) << error;
+    NWDSContextHandle c = pageContext(*external);
+    char who[MAX_DN_BYTES] = {};
+    ASSERT_EQ(external->NWDSWhoAmI(c, who, sizeof who), 0);
+    EXPECT_NE(std::string(who).find("cn=peercred"), std::string::npos) << who;
+    std::vector<ListedItem> listed;
+    EXPECT_EQ(listAll(*external, c, "Acme", listed), 0);
+    EXPECT_FALSE(listed.empty());
+    // The server name of a socket connection.
+    char server[CONN_INFO_SERVER_NAME_BYTES] = {};
+    std::uint32_t conn = 0;
+    ASSERT_EQ(external->NWDSGetContext(c, DCK_LAST_CONNECTION, &conn, sizeof conn), 0);
+    EXPECT_EQ(external->NWCCGetConnInfo(conn, NWCC_INFO_SERVER_NAME, sizeof server, server), 0);
+    EXPECT_STREQ(server, "localhost");
+    external->NWDSFreeContext(c);
+}
+
+TEST_F(LdapClient, TheTreeScanListsEveryTreeOfTheSettingsPadded) {
+    NWCCConnRef ref = 0;
+    NWCONN_HANDLE conn = 0;
+    ASSERT_EQ(ldap->NWCCGetPrimConnRef(&ref), 0);
+    ASSERT_EQ(ldap->NWCCOpenConnByRef(ref, NWCC_OPEN_LICENSED, 0, &conn), 0);
+    std::vector<std::string> trees;
+    std::uint32_t id = BINDERY_SCAN_START;
+    char name[MAX_BINDERY_NAME_BYTES] = {};
+    while (ldap->NWScanObject(conn, "*", OT_TREE_NAME, &id, name, sizeof name) == 0)
+        trees.push_back(name);
+    ldap->NWCCCloseConn(conn);
+    ASSERT_EQ(trees.size(), 2u);
+    EXPECT_EQ(trees[0], "ACME_TREE" + std::string(32 - 9, '_'));
+    EXPECT_EQ(trees[1], "TEST_TREE" + std::string(32 - 9, '_'));
+}
+
 TEST_F(LdapClient, AMissingObjectAndAnUnreachableServerGiveTheirCodes) {
     std::vector<ListedItem> listed;
     EXPECT_EQ(listAll(*ldap, ctx, "Nowhere.Acme", listed), ERR_NO_SUCH_ENTRY);
