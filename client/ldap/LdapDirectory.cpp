@@ -286,7 +286,14 @@ void LdapDirectory::rememberNaming(Tree& tree, std::string_view dn) {
     std::vector<valuetext::DnComponent> parts;
     if (!valuetext::splitDn(dn, parts) || parts.empty())
         return;
-    tree.childType[childKey(ldapnames::parentDn(dn), parts.front().value)] = parts.front().type;
+    rememberNaming(tree, ldapnames::parentDn(dn), parts.front().value, parts.front().type);
+}
+
+void LdapDirectory::rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
+                                   std::string_view type) {
+    std::string& known = tree.childType[childKey(parentDn, value)];
+    if (known != type)
+        known = std::string(type);
 }
 
 NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::string>& components,
@@ -383,16 +390,18 @@ std::string LdapDirectory::nameOfDn(Tree& tree, std::string_view dn, bool typed)
     }
     std::string out;
     for (const auto& p : parts) {
-        std::string tag = p.type;
-        const AttributeDefinition* a =
-            tree.schema ? tree.schema->findAttributeByLdapName(p.type) : nullptr;
-        if (a != nullptr)
-            tag = a->name;
-        std::transform(tag.begin(), tag.end(), tag.begin(),
-                       [](unsigned char c) { return char(std::toupper(c)); });
         if (!out.empty())
             out += '.';
-        out += tag + "=" + names::escapeComponent(p.value);
+        out += tagOf(tree, p.type) + "=" + names::escapeComponent(p.value);
     }
     return out;
+}
+
+std::string LdapDirectory::tagOf(Tree& tree, std::string_view ldapType) const {
+    const AttributeDefinition* a =
+        tree.schema ? tree.schema->findAttributeByLdapName(ldapType) : nullptr;
+    std::string tag = a != nullptr ? a->name : std::string(ldapType);
+    std::transform(tag.begin(), tag.end(), tag.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    return tag;
 }

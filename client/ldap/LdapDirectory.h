@@ -102,6 +102,7 @@ private:
     // attributes (directory definitions) with their values when values were read.
     struct ObjectData {
         std::string dn;
+        std::string ownName; // a listed object's own name as the listing gives it
         Object_Info_T info{};
         std::vector<const AttributeDefinition*> attributes;
         std::vector<std::vector<std::string>> values; // text forms, parallel to attributes
@@ -138,11 +139,16 @@ private:
                              std::string& dn);
     // The dotted name of a DN (typed: "CN=Admin.O=Acme").
     std::string nameOfDn(Tree& tree, std::string_view dn, bool typed) const;
+    // The tag of a typed name for an LDAP naming attribute ("CN" for cn).
+    std::string tagOf(Tree& tree, std::string_view ldapType) const;
     void rememberNaming(Tree& tree, std::string_view dn);
+    void rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
+                        std::string_view type);
 
     // ---- Entries ----
     Object_Info_T infoOf(Tree& tree, const LdapEntry& e) const;
-    ObjectData dataOf(Tree& tree, LdapEntry&& e, bool withValues) const;
+    // canonical: the DN written back from its parts (false: left for the caller to set).
+    ObjectData dataOf(Tree& tree, LdapEntry&& e, bool withValues, bool canonical = true) const;
     NWDSCCODE listRoot(Tree& tree, Pending& out);
     NWDSCCODE fillObjects(Pending& state, Buf_T& out, bool& done);
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);

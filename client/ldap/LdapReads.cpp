@@ -71,10 +71,12 @@ Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntry& e) const {
     return info;
 }
 
-LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool withValues) const {
+LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool withValues,
+                                                bool canonical) const {
     ObjectData d;
     d.info = infoOf(tree, e);
-    d.dn = ldapnames::canonicalDn(e.dn);
+    if (canonical)
+        d.dn = ldapnames::canonicalDn(e.dn);
     for (auto& [name, values] : e.attributes) {
         const AttributeDefinition* def = tree.schema->findAttributeByLdapName(name);
         if (def == nullptr || (def->flags & DS_HIDDEN_ATTR))
@@ -154,22 +156,8 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
     ReplyWriter reply(out);
     for (; state.position < state.objects.size(); ++state.position) {
         ObjectData& o = state.objects[state.position];
-        std::string own = nameOfDn(tree, o.dn, state.typed);
-        if (state.kind == Pending::List) {
-            // A listed object goes by its own name, the leftmost component.
-            std::vector<valuetext::DnComponent> parts;
-            if (valuetext::splitDn(o.dn, parts) && !parts.empty()) {
-                own = names::escapeComponent(parts.front().value);
-                if (state.typed) {
-                    const AttributeDefinition* a =
-                        tree.schema->findAttributeByLdapName(parts.front().type);
-                    std::string tag = a != nullptr ? a->name : parts.front().type;
-                    for (auto& c : tag)
-                        c = char(std::toupper(static_cast<unsigned char>(c)));
-                    own = tag + "=" + own;
-                }
-            }
-        }
+        // A listed object goes by its own name, the leftmost component.
+        const std::string own = o.ownName.empty() ? nameOfDn(tree, o.dn, state.typed) : o.ownName;
         if (!reply.addObject(own, o.info))
             break;
     }
@@ -211,13 +199,26 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
         } else {
             // One paged search brings every subordinate with its attribute names, so that
             // the names reads that follow need no request of their own.
-            NWDSCCODE rc = tree->session->search(dn, 1, "(objectClass=*)", withInfo({"*"}), false,
-                                                 derefOf(*ctx), [&](LdapEntry&& e) {
-                                                     rememberNaming(*tree, e.dn);
-                                                     fresh.objects.push_back(
-                                                         dataOf(*tree, std::move(e), false));
-                                                     return true;
-                                                 });
+            // Values travel only for what the object information needs.
+            static const std::vector<std::string> kValuesOf = withInfo({"objectClass"});
+            NWDSCCODE rc = tree->session->search(
+                dn, 1, "(objectClass=*)", withInfo({"*"}), false, derefOf(*ctx),
+                [&](LdapEntry&& e) {
+                    std::vector<valuetext::DnComponent> parts;
+                    if (!valuetext::splitDn(e.dn, parts) || parts.empty())
+                        return true;
+                    ObjectData d = dataOf(*tree, std::move(e), false, false);
+                    // Below a canonical container: the object's DN is its own part and that.
+                    const auto& own = parts.front();
+                    d.dn = own.type + "=" + valuetext::escapeDnValue(own.value) + "," + dn;
+                    rememberNaming(*tree, dn, own.value, own.type);
+                    d.ownName = names::escapeComponent(own.value);
+                    if (fresh.typed)
+                        d.ownName = tagOf(*tree, own.type) + "=" + d.ownName;
+                    fresh.objects.push_back(std::move(d));
+                    return true;
+                },
+                &kValuesOf);
             if (rc != 0) {
                 fail(*tree);
                 return rc;

@@ -222,7 +222,9 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
             kept.values.push_back(values ? std::move(d.values[i]) : std::vector<std::string>{});
         }
         if (!allAttrs) { // in the order asked for
-            ObjectData ordered{kept.dn, kept.info, {}, {}};
+            ObjectData ordered;
+            ordered.dn = kept.dn;
+            ordered.info = kept.info;
             for (auto* def : wanted) {
                 for (std::size_t i = 0; i < kept.attributes.size(); ++i) {
                     if (kept.attributes[i] == def) {

@@ -93,7 +93,8 @@ struct MessageGuard {
     }
 };
 
-void collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly, LdapEntry& out) {
+void collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly,
+                  const std::vector<std::string>* valuesOf, LdapEntry& out) {
     char* dn = ldap_get_dn(ld, msg);
     out.dn = dn != nullptr ? dn : "";
     ldap_memfree(dn);
@@ -101,7 +102,13 @@ void collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly, LdapEntry& out) {
     for (char* a = ldap_first_attribute(ld, msg, &ber); a != nullptr;
          a = ldap_next_attribute(ld, msg, ber)) {
         std::vector<std::string> values;
-        if (!typesOnly) {
+        bool wanted = !typesOnly;
+        if (wanted && valuesOf != nullptr) {
+            wanted = false;
+            for (const auto& v : *valuesOf)
+                wanted = wanted || strcasecmp(v.c_str(), a) == 0;
+        }
+        if (wanted) {
             berval** vals = ldap_get_values_len(ld, msg, a);
             for (int i = 0; vals != nullptr && vals[i] != nullptr; ++i)
                 values.emplace_back(vals[i]->bv_val, vals[i]->bv_len);
@@ -216,7 +223,8 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
 
 NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::string& filter,
                               const std::vector<std::string>& attributes, bool typesOnly,
-                              Deref deref, const std::function<bool(LdapEntry&&)>& each) {
+                              Deref deref, const std::function<bool(LdapEntry&&)>& each,
+                              const std::vector<std::string>* valuesOf) {
     std::vector<char*> attrv;
     for (const auto& a : attributes)
         attrv.push_back(const_cast<char*>(a.c_str()));
@@ -256,7 +264,7 @@ NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::str
         for (LDAPMessage* m = ldap_first_entry(ld_, res.m); m != nullptr && !stop;
              m = ldap_next_entry(ld_, m)) {
             LdapEntry entry;
-            collectEntry(ld_, m, typesOnly, entry);
+            collectEntry(ld_, m, typesOnly, valuesOf, entry);
             stop = !each(std::move(entry));
         }
         if (cookie != nullptr) {

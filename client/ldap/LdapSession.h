@@ -51,10 +51,12 @@ public:
                                              NWDSCCODE& code, std::string& message);
 
     // scope: 0 base, 1 one level, 2 subtree. `each` gets every entry; it may return false to
-    // stop early. ERR_* on failure, with lastFailure() telling the server's word.
+    // stop early. With `valuesOf`, only those attributes keep their values (the others come
+    // by name). ERR_* on failure, with lastFailure() telling the server's word.
     NWDSCCODE search(const std::string& base, int scope, const std::string& filter,
                      const std::vector<std::string>& attributes, bool typesOnly, Deref deref,
-                     const std::function<bool(LdapEntry&&)>& each);
+                     const std::function<bool(LdapEntry&&)>& each,
+                     const std::vector<std::string>* valuesOf = nullptr);
     // The one entry at `dn` (base search); ERR_NO_SUCH_ENTRY when it is not there.
     NWDSCCODE readEntry(const std::string& dn, const std::vector<std::string>& attributes,
                         bool typesOnly, Deref deref, LdapEntry& out);
