@@ -1,9 +1,11 @@
 // The LDAP client's settings: the trees file, the single server of LDAPURI or ldap.conf, and
 // the checks that stop a bad setting before anything is sent; LDAP results as codes.
+#include "client/ClientFactory.h"
 #include "client/ldap/LdapSession.h"
 #include "client/ldap/LdapSettings.h"
 #include "directory/ResultCodes.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -89,6 +91,32 @@ TEST(LdapResults, MapToTheSeamsNamedCodes) {
     EXPECT_EQ(codeOfLdapResult(17), ERR_NO_SUCH_ATTRIBUTE);
     EXPECT_EQ(codeOfLdapResult(65), ERR_OBJECT_CLASS_VIOLATION);
     EXPECT_LT(codeOfLdapResult(80), 0); // anything else is still a failure
+}
+
+} // namespace
+
+namespace {
+
+TEST(ClientFactory, OpensTheLdapClientFromTheEnvironmentAndSaysWhyNot) {
+    setenv("OSTREL_CLIENT", "ldap", 1);
+    setenv("LDAPURI", "ldap://127.0.0.1:1", 1); // nothing listens there
+    unsetenv("OSTREL_LDAP_TREES");
+    unsetenv("LDAPBINDDN");
+    std::string error;
+    EXPECT_EQ(createDirectoryClient(&error), nullptr);
+    EXPECT_NE(error.find("ldap://127.0.0.1:1"), std::string::npos) << error;
+    EXPECT_NE(error.find("cannot be reached"), std::string::npos) << error;
+
+    setenv("LDAPBINDDN", "cn=Admin,o=Acme", 1);
+    setenv("OSTREL_LDAP_PASSWORD_FILE", "/nonexistent/password", 1);
+    EXPECT_EQ(createDirectoryClient(&error), nullptr);
+    EXPECT_NE(error.find("password file cannot be read"), std::string::npos) << error;
+
+    setenv("OSTREL_CLIENT", "nonsense", 1);
+    EXPECT_EQ(createDirectoryClient(&error), nullptr);
+    EXPECT_NE(error.find("embedded, ldap"), std::string::npos) << error;
+    for (const char* name : {"OSTREL_CLIENT", "LDAPURI", "LDAPBINDDN", "OSTREL_LDAP_PASSWORD_FILE"})
+        unsetenv(name);
 }
 
 } // namespace
