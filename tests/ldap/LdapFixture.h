@@ -81,9 +81,10 @@ inline NWDSContextHandle pageContext(DirectoryClient& client, const char* tree =
 // Every object below `container`, over as many passes as it takes; the code of a failure.
 inline NWDSCCODE listAll(DirectoryClient& client, NWDSContextHandle ctx,
                          const std::string& container, std::vector<ListedItem>& out,
-                         int* passes = nullptr) {
+                         int* passes = nullptr, std::uint32_t capacity = DEFAULT_MESSAGE_LEN) {
     Buf_T* buf = nullptr;
     client.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
+    buf->capacity = capacity; // a smaller reply buffer takes more passes
     std::int32_t it = NO_MORE_ITERATIONS;
     NWDSCCODE rc = 0;
     do {
@@ -110,9 +111,11 @@ inline NWDSCCODE listAll(DirectoryClient& client, NWDSContextHandle ctx,
 
 // Every attribute of an object (names only or with values), taken from the reply bytes.
 inline NWDSCCODE readAll(DirectoryClient& client, NWDSContextHandle ctx, const std::string& object,
-                         std::uint32_t infoType, std::map<std::string, ReadItem>& out) {
+                         std::uint32_t infoType, std::map<std::string, ReadItem>& out,
+                         std::uint32_t capacity = DEFAULT_MESSAGE_LEN) {
     Buf_T* buf = nullptr;
     client.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
+    buf->capacity = capacity; // a smaller reply buffer takes more passes
     std::int32_t it = NO_MORE_ITERATIONS;
     NWDSCCODE rc = 0;
     do {
@@ -123,7 +126,7 @@ inline NWDSCCODE readAll(DirectoryClient& client, NWDSContextHandle ctx, const s
         const std::uint32_t n = r.u32();
         for (std::uint32_t i = 0; i < n && r.ok(); ++i) {
             const std::string name(r.str());
-            ReadItem& item = out[name];
+            ReadItem& item = out[name]; // an attribute continued from the pass before
             item.syntax = r.u32();
             const std::uint32_t values = r.u32();
             for (std::uint32_t v = 0; v < values && r.ok(); ++v)

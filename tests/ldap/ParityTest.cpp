@@ -60,15 +60,24 @@ TEST_F(Parity, EveryContainerListsTheSameObjectsWithTheSameNamesAndValues) {
             std::sort(want.begin(), want.end());
             std::sort(got.begin(), got.end());
             EXPECT_EQ(got, want);
+            std::vector<ListedItem> small;
+            int passes = 0;
+            ASSERT_EQ(listAll(*ldap, l, container, small, &passes, 120), 0);
+            std::sort(small.begin(), small.end());
+            EXPECT_EQ(small, want);
+            EXPECT_GE(passes, int(want.size() / 3));
             for (const auto& item : want) {
                 const std::string full = childName(item.name, container);
                 SCOPED_TRACE(full);
                 ++objects;
                 for (std::uint32_t info : {DS_ATTRIBUTE_NAMES, DS_ATTRIBUTE_VALUES}) {
-                    std::map<std::string, ReadItem> a, b;
-                    const NWDSCCODE rcWant = readAll(*embedded, e, full, info, a);
-                    EXPECT_EQ(readAll(*ldap, l, full, info, b), rcWant);
-                    EXPECT_EQ(b, a);
+                    // Whole, and in passes of a small buffer that splits values apart.
+                    for (std::uint32_t capacity : {std::uint32_t(DEFAULT_MESSAGE_LEN), 160u}) {
+                        std::map<std::string, ReadItem> a, b;
+                        const NWDSCCODE rcWant = readAll(*embedded, e, full, info, a, capacity);
+                        EXPECT_EQ(readAll(*ldap, l, full, info, b, capacity), rcWant) << capacity;
+                        EXPECT_EQ(b, a) << capacity;
+                    }
                 }
                 char dnWant[MAX_DN_BYTES] = {}, dnGot[MAX_DN_BYTES] = {};
                 Object_Info_T infoWant{}, infoGot{};
