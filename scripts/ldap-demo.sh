@@ -18,7 +18,17 @@ if [ ! -x "$build/client/ostrel-ldap-seed" ] || { [ "$server_only" = 0 ] && [ ! 
     cmake --build --preset "$preset" --target ostrel-ldap-seed ostrel
 fi
 dir="$(mktemp -d /tmp/ostrel-ldap-demo-XXXXXX)"
-port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+# A loopback port nothing listens on (nor on the next one, for ldaps).
+port=""
+for _ in $(seq 1 50); do
+    candidate=$((20000 + RANDOM % 40000))
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null &&
+        ! (exec 3<>"/dev/tcp/127.0.0.1/$((candidate + 1))") 2>/dev/null; then
+        port=$candidate
+        break
+    fi
+done
+[ -n "$port" ] || { echo "no free loopback port" >&2; exit 1; }
 OSTREL_SEED="$build/client/ostrel-ldap-seed" bash "$here/scripts/slapd-private.sh" prepare "$dir" "$port"
 bash "$here/scripts/slapd-private.sh" run "$dir" "$port" &
 slapd_pid=$!
