@@ -52,10 +52,10 @@ TEST(ServerSchema, AStandardSchemaIsMappedBySyntaxAndKind) {
         "( 2.5.4.41 NAME 'name' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15{32768} )",
         "( 2.5.4.3 NAME ( 'cn' 'commonName' ) SUP name )",
         "( 2.5.4.20 NAME 'telephoneNumber' SYNTAX 1.3.6.1.4.1.1466.115.121.1.50 )",
-        "( 1.1.1 NAME 'count' SYNTAX 1.3.6.1.4.1.1466.115.121.1.27 SINGLE-VALUE )",
-        "( 1.1.2 NAME 'stamp' SYNTAX 1.3.6.1.4.1.1466.115.121.1.24 NO-USER-MODIFICATION "
+        "( 2.25.101.1 NAME 'count' SYNTAX 1.3.6.1.4.1.1466.115.121.1.27 SINGLE-VALUE )",
+        "( 2.25.101.2 NAME 'stamp' SYNTAX 1.3.6.1.4.1.1466.115.121.1.24 NO-USER-MODIFICATION "
         "USAGE directoryOperation )",
-        "( 1.1.3 NAME 'aVeryLongAttributeNameThatNoDirectoryTakes' "
+        "( 2.25.101.3 NAME 'aVeryLongAttributeNameThatNoDirectoryTakes' "
         "SYNTAX 1.3.6.1.4.1.1466.115.121.1.15 )",
     };
     v.objectClasses = {
@@ -63,7 +63,7 @@ TEST(ServerSchema, AStandardSchemaIsMappedBySyntaxAndKind) {
         "( 2.5.6.6 NAME 'person' SUP top STRUCTURAL MUST ( commonName $ count ) MAY "
         "( telephoneNumber $ aVeryLongAttributeNameThatNoDirectoryTakes ) )",
         "( 2.5.6.5 NAME 'organizationalUnit' SUP top STRUCTURAL )",
-        "( 1.1.4 NAME 'extra' SUP top AUXILIARY MAY name )",
+        "( 2.25.101.4 NAME 'extra' SUP top AUXILIARY MAY name )",
     };
     const Schema s = build(v);
     EXPECT_EQ(s.syntaxes().size(), std::size_t(SYNTAX_COUNT));
@@ -91,32 +91,32 @@ TEST(ServerSchema, DirectoryDefinitionsComeAsTheyAreAndBuiltInOnesByTheHints) {
     Schema hints;
     std::string error;
     ASSERT_TRUE(schemafile::load(
-        "ldapsyntax ( 9.9.20 DESC 'Class Name' X-NDS-ID '20' )\n"
-        "ldapsyntax ( 9.9.3 DESC 'Case Ignore String' X-NDS-ID '3' )\n"
+        "ldapsyntax ( 2.25.109.20 DESC 'Class Name' X-NDS-ID '20' )\n"
+        "ldapsyntax ( 2.25.109.3 DESC 'Case Ignore String' X-NDS-ID '3' )\n"
         "attributetype ( 2.5.4.0 NAME 'objectClass' X-NDS-NAME 'Object Class' X-NDS-SYNTAX '20' "
         "X-NDS-FLAGS ( 'NONREMOVABLE' 'STRING' ) )\n"
-        "attributetype ( 1.5.1 NAME 'acl' X-NDS-NAME 'ACL' X-NDS-SYNTAX '3' )\n"
+        "attributetype ( 2.25.105.1 NAME 'acl' X-NDS-NAME 'ACL' X-NDS-SYNTAX '3' )\n"
         "objectclass ( 2.5.6.0 NAME 'top' X-NDS-NAME 'Top' ABSTRACT MUST objectClass MAY acl "
         "X-NDS-FLAGS 'NONREMOVABLE' )\n",
         "hints", hints, &error))
         << error;
     serverschema::SubschemaValues v;
     v.ldapSyntaxes = {
-        "( 9.9.20 DESC 'Class Name' X-NDS-ID '20' X-SUBST '1.3.6.1.4.1.1466.115.121.1.38' )",
-        "( 9.9.3 DESC 'Case Ignore String' X-NDS-ID '3' )",
+        "( 2.25.109.20 DESC 'Class Name' X-NDS-ID '20' X-SUBST '1.3.6.1.4.1.1466.115.121.1.38' )",
+        "( 2.25.109.3 DESC 'Case Ignore String' X-NDS-ID '3' )",
         "( 1.3.6.1.4.1.1466.115.121.1.15 DESC 'Directory String' )"};
     v.attributeTypes = {
         "( 2.5.4.0 NAME 'objectClass' SYNTAX 1.3.6.1.4.1.1466.115.121.1.38 )",
-        "( 1.5.1 NAME 'acl' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15 X-NDS-NAME 'ACL' "
+        "( 2.25.105.1 NAME 'acl' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15 X-NDS-NAME 'ACL' "
         "X-NDS-SYNTAX '3' )",
-        "( 1.5.2 NAME 'badge' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15 X-NDS-NAME 'Badge' "
+        "( 2.25.105.2 NAME 'badge' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15 X-NDS-NAME 'Badge' "
         "X-NDS-SYNTAX '3' )",
-        "( 1.3.6.1.4.1.4203.1.12.2.3.0.1 NAME 'olcAccess' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15 )",
+        "( 2.25.199.1 NAME 'serverInternal' SYNTAX 1.3.6.1.4.1.1466.115.121.1.15 )",
     };
     v.objectClasses = {
         "( 2.5.6.0 NAME 'top' ABSTRACT MUST objectClass )",
-        "( 1.6.1 NAME 'login' SUP top AUXILIARY MAY acl X-NDS-NAME 'Login' )",
-        "( 1.6.2 NAME 'user' SUP top STRUCTURAL MAY ( badge $ acl ) X-NDS-NAME 'User' "
+        "( 2.25.106.1 NAME 'login' SUP top AUXILIARY MAY acl X-NDS-NAME 'Login' )",
+        "( 2.25.106.2 NAME 'user' SUP top STRUCTURAL MAY ( badge $ acl ) X-NDS-NAME 'User' "
         "X-NDS-FLAGS 'EFFECTIVE' X-NDS-SUPERIORS ( 'top' 'login' ) )",
     };
     const Schema s = build(v, &hints);
@@ -125,7 +125,7 @@ TEST(ServerSchema, DirectoryDefinitionsComeAsTheyAreAndBuiltInOnesByTheHints) {
     ASSERT_NE(oc, nullptr);
     EXPECT_EQ(oc->syntax, SYN_CLASS_NAME);
     EXPECT_EQ(oc->flags, std::uint32_t(DS_NONREMOVABLE_ATTR | DS_STRING_ATTR));
-    EXPECT_EQ(s.findAttribute("olcAccess"), nullptr); // the server's own, not the directory's
+    EXPECT_EQ(s.findAttribute("serverInternal"), nullptr); // the server's own, not the directory's
     const ClassDefinition* top = s.findClass("Top");
     ASSERT_NE(top, nullptr);
     EXPECT_EQ(top->flags, std::uint32_t(DS_NONREMOVABLE_CLASS));
