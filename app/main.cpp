@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
             return std::nullopt;
         return password.toStdString();
     };
-    std::unique_ptr<DirectoryClient> client = createDirectoryClient(&error, askPassword);
+    std::unique_ptr<DirectoryClient> client = directoryClientOpener(askPassword)(&error);
     if (!client) {
         reporter.showMessage(nullptr, QString::fromStdString("The directory client could not be "
                                                              "opened: " +

@@ -34,8 +34,8 @@ std::unique_ptr<DirectoryClient> openLdap(std::string* error, const PasswordProm
 #endif
 } // namespace
 
-std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error,
-                                                       const PasswordPrompt& askPassword) {
+namespace {
+std::unique_ptr<DirectoryClient> openClient(std::string* error, const PasswordPrompt& askPassword) {
     const std::string kind = setting("OSTREL_CLIENT", "embedded");
 #ifdef OSTREL_HAVE_LDAP
     if (kind == "ldap")
@@ -54,4 +54,13 @@ std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error,
     options.dataDir = setting("OSTREL_DATA", EmbeddedDirectory::demoDataDir());
     options.identity = setting("OSTREL_IDENTITY", options.identity);
     return EmbeddedDirectory::open(options, error);
+}
+} // namespace
+
+std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error) {
+    return openClient(error, {});
+}
+
+DirectoryClientOpener directoryClientOpener(PasswordPrompt askPassword) {
+    return [ask = std::move(askPassword)](std::string* error) { return openClient(error, ask); };
 }

@@ -9,6 +9,7 @@
 
 // Asks the user for the password of `who`; nothing when they cancel.
 using PasswordPrompt = std::function<std::optional<std::string>(const std::string& who)>;
+using DirectoryClientOpener = std::function<std::unique_ptr<DirectoryClient>(std::string* error)>;
 
 // Opens the directory client the settings ask for (see the README):
 //   OSTREL_CLIENT    "embedded" (the default) or "ldap"
@@ -16,6 +17,9 @@ using PasswordPrompt = std::function<std::optional<std::string>(const std::strin
 //   OSTREL_DATA      the embedded directory's data folder, default the compiled-in one
 // and for "ldap" the settings of client/ldap/LdapSettings.h; OSTREL_LDAP_SCHEMA defaults to
 // the compiled-in data folder's schema. nullptr with a message in *error (when given) if it
-// cannot be opened. `askPassword` is used when the LDAP settings name no password file.
-std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error,
-                                                       const PasswordPrompt& askPassword = {});
+// cannot be opened. Without a password prompt, an LDAP identity needs a password file.
+std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error);
+
+// The same, asking with `askPassword` when the LDAP settings name an identity but no
+// password file.
+DirectoryClientOpener directoryClientOpener(PasswordPrompt askPassword);

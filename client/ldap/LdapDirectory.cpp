@@ -7,7 +7,6 @@
 #include "client/common/Names.h"
 #include "client/common/ValueText.h"
 #include "client/embedded/SchemaFile.h"
-#include "client/embedded/TextFile.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
@@ -79,7 +78,7 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
     if (!s.schemaHints.empty()) {
         std::string text, why;
         dir->hints_ = std::make_unique<Schema>();
-        if (!readWholeFile(s.schemaHints, text))
+        if (!readSettingFile(s.schemaHints, text))
             return fail(s.schemaHints + ": cannot be read");
         if (!schemafile::load(text, s.schemaHints, *dir->hints_, &why))
             return fail(why);
@@ -88,7 +87,7 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
     if (!who.empty()) {
         if (!s.passwordFile.empty()) {
             std::string text;
-            if (!readWholeFile(s.passwordFile, text))
+            if (!readSettingFile(s.passwordFile, text))
                 return fail(s.passwordFile + ": the password file cannot be read");
             dir->password_ = text.substr(0, text.find_first_of("\r\n"));
         } else if (dir->options_.askPassword) {

@@ -1,11 +1,25 @@
 #include "LdapSettings.h"
 
-#include "client/embedded/TextFile.h"
 #include "directory/Codes.h"
 
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
+
+bool readSettingFile(const std::string& path, std::string& out) {
+    constexpr std::streamoff kMaxBytes = 16 * 1024 * 1024;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || size > kMaxBytes)
+        return false;
+    in.seekg(0);
+    out.assign(std::size_t(size), '\0');
+    return bool(in.read(out.data(), size));
+}
 
 SettingSource environmentSettings() {
     return [](const char* name) -> std::optional<std::string> {
@@ -90,7 +104,7 @@ bool readLdapSettings(const SettingSource& source, const std::string& defaultUri
     out = LdapSettings{};
     if (auto file = source("OSTREL_LDAP_TREES")) {
         std::string text, why;
-        if (!readWholeFile(*file, text))
+        if (!readSettingFile(*file, text))
             return fail(*file + ": cannot be read");
         if (!parseTreesFile(text, out.trees, &why))
             return fail(*file + ": " + why);

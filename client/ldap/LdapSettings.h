@@ -45,6 +45,10 @@ bool readLdapSettings(const SettingSource& source, const std::string& defaultUri
                       std::string* error);
 bool parseTreesFile(std::string_view text, std::vector<LdapTreeSetting>& out, std::string* error);
 
+// The whole content of a settings file (trees, password, schema hints); false when it cannot
+// be read or is larger than 16 MiB.
+bool readSettingFile(const std::string& path, std::string& out);
+
 // The host of an LDAP URI ("ldap://dir.example:389/" gives "dir.example"); "" for ldapi.
 std::string hostOfUri(std::string_view uri);
 // A tree name made of a host: upper case, characters other than letters and digits as "_".

@@ -2,7 +2,7 @@
 //   ostrel-ldap-seed bare OUT EXTERNAL_ROOT
 //   ostrel-ldap-seed write DATA OUT URI EXTERNAL_ROOT PASSWORD_FILE BUILTIN_DUMP [TREE=LDIF...]
 #include "SlapdSeed.h"
-#include "client/embedded/TextFile.h"
+#include "client/ldap/LdapSettings.h"
 
 #include <filesystem>
 #include <fstream>
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
         options.externalRoot = argv[5];
         options.rootPasswordFile = argv[6];
         std::string dump;
-        if (!readWholeFile(argv[7], dump)) {
+        if (!readSettingFile(argv[7], dump)) {
             std::cerr << argv[7] << ": cannot be read\n";
             return 1;
         }

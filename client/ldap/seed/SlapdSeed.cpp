@@ -4,7 +4,7 @@
 #include "client/common/Names.h"
 #include "client/common/ValueText.h"
 #include "client/embedded/Ldif.h"
-#include "client/embedded/TextFile.h"
+#include "client/ldap/LdapSettings.h"
 #include "client/ldap/SchemaStatements.h"
 
 #include <algorithm>
@@ -102,7 +102,7 @@ struct ConfFile {
 
 bool readConf(const std::string& dataDir, ConfFile& conf, std::string* error) {
     std::string text;
-    if (!readWholeFile(dataDir + "/directory.conf", text)) {
+    if (!readSettingFile(dataDir + "/directory.conf", text)) {
         *error = dataDir + "/directory.conf: cannot be read";
         return false;
     }
@@ -124,7 +124,7 @@ bool readConf(const std::string& dataDir, ConfFile& conf, std::string* error) {
 
 std::string readPassword(const std::string& file) {
     std::string text;
-    if (file.empty() || !readWholeFile(file, text))
+    if (file.empty() || !readSettingFile(file, text))
         return {};
     return text.substr(0, text.find_first_of("\r\n"));
 }
@@ -215,17 +215,26 @@ std::string bareConfig(const std::string& externalRoot) {
 }
 
 std::set<std::string> oidsOfSubschemaDump(const std::string& ldif) {
+    // One value a line (ldapsearch -o ldif-wrap=no), plain or in base64.
     std::set<std::string> oids;
-    std::vector<ldif::Record> records;
-    std::string error;
-    if (!ldif::parse(ldif, ".", records, &error))
-        return oids;
-    for (const auto& r : records) {
-        for (const auto& a : r.attributes) {
-            Definition d;
-            if (schemastatements::parseDescription("any", a.value, d))
-                oids.insert(d.oid);
+    std::istringstream lines(ldif);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto colon = line.find(':');
+        if (colon == std::string::npos || line.rfind("dn:", 0) == 0)
+            continue;
+        std::string value;
+        if (line.compare(colon, 2, "::") == 0) {
+            auto decoded = base64::decode(std::string_view(line).substr(colon + 2));
+            if (!decoded)
+                continue;
+            value = *decoded;
+        } else {
+            value = line.substr(colon + 1);
         }
+        Definition d;
+        if (schemastatements::parseDescription("any", value, d))
+            oids.insert(d.oid);
     }
     return oids;
 }
@@ -243,7 +252,7 @@ bool write(const Options& options, std::string* error) {
     std::vector<Definition> defs;
     for (const auto& file : conf.schemaFiles) {
         std::string text;
-        if (!readWholeFile(options.dataDir + "/" + file, text))
+        if (!readSettingFile(options.dataDir + "/" + file, text))
             return fail(file + ": cannot be read");
         if (!schemastatements::parseFile(text, defs, &why))
             return fail(file + ": " + why);
@@ -264,7 +273,7 @@ bool write(const Options& options, std::string* error) {
         const fs::path path =
             fs::path(file).is_absolute() ? fs::path(file) : fs::path(options.dataDir) / file;
         std::string text;
-        if (!readWholeFile(path.string(), text))
+        if (!readSettingFile(path.string(), text))
             return fail(path.string() + ": cannot be read");
         std::vector<ldif::Record> records;
         if (!ldif::parse(text, path.parent_path().string(), records, &why))
