@@ -4,6 +4,8 @@
 #include "pages/Reporter.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <iostream>
 
 int main(int argc, char** argv) {
@@ -11,6 +13,18 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
 
     MessageBoxReporter reporter;
-    return runOstrel(reporter, std::cerr, createDirectoryClient,
+    // An LDAP identity without a password file: the password is asked for here, never taken
+    // from the command line.
+    const PasswordPrompt askPassword = [](const std::string& who) -> std::optional<std::string> {
+        bool ok = false;
+        const QString password = QInputDialog::getText(
+            nullptr, QApplication::applicationName(),
+            QStringLiteral("Password for %1:").arg(QString::fromStdString(who)),
+            QLineEdit::Password, QString(), &ok);
+        if (!ok)
+            return std::nullopt;
+        return password.toStdString();
+    };
+    return runOstrel(reporter, std::cerr, directoryClientOpener(askPassword),
                      QString::fromLatin1(AboutMenuText));
 }

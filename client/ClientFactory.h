@@ -2,12 +2,24 @@
 
 #include "directory/DirectoryClient.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
-// Opens the directory client the settings ask for (see client/README.md):
-//   OSTREL_CLIENT    "embedded" (the default)
-//   OSTREL_IDENTITY  the object to act as, default "Admin.Acme"
+// Asks the user for the password of `who`; nothing when they cancel.
+using PasswordPrompt = std::function<std::optional<std::string>(const std::string& who)>;
+using DirectoryClientOpener = std::function<std::unique_ptr<DirectoryClient>(std::string* error)>;
+
+// Opens the directory client the settings ask for (see the README):
+//   OSTREL_CLIENT    "embedded" (the default) or "ldap"
+//   OSTREL_IDENTITY  the object to act as, default "Admin.Acme" (embedded)
 //   OSTREL_DATA      the embedded directory's data folder, default the compiled-in one
-// nullptr with a message in *error (when given) if it cannot be opened.
+// and for "ldap" the settings of client/ldap/LdapSettings.h; OSTREL_LDAP_SCHEMA defaults to
+// the compiled-in data folder's schema. nullptr with a message in *error (when given) if it
+// cannot be opened. Without a password prompt, an LDAP identity needs a password file.
 std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error);
+
+// The same, asking with `askPassword` when the LDAP settings name an identity but no
+// password file.
+DirectoryClientOpener directoryClientOpener(PasswordPrompt askPassword);

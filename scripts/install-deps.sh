@@ -9,6 +9,8 @@ packages=(
     clang libclang-rt-dev
     fonts-dejavu-core xvfb xauth
 )
+# The LDAP client and its tests: libldap, and a slapd the tests start themselves.
+packages+=(libldap-dev slapd ldap-utils openssl)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -21,6 +23,8 @@ if ((${#missing[@]})); then
     sudo_cmd=()
     [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
     "${sudo_cmd[@]}" apt-get update -qq
+    # slapd is only ever started by the tests and the demo script: no system instance.
+    echo "slapd slapd/no_configuration boolean true" | "${sudo_cmd[@]}" debconf-set-selections
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
         "${missing[@]}"
 fi

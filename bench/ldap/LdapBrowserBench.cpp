@@ -1,0 +1,167 @@
+// The browser showing a 10,000-object container from a private slapd, measured in the same
+// run as ldapsearch listing the same container (one level, attribute names only): the
+// client's listing with its names reads should cost about one search, not one per object.
+#include "browser/BrowserPage.h"
+#include "client/ldap/LdapDirectory.h"
+#include "pages/Reporter.h"
+#include "tests/ldap/SlapdServer.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTreeWidget>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+constexpr int kObjects = 10000;
+
+class CountingReporter : public Reporter {
+public:
+    void showMessage(QWidget*, const QString&) override { ++messages; }
+    int messages = 0;
+};
+
+SlapdServer& server() {
+    static std::unique_ptr<SlapdServer> instance = [] {
+        char pattern[] = "/tmp/ostrel-bench-XXXXXX";
+        const std::string ldif = std::string(mkdtemp(pattern)) + "/big.ldif";
+        std::ofstream out(ldif);
+        out << "dn: ou=Big,o=Acme\nobjectClass: organizationalUnit\nou: Big\n\n";
+        for (int i = 0; i < kObjects; ++i)
+            out << "dn: cn=Object" << (i * 7919) % kObjects
+                << ",ou=Big,o=Acme\nobjectClass: inetOrgPerson\nsn: Bulk\n"
+                   "telephoneNumber: +1 555 0100\n\n";
+        out.close();
+        SlapdServer::Options options;
+        options.extraLdif = {"ACME_TREE=" + ldif};
+        return std::make_unique<SlapdServer>(options);
+    }();
+    return *instance;
+}
+
+LdapDirectory::Options optionsFor(const SlapdServer& s) {
+    LdapDirectory::Options options;
+    auto source = [&](const char* name) -> std::optional<std::string> {
+        const std::string n = name;
+        if (n == "OSTREL_LDAP_TREES")
+            return s.treesFile();
+        if (n == "LDAPBINDDN")
+            return std::string("cn=Admin,o=Acme");
+        if (n == "OSTREL_LDAP_PASSWORD_FILE")
+            return s.passwordFile();
+        if (n == "OSTREL_LDAP_SCHEMA")
+            return std::string(OSTREL_DATA_DIR) + "/schema/base.schema";
+        return std::nullopt;
+    };
+    std::string error;
+    readLdapSettings(source, "", options.settings, &error);
+    return options;
+}
+
+void browserShowsContainer(benchmark::State& state) {
+    if (!server().running()) {
+        state.SkipWithError(server().failure().c_str());
+        return;
+    }
+    std::string error;
+    auto directory = LdapDirectory::open(optionsFor(server()), &error);
+    if (!directory) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    CountingReporter reporter;
+    CBrowserPage page(PageServices{*directory, reporter}, nullptr);
+    page.create();
+    QListWidgetItem* entry = page.containerList()->findItems("Big", Qt::MatchExactly).value(0);
+    if (!entry) {
+        state.SkipWithError("no unit Big");
+        return;
+    }
+    page.moveTo(entry);
+    const auto before = directory->roundTrips();
+    for (auto _ : state) {
+        page.refresh();
+        benchmark::DoNotOptimize(page.objectTree()->topLevelItem(0)->childCount());
+    }
+    const QTreeWidgetItem* root = page.objectTree()->topLevelItem(0);
+    if (root->childCount() != kObjects || reporter.messages != 0)
+        state.SkipWithError("the container was not shown completely");
+    state.counters["objects"] = root->childCount();
+    state.counters["requests"] =
+        double(directory->roundTrips() - before) / double(state.iterations());
+}
+BENCHMARK(browserShowsContainer)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The same container through the seam only: the listing and one names read per object, as the
+// browser makes them, without the page's tree building.
+void seamListsContainer(benchmark::State& state) {
+    std::string error;
+    auto directory = LdapDirectory::open(optionsFor(server()), &error);
+    if (!directory) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    NWDSContextHandle ctx = NO_CONTEXT;
+    directory->NWDSCreateContextHandle(&ctx);
+    const std::uint32_t flags = BufferedClient::kDefaultContextFlags | DCV_TYPELESS_NAMES;
+    directory->NWDSSetContext(ctx, DCK_FLAGS, &flags);
+    directory->NWDSSetContext(ctx, DCK_NAME_CONTEXT, "Big.Acme");
+    Buf_T *list = nullptr, *names = nullptr;
+    directory->NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &list);
+    directory->NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &names);
+    std::size_t objects = 0;
+    for (auto _ : state) {
+        objects = 0;
+        std::int32_t it = NO_MORE_ITERATIONS;
+        do {
+            directory->NWDSList(ctx, "Big.Acme", &it, list);
+            std::uint32_t count = 0;
+            directory->NWDSGetObjectCount(ctx, list, &count);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                char name[MAX_DN_BYTES];
+                Object_Info_T info{};
+                directory->NWDSGetObjectName(ctx, list, name, sizeof name, nullptr, &info);
+                std::int32_t readIt = NO_MORE_ITERATIONS;
+                directory->NWDSRead(ctx, name, DS_ATTRIBUTE_NAMES, true, nullptr, &readIt, names);
+                ++objects;
+            }
+        } while (it != NO_MORE_ITERATIONS);
+    }
+    directory->NWDSFreeBuf(list);
+    directory->NWDSFreeBuf(names);
+    directory->NWDSFreeContext(ctx);
+    if (objects != std::size_t(kObjects))
+        state.SkipWithError("the container was not listed completely");
+}
+BENCHMARK(seamListsContainer)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void ldapsearchListsContainer(benchmark::State& state) {
+    if (!server().running()) {
+        state.SkipWithError(server().failure().c_str());
+        return;
+    }
+    const std::string command = "ldapsearch -LLL -x -H " + server().uri() +
+                                " -D cn=Admin,o=Acme -y " + server().passwordFile() +
+                                " -b ou=Big,o=Acme -s one -A >/dev/null";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("ldapsearch failed");
+            return;
+        }
+    }
+}
+BENCHMARK(ldapsearchListsContainer)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,406 @@
+// Opening the LDAP client: settings, connections per tree, the schema, and names.
+#include "LdapDirectory.h"
+
+#include "FilterText.h"
+#include "LdapTree.h"
+#include "ServerSchema.h"
+#include "client/common/Names.h"
+#include "client/common/ValueText.h"
+#include "client/embedded/SchemaFile.h"
+#include "directory/ResultCodes.h"
+
+#include <algorithm>
+
+namespace ldapnames {
+
+std::string canonicalDn(std::string_view dn) {
+    std::vector<valuetext::DnComponent> parts;
+    if (!valuetext::splitDn(dn, parts))
+        return std::string(dn);
+    std::string out;
+    for (const auto& p : parts) {
+        if (!out.empty())
+            out += ',';
+        out += p.type + "=" + valuetext::escapeDnValue(p.value);
+    }
+    return out;
+}
+
+std::string parentDn(std::string_view dn) {
+    std::vector<valuetext::DnComponent> parts;
+    if (!valuetext::splitDn(dn, parts) || parts.size() < 2)
+        return {};
+    std::string out;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        if (!out.empty())
+            out += ',';
+        out += parts[i].type + "=" + valuetext::escapeDnValue(parts[i].value);
+    }
+    return out;
+}
+
+} // namespace ldapnames
+
+namespace {
+
+const std::vector<std::string> kStandardNamingTypes = {"cn", "ou", "o",  "l",
+                                                       "st", "c",  "dc", "uid"};
+
+std::string childKey(std::string_view parent, std::string_view value) {
+    return names::fold(parent) + "\n" + names::fold(value);
+}
+
+} // namespace
+
+LdapDirectory::LdapDirectory(Options options) : options_(std::move(options)) {}
+
+LdapDirectory::~LdapDirectory() {
+    std::fill(password_.begin(), password_.end(), '\0');
+}
+
+std::uint64_t LdapDirectory::roundTrips() const {
+    std::uint64_t n = 0;
+    for (const auto& t : trees_)
+        n += t->session ? t->session->roundTrips() : 0;
+    return n;
+}
+
+std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string* error) {
+    auto fail = [&](const std::string& what) -> std::unique_ptr<LdapDirectory> {
+        if (error != nullptr)
+            *error = what;
+        return nullptr;
+    };
+    std::unique_ptr<LdapDirectory> dir(new LdapDirectory(std::move(options)));
+    const LdapSettings& s = dir->options_.settings;
+    if (s.trees.empty())
+        return fail("no LDAP server is set");
+    if (!s.schemaHints.empty()) {
+        std::string text, why;
+        dir->hints_ = std::make_unique<Schema>();
+        if (!readSettingFile(s.schemaHints, text))
+            return fail(s.schemaHints + ": cannot be read");
+        if (!schemafile::load(text, s.schemaHints, *dir->hints_, &why))
+            return fail(why);
+    }
+    const std::string who = !s.bindDn.empty() ? s.bindDn : s.identity;
+    if (!who.empty()) {
+        if (!s.passwordFile.empty()) {
+            std::string text;
+            if (!readSettingFile(s.passwordFile, text))
+                return fail(s.passwordFile + ": the password file cannot be read");
+            dir->password_ = text.substr(0, text.find_first_of("\r\n"));
+        } else if (dir->options_.askPassword) {
+            auto answer = dir->options_.askPassword(who);
+            if (!answer)
+                return fail("no password was given for " + who);
+            dir->password_ = std::move(*answer);
+        } else {
+            return fail("no password for " + who + ": set OSTREL_LDAP_PASSWORD_FILE");
+        }
+    }
+    for (const auto& t : s.trees) {
+        auto tree = std::make_unique<Tree>();
+        tree->setting = t;
+        std::string host = hostOfUri(t.uri);
+        if (host.empty())
+            host = "localhost";
+        dir->addServer(host, t.name);
+        dir->advertiseTree(t.name, host);
+        dir->trees_.push_back(std::move(tree));
+    }
+    std::string message;
+    if (dir->connect(*dir->trees_.front(), &message) != 0)
+        return fail(message);
+
+    // Who the server says we are, as a dotted name; contexts start in that object's container.
+    Tree& first = *dir->trees_.front();
+    std::string authz;
+    if (first.session->whoAmI(authz) == 0 && authz.rfind("dn:", 0) == 0 && authz.size() > 3) {
+        const std::string dn = authz.substr(3);
+        std::vector<valuetext::DnComponent> parts;
+        if (valuetext::splitDn(dn, parts) &&
+            dir->nameOfDn(first, dn, false).size() <= MAX_DN_CHARS) {
+            dir->setIdentity(dir->nameOfDn(first, dn, false));
+            std::vector<std::string> container;
+            for (std::size_t i = 1; i < parts.size(); ++i)
+                container.push_back(parts[i].value);
+            if (!container.empty())
+                dir->setDefaultNameContext(names::join(container));
+        } else {
+            dir->setIdentity(dn.substr(0, MAX_DN_CHARS));
+        }
+    } else if (!authz.empty()) {
+        dir->setIdentity(authz.substr(0, MAX_DN_CHARS));
+    } else {
+        dir->setIdentity("[Public]");
+    }
+    return dir;
+}
+
+NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
+    const LdapSettings& s = options_.settings;
+    LdapSession::Security security{s.caCertFile, s.startTls};
+    LdapSession::Credentials credentials;
+    const bool ldapi = tree.setting.uri.rfind("ldapi://", 0) == 0;
+    credentials.anonymous = !ldapi || !s.identity.empty();
+    if (!s.bindDn.empty()) {
+        credentials.bindDn = s.bindDn;
+        credentials.password = password_;
+        credentials.anonymous = false;
+    }
+    NWDSCCODE code = 0;
+    std::string why;
+    tree.session =
+        LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code, why);
+    if (!tree.session) {
+        lastFailure_ = {0, why};
+        if (message != nullptr)
+            *message = why;
+        return code;
+    }
+    // The root DSE: the naming contexts (unless the settings name the bases) and the schema.
+    LdapEntry root;
+    std::string subschema = "cn=Subschema";
+    if (tree.session->readEntry("", {"namingContexts", "subschemaSubentry"}, false,
+                                LdapSession::Deref::Never, root) == 0) {
+        if (auto* v = root.find("subschemaSubentry"); v != nullptr && !v->empty())
+            subschema = v->front();
+        if (tree.setting.bases.empty() && root.find("namingContexts") != nullptr)
+            tree.setting.bases = *root.find("namingContexts");
+    }
+    tree.bases.clear();
+    tree.baseValues.clear();
+    for (const auto& b : tree.setting.bases) {
+        std::vector<valuetext::DnComponent> parts;
+        if (b.empty() || !valuetext::splitDn(b, parts))
+            continue;
+        tree.bases.push_back(ldapnames::canonicalDn(b));
+        std::vector<std::string> values;
+        for (auto& p : parts)
+            values.push_back(p.value);
+        tree.baseValues.push_back(std::move(values));
+    }
+    LdapEntry schemaEntry;
+    NWDSCCODE rc =
+        tree.session->readEntry(subschema, {"ldapSyntaxes", "attributeTypes", "objectClasses"},
+                                false, LdapSession::Deref::Never, schemaEntry);
+    if (rc != 0) {
+        lastFailure_ = tree.session->lastFailure();
+        if (message != nullptr)
+            *message = tree.setting.uri + ": the schema cannot be read (" + lastFailure_.text + ")";
+        tree.session.reset();
+        return rc;
+    }
+    serverschema::SubschemaValues values;
+    if (auto* v = schemaEntry.find("ldapSyntaxes"))
+        values.ldapSyntaxes = *v;
+    if (auto* v = schemaEntry.find("attributeTypes"))
+        values.attributeTypes = *v;
+    if (auto* v = schemaEntry.find("objectClasses"))
+        values.objectClasses = *v;
+    auto schema = std::make_unique<Schema>();
+    if (!serverschema::build(values, hints_.get(), *schema, &why)) {
+        if (message != nullptr)
+            *message = tree.setting.uri + ": the server's schema cannot be read: " + why;
+        tree.session.reset();
+        return ERR_INVALID_SERVER_RESPONSE;
+    }
+    tree.schema = std::move(schema);
+    tree.namingTypes = kStandardNamingTypes;
+    for (const auto& c : tree.schema->classes()) {
+        for (const auto& a : c->lists[ClassDefinition::Naming]) {
+            const AttributeDefinition* def = tree.schema->findAttribute(a);
+            if (def == nullptr)
+                continue;
+            const bool known = std::any_of(
+                tree.namingTypes.begin(), tree.namingTypes.end(),
+                [&](const std::string& t) { return names::equalFolded(t, def->ldapName); });
+            if (!known)
+                tree.namingTypes.push_back(def->ldapName);
+        }
+    }
+
+    // With an identity but no bind DN: find the identity's DN anonymously, then bind as it.
+    if (s.bindDn.empty() && !s.identity.empty()) {
+        names::ParsedName parsed;
+        std::string dn;
+        if (names::parse(s.identity, parsed) != 0 || parsed.root ||
+            dnOfComponents(tree, parsed.components, dn) != 0) {
+            if (&tree != trees_.front().get())
+                return 0; // another tree, where the identity is not an object: anonymous
+            if (message != nullptr)
+                *message =
+                    "OSTREL_IDENTITY=" + s.identity + ": no such object on " + tree.setting.uri;
+            tree.session.reset();
+            return ERR_NO_SUCH_ENTRY;
+        }
+        credentials.anonymous = false;
+        credentials.bindDn = dn;
+        credentials.password = password_;
+        auto bound =
+            LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code, why);
+        if (!bound) {
+            tree.session.reset();
+            lastFailure_ = {0, why};
+            if (message != nullptr)
+                *message = why;
+            return code;
+        }
+        tree.session = std::move(bound);
+    }
+    return 0;
+}
+
+NWDSCCODE LdapDirectory::treeOf(const ContextState& ctx, Tree*& out) {
+    for (auto& t : trees_) {
+        if (names::equalFolded(t->setting.name, ctx.treeName)) {
+            if (!t->session) {
+                if (auto rc = connect(*t, nullptr); rc != 0)
+                    return rc;
+            }
+            out = t.get();
+            return 0;
+        }
+    }
+    return ERR_NO_SUCH_TREE;
+}
+
+void LdapDirectory::fail(Tree& tree) {
+    if (tree.session)
+        lastFailure_ = tree.session->lastFailure();
+}
+
+bool LdapDirectory::isKnownSyntax(std::uint32_t syntaxID) const {
+    return syntaxID < SYNTAX_COUNT;
+}
+
+void LdapDirectory::contextReleased(NWDSContextHandle context) {
+    pending_.forgetIf([context](const Pending& p) { return p.context == context; });
+}
+
+// ---- Names ----
+
+void LdapDirectory::rememberNaming(Tree& tree, std::string_view dn) {
+    std::vector<valuetext::DnComponent> parts;
+    if (!valuetext::splitDn(dn, parts) || parts.empty())
+        return;
+    rememberNaming(tree, ldapnames::parentDn(dn), parts.front().value, parts.front().type);
+}
+
+void LdapDirectory::rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
+                                   std::string_view type) {
+    std::string& known = tree.childType[childKey(parentDn, value)];
+    if (known != type)
+        known = std::string(type);
+}
+
+NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::string>& components,
+                                        std::string& dn) {
+    const std::size_t n = components.size();
+    std::size_t best = tree.bases.size(), covered = 0;
+    for (std::size_t b = 0; b < tree.bases.size(); ++b) {
+        const auto& values = tree.baseValues[b];
+        const std::size_t k = values.size();
+        if (k == 0 || k > n || k <= covered)
+            continue;
+        bool match = true;
+        for (std::size_t i = 0; i < k && match; ++i)
+            match = names::equalFolded(components[n - k + i], values[i]);
+        if (match) {
+            best = b;
+            covered = k;
+        }
+    }
+    if (best == tree.bases.size())
+        return ERR_NO_SUCH_ENTRY;
+    dn = tree.bases[best];
+    for (std::size_t i = n - covered; i-- > 0;) {
+        const std::string& value = components[i];
+        auto it = tree.childType.find(childKey(dn, value));
+        if (it == tree.childType.end()) {
+            // Not seen yet: ask the server which of the naming attributes names it.
+            std::string filter = "(|";
+            for (const auto& type : tree.namingTypes)
+                filter += "(" + type + "=" + ldapfilter::escapeValue(value) + ")";
+            filter += ")";
+            NWDSCCODE rc = tree.session->search(dn, 1, filter, {"1.1"}, true,
+                                                LdapSession::Deref::Never, [&](LdapEntry&& e) {
+                                                    rememberNaming(tree, e.dn);
+                                                    return true;
+                                                });
+            if (rc != 0) {
+                fail(tree);
+                return rc;
+            }
+            it = tree.childType.find(childKey(dn, value));
+            if (it == tree.childType.end())
+                return ERR_NO_SUCH_ENTRY;
+        }
+        dn = it->second + "=" + valuetext::escapeDnValue(value) + "," + dn;
+    }
+    return 0;
+}
+
+NWDSCCODE LdapDirectory::resolve(const ContextState& ctx, Tree& tree, const char* name,
+                                 std::string& dn) {
+    names::ParsedName parsed;
+    if (auto rc = names::parse(name, parsed); rc != 0)
+        return rc;
+    if (parsed.root) {
+        dn.clear();
+        return 0;
+    }
+    std::vector<std::vector<std::string>> tries;
+    names::ParsedName context;
+    const bool relative = !parsed.leadingDot && !ctx.nameContext.empty() &&
+                          ctx.nameContext != ROOT_NAME &&
+                          names::parse(ctx.nameContext, context) == 0 && !context.root;
+    std::vector<std::string> withContext = parsed.components;
+    if (relative)
+        withContext.insert(withContext.end(), context.components.begin(), context.components.end());
+    if (relative && (ctx.flags & DCV_CANONICALIZE_NAMES)) {
+        tries = {withContext, parsed.components};
+    } else if (relative) {
+        tries = {parsed.components, withContext};
+    } else {
+        tries = {parsed.components};
+    }
+    NWDSCCODE rc = ERR_NO_SUCH_ENTRY;
+    for (const auto& components : tries) {
+        rc = dnOfComponents(tree, components, dn);
+        if (rc != ERR_NO_SUCH_ENTRY)
+            return rc;
+    }
+    return rc;
+}
+
+std::string LdapDirectory::nameOfDn(Tree& tree, std::string_view dn, bool typed) const {
+    std::vector<valuetext::DnComponent> parts;
+    if (dn.empty())
+        return ROOT_NAME;
+    if (!valuetext::splitDn(dn, parts))
+        return std::string(dn);
+    if (!typed) {
+        std::vector<std::string> values;
+        for (auto& p : parts)
+            values.push_back(std::move(p.value));
+        return names::join(values);
+    }
+    std::string out;
+    for (const auto& p : parts) {
+        if (!out.empty())
+            out += '.';
+        out += tagOf(tree, p.type) + "=" + names::escapeComponent(p.value);
+    }
+    return out;
+}
+
+std::string LdapDirectory::tagOf(Tree& tree, std::string_view ldapType) const {
+    const AttributeDefinition* a =
+        tree.schema ? tree.schema->findAttributeByLdapName(ldapType) : nullptr;
+    std::string tag = a != nullptr ? a->name : std::string(ldapType);
+    std::transform(tag.begin(), tag.end(), tag.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    return tag;
+}

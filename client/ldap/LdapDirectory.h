@@ -1,0 +1,175 @@
+#pragma once
+
+#include "LdapSession.h"
+#include "LdapSettings.h"
+#include "client/common/BufferedClient.h"
+#include "client/common/IterationTable.h"
+#include "client/common/ReplyWriter.h"
+#include "client/embedded/Schema.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The seam's operations over LDAP: each tree of the settings is one server (and its bases),
+// reached through one connection opened when first used. Typeless dotted names map to DNs
+// through the entries the server holds; the schema comes from its subschema entry; values
+// travel in the text forms the embedded directory's LDIF uses.
+class LdapDirectory : public BufferedClient {
+public:
+    struct Options {
+        LdapSettings settings;
+        // Asks the user for the password of the identity; nothing when they cancel.
+        std::function<std::optional<std::string>(const std::string& who)> askPassword;
+    };
+
+    // nullptr with a message in *error (never holding the password) when the first tree's
+    // server cannot be reached, secured or bound to.
+    static std::unique_ptr<LdapDirectory> open(Options options, std::string* error);
+    ~LdapDirectory() override;
+
+    // The server's word on the last failed call (LDAP code and text), for a message.
+    const LdapFailure& lastFailure() const { return lastFailure_; }
+    // Requests sent to the servers so far (binds, searches, extended operations).
+    std::uint64_t roundTrips() const;
+
+    NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
+                         std::size_t objectNameSize) override;
+
+    // ---- Reads ----
+    NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
+                       std::int32_t* iterationHandle, Buf_T* subordinates) override;
+    NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName, std::uint32_t infoType,
+                       bool allAttrs, Buf_T* attrNames, std::int32_t* iterationHandle,
+                       Buf_T* objectInfo) override;
+    NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
+                                 char* distinguishedName, std::size_t distinguishedNameSize,
+                                 Object_Info_T* objectInfo) override;
+    NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType, bool allClasses,
+                               Buf_T* classNames, std::int32_t* iterationHandle,
+                               Buf_T* classDefs) override;
+    NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, std::uint32_t infoType, bool allAttrs,
+                              Buf_T* attrNames, std::int32_t* iterationHandle,
+                              Buf_T* attrDefs) override;
+    NWDSCCODE NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType, bool allSyntaxes,
+                               Buf_T* syntaxNames, std::int32_t* iterationHandle,
+                               Buf_T* syntaxDefs) override;
+    NWDSCCODE NWDSGetSyntaxID(NWDSContextHandle context, const char* attrName,
+                              std::uint32_t* syntaxID) override;
+    NWDSCCODE NWDSReadSyntaxDef(NWDSContextHandle context, std::uint32_t syntaxID,
+                                Syntax_Info_T* syntaxDef) override;
+    NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
+                                     const char* objectName, const char* attrName,
+                                     std::uint32_t* privileges) override;
+    NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char* objectName,
+                             const char* attrName, std::uint32_t flags,
+                             NWFILE_HANDLE* fileHandle) override;
+
+    // ---- Changes (not yet carried over LDAP: ERR_NOT_SUPPORTED) and search ----
+    NWDSCCODE NWDSAddObject(NWDSContextHandle context, const char* objectName,
+                            std::int32_t* iterationHandle, bool more, Buf_T* objectInfo) override;
+    NWDSCCODE NWDSRemoveObject(NWDSContextHandle context, const char* objectName) override;
+    NWDSCCODE NWDSModifyRDN(NWDSContextHandle context, const char* objectName, const char* newDN,
+                            bool deleteOldRDN) override;
+    NWDSCCODE NWDSMoveObject(NWDSContextHandle context, const char* objectName,
+                             const char* destParentDN, const char* destRDN) override;
+    NWDSCCODE NWDSModifyObject(NWDSContextHandle context, const char* objectName,
+                               std::int32_t* iterationHandle, bool more, Buf_T* changes) override;
+    NWDSCCODE NWDSDefineAttr(NWDSContextHandle context, const char* attrName,
+                             const Attr_Info_T* attrDef) override;
+    NWDSCCODE NWDSRemoveAttrDef(NWDSContextHandle context, const char* attrName) override;
+    NWDSCCODE NWDSDefineClass(NWDSContextHandle context, const char* className,
+                              const Class_Info_T* classInfo, Buf_T* classItems) override;
+    NWDSCCODE NWDSRemoveClassDef(NWDSContextHandle context, const char* className) override;
+    NWDSCCODE NWDSModifyClass(NWDSContextHandle context, const char* className,
+                              Buf_T* optionalAttrs) override;
+    NWDSCCODE NWDSSearch(NWDSContextHandle context, const char* baseObjectName, std::int32_t scope,
+                         bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
+                         Buf_T* attrNames, std::int32_t* iterationHandle,
+                         std::int32_t countObjectsToSearch, std::int32_t* countObjectsSearched,
+                         Buf_T* objectInfo) override;
+
+protected:
+    void contextReleased(NWDSContextHandle context) override;
+    bool isKnownSyntax(std::uint32_t syntaxID) const override;
+
+private:
+    struct Tree;
+    // An object as listed or read: its DN, what the object information record says, and its
+    // attributes (directory definitions) with their values when values were read.
+    struct ObjectData {
+        std::string dn;
+        std::string ownName; // a listed object's own name as the listing gives it
+        Object_Info_T info{};
+        std::vector<const AttributeDefinition*> attributes;
+        std::vector<std::vector<std::string>> values; // text forms, parallel to attributes
+    };
+    // Where an unfinished multi-pass read goes on from.
+    struct Pending {
+        enum Kind { List, Read, Search, ClassDefs, AttrDefs, Syntaxes } kind = List;
+        NWDSContextHandle context = NO_CONTEXT;
+        Tree* tree = nullptr;
+        bool typed = false;
+        std::uint32_t infoType = 0;
+        std::vector<ObjectData> objects; // List, Search: what the server gave
+        ObjectData object;               // Read
+        std::size_t position = 0;
+        std::size_t attrPosition = 0; // Search: the attribute of the object reached
+        std::size_t valuePosition = 0;
+        std::vector<std::string> names; // schema reads
+    };
+    struct SchemaRead;
+
+    explicit LdapDirectory(Options options);
+    NWDSCCODE connect(Tree& tree, std::string* message);
+    // The tree of a context, connected and with its schema read.
+    NWDSCCODE treeOf(const ContextState& ctx, Tree*& out);
+    NWDSCCODE loadSchema(Tree& tree);
+    void fail(Tree& tree);
+
+    // ---- Names ----
+    // The DN of a dotted name given to an operation, relative to the context's name context
+    // or from [Root] (both are tried, the canonicalize flag deciding which first); "" for
+    // [Root] itself.
+    NWDSCCODE resolve(const ContextState& ctx, Tree& tree, const char* name, std::string& dn);
+    NWDSCCODE dnOfComponents(Tree& tree, const std::vector<std::string>& components,
+                             std::string& dn);
+    // The dotted name of a DN (typed: "CN=Admin.O=Acme").
+    std::string nameOfDn(Tree& tree, std::string_view dn, bool typed) const;
+    // The tag of a typed name for an LDAP naming attribute ("CN" for cn).
+    std::string tagOf(Tree& tree, std::string_view ldapType) const;
+    void rememberNaming(Tree& tree, std::string_view dn);
+    void rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
+                        std::string_view type);
+
+    // ---- Entries ----
+    Object_Info_T infoOf(Tree& tree, const LdapEntry& e) const;
+    // canonical: the DN written back from its parts (false: left for the caller to set).
+    ObjectData dataOf(Tree& tree, LdapEntry&& e, bool withValues, bool canonical = true) const;
+    NWDSCCODE listRoot(Tree& tree, Pending& out);
+    NWDSCCODE fillObjects(Pending& state, Buf_T& out, bool& done);
+    NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
+    NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
+                          bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
+                          Buf_T* attrNames, Pending& out);
+    NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
+                         std::int32_t& searched, bool& done);
+    NWDSCCODE pendingFor(std::int32_t handle, Pending::Kind kind, NWDSContextHandle context,
+                         Pending*& out);
+    void finishPass(bool done, Pending& state, std::int32_t* handle);
+    NWDSCCODE readSchema(const SchemaRead& read, NWDSContextHandle context, std::uint32_t infoType,
+                         bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
+                         Buf_T* result);
+
+    Options options_;
+    std::string password_;
+    std::unique_ptr<Schema> hints_;
+    std::vector<std::unique_ptr<Tree>> trees_;
+    IterationTable<Pending> pending_;
+    LdapFailure lastFailure_;
+
+    friend class LdapDirectoryTestAccess;
+};

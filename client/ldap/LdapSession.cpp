@@ -1,0 +1,331 @@
+#include "LdapSession.h"
+
+#include "directory/ResultCodes.h"
+
+#include <cstring>
+#include <ldap.h>
+
+const std::vector<std::string>* LdapEntry::find(std::string_view name) const {
+    for (const auto& [n, values] : attributes) {
+        if (n.size() == name.size() && strncasecmp(n.data(), name.data(), n.size()) == 0)
+            return &values;
+    }
+    return nullptr;
+}
+
+NWDSCCODE codeOfLdapResult(int rc) {
+    switch (rc) {
+    case LDAP_SUCCESS:
+        return 0;
+    case LDAP_NO_SUCH_OBJECT:
+        return ERR_NO_SUCH_ENTRY;
+    case LDAP_INSUFFICIENT_ACCESS:
+        return ERR_NO_ACCESS;
+    case LDAP_SIZELIMIT_EXCEEDED:
+    case LDAP_ADMINLIMIT_EXCEEDED:
+        return ERR_MAXIMUM_ENTRIES_EXIST;
+    case LDAP_SERVER_DOWN:
+    case LDAP_CONNECT_ERROR:
+    case LDAP_TIMEOUT:
+    case LDAP_TIMELIMIT_EXCEEDED:
+        return ERR_UNREACHABLE_SERVER;
+    case LDAP_UNAVAILABLE:
+    case LDAP_BUSY:
+    case LDAP_OTHER:
+        return ERR_REMOTE_FAILURE;
+    case LDAP_INVALID_CREDENTIALS:
+    case LDAP_INAPPROPRIATE_AUTH:
+    case LDAP_STRONG_AUTH_REQUIRED:
+    case LDAP_CONFIDENTIALITY_REQUIRED:
+    case LDAP_AUTH_UNKNOWN:
+    case LDAP_AUTH_METHOD_NOT_SUPPORTED:
+        return ERR_INCOMPLETE_AUTHENTICATION;
+    case LDAP_NO_SUCH_ATTRIBUTE:
+    case LDAP_UNDEFINED_TYPE:
+        return ERR_NO_SUCH_ATTRIBUTE;
+    case LDAP_INVALID_DN_SYNTAX:
+    case LDAP_NAMING_VIOLATION:
+        return ERR_ILLEGAL_DS_NAME;
+    case LDAP_ALREADY_EXISTS:
+        return ERR_ENTRY_ALREADY_EXISTS;
+    case LDAP_OBJECT_CLASS_VIOLATION:
+        return ERR_OBJECT_CLASS_VIOLATION;
+    case LDAP_NOT_ALLOWED_ON_NONLEAF:
+        return ERR_ENTRY_IS_NOT_LEAF;
+    case LDAP_INVALID_SYNTAX:
+    case LDAP_CONSTRAINT_VIOLATION:
+        return ERR_SYNTAX_VIOLATION;
+    case LDAP_TYPE_OR_VALUE_EXISTS:
+        return ERR_DUPLICATE_VALUE;
+    case LDAP_INAPPROPRIATE_MATCHING:
+        return ERR_INVALID_COMPARISON;
+    case LDAP_UNWILLING_TO_PERFORM:
+    case LDAP_NOT_SUPPORTED:
+        return ERR_NOT_SUPPORTED;
+    case LDAP_REFERRAL:
+        return ERR_NO_REFERRALS;
+    case LDAP_NO_MEMORY:
+        return ERR_NOT_ENOUGH_MEMORY;
+    case LDAP_FILTER_ERROR:
+    case LDAP_PARAM_ERROR:
+    case LDAP_PROTOCOL_ERROR:
+        return ERR_INVALID_REQUEST;
+    default:
+        return ERR_REMOTE_FAILURE;
+    }
+}
+
+namespace {
+
+std::string diagnostic(LDAP* ld) {
+    char* text = nullptr;
+    ldap_get_option(ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &text);
+    std::string out = text != nullptr ? text : "";
+    ldap_memfree(text);
+    return out;
+}
+
+struct MessageGuard {
+    LDAPMessage* m = nullptr;
+    ~MessageGuard() {
+        if (m != nullptr)
+            ldap_msgfree(m);
+    }
+};
+
+void collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly,
+                  const std::vector<std::string>* valuesOf, LdapEntry& out) {
+    char* dn = ldap_get_dn(ld, msg);
+    out.dn = dn != nullptr ? dn : "";
+    ldap_memfree(dn);
+    BerElement* ber = nullptr;
+    for (char* a = ldap_first_attribute(ld, msg, &ber); a != nullptr;
+         a = ldap_next_attribute(ld, msg, ber)) {
+        std::vector<std::string> values;
+        bool wanted = !typesOnly;
+        if (wanted && valuesOf != nullptr) {
+            wanted = false;
+            for (const auto& v : *valuesOf)
+                wanted = wanted || strcasecmp(v.c_str(), a) == 0;
+        }
+        if (wanted) {
+            berval** vals = ldap_get_values_len(ld, msg, a);
+            for (int i = 0; vals != nullptr && vals[i] != nullptr; ++i)
+                values.emplace_back(vals[i]->bv_val, vals[i]->bv_len);
+            ldap_value_free_len(vals);
+        }
+        out.attributes.emplace_back(a, std::move(values));
+        ldap_memfree(a);
+    }
+    if (ber != nullptr)
+        ber_free(ber, 0);
+}
+
+} // namespace
+
+LdapSession::~LdapSession() {
+    if (ld_ != nullptr)
+        ldap_unbind_ext_s(ld_, nullptr, nullptr);
+}
+
+NWDSCCODE LdapSession::fail(int rc) {
+    failure_.code = rc;
+    failure_.text = ldap_err2string(rc);
+    const std::string more = diagnostic(ld_);
+    if (!more.empty())
+        failure_.text += ": " + more;
+    return codeOfLdapResult(rc);
+}
+
+std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Security& security,
+                                               const Credentials& credentials, int pageSize,
+                                               NWDSCCODE& code, std::string& message) {
+    LDAP* ld = nullptr;
+    int rc = ldap_initialize(&ld, uri.c_str());
+    if (rc != LDAP_SUCCESS) {
+        code = ERR_INVALID_REQUEST;
+        message = uri + ": not an LDAP URI (" + ldap_err2string(rc) + ")";
+        return nullptr;
+    }
+    std::unique_ptr<LdapSession> session(new LdapSession(ld, pageSize));
+    const int version = LDAP_VERSION3;
+    ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
+    ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+    const timeval timeout{10, 0};
+    ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+    // The server's certificate is always verified; a CA file replaces the system's.
+    const int demand = LDAP_OPT_X_TLS_DEMAND;
+    ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
+    if (!security.caCertFile.empty())
+        ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE, security.caCertFile.c_str());
+    const int newContext = 0;
+    ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &newContext);
+
+    auto failed = [&](const std::string& what) {
+        code = session->fail(rc);
+        message = uri + ": " + what + " (LDAP " + std::to_string(rc) + ": " +
+                  session->failure_.text + ")";
+        return nullptr;
+    };
+    const bool tls = uri.rfind("ldaps://", 0) == 0;
+    if (security.startTls && !tls && uri.rfind("ldapi://", 0) != 0) {
+        rc = ldap_start_tls_s(ld, nullptr, nullptr);
+        if (rc != LDAP_SUCCESS) {
+            failed(rc == LDAP_CONNECT_ERROR
+                       ? "StartTLS failed: the server's certificate was not accepted"
+                       : "StartTLS failed");
+            if (rc == LDAP_CONNECT_ERROR)
+                code = ERR_INVALID_CERTIFICATE;
+            return nullptr;
+        }
+    }
+    berval cred{0, nullptr};
+    bool external = false;
+    const char* dn = nullptr;
+    std::string password = credentials.password;
+    if (!credentials.bindDn.empty()) {
+        dn = credentials.bindDn.c_str();
+        cred.bv_val = password.data();
+        cred.bv_len = password.size();
+    } else if (!credentials.anonymous) {
+        external = true;
+    }
+    if (external) {
+        // The identity is the socket's peer (or the TLS client's): nothing to ask.
+        auto noInteraction = [](LDAP*, unsigned, void*, void*) { return int(LDAP_SUCCESS); };
+        rc = ldap_sasl_interactive_bind_s(ld, nullptr, "EXTERNAL", nullptr, nullptr,
+                                          LDAP_SASL_QUIET, noInteraction, nullptr);
+    } else {
+        rc = ldap_sasl_bind_s(ld, dn, LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
+    }
+    std::fill(password.begin(), password.end(), '\0');
+    ++session->roundTrips_;
+    if (rc != LDAP_SUCCESS) {
+        if (rc == LDAP_INVALID_CREDENTIALS)
+            return failed("the password or bind DN was refused");
+        if (tls && (rc == LDAP_CONNECT_ERROR || rc == LDAP_SERVER_DOWN)) {
+            NWDSCCODE c = session->fail(rc);
+            (void)c;
+            code = ERR_INVALID_CERTIFICATE;
+            message = uri +
+                      ": the TLS connection failed; is the server's certificate signed by "
+                      "a CA of LDAPTLS_CACERT? (LDAP " +
+                      std::to_string(rc) + ": " + session->failure_.text + ")";
+            return nullptr;
+        }
+        if (rc == LDAP_SERVER_DOWN || rc == LDAP_CONNECT_ERROR)
+            return failed("the server cannot be reached");
+        return failed(external ? "SASL EXTERNAL bind refused" : "bind refused");
+    }
+    code = 0;
+    return session;
+}
+
+NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::string& filter,
+                              const std::vector<std::string>& attributes, bool typesOnly,
+                              Deref deref, const std::function<bool(LdapEntry&&)>& each,
+                              const std::vector<std::string>* valuesOf) {
+    std::vector<char*> attrv;
+    for (const auto& a : attributes)
+        attrv.push_back(const_cast<char*>(a.c_str()));
+    attrv.push_back(nullptr);
+    const int derefOption = deref == Deref::Always    ? LDAP_DEREF_ALWAYS
+                            : deref == Deref::Finding ? LDAP_DEREF_FINDING
+                                                      : LDAP_DEREF_NEVER;
+    ldap_set_option(ld_, LDAP_OPT_DEREF, &derefOption);
+
+    berval* cookie = nullptr;
+    const bool paged = scope != LDAP_SCOPE_BASE;
+    NWDSCCODE result = 0;
+    bool more = true;
+    while (more) {
+        more = false;
+        LDAPControl* page = nullptr;
+        if (paged) {
+            int rc = ldap_create_page_control(ld_, ber_int_t(pageSize_), cookie, 0, &page);
+            if (rc != LDAP_SUCCESS) {
+                result = fail(rc);
+                break;
+            }
+        }
+        LDAPControl* controls[2] = {page, nullptr};
+        MessageGuard res;
+        ++roundTrips_;
+        int rc = ldap_search_ext_s(ld_, base.c_str(), scope, filter.c_str(), attrv.data(),
+                                   typesOnly ? 1 : 0, paged ? controls : nullptr, nullptr, nullptr,
+                                   LDAP_NO_LIMIT, &res.m);
+        if (page != nullptr)
+            ldap_control_free(page);
+        if (rc != LDAP_SUCCESS) {
+            result = fail(rc);
+            break;
+        }
+        bool stop = false;
+        for (LDAPMessage* m = ldap_first_entry(ld_, res.m); m != nullptr && !stop;
+             m = ldap_next_entry(ld_, m)) {
+            LdapEntry entry;
+            collectEntry(ld_, m, typesOnly, valuesOf, entry);
+            stop = !each(std::move(entry));
+        }
+        if (cookie != nullptr) {
+            ber_bvfree(cookie);
+            cookie = nullptr;
+        }
+        if (!paged || stop)
+            break;
+        LDAPControl** returned = nullptr;
+        int err = 0;
+        rc = ldap_parse_result(ld_, res.m, &err, nullptr, nullptr, nullptr, &returned, 0);
+        if (rc == LDAP_SUCCESS && returned != nullptr) {
+            LDAPControl* response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr);
+            ber_int_t estimate = 0;
+            berval next{0, nullptr};
+            if (response != nullptr &&
+                ldap_parse_pageresponse_control(ld_, response, &estimate, &next) == LDAP_SUCCESS) {
+                if (next.bv_len > 0) {
+                    cookie = ber_bvdup(&next);
+                    more = true;
+                }
+                ber_memfree(next.bv_val);
+            }
+            ldap_controls_free(returned);
+        }
+    }
+    if (cookie != nullptr)
+        ber_bvfree(cookie);
+    return result;
+}
+
+NWDSCCODE LdapSession::readEntry(const std::string& dn, const std::vector<std::string>& attributes,
+                                 bool typesOnly, Deref deref, LdapEntry& out) {
+    bool found = false;
+    NWDSCCODE rc = search(dn, LDAP_SCOPE_BASE, "(objectClass=*)", attributes, typesOnly, deref,
+                          [&](LdapEntry&& e) {
+                              out = std::move(e);
+                              found = true;
+                              return false;
+                          });
+    if (rc != 0)
+        return rc;
+    return found ? 0 : ERR_NO_SUCH_ENTRY;
+}
+
+NWDSCCODE LdapSession::whoAmI(std::string& out) {
+    berval* authzid = nullptr;
+    ++roundTrips_;
+    int rc = ldap_whoami_s(ld_, &authzid, nullptr, nullptr);
+    if (rc != LDAP_SUCCESS)
+        return fail(rc);
+    out = authzid != nullptr ? std::string(authzid->bv_val, authzid->bv_len) : std::string();
+    ber_bvfree(authzid);
+    return 0;
+}
+
+std::string configuredLdapUri() {
+    char* uri = nullptr;
+    if (ldap_get_option(nullptr, LDAP_OPT_URI, &uri) != LDAP_OPT_SUCCESS || uri == nullptr)
+        return {};
+    std::string out = uri;
+    ldap_memfree(uri);
+    return out;
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "directory/Codes.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ldap; // libldap's connection, kept out of this header
+
+// One entry as a search returns it: its DN and its attributes by LDAP name, each with its
+// values (none when only types were asked for).
+struct LdapEntry {
+    std::string dn;
+    std::vector<std::pair<std::string, std::vector<std::string>>> attributes;
+    const std::vector<std::string>* find(std::string_view name) const;
+};
+
+// What went wrong on the server side of the last failed call: the LDAP result code and its
+// text, for the message the caller shows. Never holds a password.
+struct LdapFailure {
+    int code = 0;
+    std::string text;
+};
+
+// One LDAP connection: connected, secured and bound at open; searches over it (paged where the
+// server offers paging). Results come back as the seam's codes.
+class LdapSession {
+public:
+    struct Security {
+        std::string caCertFile; // verify the server's certificate against these
+        bool startTls = false;
+    };
+    struct Credentials {
+        std::string bindDn;   // empty: SASL EXTERNAL, or anonymous when `anonymous`
+        std::string password; // for a bind DN
+        bool anonymous = false;
+    };
+    enum class Deref { Never, Finding, Always };
+
+    ~LdapSession();
+    LdapSession(const LdapSession&) = delete;
+    LdapSession& operator=(const LdapSession&) = delete;
+
+    // nullptr with the failure (and a message for the user) when the server cannot be reached,
+    // the TLS handshake fails or the bind is refused.
+    static std::unique_ptr<LdapSession> open(const std::string& uri, const Security& security,
+                                             const Credentials& credentials, int pageSize,
+                                             NWDSCCODE& code, std::string& message);
+
+    // scope: 0 base, 1 one level, 2 subtree. `each` gets every entry; it may return false to
+    // stop early. With `valuesOf`, only those attributes keep their values (the others come
+    // by name). ERR_* on failure, with lastFailure() telling the server's word.
+    NWDSCCODE search(const std::string& base, int scope, const std::string& filter,
+                     const std::vector<std::string>& attributes, bool typesOnly, Deref deref,
+                     const std::function<bool(LdapEntry&&)>& each,
+                     const std::vector<std::string>* valuesOf = nullptr);
+    // The one entry at `dn` (base search); ERR_NO_SUCH_ENTRY when it is not there.
+    NWDSCCODE readEntry(const std::string& dn, const std::vector<std::string>& attributes,
+                        bool typesOnly, Deref deref, LdapEntry& out);
+    // The authorization identity of the bind (RFC 4532), "dn:..." or "u:..." or "".
+    NWDSCCODE whoAmI(std::string& out);
+
+    const LdapFailure& lastFailure() const { return failure_; }
+    std::uint64_t roundTrips() const { return roundTrips_; }
+
+private:
+    explicit LdapSession(ldap* ld, int pageSize) : ld_(ld), pageSize_(pageSize) {}
+    NWDSCCODE fail(int ldapCode);
+
+    ldap* ld_;
+    int pageSize_;
+    LdapFailure failure_;
+    std::uint64_t roundTrips_ = 0;
+};
+
+// The seam's code for an LDAP result code.
+NWDSCCODE codeOfLdapResult(int ldapCode);
+
+// The URI ldap.conf (or ~/.ldaprc, or LDAPURI) names, "" when none.
+std::string configuredLdapUri();

@@ -1,0 +1,137 @@
+#include "LdapSettings.h"
+
+#include "directory/Codes.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+bool readSettingFile(const std::string& path, std::string& out) {
+    constexpr std::streamoff kMaxBytes = 16 * 1024 * 1024;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || size > kMaxBytes)
+        return false;
+    in.seekg(0);
+    out.assign(std::size_t(size), '\0');
+    return bool(in.read(out.data(), size));
+}
+
+SettingSource environmentSettings() {
+    return [](const char* name) -> std::optional<std::string> {
+        const char* v = std::getenv(name);
+        if (v == nullptr || *v == '\0')
+            return std::nullopt;
+        return std::string(v);
+    };
+}
+
+std::string hostOfUri(std::string_view uri) {
+    const auto scheme = uri.find("://");
+    if (scheme == std::string_view::npos)
+        return {};
+    if (uri.substr(0, scheme) == "ldapi")
+        return {};
+    std::string_view rest = uri.substr(scheme + 3);
+    rest = rest.substr(0, rest.find('/'));
+    if (!rest.empty() && rest.front() == '[') // [v6 address]:port
+        return std::string(rest.substr(1, rest.find(']') - 1));
+    return std::string(rest.substr(0, rest.find(':')));
+}
+
+std::string treeNameOfHost(std::string_view host) {
+    std::string name;
+    for (unsigned char c : host)
+        name += std::isalnum(c) ? char(std::toupper(c)) : '_';
+    if (name.empty())
+        name = "LOCAL_TREE";
+    return name.substr(0, MAX_TREE_NAME_CHARS);
+}
+
+bool parseTreesFile(std::string_view text, std::vector<LdapTreeSetting>& out, std::string* error) {
+    std::istringstream lines{std::string(text)};
+    std::string line;
+    int number = 0;
+    auto fail = [&](const std::string& what) {
+        if (error != nullptr)
+            *error = "line " + std::to_string(number) + ": " + what;
+        return false;
+    };
+    while (std::getline(lines, line)) {
+        ++number;
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#')
+            continue;
+        std::istringstream words(line.substr(first));
+        std::string kind;
+        words >> kind;
+        if (kind == "tree") {
+            LdapTreeSetting tree;
+            words >> tree.name >> tree.uri;
+            if (tree.name.empty() || tree.uri.empty())
+                return fail("expected: tree NAME URI");
+            if (tree.name.size() > MAX_TREE_NAME_CHARS)
+                return fail("tree name longer than 32 characters");
+            out.push_back(std::move(tree));
+        } else if (kind == "base") {
+            if (out.empty())
+                return fail("base before the first tree");
+            std::string dn;
+            std::getline(words >> std::ws, dn);
+            while (!dn.empty() && (dn.back() == ' ' || dn.back() == '\r'))
+                dn.pop_back();
+            if (dn.empty())
+                return fail("expected: base DN");
+            out.back().bases.push_back(dn);
+        } else {
+            return fail("unknown line '" + kind + "'");
+        }
+    }
+    return true;
+}
+
+bool readLdapSettings(const SettingSource& source, const std::string& defaultUri, LdapSettings& out,
+                      std::string* error) {
+    auto fail = [&](const std::string& what) {
+        if (error != nullptr)
+            *error = what;
+        return false;
+    };
+    out = LdapSettings{};
+    if (auto file = source("OSTREL_LDAP_TREES")) {
+        std::string text, why;
+        if (!readSettingFile(*file, text))
+            return fail(*file + ": cannot be read");
+        if (!parseTreesFile(text, out.trees, &why))
+            return fail(*file + ": " + why);
+        if (out.trees.empty())
+            return fail(*file + ": names no tree");
+    } else {
+        LdapTreeSetting tree;
+        tree.uri = source("LDAPURI").value_or(defaultUri);
+        // ldap.conf may list several URIs; the first is the server.
+        tree.uri = tree.uri.substr(0, tree.uri.find_first_of(" \t,"));
+        if (tree.uri.empty())
+            return fail("no LDAP server: set LDAPURI, the URI of ldap.conf or OSTREL_LDAP_TREES");
+        tree.name = source("OSTREL_LDAP_TREE").value_or(treeNameOfHost(hostOfUri(tree.uri)));
+        if (tree.name.size() > MAX_TREE_NAME_CHARS)
+            return fail("OSTREL_LDAP_TREE: longer than 32 characters");
+        if (auto base = source("LDAPBASE"))
+            tree.bases.push_back(*base);
+        out.trees.push_back(std::move(tree));
+    }
+    out.bindDn = source("LDAPBINDDN").value_or("");
+    out.identity = source("OSTREL_IDENTITY").value_or("");
+    out.passwordFile = source("OSTREL_LDAP_PASSWORD_FILE").value_or("");
+    out.caCertFile = source("LDAPTLS_CACERT").value_or("");
+    const std::string startTls = source("OSTREL_LDAP_STARTTLS").value_or("no");
+    if (startTls != "yes" && startTls != "no")
+        return fail("OSTREL_LDAP_STARTTLS: expected yes or no");
+    out.startTls = startTls == "yes";
+    out.schemaHints = source("OSTREL_LDAP_SCHEMA").value_or("");
+    return true;
+}

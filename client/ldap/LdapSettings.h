@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where the LDAP client connects and as whom, read the way directory tools read theirs:
+//   LDAPURI or the URI of ldap.conf     the server (one tree), when no trees file is named
+//   OSTREL_LDAP_TREES                   a file of "tree NAME URI" lines, each followed by
+//                                       "base DN" lines (the tree's top objects; without
+//                                       them the server's naming contexts)
+//   OSTREL_LDAP_TREE                    the tree name of the single server (default: its host)
+//   LDAPBINDDN                          the DN to bind as; else OSTREL_IDENTITY, a dotted name
+//                                       looked up on the server; with neither, SASL EXTERNAL
+//   OSTREL_LDAP_PASSWORD_FILE           a file whose first line is the password; without it
+//                                       the password is asked for at start-up
+//   LDAPTLS_CACERT                      the CA certificates the server's is verified against
+//   OSTREL_LDAP_STARTTLS=yes            StartTLS on ldap:// URIs (ldaps:// is always TLS)
+//   OSTREL_LDAP_SCHEMA                  a schema file naming the server's built-in definitions
+struct LdapTreeSetting {
+    std::string name;
+    std::string uri;
+    std::vector<std::string> bases;
+};
+
+struct LdapSettings {
+    std::vector<LdapTreeSetting> trees;
+    std::string bindDn;
+    std::string identity;
+    std::string passwordFile;
+    std::string caCertFile;
+    bool startTls = false;
+    std::string schemaHints;
+    int pageSize = 1000;
+};
+
+// A setting by name, or nothing when unset or empty.
+using SettingSource = std::function<std::optional<std::string>(const char* name)>;
+SettingSource environmentSettings();
+
+// defaultUri is what ldap.conf names when LDAPURI is unset. false with a message.
+bool readLdapSettings(const SettingSource& source, const std::string& defaultUri, LdapSettings& out,
+                      std::string* error);
+bool parseTreesFile(std::string_view text, std::vector<LdapTreeSetting>& out, std::string* error);
+
+// The whole content of a settings file (trees, password, schema hints); false when it cannot
+// be read or is larger than 16 MiB.
+bool readSettingFile(const std::string& path, std::string& out);
+
+// The host of an LDAP URI ("ldap://dir.example:389/" gives "dir.example"); "" for ldapi.
+std::string hostOfUri(std::string_view uri);
+// A tree name made of a host: upper case, characters other than letters and digits as "_".
+std::string treeNameOfHost(std::string_view host);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "LdapDirectory.h"
+
+#include <unordered_map>
+
+// One tree of the settings: its server connection, bases, schema, and what the client has
+// learnt of its names.
+struct LdapDirectory::Tree {
+    LdapTreeSetting setting;
+    std::unique_ptr<LdapSession> session;
+    std::vector<std::string> bases;                   // canonical DNs of the top objects
+    std::vector<std::vector<std::string>> baseValues; // their RDN values, leftmost first
+    std::unique_ptr<Schema> schema;
+    std::vector<std::string> namingTypes; // LDAP names that name objects
+    // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).
+    std::unordered_map<std::string, std::string> childType;
+    // The attributes of listed objects, by fold(DN), answering names reads without a request.
+    std::unordered_map<std::string, std::vector<const AttributeDefinition*>> listedNames;
+};
+
+namespace ldapnames {
+// A DN written back from its parts, so that DNs the client builds and those the server
+// gives compare equal; the text itself when it does not split.
+std::string canonicalDn(std::string_view dn);
+// The DN above a DN ("" above a top object).
+std::string parentDn(std::string_view dn);
+} // namespace ldapnames

@@ -1,0 +1,170 @@
+#include "StandardSchema.h"
+
+#include "SchemaStatements.h"
+#include "client/common/Names.h"
+#include "client/embedded/Schema.h"
+#include "directory/Codes.h"
+
+#include <array>
+#include <utility>
+
+namespace standardschema {
+namespace {
+
+constexpr std::string_view kLdapSyntaxPrefix = "1.3.6.1.4.1.1466.115.121.1.";
+
+// Standard syntaxes by the last arc of 1.3.6.1.4.1.1466.115.121.1.N.
+constexpr std::pair<int, std::uint32_t> kSyntaxByArc[] = {
+    {4, SYN_OCTET_STRING},  // Audio
+    {5, SYN_OCTET_STRING},  // Binary
+    {6, SYN_OCTET_STRING},  // Bit String
+    {7, SYN_BOOLEAN},       // Boolean
+    {8, SYN_OCTET_STRING},  // Certificate
+    {9, SYN_OCTET_STRING},  // Certificate List
+    {10, SYN_OCTET_STRING}, // Certificate Pair
+    {11, SYN_PR_STRING},    // Country String
+    {12, SYN_DIST_NAME},    // DN
+    {15, SYN_CI_STRING},    // Directory String
+    {22, SYN_FAX_NUMBER},   // Facsimile Telephone Number
+    {24, SYN_TIME},         // Generalized Time
+    {26, SYN_CI_STRING},    // IA5 String
+    {27, SYN_INTEGER},      // INTEGER
+    {28, SYN_OCTET_STRING}, // JPEG
+    {34, SYN_DIST_NAME},    // Name and Optional UID
+    {36, SYN_NU_STRING},    // Numeric String
+    {38, SYN_CLASS_NAME},   // OID
+    {40, SYN_OCTET_STRING}, // Octet String
+    {41, SYN_PO_ADDRESS},   // Postal Address
+    {44, SYN_PR_STRING},    // Printable String
+    {50, SYN_TEL_NUMBER},   // Telephone Number
+};
+
+constexpr std::pair<std::uint32_t, std::string_view> kAttrFlagWords[] = {
+    {DS_SINGLE_VALUED_ATTR, "SINGLE-VALUED"},
+    {DS_SIZED_ATTR, "SIZED"},
+    {DS_NONREMOVABLE_ATTR, "NONREMOVABLE"},
+    {DS_READ_ONLY_ATTR, "READ-ONLY"},
+    {DS_HIDDEN_ATTR, "HIDDEN"},
+    {DS_STRING_ATTR, "STRING"},
+    {DS_SYNC_IMMEDIATE, "SYNC-IMMEDIATE"},
+    {DS_PUBLIC_READ, "PUBLIC-READ"},
+    {DS_SERVER_READ, "SERVER-READ"},
+    {DS_WRITE_MANAGED, "WRITE-MANAGED"},
+    {DS_PER_REPLICA, "PER-REPLICA"},
+};
+constexpr std::pair<std::uint32_t, std::string_view> kClassFlagWords[] = {
+    {DS_CONTAINER_CLASS, "CONTAINER"},
+    {DS_EFFECTIVE_CLASS, "EFFECTIVE"},
+    {DS_NONREMOVABLE_CLASS, "NONREMOVABLE"},
+    {DS_AMBIGUOUS_NAMING, "AMBIGUOUS-NAMING"},
+    {DS_AMBIGUOUS_CONTAINMENT, "AMBIGUOUS-CONTAINMENT"},
+};
+constexpr std::pair<std::uint32_t, std::string_view> kSyntaxFlagWords[] = {
+    {SYNTAX_STRING, "STRING"},
+    {SYNTAX_SINGLE_VALUED, "SINGLE-VALUED"},
+    {SYNTAX_ORDERED, "ORDERED"},
+    {SYNTAX_EQUALITY, "EQUALITY"},
+    {SYNTAX_IGNORE_CASE, "IGNORE-CASE"},
+    {SYNTAX_IGNORE_SPACE, "IGNORE-SPACE"},
+    {SYNTAX_IGNORE_DASH, "IGNORE-DASH"},
+    {SYNTAX_DIGITS_ONLY, "DIGITS-ONLY"},
+    {SYNTAX_PRINTABLE_ONLY, "PRINTABLE-ONLY"},
+    {SYNTAX_SIZEABLE, "SIZEABLE"},
+    {SYNTAX_BITWISE_EQUAL, "BITWISE-EQUAL"},
+};
+
+template <std::size_t N>
+std::vector<std::string> wordsOf(std::uint32_t flags,
+                                 const std::pair<std::uint32_t, std::string_view> (&table)[N]) {
+    std::vector<std::string> words;
+    for (const auto& [bit, word] : table) {
+        if (flags & bit)
+            words.emplace_back(word);
+    }
+    return words;
+}
+
+} // namespace
+
+std::uint32_t syntaxIdOf(std::string_view oid) {
+    // A length bound may follow the OID ("1.3.6.1.4.1.1466.115.121.1.15{64}").
+    oid = oid.substr(0, oid.find('{'));
+    if (oid.substr(0, kLdapSyntaxPrefix.size()) != kLdapSyntaxPrefix)
+        return SYN_UNKNOWN;
+    const std::string_view arc = oid.substr(kLdapSyntaxPrefix.size());
+    for (const auto& [n, id] : kSyntaxByArc) {
+        if (arc == std::to_string(n))
+            return id;
+    }
+    return SYN_UNKNOWN;
+}
+
+bool isStringSyntax(std::uint32_t id) {
+    return id == SYN_CE_STRING || id == SYN_CI_STRING || id == SYN_PR_STRING ||
+           id == SYN_NU_STRING || id == SYN_TEL_NUMBER || id == SYN_CLASS_NAME;
+}
+
+bool isContainerClass(std::string_view ldapName) {
+    static constexpr std::string_view kContainers[] = {
+        "country", "locality", "organization", "organizationalunit", "domain", "dcobject"};
+    const std::string folded = names::fold(ldapName);
+    for (auto c : kContainers) {
+        if (folded == c)
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> defaultSyntaxStatements() {
+    static constexpr std::array<std::string_view, SYNTAX_COUNT> kNames = {
+        "Unknown",
+        "Distinguished Name",
+        "Case Exact String",
+        "Case Ignore String",
+        "Printable String",
+        "Numeric String",
+        "Case Ignore List",
+        "Boolean",
+        "Integer",
+        "Octet String",
+        "Telephone Number",
+        "Facsimile Telephone Number",
+        "Net Address",
+        "Octet List",
+        "EMail Address",
+        "Path",
+        "Replica Pointer",
+        "Object ACL",
+        "Postal Address",
+        "Timestamp",
+        "Class Name",
+        "Stream",
+        "Counter",
+        "Back Link",
+        "Time",
+        "Typed Name",
+        "Hold",
+        "Interval"};
+    std::vector<std::string> out;
+    for (std::uint32_t id = 0; id < SYNTAX_COUNT; ++id) {
+        schemastatements::Definition def;
+        def.keyword = "ldapsyntax";
+        def.oid = "ostrel.syntax." + std::to_string(id);
+        def.setQuoted("DESC", {std::string(kNames[id])});
+        def.setQuoted("X-NDS-ID", {std::to_string(id)});
+        out.push_back(schemastatements::statementText(def));
+    }
+    return out;
+}
+
+std::vector<std::string> attributeFlagWords(std::uint32_t flags) {
+    return wordsOf(flags, kAttrFlagWords);
+}
+std::vector<std::string> classFlagWords(std::uint32_t flags) {
+    return wordsOf(flags, kClassFlagWords);
+}
+std::vector<std::string> syntaxFlagWords(std::uint16_t flags) {
+    return wordsOf(flags, kSyntaxFlagWords);
+}
+
+} // namespace standardschema

@@ -1,0 +1,345 @@
+#include "SlapdSeed.h"
+
+#include "client/common/Base64.h"
+#include "client/common/Names.h"
+#include "client/common/ValueText.h"
+#include "client/embedded/Ldif.h"
+#include "client/ldap/LdapSettings.h"
+#include "client/ldap/SchemaStatements.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace slapdseed {
+namespace {
+
+namespace fs = std::filesystem;
+using schemastatements::Definition;
+
+// The standard syntax a directory syntax is stored as, and the matching rules that go with it.
+struct Storage {
+    const char* syntax;
+    const char* equality;
+    const char* ordering;
+};
+
+Storage storageOf(std::uint32_t id) {
+    constexpr const char* kString = "1.3.6.1.4.1.1466.115.121.1.15";
+    switch (id) {
+    case SYN_DIST_NAME:
+        return {"1.3.6.1.4.1.1466.115.121.1.12", "distinguishedNameMatch", nullptr};
+    case SYN_CE_STRING:
+        return {kString, "caseExactMatch", "caseExactOrderingMatch"};
+    case SYN_NU_STRING:
+        return {"1.3.6.1.4.1.1466.115.121.1.36", "numericStringMatch",
+                "numericStringOrderingMatch"};
+    case SYN_BOOLEAN:
+        return {"1.3.6.1.4.1.1466.115.121.1.7", "booleanMatch", nullptr};
+    case SYN_INTEGER:
+    case SYN_COUNTER:
+    case SYN_INTERVAL:
+        return {"1.3.6.1.4.1.1466.115.121.1.27", "integerMatch", "integerOrderingMatch"};
+    case SYN_TEL_NUMBER:
+        return {"1.3.6.1.4.1.1466.115.121.1.50", "telephoneNumberMatch", nullptr};
+    case SYN_UNKNOWN:
+    case SYN_OCTET_STRING:
+    case SYN_STREAM:
+        return {"1.3.6.1.4.1.1466.115.121.1.40", "octetStringMatch", "octetStringOrderingMatch"};
+    default:
+        if (id < SYNTAX_COUNT)
+            return {kString, "caseIgnoreMatch", "caseIgnoreOrderingMatch"};
+        return {"1.3.6.1.4.1.1466.115.121.1.40", "octetStringMatch", "octetStringOrderingMatch"};
+    }
+}
+
+// A list field written "( a $ b )", or dropped when empty.
+void setList(Definition& d, const std::string& key, const std::vector<std::string>& values) {
+    std::vector<schemastatements::Field>::iterator at =
+        std::find_if(d.fields.begin(), d.fields.end(),
+                     [&](const schemastatements::Field& f) { return f.key == key; });
+    std::string text = "(";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        text += (i ? " $ " : " ") + values[i];
+    text += " )";
+    schemastatements::Field field{key, values, text};
+    if (at == d.fields.end()) {
+        if (!values.empty())
+            d.fields.push_back(std::move(field));
+    } else if (values.empty()) {
+        d.fields.erase(at);
+    } else {
+        *at = std::move(field);
+    }
+}
+
+bool isSafeLdifValue(std::string_view v) {
+    if (v.empty())
+        return true;
+    if (v.front() == ' ' || v.front() == ':' || v.front() == '<' || v.back() == ' ')
+        return false;
+    for (unsigned char c : v) {
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+void writeAttr(std::ostream& out, std::string_view name, std::string_view value) {
+    if (isSafeLdifValue(value))
+        out << name << ": " << value << "\n";
+    else
+        out << name << ":: " << base64::encode(value) << "\n";
+}
+
+struct ConfFile {
+    std::vector<std::string> schemaFiles;
+    std::vector<std::string> trees;                         // in order
+    std::vector<std::pair<std::string, std::string>> loads; // tree, file
+};
+
+bool readConf(const std::string& dataDir, ConfFile& conf, std::string* error) {
+    std::string text;
+    if (!readSettingFile(dataDir + "/directory.conf", text)) {
+        *error = dataDir + "/directory.conf: cannot be read";
+        return false;
+    }
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string kind, a, b;
+        words >> kind >> a >> b;
+        if (kind == "schema")
+            conf.schemaFiles.push_back(a);
+        else if (kind == "tree")
+            conf.trees.push_back(a);
+        else if (kind == "load")
+            conf.loads.emplace_back(a, b);
+    }
+    return true;
+}
+
+std::string readPassword(const std::string& file) {
+    std::string text;
+    if (file.empty() || !readSettingFile(file, text))
+        return {};
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+// The ldapsyntax, attributetype and objectclass values of the schema entry.
+bool schemaEntry(const std::vector<Definition>& defs, const std::set<std::string>& builtIn,
+                 std::ostream& out) {
+    out << "dn: cn=ostrel,cn=schema,cn=config\nobjectClass: olcSchemaConfig\ncn: ostrel\n";
+    std::map<std::string, std::uint32_t> syntaxIds;
+    for (auto d : defs) {
+        if (d.keyword != "ldapsyntax" || builtIn.count(d.oid))
+            continue;
+        const std::uint32_t id = std::uint32_t(std::stoul("0" + d.first("X-NDS-ID")));
+        syntaxIds[d.oid] = id;
+        d.setQuoted("X-SUBST", {storageOf(id).syntax});
+        writeAttr(out, "olcLdapSyntaxes", d.text());
+    }
+    for (auto d : defs) {
+        if (d.keyword != "attributetype" || builtIn.count(d.oid))
+            continue;
+        const std::uint32_t id = std::uint32_t(std::stoul("0" + d.first("X-NDS-SYNTAX")));
+        const Storage s = storageOf(id);
+        // The server stores the value as a standard syntax; X-NDS-SYNTAX keeps the directory's.
+        for (auto& f : d.fields) {
+            if (f.key == "SYNTAX")
+                f.values = {f.text = s.syntax};
+        }
+        if (!d.has("EQUALITY") && s.equality != nullptr)
+            d.fields.insert(d.fields.begin() + 1, {"EQUALITY", {s.equality}, s.equality});
+        if (!d.has("ORDERING") && s.ordering != nullptr)
+            d.fields.insert(d.fields.begin() + 1, {"ORDERING", {s.ordering}, s.ordering});
+        writeAttr(out, "olcAttributeTypes", d.text());
+    }
+    std::map<std::string, const Definition*> auxiliary; // by folded LDAP name
+    for (const auto& d : defs) {
+        if (d.keyword == "objectclass" && d.has("AUXILIARY"))
+            auxiliary[names::fold(d.first("NAME"))] = &d;
+    }
+    for (auto d : defs) {
+        if (d.keyword != "objectclass" || builtIn.count(d.oid))
+            continue;
+        // slapd takes no auxiliary super class of a structural or abstract one: the class gets
+        // the auxiliary's attributes instead, and the directory's list is kept aside.
+        std::vector<std::string> kept, folded;
+        for (const auto& sup : d.values("SUP")) {
+            auto aux = auxiliary.find(names::fold(sup));
+            (aux != auxiliary.end() && !d.has("AUXILIARY") ? folded : kept).push_back(sup);
+        }
+        if (!folded.empty()) {
+            d.setQuoted(kSuperiorsExtension, d.values("SUP"));
+            setList(d, "SUP", kept);
+            std::vector<std::string> may = d.values("MAY");
+            for (const auto& f : folded) {
+                for (const char* key : {"MUST", "MAY"}) {
+                    for (const auto& a : auxiliary[names::fold(f)]->values(key))
+                        may.push_back(a);
+                }
+            }
+            setList(d, "MAY", may);
+        }
+        writeAttr(out, "olcObjectClasses", d.text());
+    }
+    out << "\n";
+    return true;
+}
+
+// The top-level object a DN lies under ("o=Acme" for "cn=Admin,o=Acme").
+std::string suffixOf(const std::string& dn) {
+    std::vector<valuetext::DnComponent> parts;
+    if (!valuetext::splitDn(dn, parts) || parts.empty())
+        return {};
+    return parts.back().type + "=" + valuetext::escapeDnValue(parts.back().value);
+}
+
+} // namespace
+
+std::string bareConfig(const std::string& externalRoot) {
+    return "dn: cn=config\nobjectClass: olcGlobal\ncn: config\n\n"
+           "dn: cn=module{0},cn=config\nobjectClass: olcModuleList\ncn: module{0}\n"
+           "olcModulePath: " OSTREL_SLAPD_MODULE_DIR "\nolcModuleLoad: back_mdb\n\n"
+           "dn: cn=schema,cn=config\nobjectClass: olcSchemaConfig\ncn: schema\n\n"
+           "dn: olcDatabase={-1}frontend,cn=config\nobjectClass: olcDatabaseConfig\n"
+           "objectClass: olcFrontendConfig\nolcDatabase: {-1}frontend\n"
+           "olcSizeLimit: unlimited\n\n"
+           "dn: olcDatabase={0}config,cn=config\nobjectClass: olcDatabaseConfig\n"
+           "olcDatabase: {0}config\nolcRootDN: " +
+           externalRoot + "\n\n";
+}
+
+std::set<std::string> oidsOfSubschemaDump(const std::string& ldif) {
+    // One value a line (ldapsearch -o ldif-wrap=no), plain or in base64.
+    std::set<std::string> oids;
+    std::istringstream lines(ldif);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto colon = line.find(':');
+        if (colon == std::string::npos || line.rfind("dn:", 0) == 0)
+            continue;
+        std::string value;
+        if (line.compare(colon, 2, "::") == 0) {
+            auto decoded = base64::decode(std::string_view(line).substr(colon + 2));
+            if (!decoded)
+                continue;
+            value = *decoded;
+        } else {
+            value = line.substr(colon + 1);
+        }
+        Definition d;
+        if (schemastatements::parseDescription("any", value, d))
+            oids.insert(d.oid);
+    }
+    return oids;
+}
+
+bool write(const Options& options, std::string* error) {
+    std::string why;
+    auto fail = [&](const std::string& what) {
+        if (error != nullptr)
+            *error = what;
+        return false;
+    };
+    ConfFile conf;
+    if (!readConf(options.dataDir, conf, &why))
+        return fail(why);
+    std::vector<Definition> defs;
+    for (const auto& file : conf.schemaFiles) {
+        std::string text;
+        if (!readSettingFile(options.dataDir + "/" + file, text))
+            return fail(file + ": cannot be read");
+        if (!schemastatements::parseFile(text, defs, &why))
+            return fail(file + ": " + why);
+    }
+
+    // Records by tree, then by top-level object: one database each.
+    std::vector<std::pair<std::string, std::string>> loads = conf.loads;
+    for (const auto& extra : options.extraLdif) {
+        const auto eq = extra.find('=');
+        if (eq == std::string::npos)
+            return fail(extra + ": expected TREE=file.ldif");
+        loads.emplace_back(extra.substr(0, eq), extra.substr(eq + 1));
+    }
+    std::map<std::string, std::vector<std::string>> basesOfTree;
+    std::vector<std::string> suffixes;
+    std::map<std::string, std::ostringstream> databases;
+    for (const auto& [tree, file] : loads) {
+        const fs::path path =
+            fs::path(file).is_absolute() ? fs::path(file) : fs::path(options.dataDir) / file;
+        std::string text;
+        if (!readSettingFile(path.string(), text))
+            return fail(path.string() + ": cannot be read");
+        std::vector<ldif::Record> records;
+        if (!ldif::parse(text,
+                         ldif::Source{path.string(), path.parent_path().string(), options.dataDir},
+                         records, &why))
+            return fail(why);
+        for (const auto& r : records) {
+            if (r.dn.empty())
+                continue; // [Root] itself: the server's root entry holds no data
+            std::vector<valuetext::DnComponent> parts;
+            if (!valuetext::splitDn(r.dn, parts) || parts.empty())
+                return fail(path.string() + ": bad DN " + r.dn);
+            const std::string suffix = suffixOf(r.dn);
+            if (!databases.count(suffix)) {
+                suffixes.push_back(suffix);
+                basesOfTree[tree].push_back(suffix);
+            }
+            std::ostream& out = databases[suffix];
+            writeAttr(out, "dn", r.dn);
+            // The naming value belongs to the entry even where the data leaves it implied.
+            bool hasNaming = false;
+            for (const auto& a : r.attributes) {
+                hasNaming = hasNaming || (names::equalFolded(a.name, parts.front().type) &&
+                                          names::equalFolded(a.value, parts.front().value));
+            }
+            if (!hasNaming)
+                writeAttr(out, parts.front().type, parts.front().value);
+            for (const auto& a : r.attributes)
+                writeAttr(out, a.name, a.value);
+            out << "\n";
+        }
+    }
+
+    std::error_code ec;
+    fs::create_directories(options.outDir, ec);
+    std::ofstream config(options.outDir + "/config.ldif");
+    config << bareConfig(options.externalRoot);
+    schemaEntry(defs, options.builtInOids, config);
+    const std::string password = readPassword(options.rootPasswordFile);
+    for (std::size_t i = 0; i < suffixes.size(); ++i) {
+        const std::string n = std::to_string(i + 1);
+        config << "dn: olcDatabase={" << n << "}mdb,cn=config\nobjectClass: olcDatabaseConfig\n"
+               << "objectClass: olcMdbConfig\nolcDatabase: {" << n << "}mdb\n"
+               << "olcDbDirectory: " << options.outDir << "/db" << n << "\n";
+        writeAttr(config, "olcSuffix", suffixes[i]);
+        config << "olcDbMaxSize: 1073741824\n";
+        if (!password.empty() && suffixOf(options.rootIdentity) == suffixes[i]) {
+            writeAttr(config, "olcRootDN", options.rootIdentity);
+            writeAttr(config, "olcRootPW", password);
+        }
+        config << "olcAccess: to * by * read\n\n";
+        fs::create_directories(options.outDir + "/db" + n, ec);
+        std::ofstream(options.outDir + "/db" + n + ".ldif") << databases[suffixes[i]].str();
+    }
+    if (!config)
+        return fail(options.outDir + "/config.ldif: cannot be written");
+
+    std::ofstream trees(options.outDir + "/trees.conf");
+    trees << "# Trees of the private server: tree <name> <URI>, then base <DN> lines.\n";
+    for (const auto& tree : conf.trees) {
+        trees << "tree " << tree << " " << options.uri << "\n";
+        for (const auto& base : basesOfTree[tree])
+            trees << "base " << base << "\n";
+    }
+    std::ofstream(options.outDir + "/databases") << suffixes.size() << "\n";
+    return true;
+}
+
+} // namespace slapdseed

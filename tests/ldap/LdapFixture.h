@@ -1,0 +1,138 @@
+#pragma once
+
+#include "SlapdServer.h"
+#include "client/common/Buffer.h"
+#include "client/common/Wire.h"
+#include "client/embedded/EmbeddedDirectory.h"
+#include "client/ldap/LdapDirectory.h"
+#include "directory/ResultCodes.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+// The settings of the LDAP client for a private slapd: its trees, bound as the demo's
+// administrator, the demo schema naming the server's built-in definitions.
+inline LdapDirectory::Options ldapOptionsFor(const SlapdServer& server) {
+    LdapDirectory::Options options;
+    std::string error;
+    auto source = [&](const char* name) -> std::optional<std::string> {
+        const std::string n = name;
+        if (n == "OSTREL_LDAP_TREES")
+            return server.treesFile();
+        if (n == "LDAPBINDDN")
+            return std::string("cn=Admin,o=Acme");
+        if (n == "OSTREL_LDAP_PASSWORD_FILE")
+            return server.passwordFile();
+        if (n == "OSTREL_LDAP_SCHEMA")
+            return EmbeddedDirectory::demoDataDir() + "/schema/base.schema";
+        return std::nullopt;
+    };
+    readLdapSettings(source, "", options.settings, &error);
+    return options;
+}
+
+// One object of a listing as the browser sees it.
+struct ListedItem {
+    std::string name;
+    std::string baseClass;
+    bool container = false;
+    bool operator<(const ListedItem& o) const { return name < o.name; }
+    bool operator==(const ListedItem& o) const = default;
+};
+
+// An attribute of a read: syntax and values in wire form, in the order given.
+struct ReadItem {
+    std::uint32_t syntax = 0;
+    std::vector<std::string> values;
+    bool operator==(const ReadItem& o) const = default;
+};
+
+inline void PrintTo(const ReadItem& item, std::ostream* os) {
+    *os << "syntax " << item.syntax << " [";
+    for (const auto& v : item.values) {
+        *os << " '";
+        for (unsigned char c : v)
+            *os << (c >= 0x20 && c < 0x7F ? char(c) : '.');
+        *os << "'";
+    }
+    *os << " ]";
+}
+
+// A context on a tree, set up as the pages set theirs up (typeless names).
+inline NWDSContextHandle pageContext(DirectoryClient& client, const char* tree = "ACME_TREE",
+                                     const char* nameContext = ROOT_NAME) {
+    NWDSContextHandle ctx = NO_CONTEXT;
+    if (client.NWDSCreateContextHandle(&ctx) != 0)
+        return NO_CONTEXT;
+    std::uint32_t flags = 0;
+    client.NWDSGetContext(ctx, DCK_FLAGS, &flags, sizeof flags);
+    flags |= DCV_TYPELESS_NAMES;
+    flags &= ~std::uint32_t(DCV_CANONICALIZE_NAMES);
+    client.NWDSSetContext(ctx, DCK_FLAGS, &flags);
+    client.NWDSSetContext(ctx, DCK_TREE_NAME, tree);
+    client.NWDSSetContext(ctx, DCK_NAME_CONTEXT, nameContext);
+    return ctx;
+}
+
+// Every object below `container`, over as many passes as it takes; the code of a failure.
+inline NWDSCCODE listAll(DirectoryClient& client, NWDSContextHandle ctx,
+                         const std::string& container, std::vector<ListedItem>& out,
+                         int* passes = nullptr, std::uint32_t capacity = DEFAULT_MESSAGE_LEN) {
+    Buf_T* buf = nullptr;
+    client.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
+    buf->capacity = capacity; // a smaller reply buffer takes more passes
+    std::int32_t it = NO_MORE_ITERATIONS;
+    NWDSCCODE rc = 0;
+    do {
+        rc = client.NWDSList(ctx, container.c_str(), &it, buf);
+        if (rc != 0)
+            break;
+        if (passes != nullptr)
+            ++*passes;
+        std::uint32_t count = 0;
+        client.NWDSGetObjectCount(ctx, buf, &count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            char name[MAX_DN_BYTES] = {};
+            std::uint32_t attrs = 0;
+            Object_Info_T info{};
+            rc = client.NWDSGetObjectName(ctx, buf, name, sizeof name, &attrs, &info);
+            if (rc != 0)
+                break;
+            out.push_back({name, info.baseClass, (info.objectFlags & DS_CONTAINER_ENTRY) != 0});
+        }
+    } while (rc == 0 && it != NO_MORE_ITERATIONS);
+    client.NWDSFreeBuf(buf);
+    return rc;
+}
+
+// Every attribute of an object (names only or with values), taken from the reply bytes.
+inline NWDSCCODE readAll(DirectoryClient& client, NWDSContextHandle ctx, const std::string& object,
+                         std::uint32_t infoType, std::map<std::string, ReadItem>& out,
+                         std::uint32_t capacity = DEFAULT_MESSAGE_LEN) {
+    Buf_T* buf = nullptr;
+    client.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
+    buf->capacity = capacity; // a smaller reply buffer takes more passes
+    std::int32_t it = NO_MORE_ITERATIONS;
+    NWDSCCODE rc = 0;
+    do {
+        rc = client.NWDSRead(ctx, object.c_str(), infoType, true, nullptr, &it, buf);
+        if (rc != 0)
+            break;
+        wire::Reader r(buf->data.data(), buf->length);
+        const std::uint32_t n = r.u32();
+        for (std::uint32_t i = 0; i < n && r.ok(); ++i) {
+            const std::string name(r.str());
+            ReadItem& item = out[name]; // an attribute continued from the pass before
+            item.syntax = r.u32();
+            const std::uint32_t values = r.u32();
+            for (std::uint32_t v = 0; v < values && r.ok(); ++v)
+                item.values.emplace_back(r.str());
+        }
+    } while (it != NO_MORE_ITERATIONS);
+    client.NWDSFreeBuf(buf);
+    return rc;
+}

@@ -1,0 +1,176 @@
+// The reading pages on a slapd with the demo data show what they show on the embedded
+// directory: the browser's object tree, container list, value list, text panel and syntax
+// field after every move and selection, and the Schema Viewer's trees and fields for every
+// class and attribute; and neither page reports a message on either directory.
+#include "LdapFixture.h"
+#include "browser/BrowserPage.h"
+#include "client/FaultInjectingClient.h"
+#include "schema/SchemaViewerPage.h"
+#include "tests/support/RecordingReporter.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+namespace {
+
+void dumpItem(const QTreeWidgetItem* item, int depth, QStringList& out) {
+    QStringList columns;
+    for (int c = 0; c < item->columnCount(); ++c)
+        columns << item->text(c);
+    out << QString(depth, ' ') + columns.join('|');
+    for (int i = 0; i < item->childCount(); ++i)
+        dumpItem(item->child(i), depth + 1, out);
+}
+
+// What a user sees of a page, control by control; the server's name is left out.
+QStringList shown(const QWidget& page) {
+    QStringList out;
+    for (auto* tree : page.findChildren<QTreeWidget*>()) {
+        out << "tree " + tree->objectName();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            dumpItem(tree->topLevelItem(i), 1, out);
+    }
+    for (auto* list : page.findChildren<QListWidget*>()) {
+        out << "list " + list->objectName();
+        for (int i = 0; i < list->count(); ++i)
+            out << " " + list->item(i)->text();
+    }
+    for (auto* field : page.findChildren<QLineEdit*>()) {
+        if (field->objectName() != "serverField")
+            out << "field " + field->objectName() + ": " + field->text();
+    }
+    for (auto* text : page.findChildren<QPlainTextEdit*>())
+        out << "text " + text->objectName() + ": " + text->toPlainText();
+    for (auto* text : page.findChildren<QTextEdit*>())
+        out << "text " + text->objectName() + ": " + text->toPlainText();
+    return out;
+}
+
+std::vector<QTreeWidgetItem*> allItems(QTreeWidget* tree) {
+    std::vector<QTreeWidgetItem*> items;
+    std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* item) {
+        items.push_back(item);
+        for (int i = 0; i < item->childCount(); ++i)
+            walk(item->child(i));
+    };
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        walk(tree->topLevelItem(i));
+    return items;
+}
+
+// One directory as the pages get it: behind the fault wrapper, with a message recorder.
+struct Side {
+    explicit Side(DirectoryClient& client) : faults(client) {}
+    PageServices services() { return PageServices{faults, reporter}; }
+    FaultInjectingClient faults;
+    RecordingReporter reporter;
+};
+
+class PageParity : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        server = new SlapdServer();
+        ASSERT_TRUE(server->running()) << server->failure();
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(server && server->running());
+        std::string error;
+        ldapDirectory = LdapDirectory::open(ldapOptionsFor(*server), &error);
+        ASSERT_NE(ldapDirectory, nullptr) << error;
+        embeddedDirectory = EmbeddedDirectory::openDemo();
+        ldap = std::make_unique<Side>(*ldapDirectory);
+        embedded = std::make_unique<Side>(*embeddedDirectory);
+    }
+    void TearDown() override {
+        if (ldap) {
+            EXPECT_TRUE(ldap->reporter.messages.empty());
+            EXPECT_EQ(ldapDirectory->outstandingResources(), ClientResourceCounts{});
+        }
+    }
+    static SlapdServer* server;
+    std::unique_ptr<LdapDirectory> ldapDirectory;
+    std::unique_ptr<EmbeddedDirectory> embeddedDirectory;
+    std::unique_ptr<Side> ldap, embedded;
+};
+SlapdServer* PageParity::server = nullptr;
+
+TEST_F(PageParity, TheBrowserShowsTheSameInEveryContainerAndForEveryAttribute) {
+    CBrowserPage want(embedded->services(), nullptr), got(ldap->services(), nullptr);
+    want.create();
+    got.create();
+    ASSERT_EQ(shown(got), shown(want));
+    // Into each container of the start and back up, selecting every item of the object tree.
+    // (A page's moves set where the next page starts, so one pair of pages walks.)
+    auto entry = [](CBrowserPage& page, const QString& label) -> QListWidgetItem* {
+        for (int i = 0; i < page.containerList()->count(); ++i) {
+            QListWidgetItem* item = page.containerList()->item(i);
+            if (item->text().trimmed() == label.trimmed())
+                return item;
+        }
+        return nullptr;
+    };
+    QStringList labels;
+    for (int i = 0; i < want.containerList()->count(); ++i) {
+        if (!want.containerList()->item(i)->text().trimmed().isEmpty())
+            labels << want.containerList()->item(i)->text();
+    }
+    for (const QString& label : labels) {
+        SCOPED_TRACE(label.toStdString());
+        QListWidgetItem *ea = entry(want, label), *eb = entry(got, label);
+        ASSERT_TRUE(ea && eb) << shown(want).join("\n").toStdString();
+        want.moveTo(ea);
+        got.moveTo(eb);
+        ASSERT_EQ(shown(got), shown(want));
+        const auto itemsA = allItems(want.objectTree()), itemsB = allItems(got.objectTree());
+        ASSERT_EQ(itemsA.size(), itemsB.size());
+        for (std::size_t k = 0; k < itemsA.size() && k < 400; ++k) {
+            want.objectTree()->setCurrentItem(itemsA[k]);
+            got.objectTree()->setCurrentItem(itemsB[k]);
+            EXPECT_EQ(shown(got), shown(want)) << itemsA[k]->text(0).toStdString();
+        }
+        QListWidgetItem *upA = entry(want, ""), *upB = entry(got, "");
+        ASSERT_TRUE(upA && upB);
+        want.moveTo(upA);
+        got.moveTo(upB);
+        ASSERT_EQ(shown(got), shown(want));
+    }
+    EXPECT_EQ(ldap->reporter.messages, embedded->reporter.messages);
+}
+
+TEST_F(PageParity, TheSchemaViewerShowsTheSameForEveryClassAndAttribute) {
+    CSchemaViewerPage want(embedded->services(), nullptr), got(ldap->services(), nullptr);
+    want.create("ACME_TREE");
+    got.create("ACME_TREE");
+    ASSERT_EQ(shown(got), shown(want));
+    for (const char* treeName : {"classTree", "attributeTree"}) {
+        QTreeWidget* a = want.findChild<QTreeWidget*>(treeName);
+        QTreeWidget* b = got.findChild<QTreeWidget*>(treeName);
+        ASSERT_TRUE(a && b);
+        const auto itemsA = allItems(a), itemsB = allItems(b);
+        ASSERT_EQ(itemsA.size(), itemsB.size());
+        // Every third item keeps the run short; every kind of item is among them.
+        for (std::size_t k = 0; k < itemsA.size(); k += 3) {
+            a->setCurrentItem(itemsA[k]);
+            b->setCurrentItem(itemsB[k]);
+            EXPECT_EQ(shown(got), shown(want)) << itemsA[k]->text(0).toStdString();
+        }
+    }
+    EXPECT_EQ(ldap->reporter.messages, embedded->reporter.messages);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A private slapd for one test program: the demo data (and any extra LDIF) in a temporary
+// folder, on a free loopback port, stopped and removed when the object goes, and killed
+// with the test program should that die first.
+class SlapdServer {
+public:
+    struct Options {
+        std::vector<std::string> extraLdif; // "TREE=/path/file.ldif"
+        std::string tlsCert, tlsKey;        // serve StartTLS and ldaps with these
+    };
+    explicit SlapdServer(const Options& options = {});
+    ~SlapdServer();
+    SlapdServer(const SlapdServer&) = delete;
+    SlapdServer& operator=(const SlapdServer&) = delete;
+
+    bool running() const { return pid_ > 0; }
+    const std::string& failure() const { return failure_; }
+    std::string uri() const { return "ldap://127.0.0.1:" + std::to_string(port_); }
+    std::string ldapsUri() const { return "ldaps://127.0.0.1:" + std::to_string(port_ + 1); }
+    const std::string& folder() const { return dir_; }
+    std::string passwordFile() const { return dir_ + "/password"; }
+    std::string treesFile() const { return dir_ + "/seed/trees.conf"; }
+    int port() const { return port_; }
+
+    // A free loopback port with the one after it free too.
+    static int freePort();
+
+private:
+    std::string dir_;
+    int port_ = 0;
+    pid_t pid_ = -1;
+    std::string failure_;
+};
