@@ -1,35 +1,23 @@
 #include "CreateValue.h"
 
-#include "directory/Codes.h"
+#include "directory/SyntaxClasses.h"
 #include "directory/TypedNumbers.h"
 
 bool CreateValue::make(std::uint32_t syntax, const std::string& text) {
-    switch (syntax) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
+    if (isTextSyntax(syntax)) {
         kind_ = Kind::Text;
         text_ = text;
-        return true;
-    case SYN_BOOLEAN:
+    } else if (syntax == SYN_BOOLEAN) {
         // The directory's Boolean is one byte; a wider number would be read past its end.
         kind_ = Kind::Flag;
         flag_ = static_cast<std::uint8_t>(static_cast<std::uint32_t>(decimalValue(text)) & 0xFFu);
-        return true;
-    case SYN_INTEGER:
-    case SYN_COUNTER:
-    case SYN_INTERVAL:
+    } else if (isIntegerSyntax(syntax)) {
         kind_ = Kind::Number;
         number_ = decimalValue(text);
-        return true;
-    default:
+    } else {
         kind_ = Kind::None;
-        return false;
     }
+    return kind_ != Kind::None;
 }
 
 const void* CreateValue::data() const {

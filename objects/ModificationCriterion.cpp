@@ -1,5 +1,7 @@
 #include "ModificationCriterion.h"
 
+#include "directory/SyntaxClasses.h"
+
 std::optional<std::uint32_t> operationCode(const QString& text) {
     for (const ModifyOperation& op : kModifyOperations) {
         if (text == QLatin1String(op.text))
@@ -9,21 +11,13 @@ std::optional<std::uint32_t> operationCode(const QString& text) {
 }
 
 ValueForm formOf(std::uint32_t syntaxID) {
-    switch (syntaxID) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
+    if (isTextSyntax(syntaxID))
         return ValueForm::String;
+    if (isIntegerSyntax(syntaxID))
+        return ValueForm::Integer;
+    switch (syntaxID) {
     case SYN_BOOLEAN:
         return ValueForm::Boolean;
-    case SYN_INTEGER:
-    case SYN_COUNTER:
-    case SYN_INTERVAL:
-        return ValueForm::Integer;
     case SYN_FAX_NUMBER:
         return ValueForm::FaxNumber;
     case SYN_NET_ADDRESS:
@@ -43,47 +37,6 @@ ValueForm formOf(std::uint32_t syntaxID) {
     default:
         return ValueForm::NotHandled;
     }
-}
-
-std::uint32_t decimalConversion(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    std::uint32_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = value * 10u + std::uint32_t(text[i] - '0');
-    return negative ? 0u - value : value;
-}
-
-namespace {
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        c = char(c - 'a' + 'A');
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-} // namespace
-
-bool hexConversion(std::string_view text, std::int32_t count, std::uint8_t* out) {
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::size_t at = std::size_t(i) * 2;
-        if (text.size() < at + 2)
-            return false; // a text shorter than 2 x count fails at its end
-        const int high = hexDigit(text[at]);
-        const int low = hexDigit(text[at + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        out[i] = std::uint8_t(high * 16 + low);
-    }
-    return true;
 }
 
 std::string fieldText(const QString& text, std::size_t maxBytes) {

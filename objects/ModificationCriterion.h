@@ -72,14 +72,6 @@ struct ModificationCriterion {
     std::unique_ptr<CriterionValue> value; // absent for "Remove Attribute"
 };
 
-// Typed numbers: leading blanks, one optional sign, decimal digits up to the first other
-// character; no digits give 0; wraps in 32 bits; never an error.
-std::uint32_t decimalConversion(std::string_view text);
-
-// `count` bytes from pairs of hexadecimal digits (either case); false when a pair is
-// missing or not hexadecimal. A count of 0 or less converts nothing and succeeds.
-bool hexConversion(std::string_view text, std::int32_t count, std::uint8_t* out);
-
 // The text of a field as the directory takes it (UTF-8), at most `maxBytes` bytes, cut
 // at a character boundary.
 std::string fieldText(const QString& text, std::size_t maxBytes);

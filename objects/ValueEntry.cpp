@@ -1,5 +1,7 @@
 #include "ValueEntry.h"
 
+#include "directory/TypedNumbers.h"
+
 #include <cstring>
 
 namespace {
@@ -46,7 +48,7 @@ std::unique_ptr<CriterionValue> buildNumber(const PanelInput& in, std::size_t ma
     if (!readField(in.entry1, maxChars, text, messages, missing))
         return nullptr;
     auto value = std::make_unique<CriterionValue>(size);
-    const std::uint32_t number = decimalConversion(text);
+    const auto number = std::uint32_t(decimalValue(text));
     if (size == 1)
         value->as<std::uint8_t>() = std::uint8_t(number & 0xFFu);
     else
@@ -77,17 +79,17 @@ std::unique_ptr<CriterionValue> buildNetAddress(const PanelInput& in, QString& m
     if (!readField(in.entry2, kNumberChars, length, messages,
                    "Please provide the network address length.\r")) {
         ok = false;
-    } else if (std::int32_t(decimalConversion(length)) < 0) {
+    } else if (decimalValue(length) < 0) {
         // The record would claim bytes it does not hold.
         messages += QLatin1String("Please provide the network address length.\r");
         ok = false;
     }
-    address.addressLength = decimalConversion(length);
+    address.addressLength = std::uint32_t(decimalValue(length));
     std::string hex;
     ok = readField(in.entry1, kNumberChars, hex, messages,
                    "Please provide the address value in HEX.\r") &&
          ok;
-    if (!hexConversion(hex, std::int32_t(address.addressLength), address.address)) {
+    if (!hexBytes(hex, std::int32_t(address.addressLength), address.address)) {
         messages += QLatin1String("Conversion to HEX failed. Be sure to enter HEX value.\r");
         ok = false;
     }
@@ -95,7 +97,7 @@ std::unique_ptr<CriterionValue> buildNetAddress(const PanelInput& in, QString& m
     ok = readField(in.entry3, kNumberChars, type, messages,
                    "Please provide the address type (0=IPX).\r") &&
          ok;
-    address.addressType = decimalConversion(type);
+    address.addressType = std::uint32_t(decimalValue(type));
     if (!ok)
         return nullptr;
     return value;
@@ -113,7 +115,7 @@ std::unique_ptr<CriterionValue> buildEMail(const PanelInput& in, QString& messag
         return nullptr;
     auto value = std::make_unique<CriterionValue>(sizeof(EMail_Address_T) + kNameRoom);
     auto& mail = value->as<EMail_Address_T>();
-    mail.type = decimalConversion(type);
+    mail.type = std::uint32_t(decimalValue(type));
     mail.address = value->textAt(sizeof(EMail_Address_T));
     copyText(mail.address, text);
     return value;
@@ -142,7 +144,7 @@ std::unique_ptr<CriterionValue> buildPath(const PanelInput& in, QString& message
         return nullptr;
     auto value = std::make_unique<CriterionValue>(sizeof(Path_T) + kVolumeRoom + kPathRoom);
     auto& record = value->as<Path_T>();
-    record.nameSpaceType = decimalConversion(nameSpace);
+    record.nameSpaceType = std::uint32_t(decimalValue(nameSpace));
     record.volumeName = value->textAt(sizeof(Path_T));
     record.path = value->textAt(sizeof(Path_T) + kVolumeRoom);
     copyText(record.volumeName, volume);
@@ -191,8 +193,8 @@ std::unique_ptr<CriterionValue> buildTypedName(const PanelInput& in, QString& me
     auto& typed = value->as<Typed_Name_T>();
     typed.objectName = value->textAt(sizeof(Typed_Name_T));
     copyText(typed.objectName, name);
-    typed.level = decimalConversion(level);
-    typed.interval = decimalConversion(interval);
+    typed.level = std::uint32_t(decimalValue(level));
+    typed.interval = std::uint32_t(decimalValue(interval));
     return value;
 }
 
@@ -210,7 +212,7 @@ std::unique_ptr<CriterionValue> buildHold(const PanelInput& in, QString& message
     auto& hold = value->as<Hold_T>();
     hold.objectName = value->textAt(sizeof(Hold_T));
     copyText(hold.objectName, name);
-    hold.amount = decimalConversion(amount);
+    hold.amount = std::uint32_t(decimalValue(amount));
     return value;
 }
 

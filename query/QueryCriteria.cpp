@@ -3,7 +3,7 @@
 // criterion put into the filter is taken back.
 #include "QueryPage.h"
 #include "SearchCriterion.h"
-#include "TypedNumber.h"
+#include "directory/TypedNumbers.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -107,7 +107,7 @@ void CQueryPage::OnAddCriteria() {
         break;
     case CriterionForm::IntegerComparison:
         criterion->kind = SearchCriterion::ValueKind::Integer;
-        criterion->integer = typedNumberToInt32(valueText.toStdString());
+        criterion->integer = decimalValue(valueText.toStdString());
         break;
     case CriterionForm::Unsearchable:
         // No operand tokens could stand for it: refused rather than shown without effect.

@@ -1,5 +1,7 @@
 #include "SearchCriterion.h"
 
+#include "directory/SyntaxClasses.h"
+
 #include <array>
 
 namespace {
@@ -17,22 +19,7 @@ constexpr std::array<OperatorRow, 4> kOperators = {{
 } // namespace
 
 bool isSearchableSyntax(std::uint32_t syntaxId) {
-    switch (syntaxId) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_BOOLEAN:
-    case SYN_INTEGER:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
-    case SYN_COUNTER:
-    case SYN_INTERVAL:
-        return true;
-    default:
-        return false;
-    }
+    return isTextSyntax(syntaxId) || syntaxId == SYN_BOOLEAN || isIntegerSyntax(syntaxId);
 }
 
 CriterionForm criterionForm(std::string_view attributeName, std::uint32_t syntaxId,

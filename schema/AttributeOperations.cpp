@@ -5,6 +5,7 @@
 #include "SchemaTables.h"
 #include "SchemaUseReport.h"
 #include "directory/FormatText.h"
+#include "directory/TypedNumbers.h"
 #include "pages/WaitCursor.h"
 
 #include <QComboBox>
@@ -135,12 +136,12 @@ void AttributeOperations::defineAttribute() {
         if (lower.empty())
             failed += QStringLiteral("Please provide lower bound value for sized attribute.\r");
         else
-            info.attrLower = decimalValue(lower);
+            info.attrLower = std::uint32_t(decimalValue(lower));
         const std::string upper = upper_->text().left(kBoundChars).toStdString();
         if (upper.empty())
             failed += QStringLiteral("Please provide upper bound value for sized attribute.\r");
         else
-            info.attrUpper = decimalValue(upper);
+            info.attrUpper = std::uint32_t(decimalValue(upper));
     }
     if (page_.showFailedChecks(failed))
         return;

@@ -125,20 +125,38 @@ void ClassOperations::defineClass() {
     sendDefinition(name, flags);
 }
 
+bool ClassOperations::prepareRequest(ClientBuffer& request, std::uint32_t operation) {
+    NWDSCCODE rc = request.allocate();
+    if (rc < 0) {
+        page_.report("NWDSAllocBuf() returned: %04X\n", unsigned(rc));
+        return false;
+    }
+    rc = page_.client().NWDSInitBuf(page_.context(), operation, request.get());
+    if (rc < 0) {
+        page_.report("NWDSInitBuf() returned: %04X\n", unsigned(rc));
+        return false;
+    }
+    return true;
+}
+
+bool ClassOperations::putClassItems(ClientBuffer& request, const std::vector<std::string>& items) {
+    for (const std::string& item : items) {
+        const NWDSCCODE rc =
+            page_.client().NWDSPutClassItem(page_.context(), request.get(), item.c_str());
+        if (rc < 0) {
+            page_.report("NWDSPutClassItem() returned: %04X\n", unsigned(rc));
+            return false;
+        }
+    }
+    return true;
+}
+
 void ClassOperations::sendDefinition(const std::string& name, std::uint32_t flags) {
     DirectoryClient& client = page_.client();
     const NWDSContextHandle context = page_.context();
     ClientBuffer request(client);
-    NWDSCCODE rc = request.allocate();
-    if (rc < 0) {
-        page_.report("NWDSAllocBuf() returned: %04X\n", unsigned(rc));
+    if (!prepareRequest(request, DSV_DEFINE_CLASS))
         return;
-    }
-    rc = client.NWDSInitBuf(context, DSV_DEFINE_CLASS, request.get());
-    if (rc < 0) {
-        page_.report("NWDSInitBuf() returned: %04X\n", unsigned(rc));
-        return;
-    }
     const std::string naming = pickers::text(namingAttribute_, kNameChars);
     const std::array<std::vector<std::string>, 5> lists = {
         std::vector<std::string>{pickers::text(superClass_, kNameChars)},
@@ -148,22 +166,17 @@ void ClassOperations::sendDefinition(const std::string& name, std::uint32_t flag
         pickers::entryNames(optional_),
     };
     for (const auto& list : lists) {
-        rc = client.NWDSBeginClassItem(context, request.get());
+        const NWDSCCODE rc = client.NWDSBeginClassItem(context, request.get());
         if (rc < 0) {
             page_.report("NWDSBeginClassItem() returned: %04X\n", unsigned(rc));
             return;
         }
-        for (const std::string& item : list) {
-            rc = client.NWDSPutClassItem(context, request.get(), item.c_str());
-            if (rc < 0) {
-                page_.report("NWDSPutClassItem() returned: %04X\n", unsigned(rc));
-                return;
-            }
-        }
+        if (!putClassItems(request, list))
+            return;
     }
     Class_Info_T info{};
     info.classFlags = flags;
-    rc = client.NWDSDefineClass(context, name.c_str(), &info, request.get());
+    const NWDSCCODE rc = client.NWDSDefineClass(context, name.c_str(), &info, request.get());
     if (rc < 0) {
         page_.report("NWDSDefineClass() returned: %04X\n", unsigned(rc));
         return;
@@ -189,24 +202,11 @@ void ClassOperations::sendOptionalAttributes(const std::string& name) {
     DirectoryClient& client = page_.client();
     const NWDSContextHandle context = page_.context();
     ClientBuffer request(client);
-    NWDSCCODE rc = request.allocate();
-    if (rc < 0) {
-        page_.report("NWDSAllocBuf() returned: %04X\n", unsigned(rc));
+    if (!prepareRequest(request, DSV_MODIFY_CLASS_DEF))
         return;
-    }
-    rc = client.NWDSInitBuf(context, DSV_MODIFY_CLASS_DEF, request.get());
-    if (rc < 0) {
-        page_.report("NWDSInitBuf() returned: %04X\n", unsigned(rc));
+    if (!putClassItems(request, pickers::entryNames(optional_)))
         return;
-    }
-    for (const std::string& attribute : pickers::entryNames(optional_)) {
-        rc = client.NWDSPutClassItem(context, request.get(), attribute.c_str());
-        if (rc < 0) {
-            page_.report("NWDSPutClassItem() returned: %04X\n", unsigned(rc));
-            return;
-        }
-    }
-    rc = client.NWDSModifyClass(context, name.c_str(), request.get());
+    const NWDSCCODE rc = client.NWDSModifyClass(context, name.c_str(), request.get());
     if (rc < 0) {
         page_.report("NWDSModifyClass() returned: %04X\n", unsigned(rc));
         return;

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QGroupBox>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class CSchemaManagerPage;
+class ClientBuffer;
 class QComboBox;
 class QListWidget;
 class QPushButton;
@@ -44,6 +47,10 @@ private:
     // The define-class request: the five lists into a request buffer, then the definition.
     void sendDefinition(const std::string& name, std::uint32_t flags);
     void sendOptionalAttributes(const std::string& name);
+    // A request buffer allocated and prepared for `operation`, and class items put into it;
+    // false (with the failure reported) when the client refuses.
+    bool prepareRequest(ClientBuffer& request, std::uint32_t operation);
+    bool putClassItems(ClientBuffer& request, const std::vector<std::string>& items);
 
     CSchemaManagerPage& page_;
     QComboBox* className_ = nullptr;

@@ -119,16 +119,3 @@ std::string text(const QComboBox* combo, int maxChars) {
 }
 
 } // namespace pickers
-
-std::uint32_t decimalValue(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    std::uint32_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = value * 10u + std::uint32_t(text[i] - '0');
-    return negative ? 0u - value : value;
-}

@@ -37,7 +37,3 @@ std::vector<std::string> entryNames(const QListWidget* list);
 std::string text(const QComboBox* combo, int maxChars);
 
 } // namespace pickers
-
-// Typed numbers: leading blanks skipped, one optional sign, the digits up to the first
-// non-digit (none give 0), accumulated in 32 bits so that the value wraps, never an error.
-std::uint32_t decimalValue(const std::string& text);

@@ -1,47 +1,30 @@
 // The browser showing one container of many objects on the embedded directory: the listing,
 // one names read per object, sorted insertion into the object tree with the attribute names
 // below each object, and the container list.
+#include "bench/BenchSupport.h"
 #include "browser/BrowserPage.h"
-#include "client/embedded/EmbeddedDirectory.h"
-#include "pages/Reporter.h"
 
-#include <QApplication>
 #include <QListWidget>
 #include <QTreeWidget>
-#include <benchmark/benchmark.h>
-#include <map>
-#include <memory>
 #include <string>
 
 namespace {
-class CountingReporter : public Reporter {
-public:
-    void showMessage(QWidget*, const QString&) override { ++messages; }
-    int messages = 0;
-};
+using bench::CountingReporter;
 
 // A demo directory with one more unit below Acme holding `objects` users, a tenth of them
 // units themselves, so that the container list fills too.
 EmbeddedDirectory& directoryWith(int objects) {
-    static std::map<int, std::unique_ptr<EmbeddedDirectory>> directories;
-    auto& directory = directories[objects];
-    if (directory)
-        return *directory;
-    directory = EmbeddedDirectory::openDemo();
-    DirectoryModel& model = directory->model();
-    const std::string unit = "Big" + std::to_string(objects);
-    model.addObject("Acme", unit, "Organizational Unit");
-    const std::string container = unit + ".Acme";
-    for (int i = 0; i < objects; ++i) {
-        // Names in an order the tree must sort: 7919 is prime to every count used here.
-        const std::string name = "Object" + std::to_string((i * 7919) % objects);
-        if (i % 10 == 0)
-            model.addObject(container, name, "Organizational Unit");
-        else
-            model.addObject(container, name, "User",
-                            {{"Surname", {"Bulk"}}, {"Telephone Number", {"+1 555 0100"}}});
-    }
-    return *directory;
+    return bench::demoWithUnit(
+        "Big" + std::to_string(objects), objects,
+        [objects](DirectoryModel& model, const std::string& container, int i) {
+            // Names in an order the tree must sort: 7919 is prime to every count used here.
+            const std::string name = "Object" + std::to_string((i * 7919) % objects);
+            if (i % 10 == 0)
+                model.addObject(container, name, "Organizational Unit");
+            else
+                model.addObject(container, name, "User",
+                                {{"Surname", {"Bulk"}}, {"Telephone Number", {"+1 555 0100"}}});
+        });
 }
 
 void showContainer(benchmark::State& state) {
@@ -68,7 +51,7 @@ void showContainer(benchmark::State& state) {
         benchmark::DoNotOptimize(page.objectTree()->topLevelItem(0)->childCount());
     }
     const QTreeWidgetItem* root = page.objectTree()->topLevelItem(0);
-    if (root->childCount() != objects || reporter.messages != 0)
+    if (root->childCount() != objects || reporter.count != 0)
         state.SkipWithError("the container was not shown completely");
     state.counters["objects"] = root->childCount();
     state.counters["containers"] = page.containerList()->count() - 1;
@@ -77,10 +60,5 @@ BENCHMARK(showContainer)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond)-
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithWidgets(argc, argv);
 }

@@ -1,42 +1,23 @@
 // The browser's walk over one container through the seam: one NWDSList walk, then one
 // names-only NWDSRead walk per listed object, as ListContainer and ReadAttributeNames do.
-#include "client/embedded/EmbeddedDirectory.h"
 
-#include <benchmark/benchmark.h>
-#include <map>
+#include "bench/BenchSupport.h"
+
 #include <string>
 
 namespace {
 
-struct Fixture {
-    std::unique_ptr<EmbeddedDirectory> dir;
-    NWDSContextHandle context = NO_CONTEXT;
-    std::string container;
-};
-
-Fixture& fixtureFor(int objects) {
-    static std::map<int, Fixture> fixtures;
-    Fixture& f = fixtures[objects];
-    if (f.dir)
-        return f;
-    f.dir = EmbeddedDirectory::openDemo();
-    f.container = "Big" + std::to_string(objects) + ".Acme";
-    DirectoryModel& m = f.dir->model();
-    m.addObject("Acme", "Big" + std::to_string(objects), "Organizational Unit");
-    for (int i = 0; i < objects; ++i) {
-        m.addObject(f.container, "User" + std::to_string(i), "User",
-                    {{"Surname", {"Bulk"}}, {"Telephone Number", {"+1 555 0100"}}});
-    }
-    f.dir->NWDSCreateContextHandle(&f.context);
-    std::uint32_t flags = 0;
-    f.dir->NWDSGetContext(f.context, DCK_FLAGS, &flags, sizeof flags);
-    flags = (flags | DCV_TYPELESS_NAMES) & ~std::uint32_t(DCV_CANONICALIZE_NAMES);
-    f.dir->NWDSSetContext(f.context, DCK_FLAGS, &flags);
-    return f;
+bench::TypelessUnit& fixtureFor(int objects) {
+    return bench::typelessUnit(
+        "Big" + std::to_string(objects), objects,
+        [](DirectoryModel& model, const std::string& container, int i) {
+            model.addObject(container, "User" + std::to_string(i), "User",
+                            {{"Surname", {"Bulk"}}, {"Telephone Number", {"+1 555 0100"}}});
+        });
 }
 
 void listAndReadNames(benchmark::State& state) {
-    Fixture& f = fixtureFor(int(state.range(0)));
+    bench::TypelessUnit& f = fixtureFor(int(state.range(0)));
     EmbeddedDirectory& d = *f.dir;
     Buf_T* list = nullptr;
     Buf_T* names = nullptr;

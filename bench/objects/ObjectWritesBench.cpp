@@ -1,41 +1,22 @@
 // One object's life through the seam in a container of N objects, as the Object Manager
 // makes it: an add from a request, a rename, a move out and back, a remove.
-#include "client/embedded/EmbeddedDirectory.h"
 
-#include <benchmark/benchmark.h>
-#include <map>
+#include "bench/BenchSupport.h"
+
 #include <string>
 
 namespace {
 
-struct Fixture {
-    std::unique_ptr<EmbeddedDirectory> dir;
-    NWDSContextHandle context = NO_CONTEXT;
-    std::string container;
-};
-
-Fixture& fixtureFor(int objects) {
-    static std::map<int, Fixture> fixtures;
-    Fixture& f = fixtures[objects];
-    if (f.dir)
-        return f;
-    f.dir = EmbeddedDirectory::openDemo();
-    const std::string unit = "Big" + std::to_string(objects);
-    f.container = unit + ".Acme";
-    DirectoryModel& m = f.dir->model();
-    m.addObject("Acme", unit, "Organizational Unit");
-    for (int i = 0; i < objects; ++i)
-        m.addObject(f.container, "User" + std::to_string(i), "User", {{"Surname", {"Bulk"}}});
-    f.dir->NWDSCreateContextHandle(&f.context);
-    std::uint32_t flags = 0;
-    f.dir->NWDSGetContext(f.context, DCK_FLAGS, &flags, sizeof flags);
-    flags = (flags | DCV_TYPELESS_NAMES) & ~std::uint32_t(DCV_CANONICALIZE_NAMES);
-    f.dir->NWDSSetContext(f.context, DCK_FLAGS, &flags);
-    return f;
+bench::TypelessUnit& fixtureFor(int objects) {
+    return bench::typelessUnit(
+        "Big" + std::to_string(objects), objects,
+        [](DirectoryModel& model, const std::string& container, int i) {
+            model.addObject(container, "User" + std::to_string(i), "User", {{"Surname", {"Bulk"}}});
+        });
 }
 
 void objectLife(benchmark::State& state) {
-    Fixture& f = fixtureFor(int(state.range(0)));
+    bench::TypelessUnit& f = fixtureFor(int(state.range(0)));
     EmbeddedDirectory& d = *f.dir;
     Buf_T* request = nullptr;
     d.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &request);

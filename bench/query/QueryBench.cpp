@@ -1,48 +1,31 @@
 // A subtree search of the embedded directory through the NDS Query page: the filter built,
 // every pass of the search, and each object found shown in the results tree with the values
 // of three requested attributes.
-#include "client/embedded/EmbeddedDirectory.h"
-#include "pages/Reporter.h"
+#include "bench/BenchSupport.h"
 #include "query/QueryPage.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <benchmark/benchmark.h>
-#include <map>
-#include <memory>
 #include <string>
 
 namespace {
-class CountingReporter : public Reporter {
-public:
-    void showMessage(QWidget*, const QString&) override { ++messages; }
-    int messages = 0;
-};
+using bench::CountingReporter;
 
 // The demo directory with one more unit below Acme holding `objects` users, each with a
 // surname, a telephone number and a title.
 EmbeddedDirectory& directoryWith(int objects) {
-    static std::map<int, std::unique_ptr<EmbeddedDirectory>> directories;
-    auto& directory = directories[objects];
-    if (directory)
-        return *directory;
-    directory = EmbeddedDirectory::openDemo();
-    DirectoryModel& model = directory->model();
-    const std::string unit = "Found" + std::to_string(objects);
-    model.addObject("Acme", unit, "Organizational Unit");
-    const std::string container = unit + ".Acme";
-    for (int i = 0; i < objects; ++i) {
-        // Names in an order the tree must sort: 7919 is prime to every count used here.
-        const std::string n = std::to_string((i * 7919) % objects);
-        model.addObject(container, "Person" + n, "User",
-                        {{"Surname", {"Surname" + n}},
-                         {"Telephone Number", {"+1 555 " + n}},
-                         {"Title", {"Engineer"}}});
-    }
-    return *directory;
+    return bench::demoWithUnit(
+        "Found" + std::to_string(objects), objects,
+        [objects](DirectoryModel& model, const std::string& container, int i) {
+            // Names in an order the tree must sort: 7919 is prime to every count used here.
+            const std::string n = std::to_string((i * 7919) % objects);
+            model.addObject(container, "Person" + n, "User",
+                            {{"Surname", {"Surname" + n}},
+                             {"Telephone Number", {"+1 555 " + n}},
+                             {"Title", {"Engineer"}}});
+        });
 }
 
 template <class T> T* control(QWidget& page, const char* name) {
@@ -71,7 +54,7 @@ void searchSubtree(benchmark::State& state) {
     }
     QTreeWidget* results = control<QTreeWidget>(page, "resultsTree");
     const QTreeWidgetItem* first = results->topLevelItem(0);
-    if (results->topLevelItemCount() != objects || reporter.messages != 0 || !first ||
+    if (results->topLevelItemCount() != objects || reporter.count != 0 || !first ||
         first->childCount() != 3)
         state.SkipWithError("the results were not shown completely");
     state.counters["objects"] = results->topLevelItemCount();
@@ -80,10 +63,5 @@ BENCHMARK(searchSubtree)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond)-
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithWidgets(argc, argv);
 }

@@ -1,32 +1,15 @@
 // Filling both trees of the Schema Viewer: the base schema of the demo directory, and a
 // generated schema of 1,000 classes in chains up to 8 deep with 5,000 attributes.
-#include "client/embedded/EmbeddedDirectory.h"
-#include "pages/Reporter.h"
+#include "bench/BenchSupport.h"
 #include "schema/SchemaViewerPage.h"
 
-#include <QApplication>
 #include <QTreeWidget>
-#include <benchmark/benchmark.h>
 #include <cstdio>
-#include <memory>
 
 namespace {
 
-class CountingReporter : public Reporter {
-public:
-    void showMessage(QWidget*, const QString& text) override {
-        ++count;
-        last = text;
-    }
-    int count = 0;
-    QString last;
-};
-
-std::string numbered(const char* prefix, int n) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%s %04d", prefix, n);
-    return text;
-}
+using bench::CountingReporter;
+using bench::numbered;
 
 // 5,000 attributes over the syntaxes 1 to 27, a third of them sized; then 1,000 classes,
 // each below the one before it except every eighth, which is below Top.
@@ -112,13 +95,5 @@ BENCHMARK(BM_FillGeneratedSchema)->Unit(benchmark::kMillisecond)->Iterations(3);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithWidgets(argc, argv);
 }

@@ -1,34 +1,17 @@
 // The Schema Manager: opening the page (rights check and every picker filled) on the demo
 // directory and on a generated schema of 5,000 attributes and 1,000 classes, and the look-up
 // of what uses a definition after a refused removal, over the whole demo tree.
-#include "client/embedded/EmbeddedDirectory.h"
-#include "pages/Reporter.h"
+#include "bench/BenchSupport.h"
 #include "schema/SchemaManagerPage.h"
 #include "schema/SchemaUseReport.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <benchmark/benchmark.h>
 #include <cstdio>
-#include <memory>
 
 namespace {
 
-class CountingReporter : public Reporter {
-public:
-    void showMessage(QWidget*, const QString& text) override {
-        ++count;
-        last = text;
-    }
-    int count = 0;
-    QString last;
-};
-
-std::string numbered(const char* prefix, int n) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%s %04d", prefix, n);
-    return text;
-}
+using bench::CountingReporter;
+using bench::numbered;
 
 void generateSchema(DirectoryModel& model) {
     for (int i = 0; i < 5000; ++i) {
@@ -101,13 +84,5 @@ BENCHMARK(BM_AttributeUseOverDemoTree)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithWidgets(argc, argv);
 }

@@ -4,6 +4,7 @@
 #include "ValueText.h"
 #include "directory/NameRules.h"
 #include "directory/ResultCodes.h"
+#include "directory/TypedNumbers.h"
 
 namespace valuetext {
 namespace {
@@ -13,15 +14,6 @@ bool isAlpha(char c) {
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-int hexValue(char c) {
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // A descriptor ("cn", "x-name") or a numeric OID ("2.5.4.3").
@@ -71,8 +63,8 @@ bool readComponent(std::string_view dn, std::size_t& i, DnComponent& out) {
         if (c == '\\') {
             if (++i == dn.size())
                 return false;
-            const int high = hexValue(dn[i]);
-            const int low = i + 1 < dn.size() ? hexValue(dn[i + 1]) : -1;
+            const int high = hexDigitValue(dn[i]);
+            const int low = i + 1 < dn.size() ? hexDigitValue(dn[i + 1]) : -1;
             if (high >= 0 && low >= 0) {
                 out.value += char(high * 16 + low);
                 ++i;

@@ -4,6 +4,7 @@
 #include "Wire.h"
 #include "directory/Records.h"
 #include "directory/ResultCodes.h"
+#include "directory/SyntaxClasses.h"
 
 #include <cstring>
 
@@ -58,19 +59,14 @@ void netAddress(Arena& a, std::size_t at, std::uint32_t type, std::string_view b
 
 // Lays the record out; false when the wire value is malformed.
 bool layout(std::uint32_t syntax, std::string_view value, Arena& a) {
-    wire::Reader r(value);
-    switch (syntax) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
+    if (isTextSyntax(syntax)) {
         if (value.find('\0') != std::string_view::npos)
             return false; // the caller would see only part of the text
         a.text(value);
         return true;
+    }
+    wire::Reader r(value);
+    switch (syntax) {
     case SYN_CI_LIST: {
         const std::uint32_t n = r.u32();
         if (!r.ok() || n > wire::kMaxListItems)
@@ -233,21 +229,6 @@ bool layout(std::uint32_t syntax, std::string_view value, Arena& a) {
 }
 
 } // namespace
-
-bool isTextSyntax(std::uint32_t syntax) {
-    switch (syntax) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
-        return true;
-    default:
-        return false;
-    }
-}
 
 std::size_t nativeSize(std::uint32_t syntax, std::string_view wireValue) {
     Arena measure(nullptr, 0);

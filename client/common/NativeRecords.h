@@ -28,7 +28,4 @@ NWDSCCODE buildNative(std::uint32_t syntax, std::string_view wireValue, void* ou
 NWDSCCODE encodeNative(std::uint32_t syntax, const void* value, std::size_t limit,
                        std::string& wireValue);
 
-// True for the syntaxes whose value is passed as the text itself.
-bool isTextSyntax(std::uint32_t syntax);
-
 } // namespace records

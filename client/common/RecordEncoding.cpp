@@ -4,6 +4,7 @@
 #include "Wire.h"
 #include "directory/Records.h"
 #include "directory/ResultCodes.h"
+#include "directory/SyntaxClasses.h"
 
 #include <cstring>
 
@@ -73,16 +74,11 @@ NWDSCCODE encodeNative(std::uint32_t syntax, const void* value, std::size_t limi
     if (value == nullptr)
         return ERR_NULL_POINTER;
     Encoder e(limit);
-    switch (syntax) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
+    if (isTextSyntax(syntax)) {
         e.rawText(static_cast<const char*>(value));
-        break;
+        return e.finish(wireValue);
+    }
+    switch (syntax) {
     case SYN_CI_LIST: {
         std::uint32_t n = 0;
         for (auto* p = static_cast<const CI_List_T*>(value); p != nullptr; p = p->next) {

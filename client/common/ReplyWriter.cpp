@@ -1,48 +1,74 @@
 #include "ReplyWriter.h"
 
+#include "ValueWire.h"
+
 #include <cstring>
 
 ReplyWriter::ReplyWriter(Buf_T& buffer)
     : b_(buffer), out_(buffer.data.data(), buffer.capacity, buffer.length) {}
 
+bool ReplyWriter::fits(std::size_t mark) {
+    if (out_.ok())
+        return true;
+    out_.rollback(mark);
+    return false;
+}
+
 bool ReplyWriter::commit(std::size_t mark) {
-    if (!out_.ok()) {
-        out_.rollback(mark);
+    if (!fits(mark))
         return false;
-    }
     ++count_;
     return true;
 }
 
-bool ReplyWriter::addObject(std::string_view name, const Object_Info_T& info) {
-    const std::size_t mark = out_.used();
+void ReplyWriter::objectHeader(std::string_view name, const Object_Info_T& info) {
     out_.str(name);
     out_.u32(info.objectFlags);
     out_.u32(info.subordinateCount);
     out_.u32(info.modificationTime);
     out_.str(std::string_view(info.baseClass, strnlen(info.baseClass, sizeof info.baseClass)));
-    out_.u32(0);
-    return commit(mark);
 }
 
-bool ReplyWriter::beginAttribute(std::string_view name, std::uint32_t syntax) {
+void ReplyWriter::attributeHeader(std::string_view name, std::uint32_t syntax) {
     attrStart_ = out_.used();
     out_.str(name);
     out_.u32(syntax);
     attrValueCountAt_ = out_.used();
     out_.u32(0);
     attrValues_ = 0;
+}
+
+bool ReplyWriter::addObject(std::string_view name, const Object_Info_T& info) {
+    const std::size_t mark = out_.used();
+    objectHeader(name, info);
+    out_.u32(0);
+    return commit(mark);
+}
+
+bool ReplyWriter::beginAttribute(std::string_view name, std::uint32_t syntax) {
+    attributeHeader(name, syntax);
     return commit(attrStart_);
 }
 
 bool ReplyWriter::addValue(std::string_view wireValue) {
     const std::size_t mark = out_.used();
     out_.str(wireValue);
-    if (!out_.ok()) {
-        out_.rollback(mark);
+    if (!fits(mark))
         return false;
-    }
     out_.patchU32(attrValueCountAt_, ++attrValues_);
+    return true;
+}
+
+bool ReplyWriter::addValues(std::uint32_t syntax, const std::vector<std::string>& values,
+                            std::size_t& next) {
+    for (; next < values.size(); ++next) {
+        // A stream value is carried by its length only.
+        const bool fitted = syntax == SYN_STREAM
+                                ? addValue(wire::u32Value(std::uint32_t(values[next].size())))
+                                : addValue(values[next]);
+        if (!fitted)
+            return false;
+    }
     return true;
 }
 
@@ -54,11 +80,7 @@ void ReplyWriter::dropAttribute() {
 
 bool ReplyWriter::beginObject(std::string_view name, const Object_Info_T& info) {
     objectStart_ = out_.used();
-    out_.str(name);
-    out_.u32(info.objectFlags);
-    out_.u32(info.subordinateCount);
-    out_.u32(info.modificationTime);
-    out_.str(std::string_view(info.baseClass, strnlen(info.baseClass, sizeof info.baseClass)));
+    objectHeader(name, info);
     objectAttrCountAt_ = out_.used();
     out_.u32(0);
     objectAttrs_ = 0;
@@ -66,16 +88,9 @@ bool ReplyWriter::beginObject(std::string_view name, const Object_Info_T& info) 
 }
 
 bool ReplyWriter::beginObjectAttribute(std::string_view name, std::uint32_t syntax) {
-    attrStart_ = out_.used();
-    out_.str(name);
-    out_.u32(syntax);
-    attrValueCountAt_ = out_.used();
-    out_.u32(0);
-    attrValues_ = 0;
-    if (!out_.ok()) {
-        out_.rollback(attrStart_);
+    attributeHeader(name, syntax);
+    if (!fits(attrStart_))
         return false;
-    }
     out_.patchU32(objectAttrCountAt_, ++objectAttrs_);
     return true;
 }

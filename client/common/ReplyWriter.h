@@ -26,6 +26,9 @@ public:
     // got no value in while the reply carries values is dropped with dropAttribute().
     bool beginAttribute(std::string_view name, std::uint32_t syntax);
     bool addValue(std::string_view wireValue);
+    // The values from `next` on while they fit, `next` moving past each one written; false
+    // when the reply filled up before the last.
+    bool addValues(std::uint32_t syntax, const std::vector<std::string>& values, std::size_t& next);
     void dropAttribute();
     std::uint32_t valuesInAttribute() const { return attrValues_; }
 
@@ -49,7 +52,11 @@ public:
 
 private:
     void asn1(const Asn1_ID_T& id);
+    // Whether what was written since `mark` fitted; if not, it is taken back.
+    bool fits(std::size_t mark);
     bool commit(std::size_t mark);
+    void objectHeader(std::string_view name, const Object_Info_T& info);
+    void attributeHeader(std::string_view name, std::uint32_t syntax);
 
     Buf_T& b_;
     wire::Writer out_;

@@ -2,6 +2,7 @@
 
 #include "ValueWire.h"
 #include "directory/ResultCodes.h"
+#include "directory/SyntaxClasses.h"
 
 namespace valuerules {
 namespace {
@@ -25,28 +26,20 @@ std::uint32_t u32Of(std::string_view wireValue) {
 } // namespace
 
 bool boundedMeasure(std::uint32_t syntax, std::string_view wireValue, std::int64_t& measure) {
-    switch (syntax) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
+    if (isTextSyntax(syntax)) {
         measure = utf8Characters(wireValue);
         return true;
-    case SYN_OCTET_STRING:
+    }
+    if (syntax == SYN_OCTET_STRING) {
         measure = std::int64_t(wireValue.size());
         return true;
-    case SYN_INTEGER:
-    case SYN_INTERVAL:
-    case SYN_COUNTER:
+    }
+    if (isIntegerSyntax(syntax)) {
         // Bounds are unsigned 32-bit numbers, so a number is compared as one too.
         measure = u32Of(wireValue);
         return true;
-    default:
-        return false;
     }
+    return false;
 }
 
 NWDSCCODE checkValue(const AttributeShape& attr, std::string_view wireValue) {

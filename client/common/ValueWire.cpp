@@ -1,6 +1,7 @@
 #include "ValueWire.h"
 
 #include "Wire.h"
+#include "directory/SyntaxClasses.h"
 
 namespace wire {
 namespace {
@@ -17,18 +18,12 @@ bool strings(Reader& r, std::uint32_t limit) {
 } // namespace
 
 bool isWellFormed(std::uint32_t syntax, std::string_view bytes) {
+    if (isTextSyntax(syntax))
+        return bytes.find('\0') == std::string_view::npos;
     Reader r(bytes);
     switch (syntax) {
     case SYN_UNKNOWN:
         return false;
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
-        return bytes.find('\0') == std::string_view::npos;
     case SYN_CI_LIST:
     case SYN_OCTET_LIST:
         if (!strings(r, kMaxListItems))

@@ -151,6 +151,13 @@ private:
 
     bool containmentAllows(const ClassDefinition& cls, const Entry& parent) const;
 
+    // A rename or move: whether `newName` may name `e` below `parent` (then `naming` is the
+    // attribute it is a value of), and then putting it there under that name.
+    NWDSCCODE checkNewName(const Entry& e, EntryId parent, std::string_view newName,
+                           const AttributeDefinition*& naming) const;
+    void placeEntry(Entry& e, EntryId parent, std::string_view newName,
+                    const AttributeDefinition& naming, bool deleteOldName);
+
     std::string treeName_;
     std::uint32_t clock_;
     Schema schema_;

@@ -247,31 +247,44 @@ void DirectoryModel::replaceNamingValue(Entry& e, const AttributeDefinition& nam
         a->values.push_back(newName);
 }
 
+NWDSCCODE DirectoryModel::checkNewName(const Entry& e, EntryId parent, std::string_view newName,
+                                       const AttributeDefinition*& naming) const {
+    if (auto rc = checkOwnName(newName); rc != 0)
+        return rc;
+    naming = namingAttributeOf(e);
+    if (naming == nullptr)
+        return ERR_BAD_NAMING_ATTRIBUTES;
+    if (auto rc = checkNameValue(*naming, newName); rc != 0)
+        return rc;
+    if (auto same = objects_.child(parent, newName); same && *same != e.id)
+        return ERR_ENTRY_ALREADY_EXISTS;
+    return 0;
+}
+
+void DirectoryModel::placeEntry(Entry& e, EntryId parent, std::string_view newName,
+                                const AttributeDefinition& naming, bool deleteOldName) {
+    const std::string oldName = e.name;
+    const EntryId id = e.id;
+    objects_.detach(id);
+    objects_.attach(id, parent, std::string(newName));
+    replaceNamingValue(e, naming, oldName, e.name, deleteOldName);
+    e.modified = clock_;
+    changed();
+}
+
 NWDSCCODE DirectoryModel::renameEntry(EntryId id, std::string_view newName, bool deleteOldName) {
     if (id == kRootEntry)
         return ERR_INVALID_ENTRY_FOR_ROOT;
     Entry* e = objects_.get(id);
     if (e == nullptr)
         return ERR_NO_SUCH_ENTRY;
-    if (auto rc = checkOwnName(newName); rc != 0)
+    const AttributeDefinition* naming = nullptr;
+    if (auto rc = checkNewName(*e, e->parent, newName, naming); rc != 0)
         return rc;
-    const AttributeDefinition* naming = namingAttributeOf(*e);
-    if (naming == nullptr)
-        return ERR_BAD_NAMING_ATTRIBUTES;
-    if (auto rc = checkNameValue(*naming, newName); rc != 0)
-        return rc;
-    if (auto same = objects_.child(e->parent, newName); same && *same != id)
-        return ERR_ENTRY_ALREADY_EXISTS;
     if (!deleteOldName && (naming->flags & DS_SINGLE_VALUED_ATTR) && e->name != newName)
         return ERR_CANT_HAVE_MULTIPLE_VALUES;
 
-    const std::string oldName = e->name;
-    const EntryId parent = e->parent;
-    objects_.detach(id);
-    objects_.attach(id, parent, std::string(newName));
-    replaceNamingValue(*e, *naming, oldName, e->name, deleteOldName);
-    e->modified = clock_;
-    changed();
+    placeEntry(*e, e->parent, newName, *naming, deleteOldName);
     return 0;
 }
 
@@ -290,21 +303,10 @@ NWDSCCODE DirectoryModel::moveEntry(EntryId id, EntryId newParent, std::string_v
     }
     if (e->baseClass == nullptr || !containmentAllows(*e->baseClass, *destination))
         return ERR_ILLEGAL_CONTAINMENT;
-    if (auto rc = checkOwnName(newName); rc != 0)
+    const AttributeDefinition* naming = nullptr;
+    if (auto rc = checkNewName(*e, newParent, newName, naming); rc != 0)
         return rc;
-    const AttributeDefinition* naming = namingAttributeOf(*e);
-    if (naming == nullptr)
-        return ERR_BAD_NAMING_ATTRIBUTES;
-    if (auto rc = checkNameValue(*naming, newName); rc != 0)
-        return rc;
-    if (auto same = objects_.child(newParent, newName); same && *same != id)
-        return ERR_ENTRY_ALREADY_EXISTS;
 
-    const std::string oldName = e->name;
-    objects_.detach(id);
-    objects_.attach(id, newParent, std::string(newName));
-    replaceNamingValue(*e, *naming, oldName, e->name, true);
-    e->modified = clock_;
-    changed();
+    placeEntry(*e, newParent, newName, *naming, true);
     return 0;
 }

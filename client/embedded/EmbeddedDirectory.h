@@ -5,6 +5,7 @@
 #include "client/common/IterationTable.h"
 #include "client/common/ReplyWriter.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -153,6 +154,10 @@ private:
     bool hasEntryRight(DirectoryModel& tree, EntryId id, std::uint32_t right);
     // The single component of a new name ("Jane", "CN=Jane").
     static NWDSCCODE singleComponent(const char* name, std::string& component);
+    // The object a removal, rename or move changes, named as the caller gives it (an alias
+    // itself, not what it names); never [Root].
+    NWDSCCODE entryToChange(NWDSContextHandle context, const char* objectName,
+                            const ContextState*& ctx, Target& t);
     // The tree of a schema change, once the name is well formed and the caller holds the
     // supervisor right on its "[Root]" (ERR_NO_ACCESS otherwise).
     NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, DirectoryModel*& tree);
@@ -162,6 +167,17 @@ private:
                           bool allAttrs, Buf_T* attrNames, Pending& out);
     NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
                          std::int32_t& searched, bool& done);
+
+    // ---- One pass of a multi-pass read (EmbeddedReads.cpp) ----
+    // Checks the context, the handle, the information type and the result buffer; takes up
+    // the pending read of `kind` or begins one with `start`; lets `fill` write this pass into
+    // the buffer; then issues or ends the iteration handle.
+    using PassStart = std::function<NWDSCCODE(const ContextState&, Pending& fresh)>;
+    using PassFill =
+        std::function<NWDSCCODE(const ContextState&, Pending&, Buf_T& out, bool& done)>;
+    NWDSCCODE runPass(NWDSContextHandle context, Pending::Kind kind, bool infoTypeValid,
+                      std::int32_t* iterationHandle, Buf_T* result, const PassStart& start,
+                      const PassFill& fill);
 
     std::vector<std::unique_ptr<DirectoryModel>> trees_;
     IterationTable<Pending> pending_;

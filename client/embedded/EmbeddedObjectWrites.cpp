@@ -60,6 +60,18 @@ NWDSCCODE EmbeddedDirectory::resolveNew(const ContextState& ctx, const char* nam
     return 0;
 }
 
+NWDSCCODE EmbeddedDirectory::entryToChange(NWDSContextHandle context, const char* objectName,
+                                           const ContextState*& ctx, Target& t) {
+    ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (auto rc = resolve(*ctx, objectName, false, t); rc != 0)
+        return rc;
+    if (t.id == kRootEntry)
+        return ERR_INVALID_ENTRY_FOR_ROOT;
+    return 0;
+}
+
 NWDSCCODE EmbeddedDirectory::NWDSAddObject(NWDSContextHandle context, const char* objectName,
                                            std::int32_t* iterationHandle, bool more,
                                            Buf_T* objectInfo) {
@@ -87,14 +99,10 @@ NWDSCCODE EmbeddedDirectory::NWDSAddObject(NWDSContextHandle context, const char
 }
 
 NWDSCCODE EmbeddedDirectory::NWDSRemoveObject(NWDSContextHandle context, const char* objectName) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
+    const ContextState* ctx = nullptr;
     Target t;
-    if (auto rc = resolve(*ctx, objectName, false, t); rc != 0)
+    if (auto rc = entryToChange(context, objectName, ctx, t); rc != 0)
         return rc;
-    if (t.id == kRootEntry)
-        return ERR_INVALID_ENTRY_FOR_ROOT;
     if (!hasEntryRight(*t.tree, t.id, DS_ENTRY_DELETE))
         return ERR_NO_ACCESS;
     const NWDSCCODE rc = t.tree->removeEntry(t.id);
@@ -105,14 +113,10 @@ NWDSCCODE EmbeddedDirectory::NWDSRemoveObject(NWDSContextHandle context, const c
 
 NWDSCCODE EmbeddedDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* objectName,
                                            const char* newDN, bool deleteOldRDN) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
+    const ContextState* ctx = nullptr;
     Target t;
-    if (auto rc = resolve(*ctx, objectName, false, t); rc != 0)
+    if (auto rc = entryToChange(context, objectName, ctx, t); rc != 0)
         return rc;
-    if (t.id == kRootEntry)
-        return ERR_INVALID_ENTRY_FOR_ROOT;
     std::string newName;
     if (auto rc = singleComponent(newDN, newName); rc != 0)
         return rc;
@@ -126,14 +130,10 @@ NWDSCCODE EmbeddedDirectory::NWDSModifyRDN(NWDSContextHandle context, const char
 
 NWDSCCODE EmbeddedDirectory::NWDSMoveObject(NWDSContextHandle context, const char* objectName,
                                             const char* destParentDN, const char* destRDN) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
+    const ContextState* ctx = nullptr;
     Target t;
-    if (auto rc = resolve(*ctx, objectName, false, t); rc != 0)
+    if (auto rc = entryToChange(context, objectName, ctx, t); rc != 0)
         return rc;
-    if (t.id == kRootEntry)
-        return ERR_INVALID_ENTRY_FOR_ROOT;
     Target destination;
     if (auto rc = resolve(*ctx, destParentDN, true, destination); rc != 0)
         return rc;

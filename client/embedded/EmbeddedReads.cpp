@@ -4,7 +4,6 @@
 #include "StreamFile.h"
 #include "client/common/Names.h"
 #include "client/common/ReplyWriter.h"
-#include "client/common/ValueWire.h"
 #include "client/common/Wire.h"
 #include "directory/ResultCodes.h"
 
@@ -20,66 +19,77 @@ NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
     return 0;
 }
 
-// The bytes of a value as a reply carries them: a stream by its length only.
-std::string_view replyForm(const AttributeDefinition& def, const std::string& value,
-                           std::string& scratch) {
-    if (def.syntax != SYN_STREAM)
-        return value;
-    scratch = wire::u32Value(std::uint32_t(value.size()));
-    return scratch;
-}
-
 } // namespace
 
-NWDSCCODE EmbeddedDirectory::NWDSList(NWDSContextHandle context, const char* objectName,
-                                      std::int32_t* iterationHandle, Buf_T* subordinates) {
+NWDSCCODE EmbeddedDirectory::runPass(NWDSContextHandle context, Pending::Kind kind,
+                                     bool infoTypeValid, std::int32_t* iterationHandle,
+                                     Buf_T* result, const PassStart& start, const PassFill& fill) {
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
     if (iterationHandle == nullptr)
         return ERR_NULL_POINTER;
+    if (!infoTypeValid)
+        return ERR_INVALID_REQUEST;
     Buf_T* out = nullptr;
-    if (auto rc = findBuffer(subordinates, out); rc != 0)
+    if (auto rc = findBuffer(result, out); rc != 0)
         return rc;
     Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::List, context, pending); rc != 0)
+    if (auto rc = pendingFor(*iterationHandle, kind, context, pending); rc != 0)
         return rc;
     Pending fresh;
     if (pending == nullptr) {
+        if (auto rc = start(*ctx, fresh); rc != 0)
+            return rc;
+        fresh.kind = kind;
+        fresh.context = context;
+        pending = &fresh;
+    }
+    bool done = false;
+    if (auto rc = fill(*ctx, *pending, *out, done); rc != 0)
+        return rc;
+    finishPass(done, *pending, iterationHandle);
+    return 0;
+}
+
+NWDSCCODE EmbeddedDirectory::NWDSList(NWDSContextHandle context, const char* objectName,
+                                      std::int32_t* iterationHandle, Buf_T* subordinates) {
+    auto start = [&](const ContextState& ctx, Pending& fresh) -> NWDSCCODE {
         Target t;
-        if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+        if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
             return rc;
         if (!canBrowse(*t.tree, t.id))
             return ERR_NO_ACCESS;
-        fresh.kind = Pending::List;
-        fresh.context = context;
         fresh.tree = t.tree;
         fresh.entry = t.id;
-        pending = &fresh;
-    }
-    DirectoryModel& tree = *pending->tree;
-    const Entry* container = tree.objects().get(pending->entry);
-    if (container == nullptr)
-        return ERR_NO_SUCH_ENTRY;
-    const bool typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
+        return 0;
+    };
+    auto fill = [&](const ContextState& ctx, Pending& pending, Buf_T& out,
+                    bool& done) -> NWDSCCODE {
+        DirectoryModel& tree = *pending.tree;
+        const Entry* container = tree.objects().get(pending.entry);
+        if (container == nullptr)
+            return ERR_NO_SUCH_ENTRY;
+        const bool typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
 
-    beginReply(*out, ReplyKind::Objects, false);
-    ReplyWriter reply(*out);
-    std::size_t& at = pending->position;
-    const auto& children = container->children;
-    for (; at < children.size(); ++at) {
-        const Entry* child = tree.objects().get(children[at]);
-        if (child == nullptr || !canBrowse(tree, child->id))
-            continue;
-        if (!reply.addObject(tree.objects().ownName(*child, typed), objectInfoOf(tree, *child)))
-            break;
-    }
-    reply.finish();
-    const bool done = at >= children.size();
-    if (!done && reply.count() == 0)
-        return ERR_INSUFFICIENT_BUFFER;
-    finishPass(done, *pending, iterationHandle);
-    return 0;
+        beginReply(out, ReplyKind::Objects, false);
+        ReplyWriter reply(out);
+        std::size_t& at = pending.position;
+        const auto& children = container->children;
+        for (; at < children.size(); ++at) {
+            const Entry* child = tree.objects().get(children[at]);
+            if (child == nullptr || !canBrowse(tree, child->id))
+                continue;
+            if (!reply.addObject(tree.objects().ownName(*child, typed), objectInfoOf(tree, *child)))
+                break;
+        }
+        reply.finish();
+        done = at >= children.size();
+        if (!done && reply.count() == 0)
+            return ERR_INSUFFICIENT_BUFFER;
+        return 0;
+    };
+    return runPass(context, Pending::List, true, iterationHandle, subordinates, start, fill);
 }
 
 NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
@@ -90,9 +100,7 @@ NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     const bool values = state.infoType == DS_ATTRIBUTE_VALUES;
     beginReply(out, ReplyKind::Attributes, values);
     ReplyWriter reply(out);
-    std::string scratch;
-    bool full = false;
-    for (; state.position < state.attributes.size() && !full; ++state.position) {
+    for (; state.position < state.attributes.size(); ++state.position) {
         const AttributeDefinition& def = *state.attributes[state.position];
         const AttributeValues* a = e->find(&def);
         if (a == nullptr || a->values.empty()) { // removed since the read began
@@ -103,13 +111,7 @@ NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
             break;
         if (!values)
             continue;
-        for (; state.valuePosition < a->values.size(); ++state.valuePosition) {
-            if (!reply.addValue(replyForm(def, a->values[state.valuePosition], scratch))) {
-                full = true;
-                break;
-            }
-        }
-        if (full) {
+        if (!reply.addValues(def.syntax, a->values, state.valuePosition)) {
             if (reply.valuesInAttribute() == 0)
                 reply.dropAttribute();
             break; // continue with the same attribute's next value in the next pass
@@ -126,21 +128,7 @@ NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
 NWDSCCODE EmbeddedDirectory::NWDSRead(NWDSContextHandle context, const char* objectName,
                                       std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
                                       std::int32_t* iterationHandle, Buf_T* objectInfo) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    if (infoType != DS_ATTRIBUTE_NAMES && infoType != DS_ATTRIBUTE_VALUES)
-        return ERR_INVALID_REQUEST;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(objectInfo, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::Read, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
+    auto start = [&](const ContextState& ctx, Pending& fresh) -> NWDSCCODE {
         std::vector<std::string> wanted;
         if (!allAttrs) {
             Buf_T* request = nullptr;
@@ -150,15 +138,13 @@ NWDSCCODE EmbeddedDirectory::NWDSRead(NWDSContextHandle context, const char* obj
                 return rc;
         }
         Target t;
-        if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+        if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
             return rc;
         if (!canBrowse(*t.tree, t.id))
             return ERR_NO_ACCESS;
         const Entry* e = t.tree->objects().get(t.id);
         const Schema& schema = t.tree->schema();
         const bool values = infoType == DS_ATTRIBUTE_VALUES;
-        fresh.kind = Pending::Read;
-        fresh.context = context;
         fresh.tree = t.tree;
         fresh.entry = t.id;
         fresh.infoType = infoType;
@@ -185,13 +171,13 @@ NWDSCCODE EmbeddedDirectory::NWDSRead(NWDSContextHandle context, const char* obj
             if (!wanted.empty() && fresh.attributes.empty())
                 return ERR_NO_SUCH_ATTRIBUTE;
         }
-        pending = &fresh;
-    }
-    bool done = false;
-    if (auto rc = fillRead(*pending, *out, done); rc != 0)
-        return rc;
-    finishPass(done, *pending, iterationHandle);
-    return 0;
+        return 0;
+    };
+    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
+        return fillRead(pending, out, done);
+    };
+    const bool infoTypeValid = infoType == DS_ATTRIBUTE_NAMES || infoType == DS_ATTRIBUTE_VALUES;
+    return runPass(context, Pending::Read, infoTypeValid, iterationHandle, objectInfo, start, fill);
 }
 
 NWDSCCODE EmbeddedDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,

@@ -30,24 +30,8 @@ Attr_Info_T attrInfoOf(const AttributeDefinition& a) {
 NWDSCCODE EmbeddedDirectory::readSchema(const SchemaRead& read, NWDSContextHandle context,
                                         std::uint32_t infoType, bool all, Buf_T* requestNames,
                                         std::int32_t* iterationHandle, Buf_T* result) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    if (infoType != DS_INFO_NAMES && infoType != DS_INFO_DEFS)
-        return ERR_INVALID_REQUEST;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(result, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, read.kind, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        fresh.kind = read.kind;
-        fresh.context = context;
-        fresh.tree = treeOf(*ctx);
+    auto start = [&](const ContextState& ctx, Pending& fresh) -> NWDSCCODE {
+        fresh.tree = treeOf(ctx);
         fresh.infoType = infoType;
         if (fresh.tree == nullptr)
             return ERR_NO_SUCH_TREE;
@@ -66,21 +50,24 @@ NWDSCCODE EmbeddedDirectory::readSchema(const SchemaRead& read, NWDSContextHandl
                     return read.undefined;
             }
         }
-        pending = &fresh;
-    }
-    const bool defs = pending->infoType == DS_INFO_DEFS;
-    beginReply(*out, read.reply, defs);
-    ReplyWriter reply(*out);
-    for (; pending->position < pending->names.size(); ++pending->position) {
-        if (!read.write(reply, pending->tree->schema(), pending->names[pending->position], defs))
-            break;
-    }
-    reply.finish();
-    const bool done = pending->position >= pending->names.size();
-    if (!done && reply.count() == 0)
-        return ERR_INSUFFICIENT_BUFFER;
-    finishPass(done, *pending, iterationHandle);
-    return 0;
+        return 0;
+    };
+    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) -> NWDSCCODE {
+        const bool defs = pending.infoType == DS_INFO_DEFS;
+        beginReply(out, read.reply, defs);
+        ReplyWriter reply(out);
+        for (; pending.position < pending.names.size(); ++pending.position) {
+            if (!read.write(reply, pending.tree->schema(), pending.names[pending.position], defs))
+                break;
+        }
+        reply.finish();
+        done = pending.position >= pending.names.size();
+        if (!done && reply.count() == 0)
+            return ERR_INSUFFICIENT_BUFFER;
+        return 0;
+    };
+    const bool infoTypeValid = infoType == DS_INFO_NAMES || infoType == DS_INFO_DEFS;
+    return runPass(context, read.kind, infoTypeValid, iterationHandle, result, start, fill);
 }
 
 NWDSCCODE EmbeddedDirectory::NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType,

@@ -4,7 +4,6 @@
 #include "FilterEvaluation.h"
 #include "client/common/FilterDecoding.h"
 #include "client/common/ReplyWriter.h"
-#include "client/common/ValueWire.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
@@ -31,15 +30,6 @@ struct EmbeddedSearchState {
 namespace {
 
 constexpr std::string_view kAliasedObjectName = "Aliased Object Name";
-
-// The bytes of a value as a reply carries them: a stream by its length only.
-std::string_view replyForm(const AttributeDefinition& def, const std::string& value,
-                           std::string& scratch) {
-    if (def.syntax != SYN_STREAM)
-        return value;
-    scratch = wire::u32Value(std::uint32_t(value.size()));
-    return scratch;
-}
 
 // The objects a search of `scope` from `base` examines, parents before their subordinates.
 // With `derefAliases` an alias stands for the object it names (and, in a subtree search,
@@ -100,34 +90,19 @@ NWDSCCODE EmbeddedDirectory::NWDSSearch(NWDSContextHandle context, const char* b
                                         std::int32_t* iterationHandle,
                                         std::int32_t countObjectsToSearch,
                                         std::int32_t* countObjectsSearched, Buf_T* objectInfo) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(objectInfo, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::Search, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        if (auto rc = startSearch(*ctx, baseObjectName, scope, searchAliases, filter, infoType,
-                                  allAttrs, attrNames, fresh);
-            rc != 0)
+    auto start = [&](const ContextState& ctx, Pending& fresh) {
+        return startSearch(ctx, baseObjectName, scope, searchAliases, filter, infoType, allAttrs,
+                           attrNames, fresh);
+    };
+    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
+        std::int32_t searched = 0;
+        if (auto rc = fillSearch(pending, out, countObjectsToSearch, searched, done); rc != 0)
             return rc;
-        fresh.context = context;
-        pending = &fresh;
-    }
-    std::int32_t searched = 0;
-    bool done = false;
-    if (auto rc = fillSearch(*pending, *out, countObjectsToSearch, searched, done); rc != 0)
-        return rc;
-    if (countObjectsSearched != nullptr)
-        *countObjectsSearched = searched;
-    finishPass(done, *pending, iterationHandle);
-    return 0;
+        if (countObjectsSearched != nullptr)
+            *countObjectsSearched = searched;
+        return NWDSCCODE(0);
+    };
+    return runPass(context, Pending::Search, true, iterationHandle, objectInfo, start, fill);
 }
 
 NWDSCCODE EmbeddedDirectory::startSearch(const ContextState& ctx, const char* baseObjectName,
@@ -173,7 +148,6 @@ NWDSCCODE EmbeddedDirectory::startSearch(const ContextState& ctx, const char* ba
     }
     state->candidates = objectsInScope(*base.tree, base.id, scope, searchAliases);
 
-    out.kind = Pending::Search;
     out.tree = base.tree;
     out.entry = base.id;
     out.infoType = infoType;
@@ -219,7 +193,6 @@ NWDSCCODE EmbeddedDirectory::fillSearch(Pending& pending, Buf_T& out,
 
     beginReply(out, ReplyKind::Objects, values);
     ReplyWriter reply(out);
-    std::string scratch;
     searched = 0;
     for (;;) {
         if (!s.inObject) {
@@ -264,16 +237,11 @@ NWDSCCODE EmbeddedDirectory::fillSearch(Pending& pending, Buf_T& out,
             }
             if (!values)
                 continue;
-            for (; s.value < a->values.size(); ++s.value) {
-                if (!reply.addValue(replyForm(def, a->values[s.value], scratch))) {
-                    full = true;
-                    break;
-                }
-            }
-            if (!full) {
+            if (reply.addValues(def.syntax, a->values, s.value)) {
                 s.value = 0;
                 continue;
             }
+            full = true;
             // Keep an attribute whole for the next pass unless it is what this pass began
             // with; then its values go on in the next pass from where this one stopped.
             if (reply.valuesInAttribute() == 0 || reply.attributesInObject() > 1) {

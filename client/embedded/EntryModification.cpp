@@ -3,26 +3,12 @@
 #include "client/common/Names.h"
 #include "client/common/ValueRules.h"
 #include "directory/ResultCodes.h"
+#include "directory/SyntaxClasses.h"
 
 #include <algorithm>
 #include <string_view>
 
 namespace {
-
-bool isTextSyntax(std::uint32_t syntax) {
-    switch (syntax) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
-        return true;
-    default:
-        return false;
-    }
-}
 
 class Modification {
 public:

@@ -4,6 +4,7 @@
 
 #include "client/common/Names.h"
 #include "directory/ResultCodes.h"
+#include "directory/SyntaxClasses.h"
 
 #include <algorithm>
 
@@ -13,23 +14,11 @@ namespace {
 enum class ValueFamily { Text, Number, Other };
 
 ValueFamily familyOf(std::uint32_t syntax) {
-    switch (syntax) {
-    case SYN_DIST_NAME:
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-    case SYN_CLASS_NAME:
+    if (isTextSyntax(syntax))
         return ValueFamily::Text;
-    case SYN_BOOLEAN:
-    case SYN_INTEGER:
-    case SYN_COUNTER:
-    case SYN_INTERVAL:
+    if (syntax == SYN_BOOLEAN || isIntegerSyntax(syntax))
         return ValueFamily::Number;
-    default:
-        return ValueFamily::Other;
-    }
+    return ValueFamily::Other;
 }
 
 // A number value in the wire form of its syntax, re-encoded in the attribute's syntax.

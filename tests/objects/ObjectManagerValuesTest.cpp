@@ -22,9 +22,37 @@ TEST(TypedNumbers, DigitsUpToTheFirstOtherCharacterWrappingIn32Bits) {
         {"-2147483648", INT32_MIN},
         {"007", 7},
         {"3-4", 3},
+        {"  -1", -1},
+        {"+12abc", 12},
+        {"\r\n 9", 9},
+        {"4294967295", -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(decimalValue(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(TypedNumbers, HexPairsOfEitherCaseUpToTheCount) {
+    const struct {
+        const char* text;
+        std::int32_t count;
+        bool converts;
+        std::uint8_t first, second;
+    } cases[] = {
+        {"c0A8", 2, true, 0xC0, 0xA8},
+        {"c0A8ff", 2, true, 0xC0, 0xA8}, // digits past the count are not read
+        {"c0a", 2, false, 0, 0},         // the second pair is cut short
+        {"g0", 1, false, 0, 0},
+        {"", 0, true, 0, 0},
+        {"", -3, true, 0, 0},
+    };
+    for (const auto& c : cases) {
+        std::uint8_t bytes[2] = {};
+        EXPECT_EQ(hexBytes(c.text, c.count, bytes), c.converts) << '"' << c.text << '"';
+        if (c.converts) {
+            EXPECT_EQ(bytes[0], c.first) << '"' << c.text << '"';
+            EXPECT_EQ(bytes[1], c.second) << '"' << c.text << '"';
+        }
+    }
 }
 
 TEST(CreateValue, EachSyntaxOfTheTableGivesItsValueAndNoOtherIsMade) {

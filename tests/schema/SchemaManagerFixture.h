@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStringList>
+#include <QTest>
 #include <memory>
 
 // One Schema Manager page on the demo directory, driven the way a person drives it: pick an
@@ -28,6 +29,16 @@ struct SchemaManagerFixture {
     void open() {
         page = std::make_unique<CSchemaManagerPage>(demo->services(), nullptr);
         page->create(model().treeName());
+    }
+    // Opens the page and checks that it reported nothing (a test's init()).
+    void openQuietly() {
+        open();
+        QVERIFY(messages().isEmpty());
+    }
+    // Closes the page and checks that it left no client resource behind (a test's cleanup()).
+    void close() {
+        page.reset();
+        QCOMPARE(demo->outstanding(), ClientResourceCounts{});
     }
 
     // The rights on "[Root]" are exactly these ACL values (text form).
