@@ -78,11 +78,11 @@ public:
     NWDSCCODE rename(const std::string& dn, const std::string& newRdn,
                      const std::string& newSuperior, bool deleteOldRdn);
     NWDSCCODE modify(const std::string& dn, const std::vector<LdapMod>& changes);
-    // The same modify sent with the no-op control: true in `allowed` when the server
-    // answers that it would have applied it, false when it refuses it for access; nothing
-    // changes either way.
-    NWDSCCODE modifyDryRun(const std::string& dn, const std::vector<LdapMod>& changes,
-                           bool& allowed);
+    // The same add sent with the no-op control: `allowed` is true when the server answers
+    // that it would have added the entry, false when it refuses it for access; nothing is
+    // added either way.
+    NWDSCCODE addDryRun(const std::string& dn, const std::vector<LdapMod>& attributes,
+                        bool& allowed);
 
     const LdapFailure& lastFailure() const { return failure_; }
     std::uint64_t roundTrips() const { return roundTrips_; }

@@ -72,19 +72,19 @@ NWDSCCODE LdapSession::modify(const std::string& dn, const std::vector<LdapMod>&
     return rc == LDAP_SUCCESS ? 0 : fail(rc);
 }
 
-NWDSCCODE LdapSession::modifyDryRun(const std::string& dn, const std::vector<LdapMod>& changes,
-                                    bool& allowed) {
-    // The no-op control (RFC draft "LDAP No-Op"): the server checks everything and reports
-    // LDAP_X_NO_OPERATION where it would have applied the change.
+NWDSCCODE LdapSession::addDryRun(const std::string& dn, const std::vector<LdapMod>& attributes,
+                                 bool& allowed) {
+    // The no-op control: the server runs every check of the add, access included, and
+    // answers LDAP_X_NO_OPERATION where it would have added the entry.
     static constexpr char kNoOp[] = "1.3.6.1.4.1.4203.666.5.2";
     constexpr int kNoOperation = 0x410e;
     LDAPControl noop{const_cast<char*>(kNoOp), {0, nullptr}, 1};
     LDAPControl* controls[2] = {&noop, nullptr};
-    ModList mods(changes);
+    ModList mods(attributes);
     ++roundTrips_;
-    const int rc = ldap_modify_ext_s(ld_, dn.c_str(), mods.get(), controls, nullptr);
+    const int rc = ldap_add_ext_s(ld_, dn.c_str(), mods.get(), controls, nullptr);
     allowed = rc == kNoOperation;
-    if (rc == kNoOperation || rc == LDAP_INSUFFICIENT_ACCESS)
+    if (rc == kNoOperation || rc == LDAP_INSUFFICIENT_ACCESS || rc == LDAP_STRONG_AUTH_REQUIRED)
         return 0;
     return fail(rc);
 }
