@@ -68,7 +68,8 @@ public:
                              const char* attrName, std::uint32_t flags,
                              NWFILE_HANDLE* fileHandle) override;
 
-    // ---- Changes (not yet carried over LDAP: ERR_NOT_SUPPORTED) and search ----
+    // ---- Object writes (LdapObjectWrites.cpp, LdapModify.cpp), schema definitions ----
+    // ---- (LdapChanges.cpp: not yet carried over LDAP) and search ----
     NWDSCCODE NWDSAddObject(NWDSContextHandle context, const char* objectName,
                             std::int32_t* iterationHandle, bool more, Buf_T* objectInfo) override;
     NWDSCCODE NWDSRemoveObject(NWDSContextHandle context, const char* objectName) override;
@@ -163,6 +164,19 @@ private:
     NWDSCCODE readSchema(const SchemaRead& read, NWDSContextHandle context, std::uint32_t infoType,
                          bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
                          Buf_T* result);
+
+    // ---- Writes (LdapObjectWrites.cpp, LdapModify.cpp) ----
+    // The base class of the entry at `dn` (nullptr when the schema does not know it).
+    NWDSCCODE classOfEntry(Tree& tree, const std::string& dn, const ClassDefinition*& cls);
+    // Whether an object of `cls` may live below the entry at `parentDn` ("" for [Root]).
+    NWDSCCODE checkContainment(Tree& tree, const ClassDefinition& cls, const std::string& parentDn);
+    // The DN of the container a new object's name goes into, and its own name.
+    NWDSCCODE resolveNew(const ContextState& ctx, Tree& tree, const char* name,
+                         std::string& parentDn, std::string& ownName);
+    // Names in values as DNs, for values sent to the server.
+    std::function<std::optional<std::string>(std::string_view)> dnOfName(Tree& tree);
+    // What the client knows of an entry's name, forgotten when it is removed or renamed.
+    void forgetNaming(Tree& tree, const std::string& dn);
 
     Options options_;
     std::string password_;

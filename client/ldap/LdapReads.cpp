@@ -465,12 +465,3 @@ NWDSCCODE LdapDirectory::NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                                     std::size_t objectNameSize) {
     return BufferedClient::NWDSWhoAmI(context, objectName, objectNameSize);
 }
-
-NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const char*, const char*,
-                                                const char*, std::uint32_t* privileges) {
-    if (findContext(context) == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (privileges == nullptr)
-        return ERR_NULL_POINTER;
-    return ERR_NOT_SUPPORTED;
-}

@@ -52,6 +52,8 @@ NWDSCCODE codeOfLdapResult(int rc) {
         return ERR_OBJECT_CLASS_VIOLATION;
     case LDAP_NOT_ALLOWED_ON_NONLEAF:
         return ERR_ENTRY_IS_NOT_LEAF;
+    case LDAP_NOT_ALLOWED_ON_RDN:
+        return ERR_CANT_REMOVE_NAMING_VALUE;
     case LDAP_INVALID_SYNTAX:
     case LDAP_CONSTRAINT_VIOLATION:
         return ERR_SYNTAX_VIOLATION;

@@ -20,6 +20,13 @@ struct LdapEntry {
 
 // What went wrong on the server side of the last failed call: the LDAP result code and its
 // text, for the message the caller shows. Never holds a password.
+// One change of an LDAP modify (or one attribute of an add, op ignored).
+struct LdapMod {
+    enum Op { Add, Delete, Replace } op = Add;
+    std::string type;
+    std::vector<std::string> values; // none with Delete: the whole attribute
+};
+
 struct LdapFailure {
     int code = 0;
     std::string text;
@@ -62,6 +69,20 @@ public:
                         bool typesOnly, Deref deref, LdapEntry& out);
     // The authorization identity of the bind (RFC 4532), "dn:..." or "u:..." or "".
     NWDSCCODE whoAmI(std::string& out);
+
+    // ---- Writes (LdapSessionWrites.cpp) ----
+    // Each is one request the server applies whole or not at all.
+    NWDSCCODE add(const std::string& dn, const std::vector<LdapMod>& attributes);
+    NWDSCCODE remove(const std::string& dn);
+    // newSuperior empty: the entry stays where it is.
+    NWDSCCODE rename(const std::string& dn, const std::string& newRdn,
+                     const std::string& newSuperior, bool deleteOldRdn);
+    NWDSCCODE modify(const std::string& dn, const std::vector<LdapMod>& changes);
+    // The same add sent with the no-op control: `allowed` is true when the server answers
+    // that it would have added the entry, false when it refuses it for access; nothing is
+    // added either way.
+    NWDSCCODE addDryRun(const std::string& dn, const std::vector<LdapMod>& attributes,
+                        bool& allowed);
 
     const LdapFailure& lastFailure() const { return failure_; }
     std::uint64_t roundTrips() const { return roundTrips_; }

@@ -1,0 +1,358 @@
+// Object writes over LDAP: adding an object from an add-entry request, removing, renaming and
+// moving one. The server enforces its own schema and access; the rules it does not know
+// (containment, the bounds of sized attributes, effective classes) are checked here first,
+// with the codes the embedded directory gives, so a refused write sends nothing.
+#include "LdapDirectory.h"
+#include "LdapTree.h"
+#include "LdapValueNames.h"
+#include "client/common/Names.h"
+#include "client/common/RequestDecoding.h"
+#include "client/common/ValueRules.h"
+#include "directory/ResultCodes.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view kObjectClass = "Object Class";
+
+NWDSCCODE checkOwnName(std::string_view name) {
+    if (name.empty() || name == ROOT_NAME)
+        return ERR_INVALID_OBJECT_NAME;
+    if (name.size() > MAX_RDN_CHARS)
+        return ERR_NAME_TOO_LONG;
+    return 0;
+}
+
+NWDSCCODE singleComponent(const char* name, std::string& component) {
+    names::ParsedName parsed;
+    if (auto rc = names::parse(name, parsed); rc != 0)
+        return rc;
+    if (parsed.root || parsed.leadingDot || parsed.components.size() != 1)
+        return ERR_INVALID_OBJECT_NAME;
+    component = parsed.components.front();
+    return 0;
+}
+
+valuerules::AttributeShape shapeOf(const AttributeDefinition& def) {
+    return {def.syntax, def.flags, def.lower, def.upper};
+}
+
+// The naming attribute's LDAP type of the entry at `dn` (its RDN's type).
+std::string rdnTypeOf(std::string_view dn) {
+    std::vector<valuetext::DnComponent> parts;
+    if (!valuetext::splitDn(dn, parts) || parts.empty())
+        return {};
+    return parts.front().type;
+}
+
+} // namespace
+
+NWDSCCODE LdapDirectory::classOfEntry(Tree& tree, const std::string& dn,
+                                      const ClassDefinition*& cls) {
+    cls = nullptr;
+    LdapEntry e;
+    if (auto rc = tree.session->readEntry(dn, {"structuralObjectClass", "objectClass"}, false,
+                                          LdapSession::Deref::Never, e);
+        rc != 0) {
+        fail(tree);
+        return rc;
+    }
+    const Object_Info_T info = infoOf(tree, e);
+    cls = tree.schema->findClass(info.baseClass);
+    return 0;
+}
+
+NWDSCCODE LdapDirectory::checkContainment(Tree& tree, const ClassDefinition& cls,
+                                          const std::string& parentDn) {
+    const auto& allowed = tree.schema->effectiveList(cls, ClassDefinition::Containment);
+    if (parentDn.empty()) {
+        const ClassDefinition* root = tree.schema->findClassByLdapName("treeRoot");
+        const bool ok = root != nullptr &&
+                        std::any_of(allowed.begin(), allowed.end(), [&](const std::string& c) {
+                            return tree.schema->findClass(c) == root;
+                        });
+        return ok ? 0 : ERR_ILLEGAL_CONTAINMENT;
+    }
+    const ClassDefinition* parent = nullptr;
+    if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
+        return rc;
+    if (parent == nullptr)
+        return ERR_ILLEGAL_CONTAINMENT;
+    for (const auto& c : allowed) {
+        if (tree.schema->isA(*parent, c))
+            return 0;
+    }
+    return ERR_ILLEGAL_CONTAINMENT;
+}
+
+NWDSCCODE LdapDirectory::resolveNew(const ContextState& ctx, Tree& tree, const char* name,
+                                    std::string& parentDn, std::string& ownName) {
+    names::ParsedName parsed;
+    if (auto rc = names::parse(name, parsed); rc != 0)
+        return rc;
+    if (parsed.root)
+        return ERR_INVALID_ENTRY_FOR_ROOT;
+    ownName = parsed.components.front();
+    if (auto rc = checkOwnName(ownName); rc != 0)
+        return rc;
+    std::vector<std::string> above(parsed.components.begin() + 1, parsed.components.end());
+    if (above.empty()) {
+        // One component goes into the name context (".Name" at the top).
+        if (parsed.leadingDot || ctx.nameContext.empty() || ctx.nameContext == ROOT_NAME) {
+            parentDn.clear();
+            return 0;
+        }
+        return resolve(ctx, tree, ("." + ctx.nameContext).c_str(), parentDn);
+    }
+    const std::string parentName = (parsed.leadingDot ? "." : "") + names::join(above);
+    return resolve(ctx, tree, parentName.c_str(), parentDn);
+}
+
+std::function<std::optional<std::string>(std::string_view)> LdapDirectory::dnOfName(Tree& tree) {
+    return [this, &tree](std::string_view name) -> std::optional<std::string> {
+        names::ParsedName parsed;
+        std::string dn;
+        if (names::parse(std::string(name).c_str(), parsed) != 0 || parsed.root ||
+            dnOfComponents(tree, parsed.components, dn) != 0)
+            return std::nullopt;
+        return dn;
+    };
+}
+
+void LdapDirectory::forgetNaming(Tree& tree, const std::string& dn) {
+    std::vector<valuetext::DnComponent> parts;
+    if (!valuetext::splitDn(dn, parts) || parts.empty())
+        return;
+    const std::string parent = ldapnames::parentDn(dn);
+    tree.childType.erase(names::fold(parent) + "\n" + names::fold(parts.front().value));
+    tree.listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
+}
+
+NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* objectName,
+                                       std::int32_t* iterationHandle, bool more,
+                                       Buf_T* objectInfo) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    Buf_T* request = nullptr;
+    if (auto rc = findBuffer(objectInfo, request); rc != 0)
+        return rc;
+    if (more)
+        return ERR_INVALID_REQUEST; // a new object comes in one request buffer
+    if (iterationHandle != nullptr && *iterationHandle != NO_MORE_ITERATIONS)
+        return ERR_INVALID_ITERATION;
+    std::vector<request::Attribute> attributes;
+    if (auto rc = request::addEntryAttributes(*request, attributes); rc != 0)
+        return rc;
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(*ctx, tree); rc != 0)
+        return rc;
+    std::string parentDn, ownName;
+    if (auto rc = resolveNew(*ctx, *tree, objectName, parentDn, ownName); rc != 0)
+        return rc;
+    const Schema& schema = *tree->schema;
+
+    // The class: the one of the named classes that every other one is above.
+    const AttributeDefinition* objectClass = schema.findAttribute(kObjectClass);
+    std::vector<const ClassDefinition*> named;
+    for (const auto& a : attributes) {
+        if (objectClass == nullptr || schema.findAttribute(a.name) != objectClass)
+            continue;
+        for (const auto& v : a.values) {
+            if (v.syntax != objectClass->syntax)
+                return ERR_SYNTAX_VIOLATION;
+            const ClassDefinition* c = schema.findClass(v.bytes);
+            if (c == nullptr)
+                return ERR_NO_SUCH_CLASS;
+            named.push_back(c);
+        }
+    }
+    if (named.empty())
+        return ERR_MISSING_MANDATORY;
+    const ClassDefinition* cls = nullptr;
+    for (const ClassDefinition* candidate : named) {
+        const auto lineage = schema.lineage(*candidate);
+        if (std::all_of(named.begin(), named.end(), [&](auto* c) {
+                return std::find(lineage.begin(), lineage.end(), c) != lineage.end();
+            })) {
+            cls = candidate;
+            break;
+        }
+    }
+    if (cls == nullptr)
+        return ERR_OBJECT_CLASS_VIOLATION;
+    if ((cls->flags & DS_EFFECTIVE_CLASS) == 0)
+        return ERR_NOT_EFFECTIVE_CLASS;
+    if (auto rc = checkContainment(*tree, *cls, parentDn); rc != 0)
+        return rc;
+    const auto& naming = schema.effectiveList(*cls, ClassDefinition::Naming);
+    const AttributeDefinition* namingAttr =
+        naming.empty() ? nullptr : schema.findAttribute(naming.front());
+    if (namingAttr == nullptr || namingAttr->ldapName.empty())
+        return ERR_BAD_NAMING_ATTRIBUTES;
+    if (auto rc = valuerules::checkValue(shapeOf(*namingAttr), ownName); rc != 0)
+        return rc;
+
+    // The attributes as the server takes them, each value checked against its definition.
+    LdapValueNames valueNames(schema, dnOfName(*tree));
+    std::vector<LdapMod> mods;
+    mods.push_back({LdapMod::Add, "objectClass", {cls->ldapName}});
+    mods.push_back({LdapMod::Add, namingAttr->ldapName, {ownName}});
+    for (const auto& a : attributes) {
+        const AttributeDefinition* def = schema.findAttribute(a.name);
+        if (def == nullptr || def->ldapName.empty())
+            return ERR_NO_SUCH_ATTRIBUTE;
+        if (def == objectClass)
+            continue;
+        auto it = std::find_if(mods.begin(), mods.end(), [&](const LdapMod& m) {
+            return names::equalFolded(m.type, def->ldapName);
+        });
+        if (it == mods.end()) {
+            mods.push_back({LdapMod::Add, def->ldapName, {}});
+            it = mods.end() - 1;
+        }
+        for (const auto& v : a.values) {
+            if (v.syntax != def->syntax)
+                return ERR_SYNTAX_VIOLATION;
+            if (auto rc = valuerules::checkValue(shapeOf(*def), v.bytes); rc != 0)
+                return rc;
+            std::string text;
+            if (auto rc = valuetext::format(def->syntax, v.bytes, valueNames, text); rc != 0)
+                return rc;
+            if (std::find(it->values.begin(), it->values.end(), text) == it->values.end())
+                it->values.push_back(std::move(text));
+        }
+        if ((def->flags & DS_SINGLE_VALUED_ATTR) && it->values.size() > 1)
+            return ERR_CANT_HAVE_MULTIPLE_VALUES;
+    }
+    std::erase_if(mods, [](const LdapMod& m) { return m.values.empty(); });
+    // What the directory requires that the server's schema may not (its own mandatory lists).
+    for (const ClassDefinition* c : schema.lineage(*cls)) {
+        for (const auto& name : c->lists[ClassDefinition::Mandatory]) {
+            const AttributeDefinition* def = schema.findAttribute(name);
+            if (def == nullptr || def == objectClass)
+                continue;
+            if (std::none_of(mods.begin(), mods.end(), [&](const LdapMod& m) {
+                    return names::equalFolded(m.type, def->ldapName);
+                }))
+                return ERR_MISSING_MANDATORY;
+        }
+    }
+
+    const std::string dn = namingAttr->ldapName + "=" + valuetext::escapeDnValue(ownName) +
+                           (parentDn.empty() ? "" : "," + parentDn);
+    if (auto rc = tree->session->add(dn, mods); rc != 0) {
+        fail(*tree);
+        return rc;
+    }
+    rememberNaming(*tree, parentDn, ownName, namingAttr->ldapName);
+    return 0;
+}
+
+NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char* objectName) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(*ctx, tree); rc != 0)
+        return rc;
+    std::string dn;
+    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+        return rc;
+    if (dn.empty())
+        return ERR_INVALID_ENTRY_FOR_ROOT;
+    if (auto rc = tree->session->remove(dn); rc != 0) {
+        fail(*tree);
+        return rc;
+    }
+    forgetNaming(*tree, dn);
+    return 0;
+}
+
+NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* objectName,
+                                       const char* newDN, bool deleteOldRDN) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(*ctx, tree); rc != 0)
+        return rc;
+    std::string dn;
+    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+        return rc;
+    if (dn.empty())
+        return ERR_INVALID_ENTRY_FOR_ROOT;
+    std::string newName;
+    if (auto rc = singleComponent(newDN, newName); rc != 0)
+        return rc;
+    if (auto rc = checkOwnName(newName); rc != 0)
+        return rc;
+    const std::string type = rdnTypeOf(dn);
+    const AttributeDefinition* naming = tree->schema->findAttributeByLdapName(type);
+    if (naming == nullptr)
+        return ERR_BAD_NAMING_ATTRIBUTES;
+    if (auto rc = valuerules::checkValue(shapeOf(*naming), newName); rc != 0)
+        return rc;
+    if (auto rc = tree->session->rename(dn, type + "=" + valuetext::escapeDnValue(newName), "",
+                                        deleteOldRDN);
+        rc != 0) {
+        fail(*tree);
+        return rc;
+    }
+    const std::string parent = ldapnames::parentDn(dn);
+    forgetNaming(*tree, dn);
+    rememberNaming(*tree, parent, newName, type);
+    return 0;
+}
+
+NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* objectName,
+                                        const char* destParentDN, const char* destRDN) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(*ctx, tree); rc != 0)
+        return rc;
+    std::string dn, destination;
+    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+        return rc;
+    if (dn.empty())
+        return ERR_INVALID_ENTRY_FOR_ROOT;
+    if (auto rc = resolve(*ctx, *tree, destParentDN, destination); rc != 0)
+        return rc;
+    // A container cannot go below itself.
+    const std::string folded = names::fold(ldapnames::canonicalDn(dn));
+    for (std::string at = ldapnames::canonicalDn(destination); !at.empty();
+         at = ldapnames::parentDn(at)) {
+        if (names::fold(at) == folded)
+            return ERR_INVALID_REQUEST;
+    }
+    const ClassDefinition* cls = nullptr;
+    if (auto rc = classOfEntry(*tree, dn, cls); rc != 0)
+        return rc;
+    if (cls == nullptr)
+        return ERR_ILLEGAL_CONTAINMENT;
+    if (auto rc = checkContainment(*tree, *cls, destination); rc != 0)
+        return rc;
+    std::string newName;
+    if (auto rc = singleComponent(destRDN, newName); rc != 0)
+        return rc;
+    if (auto rc = checkOwnName(newName); rc != 0)
+        return rc;
+    const std::string type = rdnTypeOf(dn);
+    const AttributeDefinition* naming = tree->schema->findAttributeByLdapName(type);
+    if (naming == nullptr)
+        return ERR_BAD_NAMING_ATTRIBUTES;
+    if (auto rc = valuerules::checkValue(shapeOf(*naming), newName); rc != 0)
+        return rc;
+    if (auto rc = tree->session->rename(dn, type + "=" + valuetext::escapeDnValue(newName),
+                                        destination, true);
+        rc != 0) {
+        fail(*tree);
+        return rc;
+    }
+    forgetNaming(*tree, dn);
+    rememberNaming(*tree, destination, newName, type);
+    return 0;
+}

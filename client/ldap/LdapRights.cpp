@@ -1,0 +1,100 @@
+// Effective rights over LDAP. No LDAP server reports them, so they are found by asking the
+// server to try: an add of a probe entry sent with the no-op control is checked like any add
+// (access included) and then not carried out. Only the bound identity's own rights can be
+// found this way.
+//   - Browse (and Compare, Read on attributes): the object can be read.
+//   - Add: the identity may create objects below the object.
+//   - On [Root]: the identity may create objects at the top of a naming context of the tree,
+//     that is, it administers that part of the server; it gets every right (Supervisor
+//     included), which is what the Schema Manager asks for.
+#include "LdapDirectory.h"
+#include "LdapTree.h"
+#include "client/common/Names.h"
+#include "directory/ResultCodes.h"
+
+namespace {
+
+constexpr std::string_view kEntryRights = "[Entry Rights]";
+constexpr std::string_view kAllAttributesRights = "[All Attributes Rights]";
+constexpr char kProbeName[] = "ostrel-rights-probe";
+
+std::string withoutLeadingDot(std::string_view name) {
+    return std::string(!name.empty() && name.front() == '.' ? name.substr(1) : name);
+}
+
+} // namespace
+
+NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
+                                                const char* objectName, const char* attrName,
+                                                std::uint32_t* privileges) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (privileges == nullptr || subjectName == nullptr || attrName == nullptr)
+        return ERR_NULL_POINTER;
+    if (auto rc = names::checkSchemaName(attrName); rc != 0)
+        return rc;
+    // The server answers for the identity bound to it, and no other.
+    if (!names::equalFolded(withoutLeadingDot(subjectName), withoutLeadingDot(identity())))
+        return ERR_NOT_SUPPORTED;
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(*ctx, tree); rc != 0)
+        return rc;
+    std::string dn;
+    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+        return rc;
+    const std::string_view attr(attrName);
+    const bool entry = names::equalFolded(attr, kEntryRights);
+    if (!entry && !names::equalFolded(attr, kAllAttributesRights) &&
+        tree->schema->findAttribute(attr) == nullptr)
+        return ERR_NO_SUCH_ATTRIBUTE;
+
+    // Where a probe entry would go: below the object, or at the top of each naming context.
+    std::vector<std::string> parents;
+    if (dn.empty())
+        parents = tree->bases;
+    else
+        parents = {dn};
+    bool readable = false, mayAdd = false;
+    for (const auto& parent : parents) {
+        LdapEntry e;
+        const NWDSCCODE read =
+            tree->session->readEntry(parent, {"1.1"}, true, LdapSession::Deref::Never, e);
+        if (read == ERR_NO_SUCH_ENTRY || read == ERR_NO_ACCESS)
+            continue;
+        if (read != 0) {
+            fail(*tree);
+            return read;
+        }
+        bool allowed = false;
+        const std::vector<LdapMod> probe = {{LdapMod::Add, "objectClass", {"organizationalUnit"}},
+                                            {LdapMod::Add, "ou", {kProbeName}}};
+        if (auto rc = tree->session->addDryRun(std::string("ou=") + kProbeName + "," + parent,
+                                               probe, allowed);
+            rc != 0) {
+            fail(*tree);
+            return rc;
+        }
+        readable = true;
+        mayAdd = mayAdd || allowed;
+        if (mayAdd)
+            break;
+    }
+    const bool administrator = dn.empty() && mayAdd;
+    std::uint32_t rights = 0;
+    if (entry) {
+        if (readable)
+            rights |= DS_ENTRY_BROWSE;
+        if (mayAdd)
+            rights |= DS_ENTRY_ADD;
+        if (administrator)
+            rights |= DS_ENTRY_DELETE | DS_ENTRY_RENAME | DS_ENTRY_SUPERVISOR;
+    } else {
+        if (readable)
+            rights |= DS_ATTR_COMPARE | DS_ATTR_READ;
+        if (administrator)
+            rights |= DS_ATTR_WRITE | DS_ATTR_SELF | DS_ATTR_SUPERVISOR;
+    }
+    *privileges = rights;
+    return 0;
+}

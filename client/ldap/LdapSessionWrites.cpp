@@ -1,0 +1,90 @@
+// The writes of one LDAP connection: add, delete, modrdn and modify, each a single request.
+#include "LdapSession.h"
+#include "directory/ResultCodes.h"
+
+#include <ldap.h>
+
+namespace {
+
+// libldap's form of a list of changes, pointing into the caller's strings.
+class ModList {
+public:
+    explicit ModList(const std::vector<LdapMod>& mods) {
+        mods_.resize(mods.size());
+        values_.resize(mods.size());
+        vectors_.resize(mods.size());
+        for (std::size_t i = 0; i < mods.size(); ++i) {
+            const LdapMod& m = mods[i];
+            for (const auto& v : m.values)
+                values_[i].push_back({ber_len_t(v.size()), const_cast<char*>(v.data())});
+            for (auto& v : values_[i])
+                vectors_[i].push_back(&v);
+            vectors_[i].push_back(nullptr);
+            LDAPMod& out = mods_[i];
+            out.mod_op = LDAP_MOD_BVALUES | (m.op == LdapMod::Delete    ? LDAP_MOD_DELETE
+                                             : m.op == LdapMod::Replace ? LDAP_MOD_REPLACE
+                                                                        : LDAP_MOD_ADD);
+            out.mod_type = const_cast<char*>(m.type.c_str());
+            out.mod_bvalues =
+                m.values.empty() && m.op != LdapMod::Add ? nullptr : vectors_[i].data();
+        }
+        for (auto& m : mods_)
+            pointers_.push_back(&m);
+        pointers_.push_back(nullptr);
+    }
+    LDAPMod** get() { return pointers_.data(); }
+
+private:
+    std::vector<LDAPMod> mods_;
+    std::vector<std::vector<berval>> values_;
+    std::vector<std::vector<berval*>> vectors_;
+    std::vector<LDAPMod*> pointers_;
+};
+
+} // namespace
+
+NWDSCCODE LdapSession::add(const std::string& dn, const std::vector<LdapMod>& attributes) {
+    ModList mods(attributes);
+    ++roundTrips_;
+    const int rc = ldap_add_ext_s(ld_, dn.c_str(), mods.get(), nullptr, nullptr);
+    return rc == LDAP_SUCCESS ? 0 : fail(rc);
+}
+
+NWDSCCODE LdapSession::remove(const std::string& dn) {
+    ++roundTrips_;
+    const int rc = ldap_delete_ext_s(ld_, dn.c_str(), nullptr, nullptr);
+    return rc == LDAP_SUCCESS ? 0 : fail(rc);
+}
+
+NWDSCCODE LdapSession::rename(const std::string& dn, const std::string& newRdn,
+                              const std::string& newSuperior, bool deleteOldRdn) {
+    ++roundTrips_;
+    const int rc = ldap_rename_s(ld_, dn.c_str(), newRdn.c_str(),
+                                 newSuperior.empty() ? nullptr : newSuperior.c_str(),
+                                 deleteOldRdn ? 1 : 0, nullptr, nullptr);
+    return rc == LDAP_SUCCESS ? 0 : fail(rc);
+}
+
+NWDSCCODE LdapSession::modify(const std::string& dn, const std::vector<LdapMod>& changes) {
+    ModList mods(changes);
+    ++roundTrips_;
+    const int rc = ldap_modify_ext_s(ld_, dn.c_str(), mods.get(), nullptr, nullptr);
+    return rc == LDAP_SUCCESS ? 0 : fail(rc);
+}
+
+NWDSCCODE LdapSession::addDryRun(const std::string& dn, const std::vector<LdapMod>& attributes,
+                                 bool& allowed) {
+    // The no-op control: the server runs every check of the add, access included, and
+    // answers LDAP_X_NO_OPERATION where it would have added the entry.
+    static constexpr char kNoOp[] = "1.3.6.1.4.1.4203.666.5.2";
+    constexpr int kNoOperation = 0x410e;
+    LDAPControl noop{const_cast<char*>(kNoOp), {0, nullptr}, 1};
+    LDAPControl* controls[2] = {&noop, nullptr};
+    ModList mods(attributes);
+    ++roundTrips_;
+    const int rc = ldap_add_ext_s(ld_, dn.c_str(), mods.get(), controls, nullptr);
+    allowed = rc == kNoOperation;
+    if (rc == kNoOperation || rc == LDAP_INSUFFICIENT_ACCESS || rc == LDAP_STRONG_AUTH_REQUIRED)
+        return 0;
+    return fail(rc);
+}
