@@ -53,16 +53,17 @@ public:
 
     virtual NWDSCCODE NWDSGetObjectCount(NWDSContextHandle context, Buf_T* buffer,
                                          std::uint32_t* objectCount) = 0;
-    virtual NWDSCCODE NWDSGetObjectName(NWDSContextHandle context, Buf_T* buffer,
-                                        char* objectName, std::size_t objectNameSize,
-                                        std::uint32_t* attrCount, Object_Info_T* objectInfo) = 0;
+    virtual NWDSCCODE NWDSGetObjectName(NWDSContextHandle context, Buf_T* buffer, char* objectName,
+                                        std::size_t objectNameSize, std::uint32_t* attrCount,
+                                        Object_Info_T* objectInfo) = 0;
     virtual NWDSCCODE NWDSGetAttrCount(NWDSContextHandle context, Buf_T* buffer,
                                        std::uint32_t* attrCount) = 0;
     virtual NWDSCCODE NWDSGetAttrName(NWDSContextHandle context, Buf_T* buffer, char* attrName,
                                       std::size_t attrNameSize, std::uint32_t* attrValCount,
                                       std::uint32_t* syntaxID) = 0;
     virtual NWDSCCODE NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T* buffer,
-                                             std::uint32_t syntaxID, std::uint32_t* attrValSize) = 0;
+                                             std::uint32_t syntaxID,
+                                             std::uint32_t* attrValSize) = 0;
     // attrValSize is the size of the caller's record; NWDSComputeAttrValSize gives the one needed.
     virtual NWDSCCODE NWDSGetAttrVal(NWDSContextHandle context, Buf_T* buffer,
                                      std::uint32_t syntaxID, void* attrVal,

@@ -163,8 +163,8 @@ private:
     NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, DirectoryModel*& tree);
     // ---- Search (EmbeddedSearch.cpp) ----
     NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
-                          bool searchAliases, Buf_T* filter, std::uint32_t infoType,
-                          bool allAttrs, Buf_T* attrNames, Pending& out);
+                          bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
+                          Buf_T* attrNames, Pending& out);
     NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
                          std::int32_t& searched, bool& done);
 
