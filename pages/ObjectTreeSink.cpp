@@ -17,14 +17,16 @@ void ObjectTreeSink::addObject(const ListedObject& object) {
         page_.showLiteralMessage("Could Not Add Node");
         return;
     }
-    auto* item = new QTreeWidgetItem(QStringList{QString::fromStdString(object.label)});
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, QString::fromStdString(object.label));
     setItemImage(item, object.icon, page_.imageList());
     objects_.add(item);
     if (names_ == AttributeNames::Skip)
         return;
     SortedInsertionBatch names(tree_, item);
     ReadAttributeNames(page_, object.listedName, [&](const std::string& attrName) {
-        auto* name = new QTreeWidgetItem(QStringList{QString::fromStdString(attrName)});
+        auto* name = new QTreeWidgetItem;
+        name->setText(0, QString::fromStdString(attrName));
         setItemImage(name, ClassIcon::Attribute, page_.imageList());
         names.add(name);
     });
