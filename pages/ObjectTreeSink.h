@@ -3,6 +3,10 @@
 #include "TreeItems.h"
 #include "directory/ListContainer.h"
 
+#include <map>
+#include <memory>
+#include <string>
+
 class PageFrame;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -16,6 +20,7 @@ public:
 
     ObjectTreeSink(PageFrame& page, QTreeWidget* tree, QTreeWidgetItem* parent,
                    AttributeNames names);
+    ~ObjectTreeSink() override;
     void addObject(const ListedObject& object) override;
     // Puts the objects listed so far into the tree; also done when the sink goes.
     void flush() { objects_.flush(); }
@@ -25,8 +30,11 @@ protected:
     virtual void listed(const ListedObject&) {}
 
 private:
+    QTreeWidgetItem* makeItem(int image, const std::string& text);
+
     PageFrame& page_;
     QTreeWidget* tree_;
     AttributeNames names_;
+    std::map<int, std::unique_ptr<QTreeWidgetItem>> prototypes_; // one per image, by image
     SortedInsertionBatch objects_;
 };

@@ -92,15 +92,45 @@ QTreeWidgetItem* insertItemSorted(QTreeWidget* tree, QTreeWidgetItem* parent, co
     return item;
 }
 
+namespace {
+constexpr qsizetype kSmallBatch = 16;
+
+// Case folding of a plain ASCII label is lowering A-Z, far cheaper than the general folding
+// that a listing of thousands of labels would pay for each.
+QString foldedKey(const QString& label) {
+    const qsizetype size = label.size();
+    const QChar* in = label.constData();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (in[i].unicode() >= 0x80)
+            return label.toCaseFolded();
+    }
+    QString key(size, Qt::Uninitialized);
+    QChar* out = key.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = in[i].unicode();
+        out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c);
+    }
+    return key;
+}
+} // namespace
+
 void SortedInsertionBatch::add(QTreeWidgetItem* item) {
-    pending_.append({item->text(0).toCaseFolded(), item});
+    pending_.append({foldedKey(item->text(0)), item});
 }
 
 void SortedInsertionBatch::flush() {
     if (pending_.isEmpty())
         return;
     const auto before = [](const Keyed& a, const Keyed& b) { return a.key < b.key; };
-    std::stable_sort(pending_.begin(), pending_.end(), before);
+    if (pending_.size() <= kSmallBatch) {
+        // An object's few attribute names: a stable insertion sort needs no buffer.
+        for (qsizetype i = 1; i < pending_.size(); ++i) {
+            for (qsizetype j = i; j > 0 && before(pending_[j], pending_[j - 1]); --j)
+                std::swap(pending_[j], pending_[j - 1]);
+        }
+    } else {
+        std::stable_sort(pending_.begin(), pending_.end(), before);
+    }
 
     QList<QTreeWidgetItem*> taken = parent_ ? parent_->takeChildren() : QList<QTreeWidgetItem*>();
     if (tree_) {
@@ -108,18 +138,21 @@ void SortedInsertionBatch::flush() {
             taken.append(tree_->takeTopLevelItem(tree_->topLevelItemCount() - 1));
         std::reverse(taken.begin(), taken.end());
     }
-    QList<Keyed> present;
-    present.reserve(taken.size());
-    for (QTreeWidgetItem* item : taken)
-        present.append({item->text(0).toCaseFolded(), item});
-
-    // Items already there come before new ones with an equal label, as they would have
-    // been inserted before them.
     QList<Keyed> merged;
-    merged.reserve(present.size() + pending_.size());
-    std::merge(present.begin(), present.end(), pending_.begin(), pending_.end(),
-               std::back_inserter(merged), before);
-    pending_.clear();
+    if (taken.isEmpty()) {
+        merged.swap(pending_); // nothing there yet: the sorted new items are the whole list
+    } else {
+        QList<Keyed> present;
+        present.reserve(taken.size());
+        for (QTreeWidgetItem* item : taken)
+            present.append({foldedKey(item->text(0)), item});
+        // Items already there come before new ones with an equal label, as they would have
+        // been inserted before them.
+        merged.reserve(present.size() + pending_.size());
+        std::merge(present.begin(), present.end(), pending_.begin(), pending_.end(),
+                   std::back_inserter(merged), before);
+        pending_.clear();
+    }
     QList<QTreeWidgetItem*> items;
     items.reserve(merged.size());
     for (const Keyed& keyed : merged)

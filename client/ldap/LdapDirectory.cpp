@@ -351,24 +351,30 @@ NWDSCCODE LdapDirectory::resolve(const ContextState& ctx, Tree& tree, const char
         dn.clear();
         return 0;
     }
-    std::vector<std::vector<std::string>> tries;
     names::ParsedName context;
     const bool relative = !parsed.leadingDot && !ctx.nameContext.empty() &&
                           ctx.nameContext != ROOT_NAME &&
                           names::parse(ctx.nameContext, context) == 0 && !context.root;
-    std::vector<std::string> withContext = parsed.components;
-    if (relative)
+    // Every object of a listing is resolved once for its names read: no copies of the
+    // components for the tries.
+    std::vector<std::string> withContext;
+    const std::vector<std::string>* tries[2] = {&parsed.components, nullptr};
+    if (relative) {
+        withContext.reserve(parsed.components.size() + context.components.size());
+        withContext = parsed.components;
         withContext.insert(withContext.end(), context.components.begin(), context.components.end());
-    if (relative && (ctx.flags & DCV_CANONICALIZE_NAMES)) {
-        tries = {withContext, parsed.components};
-    } else if (relative) {
-        tries = {parsed.components, withContext};
-    } else {
-        tries = {parsed.components};
+        if (ctx.flags & DCV_CANONICALIZE_NAMES) {
+            tries[0] = &withContext;
+            tries[1] = &parsed.components;
+        } else {
+            tries[1] = &withContext;
+        }
     }
     NWDSCCODE rc = ERR_NO_SUCH_ENTRY;
-    for (const auto& components : tries) {
-        rc = dnOfComponents(tree, components, dn);
+    for (const auto* components : tries) {
+        if (components == nullptr)
+            break;
+        rc = dnOfComponents(tree, *components, dn);
         if (rc != ERR_NO_SUCH_ENTRY)
             return rc;
     }

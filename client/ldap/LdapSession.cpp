@@ -97,30 +97,38 @@ struct MessageGuard {
 
 void collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly,
                   const std::vector<std::string>* valuesOf, LdapEntry& out) {
-    char* dn = ldap_get_dn(ld, msg);
-    out.dn = dn != nullptr ? dn : "";
-    ldap_memfree(dn);
+    // One pass over the entry: the DN, then each attribute with its values in place, as
+    // looking values up by name would decode the entry again for every attribute.
     BerElement* ber = nullptr;
-    for (char* a = ldap_first_attribute(ld, msg, &ber); a != nullptr;
-         a = ldap_next_attribute(ld, msg, ber)) {
+    berval dn{0, nullptr};
+    if (ldap_get_dn_ber(ld, msg, &ber, &dn) != LDAP_SUCCESS) {
+        if (ber != nullptr)
+            ber_free(ber, 0);
+        return;
+    }
+    out.dn.assign(dn.bv_val != nullptr ? dn.bv_val : "", dn.bv_len);
+    berval name{0, nullptr};
+    berval* vals = nullptr;
+    while (ldap_get_attribute_ber(ld, msg, ber, &name, &vals) == LDAP_SUCCESS &&
+           name.bv_val != nullptr) {
+        std::string attribute(name.bv_val, name.bv_len);
         std::vector<std::string> values;
         bool wanted = !typesOnly;
         if (wanted && valuesOf != nullptr) {
             wanted = false;
             for (const auto& v : *valuesOf)
-                wanted = wanted || strcasecmp(v.c_str(), a) == 0;
+                wanted = wanted || strcasecmp(v.c_str(), attribute.c_str()) == 0;
         }
         if (wanted) {
-            berval** vals = ldap_get_values_len(ld, msg, a);
-            for (int i = 0; vals != nullptr && vals[i] != nullptr; ++i)
-                values.emplace_back(vals[i]->bv_val, vals[i]->bv_len);
-            ldap_value_free_len(vals);
+            for (int i = 0; vals != nullptr && vals[i].bv_val != nullptr; ++i)
+                values.emplace_back(vals[i].bv_val, vals[i].bv_len);
         }
-        out.attributes.emplace_back(a, std::move(values));
-        ldap_memfree(a);
+        if (vals != nullptr)
+            ber_memfree(vals);
+        vals = nullptr;
+        out.attributes.emplace_back(std::move(attribute), std::move(values));
     }
-    if (ber != nullptr)
-        ber_free(ber, 0);
+    ber_free(ber, 0);
 }
 
 } // namespace
