@@ -5,13 +5,17 @@
 #include "LdapFixture.h"
 #include "browser/BrowserPage.h"
 #include "client/FaultInjectingClient.h"
+#include "query/QueryPage.h"
 #include "schema/SchemaViewerPage.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTextEdit>
 #include <QTreeWidget>
 
@@ -173,4 +177,59 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// The query page finds the same objects with the same values on both directories, for
+// criteria of several syntaxes joined with AND and OR.
+TEST_F(PageParity, TheQueryPageFindsTheSameObjectsWithTheSameValues) {
+    CQueryPage want(embedded->services(), nullptr), got(ldap->services(), nullptr);
+    want.create("ACME_TREE");
+    got.create("ACME_TREE");
+    struct Criterion {
+        QString attribute, op, value, joint;
+    };
+    auto search = [](CQueryPage& page, const QString& location, const QStringList& requested,
+                     const std::vector<Criterion>& criteria) {
+        auto* attributes = page.findChild<QComboBox*>("attributeCombo");
+        for (const QString& name : requested) {
+            const int at = attributes->findText(name);
+            attributes->setCurrentIndex(at);
+            emit attributes->activated(at);
+        }
+        page.findChild<QLineEdit*>("searchLocationEdit")->setText(location);
+        for (const Criterion& c : criteria) {
+            attributes->setEditText(c.attribute);
+            page.findChild<QComboBox*>("operatorCombo")->setEditText(c.op);
+            page.findChild<QLineEdit*>("valueEdit")->setText(c.value);
+            auto* orRadio = page.findChild<QRadioButton*>("orRadio");
+            auto* andRadio = page.findChild<QRadioButton*>("andRadio");
+            orRadio->setAutoExclusive(false);
+            andRadio->setAutoExclusive(false);
+            orRadio->setChecked(c.joint == "OR");
+            andRadio->setChecked(c.joint == "AND");
+            page.findChild<QPushButton*>("addCriteriaButton")->click();
+        }
+        page.findChild<QPushButton*>("submitQueryButton")->click();
+    };
+    const QStringList requested{"Title", "Telephone Number", "Surname", "Login Disabled"};
+    const std::vector<std::vector<Criterion>> searches{
+        {{"Object Class", "EQUALS", "User", ""}},
+        {{"Surname", "EQUALS", "smith", ""}, {"Title", "EQUALS", "Sales Manager", "OR"}},
+        {{"Object Class", "EQUALS", "User", ""},
+         {"Telephone Number", "Present", "", "AND"},
+         {"CN", "EQUALS", "Mary", "OR"}},
+        {{"CN", "EQUALS", "Nobody", ""}},
+    };
+    for (const auto& criteria : searches) {
+        SCOPED_TRACE(criteria.front().attribute.toStdString() + " " +
+                     std::to_string(criteria.size()));
+        search(want, "Acme", requested, criteria);
+        search(got, "Acme", requested, criteria);
+        EXPECT_TRUE(embedded->reporter.messages.empty());
+        EXPECT_EQ(shown(got), shown(want));
+        // Objects are found by all but the last search, which finds none.
+        const QTreeWidget* results = want.findChild<QTreeWidget*>("resultsTree");
+        ASSERT_GT(results->topLevelItemCount(), 0);
+        EXPECT_EQ(results->topLevelItem(0)->text(0).startsWith('<'), &criteria == &searches.back());
+    }
 }
