@@ -3,9 +3,9 @@
 #include "FuzzCheck.h"
 #include "client/common/Names.h"
 #include "client/embedded/DirectoryModel.h"
-#include "client/embedded/Ldif.h"
-#include "client/embedded/SchemaFile.h"
-#include "client/embedded/TextFile.h"
+#include "client/common/Ldif.h"
+#include "client/common/SchemaFile.h"
+#include "client/common/TextFile.h"
 #include "client/embedded/TreeLoader.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The schema reader: any text is read or refused with a message naming the file, and what
 // it reads has no super-class cycle and answers every lookup.
 #include "FuzzCheck.h"
-#include "client/embedded/Schema.h"
-#include "client/embedded/SchemaFile.h"
+#include "client/common/Schema.h"
+#include "client/common/SchemaFile.h"
 
 #include <cstdint>
 #include <string>

@@ -13,6 +13,11 @@
 #include <unordered_map>
 #include <vector>
 
+class Schema;
+
+// What one of the three schema listings goes through.
+enum class SchemaItems : std::uint8_t { Classes, Attributes, Syntaxes };
+
 // One directory context as the client keeps it.
 struct ContextState {
     std::uint32_t flags = 0;
@@ -105,6 +110,12 @@ public:
     NWDSCCODE NWDSGetSyntaxDef(NWDSContextHandle context, Buf_T* buffer, char* syntaxName,
                                std::size_t syntaxNameSize, Syntax_Info_T* syntaxDef) override;
 
+    // ---- The two single schema lookups, over the schema of the context's tree ----
+    NWDSCCODE NWDSGetSyntaxID(NWDSContextHandle context, const char* attrName,
+                              std::uint32_t* syntaxID) override;
+    NWDSCCODE NWDSReadSyntaxDef(NWDSContextHandle context, std::uint32_t syntaxID,
+                                Syntax_Info_T* syntaxDef) override;
+
     // ---- Filters ----
     NWDSCCODE NWDSAllocFilter(Filter_Cursor_T** cursor) override;
     NWDSCCODE NWDSAddFilterToken(Filter_Cursor_T* cursor, std::uint32_t token, const void* value,
@@ -160,6 +171,19 @@ protected:
     // ERR_BAD_VERB for a buffer prepared otherwise.
     static NWDSCCODE requestNames(const Buf_T& request, std::initializer_list<std::uint32_t> ops,
                                   std::vector<std::string>& names);
+
+    // ---- The schema listings (BufferedClientSchemaReads.cpp) ----
+    // The schema of the context's tree: 0, or the code why there is none.
+    virtual NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) = 0;
+    // The names a listing goes through: every item, or those of the request buffer, each of
+    // which must be defined (ERR_NO_SUCH_CLASS / ERR_NO_SUCH_ATTRIBUTE / ERR_BAD_SYNTAX).
+    NWDSCCODE schemaNamesToRead(SchemaItems items, const Schema& schema, bool all,
+                                Buf_T* requestNames, std::vector<std::string>& names) const;
+    // One pass of a listing: from names[position] on, as many items as fit; `done` once the
+    // last is written. An item gone since the listing began is skipped.
+    static NWDSCCODE fillSchemaReply(SchemaItems items, const Schema& schema,
+                                     const std::vector<std::string>& names, std::size_t& position,
+                                     bool definitions, Buf_T& out, bool& done);
 
 private:
     NWDSCCODE checkedRequest(NWDSContextHandle context, Buf_T* buffer, Buf_T*& out);

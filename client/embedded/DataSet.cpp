@@ -1,8 +1,8 @@
 #include "DataSet.h"
 
-#include "Ldif.h"
-#include "SchemaFile.h"
-#include "TextFile.h"
+#include "client/common/Ldif.h"
+#include "client/common/SchemaFile.h"
+#include "client/common/TextFile.h"
 #include "TreeLoader.h"
 
 #include <sstream>

@@ -2,7 +2,7 @@
 
 #include "ObjectStore.h"
 #include "Rights.h"
-#include "Schema.h"
+#include "client/common/Schema.h"
 #include "client/common/ValueText.h"
 #include "directory/Codes.h"
 

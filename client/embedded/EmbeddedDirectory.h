@@ -53,10 +53,6 @@ public:
     NWDSCCODE NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType, bool allSyntaxes,
                                Buf_T* syntaxNames, std::int32_t* iterationHandle,
                                Buf_T* syntaxDefs) override;
-    NWDSCCODE NWDSGetSyntaxID(NWDSContextHandle context, const char* attrName,
-                              std::uint32_t* syntaxID) override;
-    NWDSCCODE NWDSReadSyntaxDef(NWDSContextHandle context, std::uint32_t syntaxID,
-                                Syntax_Info_T* syntaxDef) override;
     NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                      const char* objectName, const char* attrName,
                                      std::uint32_t* privileges) override;
@@ -129,21 +125,10 @@ private:
     Object_Info_T objectInfoOf(DirectoryModel& tree, const Entry& e) const;
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
 
-    // The three schema reads differ only in what they list and how each item is written.
-    struct SchemaRead {
-        Pending::Kind kind;
-        ReplyKind reply;
-        std::uint32_t requestOperation; // what a request buffer of names is prepared for
-        NWDSCCODE undefined;            // for a requested name the schema does not hold
-        std::vector<std::string> (*allNames)(const Schema&);
-        bool (*defined)(const Schema&, const std::string& name);
-        // Writes the named item; false when the reply is full. An item gone since the
-        // read began is skipped (true).
-        bool (*write)(ReplyWriter&, const Schema&, const std::string& name, bool definitions);
-    };
-    NWDSCCODE readSchema(const SchemaRead& read, NWDSContextHandle context, std::uint32_t infoType,
-                         bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
-                         Buf_T* result);
+    NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
+    NWDSCCODE readSchema(SchemaItems items, Pending::Kind kind, NWDSContextHandle context,
+                         std::uint32_t infoType, bool all, Buf_T* requestNames,
+                         std::int32_t* iterationHandle, Buf_T* result);
 
     // ---- Object writes (EmbeddedObjectWrites.cpp) ----
     // Where a new object named `name` goes: its container (by the same relative-or-from-

@@ -1,7 +1,7 @@
 // Reading objects: listing a container, reading attributes and values, object information,
 // streams and effective rights.
 #include "EmbeddedDirectory.h"
-#include "StreamFile.h"
+#include "client/common/StreamFile.h"
 #include "client/common/Names.h"
 #include "client/common/ReplyWriter.h"
 #include "client/common/Wire.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ObjectStore.h"
-#include "Schema.h"
+#include "client/common/Schema.h"
 #include "client/common/Filter.h"
 
 #include <functional>

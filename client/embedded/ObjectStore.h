@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ChildIndex.h"
-#include "Schema.h"
+#include "client/common/Schema.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DirectoryModel.h"
-#include "Ldif.h"
+#include "client/common/Ldif.h"
 #include "client/common/ValueText.h"
 
 #include <string>

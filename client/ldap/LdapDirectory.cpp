@@ -6,7 +6,7 @@
 #include "ServerSchema.h"
 #include "client/common/Names.h"
 #include "client/common/ValueText.h"
-#include "client/embedded/SchemaFile.h"
+#include "client/common/SchemaFile.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>

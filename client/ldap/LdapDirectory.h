@@ -5,7 +5,7 @@
 #include "client/common/BufferedClient.h"
 #include "client/common/IterationTable.h"
 #include "client/common/ReplyWriter.h"
-#include "client/embedded/Schema.h"
+#include "client/common/Schema.h"
 
 #include <functional>
 #include <memory>
@@ -57,10 +57,6 @@ public:
     NWDSCCODE NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType, bool allSyntaxes,
                                Buf_T* syntaxNames, std::int32_t* iterationHandle,
                                Buf_T* syntaxDefs) override;
-    NWDSCCODE NWDSGetSyntaxID(NWDSContextHandle context, const char* attrName,
-                              std::uint32_t* syntaxID) override;
-    NWDSCCODE NWDSReadSyntaxDef(NWDSContextHandle context, std::uint32_t syntaxID,
-                                Syntax_Info_T* syntaxDef) override;
     NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                      const char* objectName, const char* attrName,
                                      std::uint32_t* privileges) override;
@@ -122,7 +118,6 @@ private:
         std::size_t valuePosition = 0;
         std::vector<std::string> names; // schema reads
     };
-    struct SchemaRead;
 
     explicit LdapDirectory(Options options);
     NWDSCCODE connect(Tree& tree, std::string* message);
@@ -161,9 +156,10 @@ private:
     NWDSCCODE pendingFor(std::int32_t handle, Pending::Kind kind, NWDSContextHandle context,
                          Pending*& out);
     void finishPass(bool done, Pending& state, std::int32_t* handle);
-    NWDSCCODE readSchema(const SchemaRead& read, NWDSContextHandle context, std::uint32_t infoType,
-                         bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
-                         Buf_T* result);
+    NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
+    NWDSCCODE readSchema(SchemaItems items, Pending::Kind kind, NWDSContextHandle context,
+                         std::uint32_t infoType, bool all, Buf_T* requestNames,
+                         std::int32_t* iterationHandle, Buf_T* result);
 
     // ---- Writes (LdapObjectWrites.cpp, LdapModify.cpp) ----
     // The base class of the entry at `dn` (nullptr when the schema does not know it).

@@ -6,7 +6,7 @@
 #include "LdapValueNames.h"
 #include "client/common/Names.h"
 #include "client/common/ValueWire.h"
-#include "client/embedded/StreamFile.h"
+#include "client/common/StreamFile.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>

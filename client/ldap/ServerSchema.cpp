@@ -3,7 +3,7 @@
 #include "SchemaStatements.h"
 #include "StandardSchema.h"
 #include "client/common/Names.h"
-#include "client/embedded/SchemaFile.h"
+#include "client/common/SchemaFile.h"
 #include "directory/Codes.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/embedded/Schema.h"
+#include "client/common/Schema.h"
 
 #include <string>
 #include <vector>

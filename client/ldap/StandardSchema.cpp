@@ -2,7 +2,7 @@
 
 #include "SchemaStatements.h"
 #include "client/common/Names.h"
-#include "client/embedded/Schema.h"
+#include "client/common/Schema.h"
 #include "directory/Codes.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 // What the embedded directory refuses to start on, each with its file, line and reason.
 #include "client/embedded/DataSet.h"
 #include "client/embedded/EmbeddedDirectory.h"
-#include "client/embedded/TextFile.h"
+#include "client/common/TextFile.h"
 #include "directory/Codes.h"
 
 #include <filesystem>

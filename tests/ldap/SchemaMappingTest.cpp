@@ -1,7 +1,7 @@
 // The directory schema read from a server's subschema values: definitions with the X-NDS-*
 // extensions as they are, built-in definitions named by the hints, a standard schema by the
 // fallback mapping, and super classes kept aside restored.
-#include "client/embedded/SchemaFile.h"
+#include "client/common/SchemaFile.h"
 #include "client/ldap/SchemaStatements.h"
 #include "client/ldap/ServerSchema.h"
 #include "directory/Codes.h"

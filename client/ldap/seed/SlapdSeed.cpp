@@ -3,7 +3,7 @@
 #include "client/common/Base64.h"
 #include "client/common/Names.h"
 #include "client/common/ValueText.h"
-#include "client/embedded/Ldif.h"
+#include "client/common/Ldif.h"
 #include "client/ldap/LdapSettings.h"
 #include "client/ldap/SchemaStatements.h"
 
