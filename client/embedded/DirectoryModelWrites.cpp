@@ -2,7 +2,7 @@
 // before the first change, so a refused write leaves the tree as it was.
 #include "DirectoryModel.h"
 #include "client/common/Names.h"
-#include "client/common/RequestDecoding.h"
+#include "client/common/NewObjectClass.h"
 #include "client/common/ValueRules.h"
 #include "directory/ResultCodes.h"
 
@@ -10,8 +10,6 @@
 #include <cctype>
 
 namespace {
-
-constexpr std::string_view kObjectClass = "Object Class";
 
 // The syntaxes whose values can be an object's name.
 bool isNameSyntax(std::uint32_t syntax) {
@@ -108,38 +106,10 @@ NWDSCCODE DirectoryModel::createEntry(EntryId parent, std::string_view name,
     if (auto rc = checkOwnName(name); rc != 0)
         return rc;
 
-    // The class: the one of the named classes that every other one is above.
-    const AttributeDefinition* objectClass = schema_.findAttribute(kObjectClass);
-    std::vector<const ClassDefinition*> named;
-    for (const auto& a : attributes) {
-        if (objectClass == nullptr || schema_.findAttribute(a.name) != objectClass)
-            continue;
-        for (const auto& v : a.values) {
-            if (v.syntax != objectClass->syntax)
-                return ERR_SYNTAX_VIOLATION;
-            const ClassDefinition* c = schema_.findClass(v.bytes);
-            if (c == nullptr)
-                return ERR_NO_SUCH_CLASS;
-            named.push_back(c);
-        }
-    }
-    if (named.empty())
-        return ERR_MISSING_MANDATORY;
     const ClassDefinition* cls = nullptr;
-    for (const ClassDefinition* candidate : named) {
-        const auto lineage = schema_.lineage(*candidate);
-        const bool coversAll = std::all_of(named.begin(), named.end(), [&](auto* c) {
-            return std::find(lineage.begin(), lineage.end(), c) != lineage.end();
-        });
-        if (coversAll) {
-            cls = candidate;
-            break;
-        }
-    }
-    if (cls == nullptr)
-        return ERR_OBJECT_CLASS_VIOLATION;
-    if ((cls->flags & DS_EFFECTIVE_CLASS) == 0)
-        return ERR_NOT_EFFECTIVE_CLASS;
+    if (auto rc = request::classOfNewObject(schema_, attributes, cls); rc != 0)
+        return rc;
+    const AttributeDefinition* objectClass = schema_.findAttribute(request::kObjectClass);
     if (!containmentAllows(*cls, *p))
         return ERR_ILLEGAL_CONTAINMENT;
 

@@ -6,15 +6,13 @@
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "client/common/Names.h"
-#include "client/common/RequestDecoding.h"
+#include "client/common/NewObjectClass.h"
 #include "client/common/ValueRules.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
 
 namespace {
-
-constexpr std::string_view kObjectClass = "Object Class";
 
 NWDSCCODE checkOwnName(std::string_view name) {
     if (name.empty() || name == ROOT_NAME)
@@ -153,37 +151,10 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
         return rc;
     const Schema& schema = *tree->schema;
 
-    // The class: the one of the named classes that every other one is above.
-    const AttributeDefinition* objectClass = schema.findAttribute(kObjectClass);
-    std::vector<const ClassDefinition*> named;
-    for (const auto& a : attributes) {
-        if (objectClass == nullptr || schema.findAttribute(a.name) != objectClass)
-            continue;
-        for (const auto& v : a.values) {
-            if (v.syntax != objectClass->syntax)
-                return ERR_SYNTAX_VIOLATION;
-            const ClassDefinition* c = schema.findClass(v.bytes);
-            if (c == nullptr)
-                return ERR_NO_SUCH_CLASS;
-            named.push_back(c);
-        }
-    }
-    if (named.empty())
-        return ERR_MISSING_MANDATORY;
     const ClassDefinition* cls = nullptr;
-    for (const ClassDefinition* candidate : named) {
-        const auto lineage = schema.lineage(*candidate);
-        if (std::all_of(named.begin(), named.end(), [&](auto* c) {
-                return std::find(lineage.begin(), lineage.end(), c) != lineage.end();
-            })) {
-            cls = candidate;
-            break;
-        }
-    }
-    if (cls == nullptr)
-        return ERR_OBJECT_CLASS_VIOLATION;
-    if ((cls->flags & DS_EFFECTIVE_CLASS) == 0)
-        return ERR_NOT_EFFECTIVE_CLASS;
+    if (auto rc = request::classOfNewObject(schema, attributes, cls); rc != 0)
+        return rc;
+    const AttributeDefinition* objectClass = schema.findAttribute(request::kObjectClass);
     if (auto rc = checkContainment(*tree, *cls, parentDn); rc != 0)
         return rc;
     const auto& naming = schema.effectiveList(*cls, ClassDefinition::Naming);
