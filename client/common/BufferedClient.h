@@ -14,6 +14,9 @@
 #include <vector>
 
 class Schema;
+namespace request {
+struct Change;
+}
 
 // What one of the three schema listings goes through.
 enum class SchemaItems : std::uint8_t { Classes, Attributes, Syntaxes };
@@ -171,6 +174,17 @@ protected:
     // ERR_BAD_VERB for a buffer prepared otherwise.
     static NWDSCCODE requestNames(const Buf_T& request, std::initializer_list<std::uint32_t> ops,
                                   std::vector<std::string>& names);
+
+    // ---- Checks of a request every client makes first (BufferedClientRequests.cpp) ----
+    // A search's scope and info type, and the attribute names it asks for (none: all).
+    NWDSCCODE searchRequest(std::int32_t scope, std::uint32_t infoType, bool allAttrs,
+                            Buf_T* attrNames, std::vector<std::string>& wantedNames) const;
+    // The changes of a modify request, which must come whole in one buffer.
+    NWDSCCODE modifyRequest(std::int32_t* iterationHandle, bool more, Buf_T* changes,
+                            std::vector<request::Change>& decoded) const;
+    // A stream open: the attribute name well formed, reading only (writing is not offered).
+    static NWDSCCODE streamRequest(const char* attrName, std::uint32_t flags,
+                                   NWFILE_HANDLE* fileHandle);
 
     // ---- The schema listings (BufferedClientSchemaReads.cpp) ----
     // The schema of the context's tree: 0, or the code why there is none.

@@ -1,9 +1,9 @@
 // Reading objects: listing a container, reading attributes and values, object information,
 // streams and effective rights.
 #include "EmbeddedDirectory.h"
-#include "client/common/StreamFile.h"
 #include "client/common/Names.h"
 #include "client/common/ReplyWriter.h"
+#include "client/common/StreamFile.h"
 #include "client/common/Wire.h"
 #include "directory/ResultCodes.h"
 
@@ -212,14 +212,8 @@ NWDSCCODE EmbeddedDirectory::NWDSOpenStream(NWDSContextHandle context, const cha
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
-    if (fileHandle == nullptr)
-        return ERR_NULL_POINTER;
-    if (auto rc = names::checkSchemaName(attrName); rc != 0)
+    if (auto rc = streamRequest(attrName, flags, fileHandle); rc != 0)
         return rc;
-    if (flags & DS_WRITE_STREAM)
-        return ERR_NOT_SUPPORTED;
-    if (flags != DS_READ_STREAM)
-        return ERR_INVALID_REQUEST;
     Target t;
     if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
         return rc;

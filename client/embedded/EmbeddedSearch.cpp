@@ -109,18 +109,9 @@ NWDSCCODE EmbeddedDirectory::startSearch(const ContextState& ctx, const char* ba
                                          std::int32_t scope, bool searchAliases, Buf_T* filter,
                                          std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
                                          Pending& out) {
-    if (scope != DS_SEARCH_ENTRY && scope != DS_SEARCH_SUBORDINATES && scope != DS_SEARCH_SUBTREE)
-        return ERR_INVALID_REQUEST;
-    if (infoType != DS_ATTRIBUTE_NAMES && infoType != DS_ATTRIBUTE_VALUES)
-        return ERR_INVALID_REQUEST;
     std::vector<std::string> wantedNames;
-    if (!allAttrs) {
-        Buf_T* request = nullptr;
-        if (auto rc = findBuffer(attrNames, request); rc != 0)
-            return rc;
-        if (auto rc = requestNames(*request, {DSV_SEARCH}, wantedNames); rc != 0)
-            return rc;
-    }
+    if (auto rc = searchRequest(scope, infoType, allAttrs, attrNames, wantedNames); rc != 0)
+        return rc;
     Target base;
     if (auto rc = resolve(ctx, baseObjectName, true, base); rc != 0)
         return rc;

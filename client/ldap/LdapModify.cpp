@@ -47,14 +47,8 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
-    // The whole request comes in one buffer.
-    if (more || (iterationHandle != nullptr && *iterationHandle != NO_MORE_ITERATIONS))
-        return ERR_NOT_SUPPORTED;
-    Buf_T* request = nullptr;
-    if (auto rc = findBuffer(changes, request); rc != 0)
-        return rc;
     std::vector<request::Change> decoded;
-    if (auto rc = request::modifyChanges(*request, decoded); rc != 0)
+    if (auto rc = modifyRequest(iterationHandle, more, changes, decoded); rc != 0)
         return rc;
     Tree* tree = nullptr;
     if (auto rc = treeOf(*ctx, tree); rc != 0)

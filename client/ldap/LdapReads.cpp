@@ -5,8 +5,8 @@
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "client/common/Names.h"
-#include "client/common/ValueWire.h"
 #include "client/common/StreamFile.h"
+#include "client/common/ValueWire.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
@@ -431,14 +431,8 @@ NWDSCCODE LdapDirectory::NWDSOpenStream(NWDSContextHandle context, const char* o
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
-    if (fileHandle == nullptr)
-        return ERR_NULL_POINTER;
-    if (auto rc = names::checkSchemaName(attrName); rc != 0)
+    if (auto rc = streamRequest(attrName, flags, fileHandle); rc != 0)
         return rc;
-    if (flags & DS_WRITE_STREAM)
-        return ERR_NOT_SUPPORTED;
-    if (flags != DS_READ_STREAM)
-        return ERR_INVALID_REQUEST;
     Tree* tree = nullptr;
     if (auto rc = treeOf(*ctx, tree); rc != 0)
         return rc;
