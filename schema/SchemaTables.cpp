@@ -19,8 +19,8 @@ std::string syntaxConstantName(std::uint32_t syntaxID) {
 }
 
 std::optional<std::uint32_t> syntaxIdForName(std::string_view syntaxName) {
-    for (std::size_t id = 0; id < SyntaxDisplayNames.size(); ++id) {
-        if (SyntaxDisplayNames[id] == syntaxName)
+    for (std::size_t id = 0; id < SyntaxNames.size(); ++id) {
+        if (SyntaxNames[id] == syntaxName)
             return std::uint32_t(id);
     }
     return std::nullopt;

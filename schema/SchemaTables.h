@@ -1,5 +1,7 @@
 #pragma once
 
+#include "directory/SyntaxNames.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -27,38 +29,6 @@ inline constexpr std::array<std::string_view, 29> SyntaxConstantNames = {
     "SYN_STREAM",       "SYN_COUNTER",         "SYN_BACK_LINK",
     "SYN_TIME",         "SYN_TYPED_NAME",      "SYN_HOLD",
     "SYN_INTERVAL",     "SYNTAX_COUNT",
-};
-
-// Syntax names as the directory reports them, by id, 0 to 27.
-inline constexpr std::array<std::string_view, 28> SyntaxDisplayNames = {
-    "Unknown",
-    "Distinguished Name",
-    "Case Exact String",
-    "Case Ignore String",
-    "Printable String",
-    "Numeric String",
-    "Case Ignore List",
-    "Boolean",
-    "Integer",
-    "Octet String",
-    "Telephone Number",
-    "Facsimile Telephone Number",
-    "Net Address",
-    "Octet List",
-    "EMail Address",
-    "Path",
-    "Replica Pointer",
-    "Object ACL",
-    "Postal Address",
-    "Timestamp",
-    "Class Name",
-    "Stream",
-    "Counter",
-    "Back Link",
-    "Time",
-    "Typed Name",
-    "Hold",
-    "Interval",
 };
 
 // Attribute flag labels of the Schema Viewer, in the order they are tested and shown.

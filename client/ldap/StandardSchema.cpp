@@ -3,7 +3,7 @@
 #include "SchemaStatements.h"
 #include "client/common/Names.h"
 #include "client/common/Schema.h"
-#include "directory/Codes.h"
+#include "directory/SyntaxNames.h"
 
 #include <array>
 #include <utility>
@@ -116,41 +116,12 @@ bool isContainerClass(std::string_view ldapName) {
 }
 
 std::vector<std::string> defaultSyntaxStatements() {
-    static constexpr std::array<std::string_view, SYNTAX_COUNT> kNames = {
-        "Unknown",
-        "Distinguished Name",
-        "Case Exact String",
-        "Case Ignore String",
-        "Printable String",
-        "Numeric String",
-        "Case Ignore List",
-        "Boolean",
-        "Integer",
-        "Octet String",
-        "Telephone Number",
-        "Facsimile Telephone Number",
-        "Net Address",
-        "Octet List",
-        "EMail Address",
-        "Path",
-        "Replica Pointer",
-        "Object ACL",
-        "Postal Address",
-        "Timestamp",
-        "Class Name",
-        "Stream",
-        "Counter",
-        "Back Link",
-        "Time",
-        "Typed Name",
-        "Hold",
-        "Interval"};
     std::vector<std::string> out;
     for (std::uint32_t id = 0; id < SYNTAX_COUNT; ++id) {
         schemastatements::Definition def;
         def.keyword = "ldapsyntax";
         def.oid = "ostrel.syntax." + std::to_string(id);
-        def.setQuoted("DESC", {std::string(kNames[id])});
+        def.setQuoted("DESC", {std::string(SyntaxNames[id])});
         def.setQuoted("X-NDS-ID", {std::to_string(id)});
         out.push_back(schemastatements::statementText(def));
     }
