@@ -1,6 +1,7 @@
 // Changing the schema after it was loaded: the rules a directory applies to new, extended and
 // removed definitions, and the removal itself.
 #include "DirectoryModel.h"
+#include "SchemaRules.h"
 #include "client/common/Names.h"
 #include "directory/ResultCodes.h"
 
@@ -73,12 +74,14 @@ bool Schema::removeAttribute(std::string_view name) {
 
 // ---- The directory's rules ----
 
-NWDSCCODE DirectoryModel::defineAttribute(AttributeDefinition def) {
+namespace schemarules {
+
+NWDSCCODE checkNewAttribute(const Schema& schema, const AttributeDefinition& def) {
     if (auto rc = checkName(def.name); rc != 0)
         return rc;
-    if (schema_.findAttribute(def.name) != nullptr)
+    if (schema.findAttribute(def.name) != nullptr)
         return ERR_ATTRIBUTE_ALREADY_EXISTS;
-    if (def.syntax == SYN_UNKNOWN || schema_.findSyntax(def.syntax) == nullptr)
+    if (def.syntax == SYN_UNKNOWN || schema.findSyntax(def.syntax) == nullptr)
         return ERR_BAD_SYNTAX;
     if ((def.flags & ~kDefinedAttributeFlags) != 0)
         return ERR_INVALID_REQUEST;
@@ -88,16 +91,13 @@ NWDSCCODE DirectoryModel::defineAttribute(AttributeDefinition def) {
     } else if (def.lower > def.upper) {
         return ERR_LOWER_ABOVE_UPPER;
     }
-    def.base = false;
-    def.ldapName.clear();
-    def.oid.clear();
-    return addAttribute(std::move(def));
+    return 0;
 }
 
-NWDSCCODE DirectoryModel::defineClass(ClassDefinition def) {
+NWDSCCODE checkNewClass(const Schema& schema, const ClassDefinition& def) {
     if (auto rc = checkName(def.name); rc != 0)
         return rc;
-    if (schema_.findClass(def.name) != nullptr)
+    if (schema.findClass(def.name) != nullptr)
         return ERR_CLASS_ALREADY_EXISTS;
     if ((def.flags & ~kDefinedClassFlags) != 0)
         return ERR_INVALID_REQUEST;
@@ -105,7 +105,7 @@ NWDSCCODE DirectoryModel::defineClass(ClassDefinition def) {
     if (supers.empty())
         return ERR_NO_SUCH_CLASS;
     for (const auto& n : supers) {
-        if (schema_.findClass(n) == nullptr)
+        if (schema.findClass(n) == nullptr)
             return ERR_NO_SUCH_CLASS;
     }
     for (const auto& n : def.lists[ClassDefinition::Containment]) {
@@ -115,7 +115,7 @@ NWDSCCODE DirectoryModel::defineClass(ClassDefinition def) {
                 return ERR_ILLEGAL_CONTAINMENT;
             continue;
         }
-        const ClassDefinition* container = schema_.findClass(n);
+        const ClassDefinition* container = schema.findClass(n);
         if (container == nullptr)
             return ERR_NO_SUCH_CLASS;
         if ((container->flags & DS_CONTAINER_CLASS) == 0)
@@ -124,7 +124,7 @@ NWDSCCODE DirectoryModel::defineClass(ClassDefinition def) {
     for (int list :
          {ClassDefinition::Naming, ClassDefinition::Mandatory, ClassDefinition::Optional}) {
         for (const auto& n : def.lists[list]) {
-            if (schema_.findAttribute(n) == nullptr)
+            if (schema.findAttribute(n) == nullptr)
                 return ERR_NO_SUCH_ATTRIBUTE;
         }
     }
@@ -136,6 +136,77 @@ NWDSCCODE DirectoryModel::defineClass(ClassDefinition def) {
         std::any_of(optional.begin(), optional.end(),
                     [&](const std::string& n) { return holds(mandatory, n); }))
         return ERR_DUPLICATE_OPTIONAL;
+    return 0;
+}
+
+NWDSCCODE checkOptionalAdditions(const Schema& schema, std::string_view className,
+                                 const std::vector<std::string>& attributes) {
+    const ClassDefinition* cls = schema.findClass(className);
+    if (cls == nullptr)
+        return ERR_NO_SUCH_CLASS;
+    for (const auto& n : attributes) {
+        if (schema.findAttribute(n) == nullptr)
+            return ERR_NO_SUCH_ATTRIBUTE;
+    }
+    if (hasDuplicate(attributes))
+        return ERR_DUPLICATE_OPTIONAL;
+    for (const ClassDefinition* c : schema.lineage(*cls)) {
+        for (const auto& n : attributes) {
+            if (holds(c->lists[ClassDefinition::Mandatory], n) ||
+                holds(c->lists[ClassDefinition::Optional], n))
+                return ERR_DUPLICATE_OPTIONAL;
+        }
+    }
+    return 0;
+}
+
+NWDSCCODE checkRemovable(const AttributeDefinition& def) {
+    return def.base || (def.flags & DS_NONREMOVABLE_ATTR) != 0 ? ERR_SCHEMA_IS_NONREMOVABLE : 0;
+}
+
+NWDSCCODE checkRemovable(const ClassDefinition& def) {
+    return def.base || (def.flags & DS_NONREMOVABLE_CLASS) != 0 ? ERR_SCHEMA_IS_NONREMOVABLE : 0;
+}
+
+std::vector<std::string> classesUsingAttribute(const Schema& schema,
+                                               const AttributeDefinition& def) {
+    std::vector<std::string> out;
+    for (const auto& c : schema.classes()) {
+        for (int list :
+             {ClassDefinition::Naming, ClassDefinition::Mandatory, ClassDefinition::Optional}) {
+            if (holds(c->lists[list], def.name)) {
+                out.push_back(c->name);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> classesUsingClass(const Schema& schema, const ClassDefinition& def) {
+    std::vector<std::string> out;
+    for (const auto& c : schema.classes()) {
+        if (c.get() != &def && (holds(c->lists[ClassDefinition::SuperClasses], def.name) ||
+                                holds(c->lists[ClassDefinition::Containment], def.name)))
+            out.push_back(c->name);
+    }
+    return out;
+}
+
+} // namespace schemarules
+
+NWDSCCODE DirectoryModel::defineAttribute(AttributeDefinition def) {
+    if (auto rc = schemarules::checkNewAttribute(schema_, def); rc != 0)
+        return rc;
+    def.base = false;
+    def.ldapName.clear();
+    def.oid.clear();
+    return addAttribute(std::move(def));
+}
+
+NWDSCCODE DirectoryModel::defineClass(ClassDefinition def) {
+    if (auto rc = schemarules::checkNewClass(schema_, def); rc != 0)
+        return rc;
     def.base = false;
     def.ldapName.clear();
     def.oid.clear();
@@ -144,22 +215,9 @@ NWDSCCODE DirectoryModel::defineClass(ClassDefinition def) {
 
 NWDSCCODE DirectoryModel::addOptionalAttributes(std::string_view className,
                                                 const std::vector<std::string>& attributes) {
+    if (auto rc = schemarules::checkOptionalAdditions(schema_, className, attributes); rc != 0)
+        return rc;
     ClassDefinition* cls = schema_.findClassToChange(className);
-    if (cls == nullptr)
-        return ERR_NO_SUCH_CLASS;
-    for (const auto& n : attributes) {
-        if (schema_.findAttribute(n) == nullptr)
-            return ERR_NO_SUCH_ATTRIBUTE;
-    }
-    if (hasDuplicate(attributes))
-        return ERR_DUPLICATE_OPTIONAL;
-    for (const ClassDefinition* c : schema_.lineage(*cls)) {
-        for (const auto& n : attributes) {
-            if (holds(c->lists[ClassDefinition::Mandatory], n) ||
-                holds(c->lists[ClassDefinition::Optional], n))
-                return ERR_DUPLICATE_OPTIONAL;
-        }
-    }
     for (const auto& n : attributes)
         cls->lists[ClassDefinition::Optional].push_back(schema_.findAttribute(n)->name);
     return 0;
@@ -167,15 +225,7 @@ NWDSCCODE DirectoryModel::addOptionalAttributes(std::string_view className,
 
 DirectoryModel::SchemaUse DirectoryModel::attributeUse(const AttributeDefinition& def) const {
     SchemaUse use;
-    for (const auto& c : schema_.classes()) {
-        for (int list :
-             {ClassDefinition::Naming, ClassDefinition::Mandatory, ClassDefinition::Optional}) {
-            if (holds(c->lists[list], def.name)) {
-                use.classes.push_back(c->name);
-                break;
-            }
-        }
-    }
+    use.classes = schemarules::classesUsingAttribute(schema_, def);
     for (EntryId id = 0; id < objects_.size(); ++id) {
         const Entry* e = objects_.get(id); // null for a removed object
         if (e != nullptr && e->find(&def) != nullptr)
@@ -186,11 +236,7 @@ DirectoryModel::SchemaUse DirectoryModel::attributeUse(const AttributeDefinition
 
 DirectoryModel::SchemaUse DirectoryModel::classUse(const ClassDefinition& def) const {
     SchemaUse use;
-    for (const auto& c : schema_.classes()) {
-        if (c.get() != &def && (holds(c->lists[ClassDefinition::SuperClasses], def.name) ||
-                                holds(c->lists[ClassDefinition::Containment], def.name)))
-            use.classes.push_back(c->name);
-    }
+    use.classes = schemarules::classesUsingClass(schema_, def);
     for (EntryId id = 0; id < objects_.size(); ++id) {
         const Entry* e = objects_.get(id);
         if (e != nullptr && e->baseClass == &def)
@@ -203,8 +249,8 @@ NWDSCCODE DirectoryModel::removeAttributeDefinition(std::string_view name) {
     const AttributeDefinition* def = schema_.findAttribute(name);
     if (def == nullptr)
         return ERR_NO_SUCH_ATTRIBUTE;
-    if (def->base || (def->flags & DS_NONREMOVABLE_ATTR) != 0)
-        return ERR_SCHEMA_IS_NONREMOVABLE;
+    if (auto rc = schemarules::checkRemovable(*def); rc != 0)
+        return rc;
     if (attributeUse(*def).any())
         return ERR_SCHEMA_IS_IN_USE;
     schema_.removeAttribute(name);
@@ -215,8 +261,8 @@ NWDSCCODE DirectoryModel::removeClassDefinition(std::string_view name) {
     const ClassDefinition* def = schema_.findClass(name);
     if (def == nullptr)
         return ERR_NO_SUCH_CLASS;
-    if (def->base || (def->flags & DS_NONREMOVABLE_CLASS) != 0)
-        return ERR_SCHEMA_IS_NONREMOVABLE;
+    if (auto rc = schemarules::checkRemovable(*def); rc != 0)
+        return rc;
     if (classUse(*def).any())
         return ERR_SCHEMA_IS_IN_USE;
     // The address may be taken by a class defined later.
