@@ -128,19 +128,26 @@ std::string newOid(int kind, const std::vector<std::string>& descriptions) {
 
 std::string newLdapName(std::string_view directoryName,
                         const std::vector<std::string>& descriptions) {
+    // camelCase: words joined, each but the first capitalised, the capitals that begin the
+    // first word lower-cased ("EMail Address" becomes emailAddress).
     std::string base;
-    bool upper = false;
+    bool upper = false, leading = true;
     for (char c : directoryName) {
-        if (std::isalnum(static_cast<unsigned char>(c))) {
-            c = base.empty() ? char(std::tolower(static_cast<unsigned char>(c)))
-                : upper      ? char(std::toupper(static_cast<unsigned char>(c)))
-                             : c;
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u)) {
+            if (leading && std::isupper(u))
+                c = char(std::tolower(u));
+            else if (upper)
+                c = char(std::toupper(u));
+            leading = leading && std::isupper(u);
             base += c;
             upper = false;
         } else if (c == '-' && !base.empty()) {
             base += c;
+            leading = false;
         } else {
             upper = !base.empty();
+            leading = leading && base.empty();
         }
     }
     if (base.empty() || !std::isalpha(static_cast<unsigned char>(base.front())))

@@ -179,6 +179,13 @@ TEST_F(LdapSchemaWrites, DefinitionsAreWrittenAndReadBackAsTheEmbeddedDirectoryH
                  d, c, "Badge Login", DS_EFFECTIVE_CLASS,
                  {{{"ndsLoginProperties"}, {"Organizational Unit"}, {"CN"}, {"CN"}, {}}});
          }},
+        {"names with quotes and backslashes",
+         [](DirectoryClient& d, NWDSContextHandle c) {
+             const NWDSCCODE rc = defineAttr(d, c, "O'Neil\\Code", DS_STRING_ATTR, SYN_CI_STRING);
+             return rc != 0 ? rc
+                            : defineClass(d, c, "Bob's Desk", 0,
+                                          {{{"Top"}, {}, {}, {}, {"O'Neil\\Code"}}});
+         }},
         {"optional attribute added to the new class",
          [](DirectoryClient& d, NWDSContextHandle c) {
              return addOptional(d, c, "Badge Holder", {"Badge Number"});
