@@ -194,6 +194,7 @@ NWDSCCODE LdapDirectory::NWDSDefineClass(NWDSContextHandle context, const char* 
     };
     const std::vector<std::string> supers = ldapClasses(ClassDefinition::SuperClasses);
     std::vector<const Definition*> superDefs;
+    superDefs.reserve(supers.size());
     for (const auto& s : supers)
         superDefs.push_back(serverClass(s));
     storeddefinitions::setList(d, "SUP", supers);
