@@ -183,9 +183,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
         tree.baseValues.push_back(std::move(values));
     }
     tree.subschemaDn = subschema;
-    if (auto rc = loadSchema(tree); rc != 0) {
-        if (message != nullptr)
-            *message = tree.setting.uri + ": " + lastFailure_.text;
+    if (auto rc = loadSchema(tree, message); rc != 0) {
         tree.session.reset();
         return rc;
     }
@@ -382,14 +380,15 @@ std::string LdapDirectory::tagOf(Tree& tree, std::string_view ldapType) const {
 
 // ---- The schema, read at connection and again after every schema change ----
 
-NWDSCCODE LdapDirectory::loadSchema(Tree& tree) {
+NWDSCCODE LdapDirectory::loadSchema(Tree& tree, std::string* message) {
     LdapEntry schemaEntry;
     NWDSCCODE rc = tree.session->readEntry(tree.subschemaDn,
                                            {"ldapSyntaxes", "attributeTypes", "objectClasses"},
                                            false, LdapSession::Deref::Never, schemaEntry);
     if (rc != 0) {
         lastFailure_ = tree.session->lastFailure();
-        lastFailure_.text = "the schema cannot be read (" + lastFailure_.text + ")";
+        if (message != nullptr)
+            *message = tree.setting.uri + ": the schema cannot be read (" + lastFailure_.text + ")";
         return rc;
     }
     serverschema::SubschemaValues values;
@@ -402,7 +401,8 @@ NWDSCCODE LdapDirectory::loadSchema(Tree& tree) {
     auto schema = std::make_unique<Schema>();
     std::string why;
     if (!serverschema::build(values, hints_.get(), *schema, &why)) {
-        lastFailure_ = {0, "the server's schema cannot be read: " + why};
+        if (message != nullptr)
+            *message = tree.setting.uri + ": the server's schema cannot be read: " + why;
         return ERR_INVALID_SERVER_RESPONSE;
     }
     // Definitions made at run time may be removed again; the others are the tree's base.

@@ -132,7 +132,9 @@ private:
     NWDSCCODE connect(Tree& tree, std::string* message);
     // The tree of a context, connected and with its schema read.
     NWDSCCODE treeOf(const ContextState& ctx, Tree*& out);
-    NWDSCCODE loadSchema(Tree& tree);
+    // Reads the server's schema (again after a schema change); a message for the user in
+    // *message when it cannot.
+    NWDSCCODE loadSchema(Tree& tree, std::string* message = nullptr);
     void fail(Tree& tree);
 
     // ---- Names ----
