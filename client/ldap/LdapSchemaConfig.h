@@ -8,7 +8,7 @@
 #include <vector>
 
 // Where a server takes schema definitions at run time: the schema entries of its
-// configuration (cn=schema below the root DSE's configContext, as OpenLDAP's slapd keeps it),
+// configuration (cn=schema below the root DSE's configContext, as slapd keeps it),
 // each holding olcAttributeTypes and olcObjectClasses values. New definitions go into the
 // project's own schema entry (cn=ostrel), created when the server has none.
 namespace schemaconfig {
