@@ -44,9 +44,8 @@ bool tokenize(std::string_view text, std::vector<Token>& out, std::string& error
                     error = std::to_string(line) + ": unterminated quoted string";
                     return false;
                 }
-                if (text[i] == '\\' && i + 1 < text.size())
-                    ++i;
-                s += text[i++];
+                s += text[i] == '\\' && i + 1 < text.size() ? unescapeAt(text, i) : text[i];
+                ++i;
             }
             if (i == text.size()) {
                 error = std::to_string(line) + ": unterminated quoted string";
@@ -241,6 +240,20 @@ std::string superClassCycle(const Schema& schema, const std::string& start) {
 }
 
 } // namespace
+
+char unescapeAt(std::string_view text, std::size_t& i) {
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                      : -1;
+    };
+    if (i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+        i += 2;
+        return char(hex(text[i - 1]) * 16 + hex(text[i]));
+    }
+    return text[++i];
+}
 
 bool load(std::string_view text, std::string_view fileName, Schema& schema, std::string* error) {
     std::string why;

@@ -20,6 +20,11 @@
 // DIGITS-ONLY, PRINTABLE-ONLY, SIZEABLE, BITWISE-EQUAL for syntaxes.
 namespace schemafile {
 
+// The character a backslash escape in a quoted string stands for, RFC 4512's "\27" and "\5C"
+// (any two hex digits) or the character after the backslash; `i` is at the backslash and ends
+// on the escape's last character.
+char unescapeAt(std::string_view text, std::size_t& i);
+
 // Adds the file's definitions to `schema`; false with a message naming the line on error.
 bool load(std::string_view text, std::string_view fileName, Schema& schema, std::string* error);
 

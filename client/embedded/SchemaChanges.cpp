@@ -1,93 +1,13 @@
-// Changing the schema after it was loaded: the rules a directory applies to new, extended and
-// removed definitions, and the removal itself.
+// Changing the schema of a loaded tree: defining, extending and removing definitions.
 #include "DirectoryModel.h"
-#include "client/common/Names.h"
+#include "client/common/SchemaRules.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
 
-namespace {
-
-constexpr std::uint32_t kDefinedAttributeFlags = 0x07FF;
-constexpr std::uint32_t kDefinedClassFlags = 0x1F;
-
-bool holds(const std::vector<std::string>& names, std::string_view name) {
-    return std::any_of(names.begin(), names.end(),
-                       [&](const std::string& n) { return names::equalFolded(n, name); });
-}
-
-bool hasDuplicate(const std::vector<std::string>& names) {
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        for (std::size_t j = i + 1; j < names.size(); ++j) {
-            if (names::equalFolded(names[i], names[j]))
-                return true;
-        }
-    }
-    return false;
-}
-
-NWDSCCODE checkName(const std::string& name) {
-    if (name.empty())
-        return ERR_INVALID_REQUEST;
-    return name.size() > MAX_SCHEMA_NAME_CHARS ? ERR_NAME_TOO_LONG : 0;
-}
-
-template <class Def, class Map>
-bool eraseDefinition(std::vector<std::unique_ptr<Def>>& defs, Map& byName, Map& byLdap,
-                     std::string_view name) {
-    auto it = byName.find(names::fold(name));
-    if (it == byName.end())
-        return false;
-    Def* def = it->second;
-    if (!def->ldapName.empty())
-        byLdap.erase(names::fold(def->ldapName));
-    byName.erase(it);
-    defs.erase(std::find_if(defs.begin(), defs.end(),
-                            [&](const std::unique_ptr<Def>& d) { return d.get() == def; }));
-    return true;
-}
-
-} // namespace
-
-// ---- Schema ----
-
-void Schema::markAllBase() {
-    for (auto& c : classes_)
-        c->base = true;
-    for (auto& a : attributes_)
-        a->base = true;
-}
-
-ClassDefinition* Schema::findClassToChange(std::string_view name) {
-    auto it = classByName_.find(names::fold(name));
-    return it == classByName_.end() ? nullptr : it->second;
-}
-
-bool Schema::removeClass(std::string_view name) {
-    return eraseDefinition(classes_, classByName_, classByLdap_, name);
-}
-
-bool Schema::removeAttribute(std::string_view name) {
-    return eraseDefinition(attributes_, attrByName_, attrByLdap_, name);
-}
-
-// ---- The directory's rules ----
-
 NWDSCCODE DirectoryModel::defineAttribute(AttributeDefinition def) {
-    if (auto rc = checkName(def.name); rc != 0)
+    if (auto rc = schemarules::checkNewAttribute(schema_, def); rc != 0)
         return rc;
-    if (schema_.findAttribute(def.name) != nullptr)
-        return ERR_ATTRIBUTE_ALREADY_EXISTS;
-    if (def.syntax == SYN_UNKNOWN || schema_.findSyntax(def.syntax) == nullptr)
-        return ERR_BAD_SYNTAX;
-    if ((def.flags & ~kDefinedAttributeFlags) != 0)
-        return ERR_INVALID_REQUEST;
-    if ((def.flags & DS_SIZED_ATTR) == 0) {
-        if (def.lower != 0 || def.upper != 0)
-            return ERR_BOUNDS_NOT_SIZED;
-    } else if (def.lower > def.upper) {
-        return ERR_LOWER_ABOVE_UPPER;
-    }
     def.base = false;
     def.ldapName.clear();
     def.oid.clear();
@@ -95,47 +15,8 @@ NWDSCCODE DirectoryModel::defineAttribute(AttributeDefinition def) {
 }
 
 NWDSCCODE DirectoryModel::defineClass(ClassDefinition def) {
-    if (auto rc = checkName(def.name); rc != 0)
+    if (auto rc = schemarules::checkNewClass(schema_, def); rc != 0)
         return rc;
-    if (schema_.findClass(def.name) != nullptr)
-        return ERR_CLASS_ALREADY_EXISTS;
-    if ((def.flags & ~kDefinedClassFlags) != 0)
-        return ERR_INVALID_REQUEST;
-    const auto& supers = def.lists[ClassDefinition::SuperClasses];
-    if (supers.empty())
-        return ERR_NO_SUCH_CLASS;
-    for (const auto& n : supers) {
-        if (schema_.findClass(n) == nullptr)
-            return ERR_NO_SUCH_CLASS;
-    }
-    for (const auto& n : def.lists[ClassDefinition::Containment]) {
-        // A container class may be placed in objects of its own class.
-        if (names::equalFolded(n, def.name)) {
-            if ((def.flags & DS_CONTAINER_CLASS) == 0)
-                return ERR_ILLEGAL_CONTAINMENT;
-            continue;
-        }
-        const ClassDefinition* container = schema_.findClass(n);
-        if (container == nullptr)
-            return ERR_NO_SUCH_CLASS;
-        if ((container->flags & DS_CONTAINER_CLASS) == 0)
-            return ERR_ILLEGAL_CONTAINMENT;
-    }
-    for (int list :
-         {ClassDefinition::Naming, ClassDefinition::Mandatory, ClassDefinition::Optional}) {
-        for (const auto& n : def.lists[list]) {
-            if (schema_.findAttribute(n) == nullptr)
-                return ERR_NO_SUCH_ATTRIBUTE;
-        }
-    }
-    const auto& mandatory = def.lists[ClassDefinition::Mandatory];
-    const auto& optional = def.lists[ClassDefinition::Optional];
-    if (hasDuplicate(mandatory))
-        return ERR_DUPLICATE_MANDATORY;
-    if (hasDuplicate(optional) ||
-        std::any_of(optional.begin(), optional.end(),
-                    [&](const std::string& n) { return holds(mandatory, n); }))
-        return ERR_DUPLICATE_OPTIONAL;
     def.base = false;
     def.ldapName.clear();
     def.oid.clear();
@@ -144,22 +25,9 @@ NWDSCCODE DirectoryModel::defineClass(ClassDefinition def) {
 
 NWDSCCODE DirectoryModel::addOptionalAttributes(std::string_view className,
                                                 const std::vector<std::string>& attributes) {
+    if (auto rc = schemarules::checkOptionalAdditions(schema_, className, attributes); rc != 0)
+        return rc;
     ClassDefinition* cls = schema_.findClassToChange(className);
-    if (cls == nullptr)
-        return ERR_NO_SUCH_CLASS;
-    for (const auto& n : attributes) {
-        if (schema_.findAttribute(n) == nullptr)
-            return ERR_NO_SUCH_ATTRIBUTE;
-    }
-    if (hasDuplicate(attributes))
-        return ERR_DUPLICATE_OPTIONAL;
-    for (const ClassDefinition* c : schema_.lineage(*cls)) {
-        for (const auto& n : attributes) {
-            if (holds(c->lists[ClassDefinition::Mandatory], n) ||
-                holds(c->lists[ClassDefinition::Optional], n))
-                return ERR_DUPLICATE_OPTIONAL;
-        }
-    }
     for (const auto& n : attributes)
         cls->lists[ClassDefinition::Optional].push_back(schema_.findAttribute(n)->name);
     return 0;
@@ -167,15 +35,7 @@ NWDSCCODE DirectoryModel::addOptionalAttributes(std::string_view className,
 
 DirectoryModel::SchemaUse DirectoryModel::attributeUse(const AttributeDefinition& def) const {
     SchemaUse use;
-    for (const auto& c : schema_.classes()) {
-        for (int list :
-             {ClassDefinition::Naming, ClassDefinition::Mandatory, ClassDefinition::Optional}) {
-            if (holds(c->lists[list], def.name)) {
-                use.classes.push_back(c->name);
-                break;
-            }
-        }
-    }
+    use.classes = schemarules::classesUsingAttribute(schema_, def);
     for (EntryId id = 0; id < objects_.size(); ++id) {
         const Entry* e = objects_.get(id); // null for a removed object
         if (e != nullptr && e->find(&def) != nullptr)
@@ -186,11 +46,7 @@ DirectoryModel::SchemaUse DirectoryModel::attributeUse(const AttributeDefinition
 
 DirectoryModel::SchemaUse DirectoryModel::classUse(const ClassDefinition& def) const {
     SchemaUse use;
-    for (const auto& c : schema_.classes()) {
-        if (c.get() != &def && (holds(c->lists[ClassDefinition::SuperClasses], def.name) ||
-                                holds(c->lists[ClassDefinition::Containment], def.name)))
-            use.classes.push_back(c->name);
-    }
+    use.classes = schemarules::classesUsingClass(schema_, def);
     for (EntryId id = 0; id < objects_.size(); ++id) {
         const Entry* e = objects_.get(id);
         if (e != nullptr && e->baseClass == &def)
@@ -203,8 +59,8 @@ NWDSCCODE DirectoryModel::removeAttributeDefinition(std::string_view name) {
     const AttributeDefinition* def = schema_.findAttribute(name);
     if (def == nullptr)
         return ERR_NO_SUCH_ATTRIBUTE;
-    if (def->base || (def->flags & DS_NONREMOVABLE_ATTR) != 0)
-        return ERR_SCHEMA_IS_NONREMOVABLE;
+    if (auto rc = schemarules::checkRemovable(*def); rc != 0)
+        return rc;
     if (attributeUse(*def).any())
         return ERR_SCHEMA_IS_IN_USE;
     schema_.removeAttribute(name);
@@ -215,8 +71,8 @@ NWDSCCODE DirectoryModel::removeClassDefinition(std::string_view name) {
     const ClassDefinition* def = schema_.findClass(name);
     if (def == nullptr)
         return ERR_NO_SUCH_CLASS;
-    if (def->base || (def->flags & DS_NONREMOVABLE_CLASS) != 0)
-        return ERR_SCHEMA_IS_NONREMOVABLE;
+    if (auto rc = schemarules::checkRemovable(*def); rc != 0)
+        return rc;
     if (classUse(*def).any())
         return ERR_SCHEMA_IS_IN_USE;
     // The address may be taken by a class defined later.

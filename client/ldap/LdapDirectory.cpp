@@ -2,6 +2,7 @@
 #include "LdapDirectory.h"
 
 #include "FilterText.h"
+#include "LdapSchemaConfig.h"
 #include "LdapTree.h"
 #include "ServerSchema.h"
 #include "client/common/Names.h"
@@ -181,44 +182,10 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
             values.push_back(p.value);
         tree.baseValues.push_back(std::move(values));
     }
-    LdapEntry schemaEntry;
-    NWDSCCODE rc =
-        tree.session->readEntry(subschema, {"ldapSyntaxes", "attributeTypes", "objectClasses"},
-                                false, LdapSession::Deref::Never, schemaEntry);
-    if (rc != 0) {
-        lastFailure_ = tree.session->lastFailure();
-        if (message != nullptr)
-            *message = tree.setting.uri + ": the schema cannot be read (" + lastFailure_.text + ")";
+    tree.subschemaDn = subschema;
+    if (auto rc = loadSchema(tree, message); rc != 0) {
         tree.session.reset();
         return rc;
-    }
-    serverschema::SubschemaValues values;
-    if (auto* v = schemaEntry.find("ldapSyntaxes"))
-        values.ldapSyntaxes = *v;
-    if (auto* v = schemaEntry.find("attributeTypes"))
-        values.attributeTypes = *v;
-    if (auto* v = schemaEntry.find("objectClasses"))
-        values.objectClasses = *v;
-    auto schema = std::make_unique<Schema>();
-    if (!serverschema::build(values, hints_.get(), *schema, &why)) {
-        if (message != nullptr)
-            *message = tree.setting.uri + ": the server's schema cannot be read: " + why;
-        tree.session.reset();
-        return ERR_INVALID_SERVER_RESPONSE;
-    }
-    tree.schema = std::move(schema);
-    tree.namingTypes = kStandardNamingTypes;
-    for (const auto& c : tree.schema->classes()) {
-        for (const auto& a : c->lists[ClassDefinition::Naming]) {
-            const AttributeDefinition* def = tree.schema->findAttribute(a);
-            if (def == nullptr)
-                continue;
-            const bool known = std::any_of(
-                tree.namingTypes.begin(), tree.namingTypes.end(),
-                [&](const std::string& t) { return names::equalFolded(t, def->ldapName); });
-            if (!known)
-                tree.namingTypes.push_back(def->ldapName);
-        }
     }
 
     // With an identity but no bind DN: find the identity's DN anonymously, then bind as it.
@@ -409,4 +376,58 @@ std::string LdapDirectory::tagOf(Tree& tree, std::string_view ldapType) const {
     std::transform(tag.begin(), tag.end(), tag.begin(),
                    [](unsigned char c) { return char(std::toupper(c)); });
     return tag;
+}
+
+// ---- The schema, read at connection and again after every schema change ----
+
+NWDSCCODE LdapDirectory::loadSchema(Tree& tree, std::string* message) {
+    LdapEntry schemaEntry;
+    NWDSCCODE rc = tree.session->readEntry(tree.subschemaDn,
+                                           {"ldapSyntaxes", "attributeTypes", "objectClasses"},
+                                           false, LdapSession::Deref::Never, schemaEntry);
+    if (rc != 0) {
+        lastFailure_ = tree.session->lastFailure();
+        if (message != nullptr)
+            *message = tree.setting.uri + ": the schema cannot be read (" + lastFailure_.text + ")";
+        return rc;
+    }
+    serverschema::SubschemaValues values;
+    if (auto* v = schemaEntry.find("ldapSyntaxes"))
+        values.ldapSyntaxes = *v;
+    if (auto* v = schemaEntry.find("attributeTypes"))
+        values.attributeTypes = *v;
+    if (auto* v = schemaEntry.find("objectClasses"))
+        values.objectClasses = *v;
+    auto schema = std::make_unique<Schema>();
+    std::string why;
+    if (!serverschema::build(values, hints_.get(), *schema, &why)) {
+        if (message != nullptr)
+            *message = tree.setting.uri + ": the server's schema cannot be read: " + why;
+        return ERR_INVALID_SERVER_RESPONSE;
+    }
+    // Definitions made at run time may be removed again; the others are the tree's base.
+    for (const auto& a : schema->attributes())
+        a->base = !schemaconfig::isRunTimeOid(a->oid);
+    for (const auto& c : schema->classes())
+        c->base = !schemaconfig::isRunTimeOid(c->oid);
+    // Reads under way may still point into the schema they began with.
+    if (tree.schema)
+        tree.retiredSchemas.push_back(std::move(tree.schema));
+    tree.listedNames.clear();
+    tree.schema = std::move(schema);
+    tree.subschemaValues = std::move(values);
+    tree.namingTypes = kStandardNamingTypes;
+    for (const auto& c : tree.schema->classes()) {
+        for (const auto& a : c->lists[ClassDefinition::Naming]) {
+            const AttributeDefinition* def = tree.schema->findAttribute(a);
+            if (def == nullptr)
+                continue;
+            const bool known = std::any_of(
+                tree.namingTypes.begin(), tree.namingTypes.end(),
+                [&](const std::string& t) { return names::equalFolded(t, def->ldapName); });
+            if (!known)
+                tree.namingTypes.push_back(def->ldapName);
+        }
+    }
+    return 0;
 }

@@ -18,6 +18,10 @@
 // reached through one connection opened when first used. Typeless dotted names map to DNs
 // through the entries the server holds; the schema comes from its subschema entry; values
 // travel in the text forms the embedded directory's LDIF uses.
+namespace schemaconfig {
+struct ConfigSchema;
+}
+
 class LdapDirectory : public BufferedClient {
 public:
     struct Options {
@@ -65,7 +69,7 @@ public:
                              NWFILE_HANDLE* fileHandle) override;
 
     // ---- Object writes (LdapObjectWrites.cpp, LdapModify.cpp), schema definitions ----
-    // ---- (LdapChanges.cpp: not yet carried over LDAP) and search ----
+    // ---- (LdapSchemaWrites.cpp) and search ----
     NWDSCCODE NWDSAddObject(NWDSContextHandle context, const char* objectName,
                             std::int32_t* iterationHandle, bool more, Buf_T* objectInfo) override;
     NWDSCCODE NWDSRemoveObject(NWDSContextHandle context, const char* objectName) override;
@@ -123,7 +127,9 @@ private:
     NWDSCCODE connect(Tree& tree, std::string* message);
     // The tree of a context, connected and with its schema read.
     NWDSCCODE treeOf(const ContextState& ctx, Tree*& out);
-    NWDSCCODE loadSchema(Tree& tree);
+    // Reads the server's schema (again after a schema change); a message for the user in
+    // *message when it cannot.
+    NWDSCCODE loadSchema(Tree& tree, std::string* message = nullptr);
     void fail(Tree& tree);
 
     // ---- Names ----
@@ -173,6 +179,17 @@ private:
     std::function<std::optional<std::string>(std::string_view)> dnOfName(Tree& tree);
     // What the client knows of an entry's name, forgotten when it is removed or renamed.
     void forgetNaming(Tree& tree, const std::string& dn);
+
+    // ---- Schema definitions (LdapSchemaWrites.cpp) ----
+    // The tree a schema change of the context goes to, and the schema as the server's
+    // configuration stores it. Checked in the embedded directory's order: the context, the
+    // name, then whether the bound identity may see (and so change) the stored schema.
+    NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, Tree*& tree,
+                         schemaconfig::ConfigSchema& config);
+    // The code of a schema change sent to the server; after a change the schema is read again.
+    NWDSCCODE schemaChanged(Tree& tree, NWDSCCODE sent);
+    // Whether any entry of the tree matches the filter (one entry is enough).
+    NWDSCCODE anyEntry(Tree& tree, const std::string& filter, bool& found);
 
     Options options_;
     std::string password_;

@@ -84,6 +84,10 @@ public:
     NWDSCCODE addDryRun(const std::string& dn, const std::vector<LdapMod>& attributes,
                         bool& allowed);
 
+    // ---- Checks (LdapSessionChecks.cpp) ----
+    // Whether any entry below `base` (subtree) matches the filter: one entry is asked for.
+    NWDSCCODE anyEntry(const std::string& base, const std::string& filter, bool& found);
+
     const LdapFailure& lastFailure() const { return failure_; }
     std::uint64_t roundTrips() const { return roundTrips_; }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LdapDirectory.h"
+#include "ServerSchema.h"
 
 #include <unordered_map>
 
@@ -17,6 +18,11 @@ struct LdapDirectory::Tree {
     std::unordered_map<std::string, std::string> childType;
     // The attributes of listed objects, by fold(DN), answering names reads without a request.
     std::unordered_map<std::string, std::vector<const AttributeDefinition*>> listedNames;
+
+    // ---- The schema as the server gives it, read again after each schema change ----
+    std::string subschemaDn;
+    serverschema::SubschemaValues subschemaValues;
+    std::vector<std::unique_ptr<Schema>> retiredSchemas; // read before the last change
 };
 
 namespace ldapnames {

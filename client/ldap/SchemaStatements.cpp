@@ -1,5 +1,7 @@
 #include "SchemaStatements.h"
 
+#include "client/common/SchemaFile.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -35,9 +37,8 @@ bool tokenize(std::string_view s, bool comments, std::vector<Token>& out, std::s
             const std::size_t begin = i++;
             std::string text;
             while (i < s.size() && s[i] != '\'') {
-                if (s[i] == '\\' && i + 1 < s.size())
-                    ++i;
-                text += s[i++];
+                text += s[i] == '\\' && i + 1 < s.size() ? schemafile::unescapeAt(s, i) : s[i];
+                ++i;
             }
             if (i == s.size()) {
                 error = "line " + std::to_string(line) + ": unterminated quoted string";
@@ -174,11 +175,9 @@ std::string statementText(const Definition& def) {
 
 std::string quote(std::string_view value) {
     std::string out = "'";
-    for (char c : value) {
-        if (c == '\'' || c == '\\')
-            out += '\\';
-        out += c;
-    }
+    // RFC 4512's escapes, which servers take where a bare backslash is refused.
+    for (char c : value)
+        out += c == '\'' ? "\\27" : c == '\\' ? "\\5C" : std::string(1, c);
     return out + "'";
 }
 

@@ -2,6 +2,7 @@
 // demo data as on the embedded directory: listings object by object, attribute names and
 // values value by value, and the schema definition by definition.
 #include "LdapFixture.h"
+#include "SchemaDump.h"
 #include "client/common/Names.h"
 #include "directory/NameRules.h"
 
@@ -122,91 +123,6 @@ TEST_F(Parity, StreamsReadTheSameContentThroughAFileHandle) {
     }
     ldap->NWDSFreeContext(l);
     embedded->NWDSFreeContext(e);
-}
-
-struct SchemaDump {
-    std::map<std::string, std::string> items; // name -> flags, syntax, bounds, lists
-};
-
-SchemaDump classDump(DirectoryClient& c, NWDSContextHandle ctx) {
-    SchemaDump d;
-    Buf_T* buf = nullptr;
-    c.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
-    std::int32_t it = NO_MORE_ITERATIONS;
-    do {
-        if (c.NWDSReadClassDef(ctx, DS_INFO_DEFS, true, nullptr, &it, buf) != 0)
-            break;
-        std::uint32_t n = 0;
-        c.NWDSGetClassDefCount(ctx, buf, &n);
-        for (std::uint32_t i = 0; i < n; ++i) {
-            char name[MAX_SCHEMA_NAME_BYTES] = {};
-            Class_Info_T info{};
-            c.NWDSGetClassDef(ctx, buf, name, sizeof name, &info);
-            std::string text =
-                std::to_string(info.classFlags) + "|" + std::to_string(info.asn1ID.length);
-            for (int list = 0; list < 5; ++list) {
-                std::uint32_t items = 0;
-                c.NWDSGetClassItemCount(ctx, buf, &items);
-                std::vector<std::string> names;
-                for (std::uint32_t k = 0; k < items; ++k) {
-                    char item[MAX_SCHEMA_NAME_BYTES] = {};
-                    c.NWDSGetClassItem(ctx, buf, item, sizeof item);
-                    names.push_back(item);
-                }
-                std::sort(names.begin(), names.end());
-                text += "|";
-                for (const auto& s : names)
-                    text += s + ",";
-            }
-            d.items[name] = text;
-        }
-    } while (it != NO_MORE_ITERATIONS);
-    c.NWDSFreeBuf(buf);
-    return d;
-}
-
-SchemaDump attrDump(DirectoryClient& c, NWDSContextHandle ctx) {
-    SchemaDump d;
-    Buf_T* buf = nullptr;
-    c.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
-    std::int32_t it = NO_MORE_ITERATIONS;
-    do {
-        if (c.NWDSReadAttrDef(ctx, DS_INFO_DEFS, true, nullptr, &it, buf) != 0)
-            break;
-        std::uint32_t n = 0;
-        c.NWDSGetAttrCount(ctx, buf, &n);
-        for (std::uint32_t i = 0; i < n; ++i) {
-            char name[MAX_SCHEMA_NAME_BYTES] = {};
-            Attr_Info_T info{};
-            c.NWDSGetAttrDef(ctx, buf, name, sizeof name, &info);
-            d.items[name] = std::to_string(info.attrFlags) + "|" +
-                            std::to_string(info.attrSyntaxID) + "|" +
-                            std::to_string(info.attrLower) + "|" + std::to_string(info.attrUpper);
-        }
-    } while (it != NO_MORE_ITERATIONS);
-    c.NWDSFreeBuf(buf);
-    return d;
-}
-
-SchemaDump syntaxDump(DirectoryClient& c, NWDSContextHandle ctx) {
-    SchemaDump d;
-    Buf_T* buf = nullptr;
-    c.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
-    std::int32_t it = NO_MORE_ITERATIONS;
-    do {
-        if (c.NWDSReadSyntaxes(ctx, DS_INFO_DEFS, true, nullptr, &it, buf) != 0)
-            break;
-        std::uint32_t n = 0;
-        c.NWDSGetSyntaxCount(ctx, buf, &n);
-        for (std::uint32_t i = 0; i < n; ++i) {
-            char name[MAX_SCHEMA_NAME_BYTES] = {};
-            Syntax_Info_T info{};
-            c.NWDSGetSyntaxDef(ctx, buf, name, sizeof name, &info);
-            d.items[name] = std::to_string(info.ID) + "|" + std::to_string(info.flags);
-        }
-    } while (it != NO_MORE_ITERATIONS);
-    c.NWDSFreeBuf(buf);
-    return d;
 }
 
 TEST_F(Parity, TheSchemaReadsGiveTheSameDefinitions) {

@@ -81,29 +81,8 @@ SlapdServer::SlapdServer(const Options& options) {
         failure_ = "preparing slapd failed: see " + dir_ + "/prepare.log";
         return;
     }
-    pid_ = fork();
-    if (pid_ == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM); // gone with the test program, whatever ends it
-        if (!options.tlsCert.empty())
-            setenv("OSTREL_SLAPD_TLS_CERT", options.tlsCert.c_str(), 1);
-        execl("/bin/bash", "bash", OSTREL_SLAPD_SCRIPT, "run", dir_.c_str(),
-              std::to_string(port_).c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!canConnect(port_)) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            failure_ = "slapd ended at start";
-            return;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            failure_ = "slapd did not start listening";
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    tlsCert_ = options.tlsCert;
+    start();
 }
 
 SlapdServer::~SlapdServer() {
@@ -116,4 +95,45 @@ SlapdServer::~SlapdServer() {
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
+}
+
+// ---- Stopping and starting again on the same configuration ----
+
+void SlapdServer::stop() {
+    if (pid_ <= 0)
+        return;
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+}
+
+bool SlapdServer::start() {
+    if (pid_ > 0)
+        return true;
+    failure_.clear();
+    pid_ = fork();
+    if (pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM); // gone with the test program, whatever ends it
+        if (!tlsCert_.empty())
+            setenv("OSTREL_SLAPD_TLS_CERT", tlsCert_.c_str(), 1);
+        execl("/bin/bash", "bash", OSTREL_SLAPD_SCRIPT, "run", dir_.c_str(),
+              std::to_string(port_).c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!canConnect(port_)) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            failure_ = "slapd ended at start";
+            return false;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            failure_ = "slapd did not start listening";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
 }

@@ -27,6 +27,11 @@ public:
     std::string treesFile() const { return dir_ + "/seed/trees.conf"; }
     int port() const { return port_; }
 
+    // Stops the server, and starts it again on the same configuration folder and port;
+    // start() is false (with failure()) when the server does not come up.
+    void stop();
+    bool start();
+
     // A free loopback port with the one after it free too.
     static int freePort();
 
@@ -35,4 +40,5 @@ private:
     int port_ = 0;
     pid_t pid_ = -1;
     std::string failure_;
+    std::string tlsCert_;
 };

@@ -6,6 +6,7 @@
 #include "client/common/Ldif.h"
 #include "client/ldap/LdapSettings.h"
 #include "client/ldap/SchemaStatements.h"
+#include "client/ldap/StoredDefinitions.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -18,62 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using schemastatements::Definition;
-
-// The standard syntax a directory syntax is stored as, and the matching rules that go with it.
-struct Storage {
-    const char* syntax;
-    const char* equality;
-    const char* ordering;
-};
-
-Storage storageOf(std::uint32_t id) {
-    constexpr const char* kString = "1.3.6.1.4.1.1466.115.121.1.15";
-    switch (id) {
-    case SYN_DIST_NAME:
-        return {"1.3.6.1.4.1.1466.115.121.1.12", "distinguishedNameMatch", nullptr};
-    case SYN_CE_STRING:
-        return {kString, "caseExactMatch", "caseExactOrderingMatch"};
-    case SYN_NU_STRING:
-        return {"1.3.6.1.4.1.1466.115.121.1.36", "numericStringMatch",
-                "numericStringOrderingMatch"};
-    case SYN_BOOLEAN:
-        return {"1.3.6.1.4.1.1466.115.121.1.7", "booleanMatch", nullptr};
-    case SYN_INTEGER:
-    case SYN_COUNTER:
-    case SYN_INTERVAL:
-        return {"1.3.6.1.4.1.1466.115.121.1.27", "integerMatch", "integerOrderingMatch"};
-    case SYN_TEL_NUMBER:
-        return {"1.3.6.1.4.1.1466.115.121.1.50", "telephoneNumberMatch", nullptr};
-    case SYN_UNKNOWN:
-    case SYN_OCTET_STRING:
-    case SYN_STREAM:
-        return {"1.3.6.1.4.1.1466.115.121.1.40", "octetStringMatch", "octetStringOrderingMatch"};
-    default:
-        if (id < SYNTAX_COUNT)
-            return {kString, "caseIgnoreMatch", "caseIgnoreOrderingMatch"};
-        return {"1.3.6.1.4.1.1466.115.121.1.40", "octetStringMatch", "octetStringOrderingMatch"};
-    }
-}
-
-// A list field written "( a $ b )", or dropped when empty.
-void setList(Definition& d, const std::string& key, const std::vector<std::string>& values) {
-    std::vector<schemastatements::Field>::iterator at =
-        std::find_if(d.fields.begin(), d.fields.end(),
-                     [&](const schemastatements::Field& f) { return f.key == key; });
-    std::string text = "(";
-    for (std::size_t i = 0; i < values.size(); ++i)
-        text += (i ? " $ " : " ") + values[i];
-    text += " )";
-    schemastatements::Field field{key, values, text};
-    if (at == d.fields.end()) {
-        if (!values.empty())
-            d.fields.push_back(std::move(field));
-    } else if (values.empty()) {
-        d.fields.erase(at);
-    } else {
-        *at = std::move(field);
-    }
-}
 
 bool isSafeLdifValue(std::string_view v) {
     if (v.empty())
@@ -139,23 +84,14 @@ bool schemaEntry(const std::vector<Definition>& defs, const std::set<std::string
             continue;
         const std::uint32_t id = std::uint32_t(std::stoul("0" + d.first("X-NDS-ID")));
         syntaxIds[d.oid] = id;
-        d.setQuoted("X-SUBST", {storageOf(id).syntax});
+        d.setQuoted("X-SUBST", {storeddefinitions::storageOf(id).syntax});
         writeAttr(out, "olcLdapSyntaxes", d.text());
     }
     for (auto d : defs) {
         if (d.keyword != "attributetype" || builtIn.count(d.oid))
             continue;
-        const std::uint32_t id = std::uint32_t(std::stoul("0" + d.first("X-NDS-SYNTAX")));
-        const Storage s = storageOf(id);
         // The server stores the value as a standard syntax; X-NDS-SYNTAX keeps the directory's.
-        for (auto& f : d.fields) {
-            if (f.key == "SYNTAX")
-                f.values = {f.text = s.syntax};
-        }
-        if (!d.has("EQUALITY") && s.equality != nullptr)
-            d.fields.insert(d.fields.begin() + 1, {"EQUALITY", {s.equality}, s.equality});
-        if (!d.has("ORDERING") && s.ordering != nullptr)
-            d.fields.insert(d.fields.begin() + 1, {"ORDERING", {s.ordering}, s.ordering});
+        storeddefinitions::storeAttribute(d);
         writeAttr(out, "olcAttributeTypes", d.text());
     }
     std::map<std::string, const Definition*> auxiliary; // by folded LDAP name
@@ -163,28 +99,14 @@ bool schemaEntry(const std::vector<Definition>& defs, const std::set<std::string
         if (d.keyword == "objectclass" && d.has("AUXILIARY"))
             auxiliary[names::fold(d.first("NAME"))] = &d;
     }
+    auto auxiliaryOf = [&](std::string_view name) -> const Definition* {
+        auto it = auxiliary.find(names::fold(name));
+        return it == auxiliary.end() ? nullptr : it->second;
+    };
     for (auto d : defs) {
         if (d.keyword != "objectclass" || builtIn.count(d.oid))
             continue;
-        // slapd takes no auxiliary super class of a structural or abstract one: the class gets
-        // the auxiliary's attributes instead, and the directory's list is kept aside.
-        std::vector<std::string> kept, folded;
-        for (const auto& sup : d.values("SUP")) {
-            auto aux = auxiliary.find(names::fold(sup));
-            (aux != auxiliary.end() && !d.has("AUXILIARY") ? folded : kept).push_back(sup);
-        }
-        if (!folded.empty()) {
-            d.setQuoted(kSuperiorsExtension, d.values("SUP"));
-            setList(d, "SUP", kept);
-            std::vector<std::string> may = d.values("MAY");
-            for (const auto& f : folded) {
-                for (const char* key : {"MUST", "MAY"}) {
-                    for (const auto& a : auxiliary[names::fold(f)]->values(key))
-                        may.push_back(a);
-                }
-            }
-            setList(d, "MAY", may);
-        }
+        storeddefinitions::storeClass(d, auxiliaryOf);
         writeAttr(out, "olcObjectClasses", d.text());
     }
     out << "\n";
@@ -201,17 +123,36 @@ std::string suffixOf(const std::string& dn) {
 
 } // namespace
 
-std::string bareConfig(const std::string& externalRoot) {
+namespace {
+
+// The global entry, the modules and the schema root: what comes before any schema entry.
+std::string configHead() {
     return "dn: cn=config\nobjectClass: olcGlobal\ncn: config\n\n"
            "dn: cn=module{0},cn=config\nobjectClass: olcModuleList\ncn: module{0}\n"
            "olcModulePath: " OSTREL_SLAPD_MODULE_DIR "\nolcModuleLoad: back_mdb\n\n"
-           "dn: cn=schema,cn=config\nobjectClass: olcSchemaConfig\ncn: schema\n\n"
-           "dn: olcDatabase={-1}frontend,cn=config\nobjectClass: olcDatabaseConfig\n"
+           "dn: cn=schema,cn=config\nobjectClass: olcSchemaConfig\ncn: schema\n\n";
+}
+
+// The frontend and the configuration database, after the schema (an access rule naming the
+// administrator's DN needs the schema of its naming attributes).
+std::string configDatabases(const std::string& externalRoot, const std::string& administrator) {
+    // The administrator changes the schema at run time; nothing else of the configuration.
+    std::string schemaAccess;
+    if (!administrator.empty())
+        schemaAccess = "olcAccess: to dn.subtree=\"cn=schema,cn=config\" by dn.exact=\"" +
+                       administrator + "\" write by * none\n";
+    return "dn: olcDatabase={-1}frontend,cn=config\nobjectClass: olcDatabaseConfig\n"
            "objectClass: olcFrontendConfig\nolcDatabase: {-1}frontend\n"
            "olcSizeLimit: unlimited\n\n"
            "dn: olcDatabase={0}config,cn=config\nobjectClass: olcDatabaseConfig\n"
            "olcDatabase: {0}config\nolcRootDN: " +
-           externalRoot + "\n\n";
+           externalRoot + "\n" + schemaAccess + "\n";
+}
+
+} // namespace
+
+std::string bareConfig(const std::string& externalRoot) {
+    return configHead() + configDatabases(externalRoot, {});
 }
 
 std::set<std::string> oidsOfSubschemaDump(const std::string& ldif) {
@@ -310,9 +251,10 @@ bool write(const Options& options, std::string* error) {
     std::error_code ec;
     fs::create_directories(options.outDir, ec);
     std::ofstream config(options.outDir + "/config.ldif");
-    config << bareConfig(options.externalRoot);
-    schemaEntry(defs, options.builtInOids, config);
     const std::string password = readPassword(options.rootPasswordFile);
+    config << configHead();
+    schemaEntry(defs, options.builtInOids, config);
+    config << configDatabases(options.externalRoot, password.empty() ? "" : options.rootIdentity);
     for (std::size_t i = 0; i < suffixes.size(); ++i) {
         const std::string n = std::to_string(i + 1);
         config << "dn: olcDatabase={" << n << "}mdb,cn=config\nobjectClass: olcDatabaseConfig\n"

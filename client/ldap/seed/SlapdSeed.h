@@ -11,9 +11,6 @@
 // of the LDAP client.
 namespace slapdseed {
 
-// The extension in which a class keeps its super classes when the server takes fewer.
-constexpr const char* kSuperiorsExtension = "X-NDS-SUPERIORS";
-
 struct Options {
     std::string dataDir;
     std::string outDir;
@@ -29,6 +26,8 @@ struct Options {
 bool write(const Options& options, std::string* error);
 
 // The cn=config LDIF of a server with no schema and no database, to learn what it holds itself.
+// (The seeded server's configuration lets the administrator, the root identity of its
+// database, change the schema: cn=schema,cn=config.)
 std::string bareConfig(const std::string& externalRoot);
 
 // The OIDs of the definitions in an LDIF dump of a subschema entry.

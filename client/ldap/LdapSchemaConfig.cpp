@@ -1,0 +1,180 @@
+#include "LdapSchemaConfig.h"
+
+#include "client/common/Names.h"
+#include "directory/ResultCodes.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace schemaconfig {
+namespace {
+
+constexpr char kOwnEntry[] = "ostrel";
+
+// "{3}( 1.2 ... )" -> 3 and "( 1.2 ... )"
+std::string_view withoutPosition(std::string_view value, std::size_t& position) {
+    position = 0;
+    if (value.empty() || value.front() != '{')
+        return value;
+    const std::size_t close = value.find('}');
+    if (close == std::string_view::npos)
+        return value;
+    for (std::size_t i = 1; i < close; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(value[i])))
+            return value;
+        position = position * 10 + std::size_t(value[i] - '0');
+    }
+    return value.substr(close + 1);
+}
+
+const char* keywordOf(std::string_view attribute) {
+    return names::equalFolded(attribute, "olcObjectClasses") ? "objectclass" : "attributetype";
+}
+
+} // namespace
+
+bool isRunTimeOid(std::string_view oid) {
+    return oid.size() > kRunTimeArc.size() && oid.substr(0, kRunTimeArc.size()) == kRunTimeArc &&
+           oid[kRunTimeArc.size()] == '.';
+}
+
+const StoredDefinition* ConfigSchema::find(std::string_view attribute, std::string_view oid) const {
+    for (const auto& s : stored) {
+        if (names::equalFolded(s.attribute, attribute) && s.parsed.oid == oid)
+            return &s;
+    }
+    return nullptr;
+}
+
+NWDSCCODE read(LdapSession& session, ConfigSchema& out) {
+    out = ConfigSchema{};
+    LdapEntry root;
+    std::string configDn = "cn=config";
+    bool advertised = false;
+    if (session.readEntry("", {"configContext"}, false, LdapSession::Deref::Never, root) == 0) {
+        if (auto* v = root.find("configContext"); v != nullptr && !v->empty()) {
+            configDn = v->front();
+            advertised = true;
+        }
+    }
+    out.schemaDn = "cn=schema," + configDn;
+    const std::vector<std::string> attributes = {"cn", "olcAttributeTypes", "olcObjectClasses"};
+    NWDSCCODE rc = session.search(
+        out.schemaDn, 2, "(objectClass=olcSchemaConfig)", attributes, false,
+        LdapSession::Deref::Never, [&](LdapEntry&& e) {
+            if (auto* cn = e.find("cn"); cn != nullptr && !cn->empty()) {
+                std::size_t position = 0;
+                if (names::equalFolded(withoutPosition(cn->front(), position), kOwnEntry))
+                    out.ownEntryDn = e.dn;
+            }
+            for (const char* attribute : {"olcAttributeTypes", "olcObjectClasses"}) {
+                const auto* values = e.find(attribute);
+                if (values == nullptr)
+                    continue;
+                for (const auto& v : *values) {
+                    StoredDefinition s{e.dn, attribute, v, 0, {}};
+                    const std::string_view text = withoutPosition(v, s.position);
+                    if (schemastatements::parseDescription(keywordOf(attribute), text, s.parsed))
+                        out.stored.push_back(std::move(s));
+                }
+            }
+            return true;
+        });
+    if (rc == ERR_NO_SUCH_ENTRY || rc == ERR_NO_ACCESS)
+        return advertised ? ERR_NO_ACCESS : ERR_NOT_SUPPORTED;
+    return rc;
+}
+
+NWDSCCODE add(LdapSession& session, const ConfigSchema& config, const std::string& attribute,
+              const std::string& description) {
+    if (config.ownEntryDn.empty()) {
+        return session.add(std::string("cn=") + kOwnEntry + "," + config.schemaDn,
+                           {{LdapMod::Add, "objectClass", {"olcSchemaConfig"}},
+                            {LdapMod::Add, "cn", {kOwnEntry}},
+                            {LdapMod::Add, attribute, {description}}});
+    }
+    return session.modify(config.ownEntryDn, {{LdapMod::Add, attribute, {description}}});
+}
+
+NWDSCCODE replace(LdapSession& session, const StoredDefinition& old,
+                  const std::string& description) {
+    return session.modify(
+        old.entryDn,
+        {{LdapMod::Delete, old.attribute, {old.value}},
+         {LdapMod::Add, old.attribute, {"{" + std::to_string(old.position) + "}" + description}}});
+}
+
+NWDSCCODE remove(LdapSession& session, const StoredDefinition& old) {
+    return session.modify(old.entryDn, {{LdapMod::Delete, old.attribute, {old.value}}});
+}
+
+std::string newOid(int kind, const std::vector<std::string>& descriptions) {
+    const std::string prefix = std::string(kRunTimeArc) + "." + std::to_string(kind) + ".";
+    unsigned long highest = 0;
+    for (const auto& d : descriptions) {
+        // "( oid ..." : the OID is the first word.
+        std::size_t at = d.find_first_not_of(" (");
+        if (at == std::string::npos || d.compare(at, prefix.size(), prefix) != 0)
+            continue;
+        at += prefix.size();
+        std::size_t end = at;
+        while (end < d.size() && std::isdigit(static_cast<unsigned char>(d[end])))
+            ++end;
+        if (end > at && end - at < 10)
+            highest = std::max(highest, std::stoul(d.substr(at, end - at)));
+    }
+    return prefix + std::to_string(highest + 1);
+}
+
+std::string newLdapName(std::string_view directoryName,
+                        const std::vector<std::string>& descriptions) {
+    // camelCase: words joined, each but the first capitalised, the capitals that begin the
+    // first word lower-cased ("EMail Address" becomes emailAddress).
+    std::string base;
+    bool upper = false, leading = true;
+    for (char c : directoryName) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u)) {
+            if (leading && std::isupper(u))
+                c = char(std::tolower(u));
+            else if (upper)
+                c = char(std::toupper(u));
+            leading = leading && std::isupper(u);
+            base += c;
+            upper = false;
+        } else if (c == '-' && !base.empty()) {
+            base += c;
+            leading = false;
+        } else {
+            upper = !base.empty();
+            leading = leading && base.empty();
+        }
+    }
+    if (base.empty() || !std::isalpha(static_cast<unsigned char>(base.front())))
+        base = "ds" + base;
+    std::vector<std::string> taken;
+    for (const auto& text : descriptions) {
+        schemastatements::Definition d;
+        if (schemastatements::parseDescription("any", text, d)) {
+            for (const auto& n : d.values("NAME"))
+                taken.push_back(names::fold(n));
+        }
+    }
+    std::string name = base;
+    for (int n = 2; std::find(taken.begin(), taken.end(), names::fold(name)) != taken.end(); ++n)
+        name = base + "-" + std::to_string(n);
+    return name;
+}
+
+bool refersTo(const schemastatements::Definition& d, std::initializer_list<const char*> keys,
+              std::string_view name) {
+    for (const char* key : keys) {
+        for (const auto& v : d.values(key)) {
+            if (names::equalFolded(v, name))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace schemaconfig
