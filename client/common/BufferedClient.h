@@ -14,6 +14,8 @@
 #include <vector>
 
 class Schema;
+struct AttributeDefinition;
+struct ClassDefinition;
 namespace request {
 struct Change;
 }
@@ -182,6 +184,14 @@ protected:
     // The changes of a modify request, which must come whole in one buffer.
     NWDSCCODE modifyRequest(std::int32_t* iterationHandle, bool more, Buf_T* changes,
                             std::vector<request::Change>& decoded) const;
+    // The definition a define-attribute or define-class request describes (not yet checked
+    // against the schema), and the names of a modify-class request.
+    static NWDSCCODE attributeDefinitionRequest(const char* attrName, const Attr_Info_T* attrDef,
+                                                AttributeDefinition& def);
+    NWDSCCODE classDefinitionRequest(const char* className, const Class_Info_T* classInfo,
+                                     Buf_T* classItems, ClassDefinition& def) const;
+    NWDSCCODE optionalAttributesRequest(Buf_T* optionalAttrs,
+                                        std::vector<std::string>& attributes) const;
     // A stream open: the attribute name well formed, reading only (writing is not offered).
     static NWDSCCODE streamRequest(const char* attrName, std::uint32_t flags,
                                    NWFILE_HANDLE* fileHandle);

@@ -2,6 +2,7 @@
 #include "BufferedClient.h"
 #include "Names.h"
 #include "RequestDecoding.h"
+#include "Schema.h"
 #include "directory/ResultCodes.h"
 
 NWDSCCODE BufferedClient::searchRequest(std::int32_t scope, std::uint32_t infoType, bool allAttrs,
@@ -41,4 +42,38 @@ NWDSCCODE BufferedClient::streamRequest(const char* attrName, std::uint32_t flag
     if (flags != DS_READ_STREAM)
         return ERR_INVALID_REQUEST;
     return 0;
+}
+
+NWDSCCODE BufferedClient::attributeDefinitionRequest(const char* attrName,
+                                                     const Attr_Info_T* attrDef,
+                                                     AttributeDefinition& def) {
+    if (attrDef == nullptr)
+        return ERR_NULL_POINTER;
+    def.name = attrName;
+    def.flags = attrDef->attrFlags;
+    def.syntax = attrDef->attrSyntaxID;
+    def.lower = attrDef->attrLower;
+    def.upper = attrDef->attrUpper;
+    return 0;
+}
+
+NWDSCCODE BufferedClient::classDefinitionRequest(const char* className,
+                                                 const Class_Info_T* classInfo, Buf_T* classItems,
+                                                 ClassDefinition& def) const {
+    if (classInfo == nullptr)
+        return ERR_NULL_POINTER;
+    Buf_T* request = nullptr;
+    if (auto rc = findBuffer(classItems, request); rc != 0)
+        return rc;
+    def.name = className;
+    def.flags = classInfo->classFlags;
+    return request::classItemLists(*request, def.lists);
+}
+
+NWDSCCODE BufferedClient::optionalAttributesRequest(Buf_T* optionalAttrs,
+                                                    std::vector<std::string>& attributes) const {
+    Buf_T* request = nullptr;
+    if (auto rc = findBuffer(optionalAttrs, request); rc != 0)
+        return rc;
+    return requestNames(*request, {DSV_MODIFY_CLASS_DEF}, attributes);
 }

@@ -25,14 +25,9 @@ NWDSCCODE EmbeddedDirectory::NWDSDefineAttr(NWDSContextHandle context, const cha
     DirectoryModel* tree = nullptr;
     if (auto rc = schemaTree(context, attrName, tree); rc != 0)
         return rc;
-    if (attrDef == nullptr)
-        return ERR_NULL_POINTER;
     AttributeDefinition def;
-    def.name = attrName;
-    def.flags = attrDef->attrFlags;
-    def.syntax = attrDef->attrSyntaxID;
-    def.lower = attrDef->attrLower;
-    def.upper = attrDef->attrUpper;
+    if (auto rc = attributeDefinitionRequest(attrName, attrDef, def); rc != 0)
+        return rc;
     return tree->defineAttribute(std::move(def));
 }
 
@@ -48,15 +43,8 @@ NWDSCCODE EmbeddedDirectory::NWDSDefineClass(NWDSContextHandle context, const ch
     DirectoryModel* tree = nullptr;
     if (auto rc = schemaTree(context, className, tree); rc != 0)
         return rc;
-    if (classInfo == nullptr)
-        return ERR_NULL_POINTER;
-    Buf_T* request = nullptr;
-    if (auto rc = findBuffer(classItems, request); rc != 0)
-        return rc;
     ClassDefinition def;
-    def.name = className;
-    def.flags = classInfo->classFlags;
-    if (auto rc = request::classItemLists(*request, def.lists); rc != 0)
+    if (auto rc = classDefinitionRequest(className, classInfo, classItems, def); rc != 0)
         return rc;
     return tree->defineClass(std::move(def));
 }
@@ -66,11 +54,8 @@ NWDSCCODE EmbeddedDirectory::NWDSModifyClass(NWDSContextHandle context, const ch
     DirectoryModel* tree = nullptr;
     if (auto rc = schemaTree(context, className, tree); rc != 0)
         return rc;
-    Buf_T* request = nullptr;
-    if (auto rc = findBuffer(optionalAttrs, request); rc != 0)
-        return rc;
     std::vector<std::string> attributes;
-    if (auto rc = requestNames(*request, {DSV_MODIFY_CLASS_DEF}, attributes); rc != 0)
+    if (auto rc = optionalAttributesRequest(optionalAttrs, attributes); rc != 0)
         return rc;
     return tree->addOptionalAttributes(className, attributes);
 }

@@ -105,14 +105,9 @@ NWDSCCODE LdapDirectory::NWDSDefineAttr(NWDSContextHandle context, const char* a
     schemaconfig::ConfigSchema config;
     if (auto rc = schemaTree(context, attrName, tree, config); rc != 0)
         return rc;
-    if (attrDef == nullptr)
-        return ERR_NULL_POINTER;
     AttributeDefinition def;
-    def.name = attrName;
-    def.flags = attrDef->attrFlags;
-    def.syntax = attrDef->attrSyntaxID;
-    def.lower = attrDef->attrLower;
-    def.upper = attrDef->attrUpper;
+    if (auto rc = attributeDefinitionRequest(attrName, attrDef, def); rc != 0)
+        return rc;
     if (auto rc = schemarules::checkNewAttribute(*tree->schema, def); rc != 0)
         return rc;
 
@@ -145,15 +140,8 @@ NWDSCCODE LdapDirectory::NWDSDefineClass(NWDSContextHandle context, const char* 
     schemaconfig::ConfigSchema config;
     if (auto rc = schemaTree(context, className, tree, config); rc != 0)
         return rc;
-    if (classInfo == nullptr)
-        return ERR_NULL_POINTER;
-    Buf_T* request = nullptr;
-    if (auto rc = findBuffer(classItems, request); rc != 0)
-        return rc;
     ClassDefinition def;
-    def.name = className;
-    def.flags = classInfo->classFlags;
-    if (auto rc = request::classItemLists(*request, def.lists); rc != 0)
+    if (auto rc = classDefinitionRequest(className, classInfo, classItems, def); rc != 0)
         return rc;
     const Schema& schema = *tree->schema;
     if (auto rc = schemarules::checkNewClass(schema, def); rc != 0)
@@ -221,11 +209,8 @@ NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* 
     schemaconfig::ConfigSchema config;
     if (auto rc = schemaTree(context, className, tree, config); rc != 0)
         return rc;
-    Buf_T* request = nullptr;
-    if (auto rc = findBuffer(optionalAttrs, request); rc != 0)
-        return rc;
     std::vector<std::string> attributes;
-    if (auto rc = requestNames(*request, {DSV_MODIFY_CLASS_DEF}, attributes); rc != 0)
+    if (auto rc = optionalAttributesRequest(optionalAttrs, attributes); rc != 0)
         return rc;
     const Schema& schema = *tree->schema;
     if (auto rc = schemarules::checkOptionalAdditions(schema, className, attributes); rc != 0)
