@@ -178,6 +178,10 @@ private:
     // What the client knows of an entry's name, forgotten when it is removed or renamed.
     void forgetNaming(Tree& tree, const std::string& dn);
 
+    // ---- Losing the server (LdapReconnect.cpp) ----
+    // Forgets a tree's lost connection and what hangs on it; the next action reconnects.
+    void dropConnection(Tree& tree);
+
     Options options_;
     std::string password_;
     std::unique_ptr<Schema> hints_;

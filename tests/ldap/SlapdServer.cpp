@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <netinet/in.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -68,6 +69,11 @@ SlapdServer::SlapdServer(const Options& options) {
     }
     dir_ = pattern;
     port_ = freePort();
+    if (!options.adminPassword.empty()) {
+        std::ofstream(dir_ + "/password") << options.adminPassword;
+        std::filesystem::permissions(dir_ + "/password", std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::owner_write);
+    }
     std::string env = "OSTREL_SEED=" + shellQuoted(OSTREL_SEED_PROGRAM) + " ";
     if (!options.tlsCert.empty())
         env += "OSTREL_SLAPD_TLS_CERT=" + shellQuoted(options.tlsCert) +
@@ -81,11 +87,16 @@ SlapdServer::SlapdServer(const Options& options) {
         failure_ = "preparing slapd failed: see " + dir_ + "/prepare.log";
         return;
     }
+    tlsCert_ = options.tlsCert;
+    launch();
+}
+
+bool SlapdServer::launch() {
     pid_ = fork();
     if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM); // gone with the test program, whatever ends it
-        if (!options.tlsCert.empty())
-            setenv("OSTREL_SLAPD_TLS_CERT", options.tlsCert.c_str(), 1);
+        if (!tlsCert_.empty())
+            setenv("OSTREL_SLAPD_TLS_CERT", tlsCert_.c_str(), 1);
         execl("/bin/bash", "bash", OSTREL_SLAPD_SCRIPT, "run", dir_.c_str(),
               std::to_string(port_).c_str(), static_cast<char*>(nullptr));
         _exit(127);
@@ -96,19 +107,46 @@ SlapdServer::SlapdServer(const Options& options) {
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
             failure_ = "slapd ended at start";
-            return;
+            return false;
         }
         if (std::chrono::steady_clock::now() > deadline) {
             failure_ = "slapd did not start listening";
-            return;
+            return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    return true;
+}
+
+void SlapdServer::kill() {
+    if (pid_ <= 0)
+        return;
+    ::kill(pid_, SIGKILL);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+}
+
+bool SlapdServer::restart() {
+    kill();
+    failure_.clear();
+    return launch();
+}
+
+void SlapdServer::pause() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGSTOP);
+}
+
+void SlapdServer::resume() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGCONT);
 }
 
 SlapdServer::~SlapdServer() {
     if (pid_ > 0) {
-        kill(pid_, SIGTERM);
+        ::kill(pid_, SIGCONT); // a paused server would not take the signal
+        ::kill(pid_, SIGTERM);
         int status = 0;
         waitpid(pid_, &status, 0);
     }
