@@ -161,7 +161,6 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
         return nullptr;
     }
     std::unique_ptr<LdapSession> session(new LdapSession(ld, pageSize));
-    session->timeoutSeconds_ = timeoutSeconds;
     const int version = LDAP_VERSION3;
     ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
     ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);

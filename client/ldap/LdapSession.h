@@ -109,7 +109,6 @@ private:
     LdapFailure failure_;
     std::uint64_t roundTrips_ = 0;
     bool lost_ = false;
-    int timeoutSeconds_ = LdapSettings::kDefaultTimeoutSeconds;
     mutable std::chrono::steady_clock::time_point lastPeerCheck_{};
 };
 

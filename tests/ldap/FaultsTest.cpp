@@ -232,6 +232,17 @@ TEST_F(LdapFaults, AServerThatStopsAnsweringIsReportedWithinTheTimeLimit) {
     listed.clear();
     EXPECT_EQ(listAll(*ldap, ctx, "Acme", listed), 0);
     EXPECT_FALSE(listed.empty());
+
+    // A change that never gets its answer is reported in time, and was never made.
+    relay->swallowFromRequest(LdapRelay::kModifyRequest);
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(modify(*ldap, ctx, "Guest.Acme", {{DS_ADD_VALUE, "Title", {"Unanswered"}}}),
+              ERR_TIMEOUT);
+    EXPECT_LT(secondsSince(start), kTimeoutSeconds + 3.0);
+    EXPECT_EQ(readBack("Guest.Acme").count("Title"), 0u);
+    std::map<std::string, ReadItem> guest;
+    EXPECT_EQ(readAll(*ldap, ctx, "Guest.Acme", DS_ATTRIBUTE_VALUES, guest), 0);
+    EXPECT_EQ(guest.count("Title"), 0u);
 }
 
 // Everything stderr and Qt's message handler receive while alive.

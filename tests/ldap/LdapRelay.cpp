@@ -111,6 +111,11 @@ void LdapRelay::cutOnRequest(unsigned char tag, std::function<void()> action) {
     onRequest_ = std::move(action);
 }
 
+void LdapRelay::swallowFromRequest(unsigned char tag) {
+    const std::lock_guard lock(mutex_);
+    swallowTag_ = tag;
+}
+
 int LdapRelay::requests(unsigned char tag) const {
     const std::lock_guard lock(mutex_);
     auto it = requests_.find(tag);
@@ -169,7 +174,7 @@ bool LdapRelay::fromClient(Line& line) {
     const ssize_t n = recv(line.client, data, sizeof data, 0);
     if (n <= 0)
         return false;
-    if (line.server < 0)
+    if (line.server < 0 || line.swallowed)
         return true; // a server that never answers reads and forgets
     line.pending.append(data, std::size_t(n));
     unsigned char tag = 0;
@@ -180,7 +185,13 @@ bool LdapRelay::fromClient(Line& line) {
             ++requests_[tag];
             if (onRequest_ && tag == requestTag_)
                 action = std::exchange(onRequest_, nullptr);
+            if (swallowTag_ != 0 && tag == swallowTag_) {
+                swallowTag_ = 0;
+                line.swallowed = true;
+            }
         }
+        if (line.swallowed)
+            return true;
         if (action) {
             cutAll(action);
             return false;
@@ -197,6 +208,8 @@ bool LdapRelay::fromServer(Line& line) {
     ssize_t n = recv(line.server, data, sizeof data, 0);
     if (n <= 0)
         return false; // the server is gone: so is the client's connection
+    if (line.swallowed)
+        return true;
     std::function<void()> action;
     {
         const std::lock_guard lock(mutex_);

@@ -39,6 +39,9 @@ public:
     // When the client sends a request with this tag, `action` runs, the request is dropped
     // and every connection is closed.
     void cutOnRequest(unsigned char tag, std::function<void()> action);
+    // When the client sends a request with this tag, that request and everything after it on
+    // that connection go nowhere, and nothing comes back: a server that stopped answering.
+    void swallowFromRequest(unsigned char tag);
     // Requests seen so far with this tag, and whether a cut has happened.
     int requests(unsigned char tag) const;
     bool cut() const { return cut_; }
@@ -48,6 +51,7 @@ private:
         int client = -1;
         int server = -1;
         std::string pending; // what the client sent that does not yet make a whole request
+        bool swallowed = false;
     };
     void run();
     void accept();
@@ -66,6 +70,7 @@ private:
     std::function<void()> afterAnswers_;
     unsigned char requestTag_ = 0;
     std::function<void()> onRequest_;
+    unsigned char swallowTag_ = 0;
     std::atomic<bool> cut_{false};
     std::thread thread_;
 };
