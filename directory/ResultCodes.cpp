@@ -97,6 +97,7 @@ constexpr DirectoryErrorInfo kErrors[] = {
     {ERR_BOUNDS_NOT_SIZED, "ERR_BOUNDS_NOT_SIZED",
      "bounds given for an attribute that is not sized"},
     {ERR_LOWER_ABOVE_UPPER, "ERR_LOWER_ABOVE_UPPER", "lower bound above upper bound"},
+    {ERR_TIMEOUT, "ERR_TIMEOUT", "the server did not answer within the time limit"},
 };
 
 } // namespace

@@ -98,6 +98,9 @@ enum DirectoryError : NWDSCCODE {
     // Attribute bounds of a schema definition.
     ERR_BOUNDS_NOT_SIZED = -710,
     ERR_LOWER_ABOVE_UPPER = -711,
+
+    // A server that gave no answer within the client's time limit.
+    ERR_TIMEOUT = -730,
 };
 
 struct DirectoryErrorInfo {

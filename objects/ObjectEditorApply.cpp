@@ -4,6 +4,7 @@
 #include "ObjectEditorPage.h"
 #include "directory/ClientBuffer.h"
 #include "directory/NameRules.h"
+#include "pages/WaitCursor.h"
 
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -20,6 +21,7 @@ void CObjectEditorPage::modifyObject() {
         return;
     }
 
+    WaitCursor wait; // the request, then the container listed again
     ClientBuffer request(client());
     NWDSCCODE rc = request.allocate();
     if (rc != 0) {

@@ -3,6 +3,7 @@
 #include "CriterionRow.h"
 #include "EditPanel.h"
 #include "ObjectEditorPage.h"
+#include "pages/WaitCursor.h"
 #include "schema/ReportPolicies.h"
 #include "schema/SyntaxReads.h"
 
@@ -27,6 +28,7 @@ bool CObjectEditorPage::readSyntaxLine(const std::string& attrName, std::uint32_
 }
 
 void CObjectEditorPage::setUpEditPanel(const std::string& attrName) {
+    WaitCursor wait;
     std::uint32_t syntaxID = 0;
     QString syntaxName;
     if (!readSyntaxLine(attrName, syntaxID, syntaxName))
@@ -62,8 +64,11 @@ void CObjectEditorPage::takeShownValue(QTreeWidgetItem* row) {
                                 : shownAttribute_;
     std::uint32_t syntaxID = 0;
     QString syntaxName;
-    if (attrName.empty() || !readSyntaxLine(attrName, syntaxID, syntaxName))
-        return;
+    {
+        WaitCursor wait;
+        if (attrName.empty() || !readSyntaxLine(attrName, syntaxID, syntaxName))
+            return;
+    }
     editPanel_->reset();
     editPanel_->showForm(QStringLiteral("Type: %1 ").arg(syntaxName),
                          takenContent(formOf(syntaxID), cells));
@@ -89,8 +94,11 @@ void CObjectEditorPage::addCriterion() {
     criterion->operation = *code;
 
     QString syntaxName;
-    if (!readSyntaxLine(attrName, criterion->syntaxID, syntaxName))
-        return;
+    {
+        WaitCursor wait;
+        if (!readSyntaxLine(attrName, criterion->syntaxID, syntaxName))
+            return;
+    }
     if (criterion->operation != DS_REMOVE_ATTRIBUTE) {
         criterion->value =
             buildValue(formOf(criterion->syntaxID), syntaxName, editPanel_->input(), messages);

@@ -69,6 +69,7 @@ std::string CObjectEditorPage::classOf(QTreeWidgetItem* objectItem) {
 }
 
 void CObjectEditorPage::chooseObject(QTreeWidgetItem* item) {
+    WaitCursor wait;
     selectedField_->setText(item->text(0));
     const std::string className = classOf(item);
     rebuildAttributeListsFor(className);

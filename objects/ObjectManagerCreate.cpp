@@ -3,6 +3,7 @@
 #include "CreateValue.h"
 #include "ObjectManagerPage.h"
 #include "directory/ClientBuffer.h"
+#include "pages/WaitCursor.h"
 #include "schema/ClassReads.h"
 #include "schema/ReportPolicies.h"
 #include "schema/SyntaxReads.h"
@@ -72,6 +73,7 @@ CObjectManagerPage::CollectMandatoryAttributes(const std::string& className) {
 }
 
 void CObjectManagerPage::chooseClass() {
+    WaitCursor wait; // one class read per class of the inheritance graph
     mandatory_->clear();
     criteria_->clear();
     syntaxField_->clear();
@@ -164,6 +166,7 @@ void CObjectManagerPage::createObject() {
         return;
     }
 
+    WaitCursor wait;
     ClientBuffer request(client());
     NWDSCCODE rc = request.allocate();
     if (rc != 0) {

@@ -2,6 +2,7 @@
 // delete, rename and move of an object of the container by its name.
 #include "ObjectManagerPage.h"
 #include "directory/NameRules.h"
+#include "pages/WaitCursor.h"
 
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -23,6 +24,7 @@ void CObjectManagerPage::showSelectedObject() {
     const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
     if (selected.isEmpty())
         return;
+    WaitCursor wait;
     const QString label = selected.first()->text(0);
     Object_Info_T info{};
     const NWDSCCODE rc = client().NWDSReadObjectInfo(
@@ -44,6 +46,7 @@ void CObjectManagerPage::deleteObject() {
         report("Please provide the name of the object to delete!");
         return;
     }
+    WaitCursor wait; // the server may take its time, up to the client's time limit
     const NWDSCCODE rc = client().NWDSRemoveObject(context(), writeName(name).c_str());
     if (rc != 0) {
         report("NWDSRemoveObject() returned %04X", unsigned(rc));
@@ -60,6 +63,7 @@ void CObjectManagerPage::renameObject() {
         report("Please provide the current object name and the new object name.");
         return;
     }
+    WaitCursor wait;
     const NWDSCCODE rc = client().NWDSModifyRDN(context(), writeName(name).c_str(),
                                                 newName.toStdString().c_str(), true);
     if (rc != 0) {
@@ -77,6 +81,7 @@ void CObjectManagerPage::moveObject() {
         report("Please provide the current object name and the new object context.");
         return;
     }
+    WaitCursor wait;
     // The object keeps its name in the destination.
     const NWDSCCODE rc =
         client().NWDSMoveObject(context(), writeName(name).c_str(),

@@ -152,8 +152,8 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
     }
     NWDSCCODE code = 0;
     std::string why;
-    tree.session =
-        LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code, why);
+    tree.session = LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code, why,
+                                     s.timeoutSeconds);
     if (!tree.session) {
         lastFailure_ = {0, why};
         if (message != nullptr)
@@ -205,8 +205,8 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
         credentials.anonymous = false;
         credentials.bindDn = dn;
         credentials.password = password_;
-        auto bound =
-            LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code, why);
+        auto bound = LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code,
+                                       why, s.timeoutSeconds);
         if (!bound) {
             tree.session.reset();
             lastFailure_ = {0, why};
@@ -222,6 +222,8 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
 NWDSCCODE LdapDirectory::treeOf(const ContextState& ctx, Tree*& out) {
     for (auto& t : trees_) {
         if (names::equalFolded(t->setting.name, ctx.treeName)) {
+            if (t->session && t->session->connectionLost())
+                dropConnection(*t); // the server went away: connect again, as the same user
             if (!t->session) {
                 if (auto rc = connect(*t, nullptr); rc != 0)
                     return rc;

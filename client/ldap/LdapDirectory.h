@@ -191,6 +191,10 @@ private:
     // Whether any entry of the tree matches the filter (one entry is enough).
     NWDSCCODE anyEntry(Tree& tree, const std::string& filter, bool& found);
 
+    // ---- Losing the server (LdapReconnect.cpp) ----
+    // Forgets a tree's lost connection and what hangs on it; the next action reconnects.
+    void dropConnection(Tree& tree);
+
     Options options_;
     std::string password_;
     std::unique_ptr<Schema> hints_;

@@ -165,6 +165,17 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     if (auto rc = valuerules::checkValue(shapeOf(*namingAttr), ownName); rc != 0)
         return rc;
 
+    const std::string dn = namingAttr->ldapName + "=" + valuetext::escapeDnValue(ownName) +
+                           (parentDn.empty() ? "" : "," + parentDn);
+    // The directory finds an existing name before anything wrong with the attributes; the
+    // server is asked only when the attributes are refused.
+    auto refuse = [&](NWDSCCODE rc) {
+        LdapEntry existing;
+        return tree->session->readEntry(dn, {"1.1"}, true, LdapSession::Deref::Never, existing) == 0
+                   ? NWDSCCODE(ERR_ENTRY_ALREADY_EXISTS)
+                   : rc;
+    };
+
     // The attributes as the server takes them, each value checked against its definition.
     LdapValueNames valueNames(schema, dnOfName(*tree));
     std::vector<LdapMod> mods;
@@ -173,7 +184,7 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     for (const auto& a : attributes) {
         const AttributeDefinition* def = schema.findAttribute(a.name);
         if (def == nullptr || def->ldapName.empty())
-            return ERR_NO_SUCH_ATTRIBUTE;
+            return refuse(ERR_NO_SUCH_ATTRIBUTE);
         if (def == objectClass)
             continue;
         auto it = std::find_if(mods.begin(), mods.end(), [&](const LdapMod& m) {
@@ -185,17 +196,17 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
         }
         for (const auto& v : a.values) {
             if (v.syntax != def->syntax)
-                return ERR_SYNTAX_VIOLATION;
+                return refuse(ERR_SYNTAX_VIOLATION);
             if (auto rc = valuerules::checkValue(shapeOf(*def), v.bytes); rc != 0)
-                return rc;
+                return refuse(rc);
             std::string text;
             if (auto rc = valuetext::format(def->syntax, v.bytes, valueNames, text); rc != 0)
-                return rc;
+                return refuse(rc);
             if (std::find(it->values.begin(), it->values.end(), text) == it->values.end())
                 it->values.push_back(std::move(text));
         }
         if ((def->flags & DS_SINGLE_VALUED_ATTR) && it->values.size() > 1)
-            return ERR_CANT_HAVE_MULTIPLE_VALUES;
+            return refuse(ERR_CANT_HAVE_MULTIPLE_VALUES);
     }
     std::erase_if(mods, [](const LdapMod& m) { return m.values.empty(); });
     // What the directory requires that the server's schema may not (its own mandatory lists).
@@ -207,12 +218,10 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
             if (std::none_of(mods.begin(), mods.end(), [&](const LdapMod& m) {
                     return names::equalFolded(m.type, def->ldapName);
                 }))
-                return ERR_MISSING_MANDATORY;
+                return refuse(ERR_MISSING_MANDATORY);
         }
     }
 
-    const std::string dn = namingAttr->ldapName + "=" + valuetext::escapeDnValue(ownName) +
-                           (parentDn.empty() ? "" : "," + parentDn);
     if (auto rc = tree->session->add(dn, mods); rc != 0) {
         fail(*tree);
         return rc;

@@ -26,9 +26,10 @@ NWDSCCODE codeOfLdapResult(int rc) {
         return ERR_MAXIMUM_ENTRIES_EXIST;
     case LDAP_SERVER_DOWN:
     case LDAP_CONNECT_ERROR:
+        return ERR_UNREACHABLE_SERVER;
     case LDAP_TIMEOUT:
     case LDAP_TIMELIMIT_EXCEEDED:
-        return ERR_UNREACHABLE_SERVER;
+        return ERR_TIMEOUT;
     case LDAP_UNAVAILABLE:
     case LDAP_BUSY:
     case LDAP_OTHER:
@@ -139,6 +140,7 @@ LdapSession::~LdapSession() {
 }
 
 NWDSCCODE LdapSession::fail(int rc) {
+    lost_ = lost_ || isConnectionLoss(rc);
     failure_.code = rc;
     failure_.text = ldap_err2string(rc);
     const std::string more = diagnostic(ld_);
@@ -149,7 +151,8 @@ NWDSCCODE LdapSession::fail(int rc) {
 
 std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Security& security,
                                                const Credentials& credentials, int pageSize,
-                                               NWDSCCODE& code, std::string& message) {
+                                               NWDSCCODE& code, std::string& message,
+                                               int timeoutSeconds) {
     LDAP* ld = nullptr;
     int rc = ldap_initialize(&ld, uri.c_str());
     if (rc != LDAP_SUCCESS) {
@@ -161,8 +164,7 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
     const int version = LDAP_VERSION3;
     ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
     ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-    const timeval timeout{10, 0};
-    ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+    setLdapTimeouts(ld, timeoutSeconds);
     // The server's certificate is always verified; a CA file replaces the system's.
     const int demand = LDAP_OPT_X_TLS_DEMAND;
     ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
@@ -173,8 +175,12 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
 
     auto failed = [&](const std::string& what) {
         code = session->fail(rc);
-        message = uri + ": " + what + " (LDAP " + std::to_string(rc) + ": " +
-                  session->failure_.text + ")";
+        const std::string why =
+            rc == LDAP_TIMEOUT
+                ? "no answer within " + std::to_string(timeoutSeconds) + " s (OSTREL_LDAP_TIMEOUT)"
+                : what;
+        message =
+            uri + ": " + why + " (LDAP " + std::to_string(rc) + ": " + session->failure_.text + ")";
         return nullptr;
     };
     const bool tls = uri.rfind("ldaps://", 0) == 0;

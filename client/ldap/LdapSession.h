@@ -1,7 +1,9 @@
 #pragma once
 
+#include "LdapSettings.h"
 #include "directory/Codes.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,8 +44,12 @@ public:
     };
     struct Credentials {
         std::string bindDn;   // empty: SASL EXTERNAL, or anonymous when `anonymous`
-        std::string password; // for a bind DN
+        std::string password; // for a bind DN; overwritten when the credentials go
         bool anonymous = false;
+        Credentials() = default;
+        Credentials(const Credentials&) = default;
+        Credentials& operator=(const Credentials&) = default;
+        ~Credentials();
     };
     enum class Deref { Never, Finding, Always };
 
@@ -53,9 +59,11 @@ public:
 
     // nullptr with the failure (and a message for the user) when the server cannot be reached,
     // the TLS handshake fails or the bind is refused.
-    static std::unique_ptr<LdapSession> open(const std::string& uri, const Security& security,
-                                             const Credentials& credentials, int pageSize,
-                                             NWDSCCODE& code, std::string& message);
+    // Connecting, and every request after it, waits at most timeoutSeconds for the server.
+    static std::unique_ptr<LdapSession>
+    open(const std::string& uri, const Security& security, const Credentials& credentials,
+         int pageSize, NWDSCCODE& code, std::string& message,
+         int timeoutSeconds = LdapSettings::kDefaultTimeoutSeconds);
 
     // scope: 0 base, 1 one level, 2 subtree. `each` gets every entry; it may return false to
     // stop early. With `valuesOf`, only those attributes keep their values (the others come
@@ -91,6 +99,11 @@ public:
     const LdapFailure& lastFailure() const { return failure_; }
     std::uint64_t roundTrips() const { return roundTrips_; }
 
+    // ---- Losing the server (LdapReconnect.cpp) ----
+    // True once a call found the connection gone or timed out, or when the server has closed
+    // its end since (seen without a request). Such a session is not used again.
+    bool connectionLost() const;
+
 private:
     explicit LdapSession(ldap* ld, int pageSize) : ld_(ld), pageSize_(pageSize) {}
     NWDSCCODE fail(int ldapCode);
@@ -99,7 +112,14 @@ private:
     int pageSize_;
     LdapFailure failure_;
     std::uint64_t roundTrips_ = 0;
+    bool lost_ = false;
+    mutable std::chrono::steady_clock::time_point lastPeerCheck_{};
 };
+
+// Sets the time limits of a connection: connecting and waiting for any result.
+void setLdapTimeouts(ldap* ld, int seconds);
+// Whether a failed call leaves the connection unusable (server gone, no answer in time).
+bool isConnectionLoss(int ldapCode);
 
 // The seam's code for an LDAP result code.
 NWDSCCODE codeOfLdapResult(int ldapCode);

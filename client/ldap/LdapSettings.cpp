@@ -2,6 +2,7 @@
 
 #include "directory/Codes.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -133,5 +134,15 @@ bool readLdapSettings(const SettingSource& source, const std::string& defaultUri
         return fail("OSTREL_LDAP_STARTTLS: expected yes or no");
     out.startTls = startTls == "yes";
     out.schemaHints = source("OSTREL_LDAP_SCHEMA").value_or("");
+    if (auto timeout = source("OSTREL_LDAP_TIMEOUT")) {
+        const bool digits = timeout->size() <= 4 &&
+                            std::all_of(timeout->begin(), timeout->end(),
+                                        [](unsigned char c) { return std::isdigit(c) != 0; });
+        const int seconds = digits ? std::stoi(*timeout) : 0;
+        if (seconds < 1 || seconds > LdapSettings::kMaxTimeoutSeconds)
+            return fail("OSTREL_LDAP_TIMEOUT: expected a number of seconds from 1 to " +
+                        std::to_string(LdapSettings::kMaxTimeoutSeconds));
+        out.timeoutSeconds = seconds;
+    }
     return true;
 }

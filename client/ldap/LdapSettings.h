@@ -19,6 +19,8 @@
 //   LDAPTLS_CACERT                      the CA certificates the server's is verified against
 //   OSTREL_LDAP_STARTTLS=yes            StartTLS on ldap:// URIs (ldaps:// is always TLS)
 //   OSTREL_LDAP_SCHEMA                  a schema file naming the server's built-in definitions
+//   OSTREL_LDAP_TIMEOUT                 seconds to wait for a connection or for any answer
+//                                       before the call fails (default 30)
 struct LdapTreeSetting {
     std::string name;
     std::string uri;
@@ -34,6 +36,10 @@ struct LdapSettings {
     bool startTls = false;
     std::string schemaHints;
     int pageSize = 1000;
+    // How long a connection attempt or any request may wait for the server.
+    static constexpr int kDefaultTimeoutSeconds = 30;
+    static constexpr int kMaxTimeoutSeconds = 3600;
+    int timeoutSeconds = kDefaultTimeoutSeconds;
 };
 
 // A setting by name, or nothing when unset or empty.

@@ -120,3 +120,28 @@ TEST(ClientFactory, OpensTheLdapClientFromTheEnvironmentAndSaysWhyNot) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LdapSettings, TheTimeLimitIsAWholeNumberOfSecondsWithADefault) {
+    LdapSettings s;
+    std::string error;
+    ASSERT_TRUE(readLdapSettings(from({{"LDAPURI", "ldap://h"}}), "", s, &error)) << error;
+    EXPECT_EQ(s.timeoutSeconds, 30);
+    ASSERT_TRUE(readLdapSettings(from({{"LDAPURI", "ldap://h"}, {"OSTREL_LDAP_TIMEOUT", "5"}}), "",
+                                 s, &error))
+        << error;
+    EXPECT_EQ(s.timeoutSeconds, 5);
+    for (const char* bad : {"0", "-3", "2.5", "ten", "3601", "99999999999"}) {
+        EXPECT_FALSE(readLdapSettings(from({{"LDAPURI", "ldap://h"}, {"OSTREL_LDAP_TIMEOUT", bad}}),
+                                      "", s, &error))
+            << bad;
+        EXPECT_NE(error.find("OSTREL_LDAP_TIMEOUT"), std::string::npos) << error;
+    }
+    // A server that gives no answer in time has a code of its own; a lost one another.
+    EXPECT_EQ(codeOfLdapResult(-5), ERR_TIMEOUT);
+    EXPECT_EQ(codeOfLdapResult(3), ERR_TIMEOUT);
+    EXPECT_EQ(codeOfLdapResult(-11), ERR_UNREACHABLE_SERVER);
+}
+
+} // namespace

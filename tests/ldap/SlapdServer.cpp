@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <netinet/in.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -68,6 +69,11 @@ SlapdServer::SlapdServer(const Options& options) {
     }
     dir_ = pattern;
     port_ = freePort();
+    if (!options.adminPassword.empty()) {
+        std::ofstream(dir_ + "/password") << options.adminPassword;
+        std::filesystem::permissions(dir_ + "/password", std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::owner_write);
+    }
     std::string env = "OSTREL_SEED=" + shellQuoted(OSTREL_SEED_PROGRAM) + " ";
     if (!options.tlsCert.empty())
         env += "OSTREL_SLAPD_TLS_CERT=" + shellQuoted(options.tlsCert) +
@@ -85,9 +91,34 @@ SlapdServer::SlapdServer(const Options& options) {
     start();
 }
 
+void SlapdServer::kill() {
+    if (pid_ <= 0)
+        return;
+    ::kill(pid_, SIGKILL);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+}
+
+bool SlapdServer::restart() {
+    kill();
+    return start();
+}
+
+void SlapdServer::pause() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGSTOP);
+}
+
+void SlapdServer::resume() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGCONT);
+}
+
 SlapdServer::~SlapdServer() {
     if (pid_ > 0) {
-        kill(pid_, SIGTERM);
+        ::kill(pid_, SIGCONT); // a paused server would not take the signal
+        ::kill(pid_, SIGTERM);
         int status = 0;
         waitpid(pid_, &status, 0);
     }
@@ -102,7 +133,7 @@ SlapdServer::~SlapdServer() {
 void SlapdServer::stop() {
     if (pid_ <= 0)
         return;
-    kill(pid_, SIGTERM);
+    ::kill(pid_, SIGTERM);
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;

@@ -12,6 +12,7 @@ public:
     struct Options {
         std::vector<std::string> extraLdif; // "TREE=/path/file.ldif"
         std::string tlsCert, tlsKey;        // serve StartTLS and ldaps with these
+        std::string adminPassword;          // the administrator's (else a random one)
     };
     explicit SlapdServer(const Options& options = {});
     ~SlapdServer();
@@ -34,6 +35,15 @@ public:
 
     // A free loopback port with the one after it free too.
     static int freePort();
+
+    // ---- A server that goes away ----
+    // Killed at once (as by a crash or a pulled cable), its data left as it is on disk.
+    void kill();
+    // Started again on the same port and data; false when it does not listen in time.
+    bool restart();
+    // Stopped (SIGSTOP) and continued: a server that takes connections and never answers.
+    void pause();
+    void resume();
 
 private:
     std::string dir_;

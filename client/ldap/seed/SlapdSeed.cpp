@@ -244,6 +244,20 @@ bool write(const Options& options, std::string* error) {
                 writeAttr(out, parts.front().type, parts.front().value);
             for (const auto& a : r.attributes)
                 writeAttr(out, a.name, a.value);
+            // Loaded without schema checks, an entry gets no structural class from slapadd,
+            // and slapd refuses every later modify of it; with one class it is that one.
+            int classes = 0;
+            bool structural = false;
+            std::string onlyClass;
+            for (const auto& a : r.attributes) {
+                if (names::equalFolded(a.name, "objectClass")) {
+                    ++classes;
+                    onlyClass = a.value;
+                }
+                structural = structural || names::equalFolded(a.name, "structuralObjectClass");
+            }
+            if (classes == 1 && !structural)
+                writeAttr(out, "structuralObjectClass", onlyClass);
             out << "\n";
         }
     }
