@@ -134,6 +134,7 @@ void collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly,
 } // namespace
 
 LdapSession::~LdapSession() {
+    detachStreams();
     if (ld_ != nullptr)
         ldap_unbind_ext_s(ld_, nullptr, nullptr);
 }
@@ -246,6 +247,8 @@ NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::str
 
     berval* cookie = nullptr;
     const bool paged = scope != LDAP_SCOPE_BASE;
+    if (paged)
+        settleStreams();
     NWDSCCODE result = 0;
     bool more = true;
     while (more) {

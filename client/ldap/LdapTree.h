@@ -26,3 +26,17 @@ std::string canonicalDn(std::string_view dn);
 // The DN above a DN ("" above a top object).
 std::string parentDn(std::string_view dn);
 } // namespace ldapnames
+
+namespace ldapreads {
+// How aliases are followed for a context.
+inline LdapSession::Deref derefOf(const ContextState& ctx) {
+    return (ctx.flags & DCV_DEREF_ALIASES) ? LdapSession::Deref::Finding
+                                           : LdapSession::Deref::Never;
+}
+// The attributes asked for, with those the object information record is made from.
+inline std::vector<std::string> withInfo(std::vector<std::string> attrs) {
+    for (const char* a : {"structuralObjectClass", "modifyTimestamp", "hasSubordinates"})
+        attrs.emplace_back(a);
+    return attrs;
+}
+} // namespace ldapreads
