@@ -115,7 +115,7 @@ private:
     // definitions by the LDAP names the server writes them with.
     struct ListingMemo {
         struct Class {
-            std::string ldapName;
+            std::string key; // the structural class, then "\n" and each listed class
             const ClassDefinition* cls;
             bool alias;
         };
@@ -138,6 +138,7 @@ private:
         // ---- A listing still arriving (LdapListing.cpp) ----
         std::unique_ptr<LdapSearchStream> stream; // List: the server's answer still coming
         std::string dn;                           // List: the container's DN
+        std::string containerName;                // List: as named to the listing
         std::unique_ptr<ListingMemo> memo;        // List
     };
     struct SchemaRead;
@@ -175,6 +176,10 @@ private:
     // An object of a listing as it arrives: its names remembered for the reads that follow.
     void admitListed(Pending& state, LdapEntry&& e);
     NWDSCCODE fillObjects(Pending& state, Buf_T& out, bool& done);
+    // The DN of an object of the last listing by the name a names read gives, nullptr when
+    // the name is not one the listing can answer for.
+    const std::string* listedDnOf(const ContextState& ctx, NWDSContextHandle context, Tree& tree,
+                                  const char* name) const;
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
     NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
                           bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,

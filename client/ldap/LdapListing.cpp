@@ -15,6 +15,35 @@ namespace {
 // Entries taken from the connection at a time: about what one reply buffer holds, so that
 // each pass hands over what has arrived rather than reading on while more keeps coming.
 constexpr std::size_t kMostPerTake = 64;
+
+// The parts of a listed entry's DN up to its own: the one before the first unescaped ",",
+// as the rest is the container's, already known.
+bool splitOwnPart(std::string_view dn, std::vector<valuetext::DnComponent>& parts) {
+    for (std::size_t i = 0; i < dn.size(); ++i) {
+        if (dn[i] == '\\') {
+            ++i;
+        } else if (dn[i] == ',') {
+            if (valuetext::splitDn(dn.substr(0, i), parts) && !parts.empty())
+                return true;
+            break; // quoted, or otherwise not where it seemed: the whole DN decides
+        }
+    }
+    return valuetext::splitDn(dn, parts) && !parts.empty();
+}
+// A name component that reads back as itself after "." and a container's name: letters,
+// digits, "-", "_" and inner spaces, nothing a dotted name escapes or drops.
+bool plainComponent(std::string_view value) {
+    if (value.empty() || value.size() > MAX_RDN_CHARS || value.front() == ' ' ||
+        value.back() == ' ')
+        return false;
+    for (char c : value) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ' ';
+        if (!plain)
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 std::size_t LdapDirectory::openSearches() const {
@@ -64,7 +93,7 @@ NWDSCCODE LdapDirectory::startListing(const ContextState& ctx, Pending& out) {
 void LdapDirectory::admitListed(Pending& state, LdapEntry&& e) {
     Tree& tree = *state.tree;
     std::vector<valuetext::DnComponent> parts;
-    if (!valuetext::splitDn(e.dn, parts) || parts.empty())
+    if (!splitOwnPart(e.dn, parts))
         return;
     if (!state.memo)
         state.memo = std::make_unique<ListingMemo>();
@@ -78,8 +107,14 @@ void LdapDirectory::admitListed(Pending& state, LdapEntry&& e) {
         d.ownName = tagOf(tree, own.type) + "=" + d.ownName;
     if (tree.listedNames.size() > 100000)
         tree.listedNames.clear();
-    if (!(d.info.objectFlags & 0x01)) // an alias is read through to its object
+    if (!(d.info.objectFlags & 0x01)) { // an alias is read through to its object
         tree.listedNames[names::fold(d.dn)] = d.attributes;
+        // Its full name then resolves to this DN without being taken apart again.
+        if (!state.containerName.empty() && !state.typed &&
+            tree.listedByName.context == state.context && plainComponent(own.value) &&
+            own.value.size() + 1 + state.containerName.size() <= MAX_DN_CHARS)
+            tree.listedByName.dns[own.value + "." + state.containerName] = d.dn;
+    }
     state.objects.push_back(std::move(d));
 }
 
@@ -153,6 +188,12 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
         fresh.tree = tree;
         fresh.typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
         fresh.dn = dn;
+        if (!dn.empty()) {
+            tree->listedByName = {context, ctx->flags, ctx->nameContext, {}};
+            const std::string_view given = objectName;
+            if (!given.empty() && given.front() != '.')
+                fresh.containerName = given;
+        }
         const NWDSCCODE rc = dn.empty() ? listRoot(*tree, fresh) : startListing(*ctx, fresh);
         if (rc != 0)
             return rc;
@@ -167,4 +208,14 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
     }
     finishPass(done, *pending, iterationHandle);
     return 0;
+}
+
+const std::string* LdapDirectory::listedDnOf(const ContextState& ctx, NWDSContextHandle context,
+                                             Tree& tree, const char* name) const {
+    const Tree::ListedByName& listed = tree.listedByName;
+    if (name == nullptr || listed.dns.empty() || listed.context != context ||
+        listed.flags != ctx.flags || listed.nameContext != ctx.nameContext)
+        return nullptr;
+    auto it = listed.dns.find(name);
+    return it == listed.dns.end() ? nullptr : &it->second;
 }

@@ -33,10 +33,17 @@ Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntry& e, ListingMemo*
     const std::vector<std::string>* structural = e.find("structuralObjectClass");
     if (structural != nullptr && structural->empty())
         structural = nullptr;
+    const std::vector<std::string>* classes = e.find("objectClass");
+    // The class follows from the structural class and the listed classes alone.
+    std::string key;
     const ListingMemo::Class* known = nullptr;
-    if (memo != nullptr && structural != nullptr) {
+    if (memo != nullptr) {
+        if (structural != nullptr)
+            key = structural->front();
+        for (std::size_t i = 0; classes != nullptr && i < classes->size(); ++i)
+            key.append(1, '\n').append((*classes)[i]);
         for (const auto& c : memo->classes) {
-            if (c.ldapName == structural->front()) {
+            if (c.key == key) {
                 known = &c;
                 break;
             }
@@ -48,21 +55,17 @@ Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntry& e, ListingMemo*
     } else {
         if (structural != nullptr)
             cls = schema.findClassByLdapName(structural->front());
-        if (cls == nullptr) {
+        if (cls == nullptr && classes != nullptr) {
             // The most specific of the listed classes.
-            if (auto* v = e.find("objectClass")) {
-                for (const auto& name : *v) {
-                    const ClassDefinition* c = schema.findClassByLdapName(name);
-                    if (c != nullptr && (cls == nullptr || schema.isA(*c, cls->name)))
-                        cls = c;
-                }
+            for (const auto& name : *classes) {
+                const ClassDefinition* c = schema.findClassByLdapName(name);
+                if (c != nullptr && (cls == nullptr || schema.isA(*c, cls->name)))
+                    cls = c;
             }
         }
         alias = cls != nullptr && schema.isA(*cls, "Alias");
-        // Only the structural class decides alone; other entries' classes are looked at whole.
-        if (memo != nullptr && structural != nullptr && cls != nullptr &&
-            cls == schema.findClassByLdapName(structural->front()))
-            memo->classes.push_back({structural->front(), cls, alias});
+        if (memo != nullptr && memo->classes.size() < 64)
+            memo->classes.push_back({std::move(key), cls, alias});
     }
     if (cls != nullptr) {
         if (cls->flags & DS_CONTAINER_CLASS)
@@ -237,8 +240,21 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
         if (auto rc = treeOf(*ctx, tree); rc != 0)
             return rc;
         std::string dn;
-        if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
-            return rc;
+        // The names read that follows a listing: the listing named the object already.
+        const std::string* listedDn = !allAttrs || infoType != DS_ATTRIBUTE_NAMES
+                                          ? nullptr
+                                          : listedDnOf(*ctx, context, *tree, objectName);
+        std::unordered_map<std::string, std::vector<const AttributeDefinition*>>::iterator cached =
+            tree->listedNames.end();
+        if (listedDn != nullptr)
+            cached = tree->listedNames.find(names::fold(*listedDn));
+        if (cached != tree->listedNames.end()) {
+            dn = *listedDn;
+        } else {
+            if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+                return rc;
+            cached = tree->listedNames.find(names::fold(dn));
+        }
         fresh.kind = Pending::Read;
         fresh.context = context;
         fresh.tree = tree;
@@ -255,7 +271,6 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
         }
         if (!allAttrs && asked.empty())
             return ERR_NO_SUCH_ATTRIBUTE;
-        auto cached = tree->listedNames.find(names::fold(dn));
         if (dn.empty()) {
             fresh.object.dn.clear(); // [Root] itself holds nothing on a server
         } else if (!values && allAttrs && cached != tree->listedNames.end()) {

@@ -17,6 +17,16 @@ struct LdapDirectory::Tree {
     std::unordered_map<std::string, std::string> childType;
     // The attributes of listed objects, by fold(DN), answering names reads without a request.
     std::unordered_map<std::string, std::vector<const AttributeDefinition*>> listedNames;
+    // ---- The names of the last listing's objects (LdapListing.cpp) ----
+    // The DN of each plainly named object of the last listing by the full name its reader
+    // makes (its listed name, ".", the container as named to the listing), for names read
+    // in the same context with the same name context and flags.
+    struct ListedByName {
+        NWDSContextHandle context = NO_CONTEXT;
+        std::uint32_t flags = 0;
+        std::string nameContext;
+        std::unordered_map<std::string, std::string> dns;
+    } listedByName;
 };
 
 namespace ldapnames {

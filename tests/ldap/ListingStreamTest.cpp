@@ -175,6 +175,31 @@ TEST_F(LdapListingStream, TwoListingsOnOneConnectionBothComplete) {
     client->NWDSFreeContext(b);
 }
 
+TEST_F(LdapListingStream, NamesReadsAnsweredFromAListingFollowTheWrites) {
+    auto own = std::make_unique<SlapdServer>(); // this test removes an object
+    ASSERT_TRUE(own->running()) << own->failure();
+    auto client = openWithPages(*own, 1000);
+    ASSERT_TRUE(client);
+    NWDSContextHandle ctx = pageContext(*client);
+    std::vector<ListedItem> listed;
+    ASSERT_EQ(listAll(*client, ctx, "Bulk.Acme", listed), 0);
+    ASSERT_EQ(listed.size(), kBulk);
+    std::map<std::string, ReadItem> attrs;
+    const auto afterListing = client->roundTrips();
+    ASSERT_EQ(readAll(*client, ctx, "User001.Bulk.Acme", DS_ATTRIBUTE_NAMES, attrs), 0);
+    EXPECT_TRUE(attrs.count("Surname"));
+    EXPECT_EQ(client->roundTrips(), afterListing);
+
+    // A removed object is not read from what the listing brought.
+    ASSERT_EQ(client->NWDSRemoveObject(ctx, "User002.Bulk.Acme"), 0);
+    attrs.clear();
+    EXPECT_EQ(readAll(*client, ctx, "User002.Bulk.Acme", DS_ATTRIBUTE_NAMES, attrs),
+              ERR_NO_SUCH_ENTRY);
+    attrs.clear();
+    EXPECT_EQ(readAll(*client, ctx, "User003.Bulk.Acme", DS_ATTRIBUTE_NAMES, attrs), 0);
+    client->NWDSFreeContext(ctx);
+}
+
 TEST_F(LdapListingStream, AServerLostHalfWayIsReportedByTheListingCallThatMeetsIt) {
     auto lost = std::make_unique<SlapdServer>();
     ASSERT_TRUE(lost->running()) << lost->failure();
