@@ -76,12 +76,25 @@ LdapSearchStream::LdapSearchStream(LdapSession& session, Request request)
 
 LdapSearchStream::~LdapSearchStream() {
     abandon();
+    dropQueued();
     if (cookie_ != nullptr)
         ber_bvfree(cookie_);
     if (session_ != nullptr) {
         auto& streams = session_->streams_;
         streams.erase(std::remove(streams.begin(), streams.end(), this), streams.end());
     }
+}
+
+void LdapSearchStream::readAhead() {
+    // A listing is thousands of small messages: read in large blocks, a message buffered
+    // needs neither a poll nor two reads of its own.
+    Sockbuf* sb = nullptr;
+    if (ldap_get_option(session_->ld_, LDAP_OPT_SOCKBUF, &sb) != LDAP_OPT_SUCCESS || sb == nullptr)
+        return;
+    if (ber_sockbuf_ctrl(sb, LBER_SB_OPT_HAS_IO, &ber_sockbuf_io_readahead) > 0)
+        return;
+    int size = 64 * 1024;
+    ber_sockbuf_add_io(sb, &ber_sockbuf_io_readahead, LBER_SBIOD_LEVEL_PROVIDER, &size);
 }
 
 NWDSCCODE LdapSearchStream::start() {
@@ -93,6 +106,7 @@ NWDSCCODE LdapSearchStream::start() {
     }
     for (auto* s : others)
         s->settle();
+    readAhead();
     if (!sendPage()) {
         const NWDSCCODE rc = code_;
         code_ = 0;
@@ -180,15 +194,14 @@ bool LdapSearchStream::pageDone(LDAPMessage* result) {
     return cookie_ == nullptr || sendPage();
 }
 
-void LdapSearchStream::receive(std::vector<LdapEntry>& out, bool block, std::size_t most) {
+void LdapSearchStream::pump(bool block) {
     LDAP* ld = session_->ld_;
     timeval* limit = nullptr; // the session's time limit for calls, when one is set
-    ldap_get_option(ld, LDAP_OPT_TIMEOUT, &limit);
+    if (block)
+        ldap_get_option(ld, LDAP_OPT_TIMEOUT, &limit);
     timeval zero{0, 0};
-    bool got = false;
-    std::size_t taken = 0;
-    while (msgid_ >= 0 && taken < most) {
-        const bool waiting = block && !got;
+    bool waiting = block;
+    while (msgid_ >= 0) {
         MessageGuard msg;
         const int rc = ldap_result(ld, msgid_, LDAP_MSG_ONE, waiting ? limit : &zero, &msg.m);
         if (rc == 0) {
@@ -204,11 +217,9 @@ void LdapSearchStream::receive(std::vector<LdapEntry>& out, bool block, std::siz
             break;
         }
         if (rc == LDAP_RES_SEARCH_ENTRY) {
-            LdapEntry entry;
-            decodeEntry(ld, msg.m, request_.valuesOf, entry);
-            out.push_back(std::move(entry));
-            got = true;
-            ++taken;
+            queued_.push_back(msg.m);
+            msg.m = nullptr;
+            waiting = false;
         } else if (rc == LDAP_RES_SEARCH_RESULT) {
             if (!pageDone(msg.m))
                 break;
@@ -220,16 +231,20 @@ void LdapSearchStream::receive(std::vector<LdapEntry>& out, bool block, std::siz
 }
 
 NWDSCCODE LdapSearchStream::take(std::vector<LdapEntry>& out, bool wait, std::size_t most) {
-    if (!held_.empty()) {
-        while (!held_.empty() && most > 0) {
-            out.push_back(std::move(held_.front()));
-            held_.pop_front();
-            --most;
-        }
-        return 0;
-    }
+    // Whatever has arrived is read off the connection at once, so that a page's end is seen
+    // (and the next page asked for) while the entries before it are still being handed over.
     if (session_ != nullptr && msgid_ >= 0)
-        receive(out, wait, most);
+        pump(false);
+    if (wait && queued_.empty() && session_ != nullptr && msgid_ >= 0)
+        pump(true);
+    while (!queued_.empty() && most > 0) {
+        LdapEntry entry;
+        decodeEntry(session_->ld_, queued_.front(), request_.valuesOf, entry);
+        ldap_msgfree(queued_.front());
+        queued_.pop_front();
+        out.push_back(std::move(entry));
+        --most;
+    }
     if (code_ != 0 && out.empty()) {
         const NWDSCCODE rc = code_;
         code_ = 0;
@@ -239,18 +254,23 @@ NWDSCCODE LdapSearchStream::take(std::vector<LdapEntry>& out, bool wait, std::si
 }
 
 void LdapSearchStream::settle() {
-    std::vector<LdapEntry> rest;
     while (session_ != nullptr && msgid_ >= 0)
-        receive(rest, true, std::size_t(-1));
-    std::move(rest.begin(), rest.end(), std::back_inserter(held_));
+        pump(true);
+}
+
+void LdapSearchStream::dropQueued() {
+    for (LDAPMessage* m : queued_)
+        ldap_msgfree(m);
+    queued_.clear();
 }
 
 void LdapSearchStream::detach() {
-    if (msgid_ >= 0) {
+    if (msgid_ >= 0 || !queued_.empty()) {
         msgid_ = -1;
         code_ = ERR_UNREACHABLE_SERVER;
         failure_ = {LDAP_SERVER_DOWN, ldap_err2string(LDAP_SERVER_DOWN)};
     }
+    dropQueued();
     session_ = nullptr;
 }
 

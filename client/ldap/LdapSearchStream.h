@@ -35,19 +35,21 @@ public:
     // when the entries before it have been handed over.
     NWDSCCODE take(std::vector<LdapEntry>& out, bool wait, std::size_t most);
     // Nothing more will come: every page arrived, or the search failed or was cut off.
-    bool finished() const { return msgid_ < 0 && held_.empty() && code_ == 0; }
+    bool finished() const { return msgid_ < 0 && queued_.empty() && code_ == 0; }
     // The session's server word on the failure that ended the search.
     const LdapFailure& failure() const { return failure_; }
 
 private:
     friend class LdapSession;
-    // Takes in everything still to come, for the session before another paged search.
+    // Reads in everything still to come, for the session before another paged search.
     void settle();
     // The connection is going away.
     void detach();
-    // Reads what the connection has for this search, up to `most` entries; blocks for the
-    // first entry when `block`.
-    void receive(std::vector<LdapEntry>& out, bool block, std::size_t most);
+    // Reads off the connection what has arrived for this search, asking for the next page
+    // as a page ends; with `block`, waits for one entry (or the end) first.
+    void pump(bool block);
+    void dropQueued();
+    void readAhead();
     bool pageDone(ldapmsg* result);
     bool sendPage();
     void stop(NWDSCCODE code);
@@ -57,7 +59,7 @@ private:
     Request request_;
     int msgid_ = -1; // the page request in progress, -1 once none is
     struct berval* cookie_ = nullptr;
-    std::deque<LdapEntry> held_; // taken in by settle(), not yet handed over
-    NWDSCCODE code_ = 0;         // the failure still to report
+    std::deque<ldapmsg*> queued_; // entries read, decoded as they are handed over
+    NWDSCCODE code_ = 0;          // the failure still to report
     LdapFailure failure_;
 };
