@@ -23,13 +23,23 @@ void ObjectTreeSink::addObject(const ListedObject& object) {
         return;
     SortedInsertionBatch names(tree_, item);
     ReadAttributeNames(page_, object.listedName, [&](const std::string& attrName) {
-        names.add(makeItem(ClassIcon::Attribute, attrName));
+        auto it = nameTexts_.find(attrName);
+        if (it == nameTexts_.end()) {
+            const QString text = QString::fromStdString(attrName);
+            it = nameTexts_.emplace(attrName, NameText{text, SortedInsertionBatch::sortKey(text)})
+                     .first;
+        }
+        names.add(makeItem(ClassIcon::Attribute, it->second.text), it->second.key);
     });
 }
 
 ObjectTreeSink::~ObjectTreeSink() = default;
 
 QTreeWidgetItem* ObjectTreeSink::makeItem(int image, const std::string& text) {
+    return makeItem(image, QString::fromStdString(text));
+}
+
+QTreeWidgetItem* ObjectTreeSink::makeItem(int image, const QString& text) {
     // Items of one image share its data: copying a prototype spares setting image and icon
     // on each of the thousands of items of a large container.
     std::unique_ptr<QTreeWidgetItem>& prototype = prototypes_[image];
@@ -38,6 +48,6 @@ QTreeWidgetItem* ObjectTreeSink::makeItem(int image, const std::string& text) {
         setItemImage(prototype.get(), image, page_.imageList());
     }
     auto* item = new QTreeWidgetItem(*prototype);
-    item->setText(0, QString::fromStdString(text));
+    item->setText(0, text);
     return item;
 }

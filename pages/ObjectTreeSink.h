@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 class PageFrame;
 class QTreeWidget;
@@ -31,10 +32,17 @@ protected:
 
 private:
     QTreeWidgetItem* makeItem(int image, const std::string& text);
+    QTreeWidgetItem* makeItem(int image, const QString& text);
 
     PageFrame& page_;
     QTreeWidget* tree_;
     AttributeNames names_;
     std::map<int, std::unique_ptr<QTreeWidgetItem>> prototypes_; // one per image, by image
+    // The few attribute names of a listing, each made text and sort key once.
+    struct NameText {
+        QString text;
+        QString key;
+    };
+    std::unordered_map<std::string, NameText> nameTexts_;
     SortedInsertionBatch objects_;
 };

@@ -118,6 +118,10 @@ void SortedInsertionBatch::add(QTreeWidgetItem* item) {
     pending_.append({foldedKey(item->text(0)), item});
 }
 
+QString SortedInsertionBatch::sortKey(const QString& label) {
+    return foldedKey(label);
+}
+
 void SortedInsertionBatch::flush() {
     if (pending_.isEmpty())
         return;

@@ -320,34 +320,33 @@ NWDSCCODE LdapDirectory::resolve(const ContextState& ctx, Tree& tree, const char
         dn.clear();
         return 0;
     }
-    names::ParsedName context;
-    const bool relative = !parsed.leadingDot && !ctx.nameContext.empty() &&
-                          ctx.nameContext != ROOT_NAME &&
-                          names::parse(ctx.nameContext, context) == 0 && !context.root;
-    // Every object of a listing is resolved once for its names read: no copies of the
-    // components for the tries.
+    const bool canonicalize = (ctx.flags & DCV_CANONICALIZE_NAMES) != 0;
+    // The name with the name context after it, when the name is relative to one; only made
+    // when it is tried (every object of a listing is resolved once for its names read).
     std::vector<std::string> withContext;
-    const std::vector<std::string>* tries[2] = {&parsed.components, nullptr};
-    if (relative) {
+    auto relativeTry = [&]() -> const std::vector<std::string>* {
+        names::ParsedName context;
+        if (parsed.leadingDot || ctx.nameContext.empty() || ctx.nameContext == ROOT_NAME ||
+            names::parse(ctx.nameContext, context) != 0 || context.root)
+            return nullptr;
         withContext.reserve(parsed.components.size() + context.components.size());
         withContext = parsed.components;
         withContext.insert(withContext.end(), context.components.begin(), context.components.end());
-        if (ctx.flags & DCV_CANONICALIZE_NAMES) {
-            tries[0] = &withContext;
-            tries[1] = &parsed.components;
-        } else {
-            tries[1] = &withContext;
-        }
+        return &withContext;
+    };
+    if (!canonicalize) {
+        NWDSCCODE rc = dnOfComponents(tree, parsed.components, dn);
+        if (rc != ERR_NO_SUCH_ENTRY)
+            return rc;
+        const auto* relative = relativeTry();
+        return relative != nullptr ? dnOfComponents(tree, *relative, dn) : rc;
     }
-    NWDSCCODE rc = ERR_NO_SUCH_ENTRY;
-    for (const auto* components : tries) {
-        if (components == nullptr)
-            break;
-        rc = dnOfComponents(tree, *components, dn);
+    if (const auto* relative = relativeTry()) {
+        NWDSCCODE rc = dnOfComponents(tree, *relative, dn);
         if (rc != ERR_NO_SUCH_ENTRY)
             return rc;
     }
-    return rc;
+    return dnOfComponents(tree, parsed.components, dn);
 }
 
 std::string LdapDirectory::nameOfDn(Tree& tree, std::string_view dn, bool typed) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LdapSearchStream.h"
 #include "LdapSession.h"
 #include "LdapSettings.h"
 #include "client/common/BufferedClient.h"
@@ -39,6 +40,8 @@ public:
     const LdapFailure& lastFailure() const { return lastFailure_; }
     // Requests sent to the servers so far (binds, searches, extended operations).
     std::uint64_t roundTrips() const;
+    // Searches whose answer is still arriving on the servers' connections.
+    std::size_t openSearches() const;
 
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;
@@ -108,6 +111,17 @@ private:
         std::vector<const AttributeDefinition*> attributes;
         std::vector<std::vector<std::string>> values; // text forms, parallel to attributes
     };
+    // What a listing has looked up once for the thousands of entries that follow: schema
+    // definitions by the LDAP names the server writes them with.
+    struct ListingMemo {
+        struct Class {
+            std::string key; // the structural class, then "\n" and each listed class
+            const ClassDefinition* cls;
+            bool alias;
+        };
+        std::vector<Class> classes;
+        std::vector<std::pair<std::string, const AttributeDefinition*>> attributes;
+    };
     // Where an unfinished multi-pass read goes on from.
     struct Pending {
         enum Kind { List, Read, Search, ClassDefs, AttrDefs, Syntaxes } kind = List;
@@ -121,6 +135,11 @@ private:
         std::size_t attrPosition = 0; // Search: the attribute of the object reached
         std::size_t valuePosition = 0;
         std::vector<std::string> names; // schema reads
+        // ---- A listing still arriving (LdapListing.cpp) ----
+        std::unique_ptr<LdapSearchStream> stream; // List: the server's answer still coming
+        std::string dn;                           // List: the container's DN
+        std::string containerName;                // List: as named to the listing
+        std::unique_ptr<ListingMemo> memo;        // List
     };
 
     explicit LdapDirectory(Options options);
@@ -148,11 +167,20 @@ private:
                         std::string_view type);
 
     // ---- Entries ----
-    Object_Info_T infoOf(Tree& tree, const LdapEntry& e) const;
+    Object_Info_T infoOf(Tree& tree, const LdapEntry& e, ListingMemo* memo = nullptr) const;
     // canonical: the DN written back from its parts (false: left for the caller to set).
-    ObjectData dataOf(Tree& tree, LdapEntry&& e, bool withValues, bool canonical = true) const;
+    ObjectData dataOf(Tree& tree, LdapEntry&& e, bool withValues, bool canonical = true,
+                      ListingMemo* memo = nullptr) const;
+    // ---- Listing (LdapListing.cpp) ----
     NWDSCCODE listRoot(Tree& tree, Pending& out);
+    NWDSCCODE startListing(const ContextState& ctx, Pending& out);
+    // An object of a listing as it arrives: its names remembered for the reads that follow.
+    void admitListed(Pending& state, LdapEntry&& e);
     NWDSCCODE fillObjects(Pending& state, Buf_T& out, bool& done);
+    // The DN of an object of the last listing by the name a names read gives, nullptr when
+    // the name is not one the listing can answer for.
+    const std::string* listedDnOf(const ContextState& ctx, NWDSContextHandle context, Tree& tree,
+                                  const char* name) const;
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
     NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
                           bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,

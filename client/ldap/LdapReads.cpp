@@ -1,6 +1,4 @@
-// Reading objects over LDAP: listing a container (one paged search that also brings the
-// attribute names of every listed object), reading attributes and values, object
-// information, streams.
+// Reading objects over LDAP: attributes and values, object information, streams.
 #include "LdapDirectory.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
@@ -14,9 +12,6 @@
 
 namespace {
 
-const std::vector<std::string> kInfoAttributes = {"structuralObjectClass", "modifyTimestamp",
-                                                  "hasSubordinates"};
-
 NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
     if (text.size() + 1 > size)
         return ERR_INSUFFICIENT_BUFFER;
@@ -25,38 +20,57 @@ NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
     return 0;
 }
 
-LdapSession::Deref derefOf(const ContextState& ctx) {
-    return (ctx.flags & DCV_DEREF_ALIASES) ? LdapSession::Deref::Finding
-                                           : LdapSession::Deref::Never;
-}
-
-std::vector<std::string> withInfo(std::vector<std::string> attrs) {
-    attrs.insert(attrs.end(), kInfoAttributes.begin(), kInfoAttributes.end());
-    return attrs;
-}
-
 } // namespace
 
-Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntry& e) const {
+using ldapreads::derefOf;
+using ldapreads::withInfo;
+
+Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntry& e, ListingMemo* memo) const {
     Object_Info_T info{};
     const Schema& schema = *tree.schema;
     const ClassDefinition* cls = nullptr;
-    if (auto* v = e.find("structuralObjectClass"); v != nullptr && !v->empty())
-        cls = schema.findClassByLdapName(v->front());
-    if (cls == nullptr) {
-        // The most specific of the listed classes.
-        if (auto* v = e.find("objectClass")) {
-            for (const auto& name : *v) {
+    bool alias = false;
+    const std::vector<std::string>* structural = e.find("structuralObjectClass");
+    if (structural != nullptr && structural->empty())
+        structural = nullptr;
+    const std::vector<std::string>* classes = e.find("objectClass");
+    // The class follows from the structural class and the listed classes alone.
+    std::string key;
+    const ListingMemo::Class* known = nullptr;
+    if (memo != nullptr) {
+        if (structural != nullptr)
+            key = structural->front();
+        for (std::size_t i = 0; classes != nullptr && i < classes->size(); ++i)
+            key.append(1, '\n').append((*classes)[i]);
+        for (const auto& c : memo->classes) {
+            if (c.key == key) {
+                known = &c;
+                break;
+            }
+        }
+    }
+    if (known != nullptr) {
+        cls = known->cls;
+        alias = known->alias;
+    } else {
+        if (structural != nullptr)
+            cls = schema.findClassByLdapName(structural->front());
+        if (cls == nullptr && classes != nullptr) {
+            // The most specific of the listed classes.
+            for (const auto& name : *classes) {
                 const ClassDefinition* c = schema.findClassByLdapName(name);
                 if (c != nullptr && (cls == nullptr || schema.isA(*c, cls->name)))
                     cls = c;
             }
         }
+        alias = cls != nullptr && schema.isA(*cls, "Alias");
+        if (memo != nullptr && memo->classes.size() < 64)
+            memo->classes.push_back({std::move(key), cls, alias});
     }
     if (cls != nullptr) {
         if (cls->flags & DS_CONTAINER_CLASS)
             info.objectFlags |= DS_CONTAINER_ENTRY;
-        if (schema.isA(*cls, "Alias"))
+        if (alias)
             info.objectFlags |= 0x01; // an alias entry
         std::memcpy(info.baseClass, cls->name.data(),
                     std::min(cls->name.size(), MAX_SCHEMA_NAME_CHARS));
@@ -72,13 +86,28 @@ Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntry& e) const {
 }
 
 LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool withValues,
-                                                bool canonical) const {
+                                                bool canonical, ListingMemo* memo) const {
     ObjectData d;
-    d.info = infoOf(tree, e);
+    d.info = infoOf(tree, e, memo);
     if (canonical)
         d.dn = ldapnames::canonicalDn(e.dn);
     for (auto& [name, values] : e.attributes) {
-        const AttributeDefinition* def = tree.schema->findAttributeByLdapName(name);
+        const AttributeDefinition* def = nullptr;
+        bool looked = false;
+        if (memo != nullptr) {
+            for (const auto& [ldapName, known] : memo->attributes) {
+                if (ldapName == name) {
+                    def = known;
+                    looked = true;
+                    break;
+                }
+            }
+        }
+        if (!looked) {
+            def = tree.schema->findAttributeByLdapName(name);
+            if (memo != nullptr && memo->attributes.size() < 64)
+                memo->attributes.emplace_back(name, def);
+        }
         if (def == nullptr || (def->flags & DS_HIDDEN_ATTR))
             continue;
         bool twice = false;
@@ -132,111 +161,6 @@ void LdapDirectory::finishPass(bool done, Pending& state, std::int32_t* handle) 
     }
     if (*handle == NO_MORE_ITERATIONS)
         *handle = pending_.issue(std::move(state));
-}
-
-NWDSCCODE LdapDirectory::listRoot(Tree& tree, Pending& out) {
-    for (const auto& base : tree.bases) {
-        LdapEntry e;
-        NWDSCCODE rc =
-            tree.session->readEntry(base, withInfo({"*"}), false, LdapSession::Deref::Never, e);
-        if (rc == ERR_NO_SUCH_ENTRY)
-            continue; // a naming context without its top entry
-        if (rc != 0) {
-            fail(tree);
-            return rc;
-        }
-        out.objects.push_back(dataOf(tree, std::move(e), false));
-    }
-    return 0;
-}
-
-NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
-    Tree& tree = *state.tree;
-    beginReply(out, ReplyKind::Objects, false);
-    ReplyWriter reply(out);
-    for (; state.position < state.objects.size(); ++state.position) {
-        ObjectData& o = state.objects[state.position];
-        // A listed object goes by its own name, the leftmost component.
-        const std::string own = o.ownName.empty() ? nameOfDn(tree, o.dn, state.typed) : o.ownName;
-        if (!reply.addObject(own, o.info))
-            break;
-    }
-    reply.finish();
-    done = state.position >= state.objects.size();
-    if (!done && reply.count() == 0)
-        return ERR_INSUFFICIENT_BUFFER;
-    return 0;
-}
-
-NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectName,
-                                  std::int32_t* iterationHandle, Buf_T* subordinates) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(subordinates, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::List, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        Tree* tree = nullptr;
-        if (auto rc = treeOf(*ctx, tree); rc != 0)
-            return rc;
-        std::string dn;
-        if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
-            return rc;
-        fresh.kind = Pending::List;
-        fresh.context = context;
-        fresh.tree = tree;
-        fresh.typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
-        if (dn.empty()) {
-            if (auto rc = listRoot(*tree, fresh); rc != 0)
-                return rc;
-        } else {
-            // One paged search brings every subordinate with its attribute names, so that
-            // the names reads that follow need no request of their own.
-            // Values travel only for what the object information needs.
-            static const std::vector<std::string> kValuesOf = withInfo({"objectClass"});
-            NWDSCCODE rc = tree->session->search(
-                dn, 1, "(objectClass=*)", withInfo({"*"}), false, derefOf(*ctx),
-                [&](LdapEntry&& e) {
-                    std::vector<valuetext::DnComponent> parts;
-                    if (!valuetext::splitDn(e.dn, parts) || parts.empty())
-                        return true;
-                    ObjectData d = dataOf(*tree, std::move(e), false, false);
-                    // Below a canonical container: the object's DN is its own part and that.
-                    const auto& own = parts.front();
-                    d.dn = own.type + "=" + valuetext::escapeDnValue(own.value) + "," + dn;
-                    rememberNaming(*tree, dn, own.value, own.type);
-                    d.ownName = names::escapeComponent(own.value);
-                    if (fresh.typed)
-                        d.ownName = tagOf(*tree, own.type) + "=" + d.ownName;
-                    fresh.objects.push_back(std::move(d));
-                    return true;
-                },
-                &kValuesOf);
-            if (rc != 0) {
-                fail(*tree);
-                return rc;
-            }
-        }
-        if (tree->listedNames.size() > 100000)
-            tree->listedNames.clear();
-        for (const auto& o : fresh.objects) {
-            if (!(o.info.objectFlags & 0x01)) // an alias is read through to its object
-                tree->listedNames[names::fold(o.dn)] = o.attributes;
-        }
-        pending = &fresh;
-    }
-    bool done = false;
-    if (auto rc = fillObjects(*pending, *out, done); rc != 0)
-        return rc;
-    finishPass(done, *pending, iterationHandle);
-    return 0;
 }
 
 NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
@@ -316,8 +240,21 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
         if (auto rc = treeOf(*ctx, tree); rc != 0)
             return rc;
         std::string dn;
-        if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
-            return rc;
+        // The names read that follows a listing: the listing named the object already.
+        const std::string* listedDn = !allAttrs || infoType != DS_ATTRIBUTE_NAMES
+                                          ? nullptr
+                                          : listedDnOf(*ctx, context, *tree, objectName);
+        std::unordered_map<std::string, std::vector<const AttributeDefinition*>>::iterator cached =
+            tree->listedNames.end();
+        if (listedDn != nullptr)
+            cached = tree->listedNames.find(names::fold(*listedDn));
+        if (cached != tree->listedNames.end()) {
+            dn = *listedDn;
+        } else {
+            if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+                return rc;
+            cached = tree->listedNames.find(names::fold(dn));
+        }
         fresh.kind = Pending::Read;
         fresh.context = context;
         fresh.tree = tree;
@@ -334,7 +271,6 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
         }
         if (!allAttrs && asked.empty())
             return ERR_NO_SUCH_ATTRIBUTE;
-        auto cached = tree->listedNames.find(names::fold(dn));
         if (dn.empty()) {
             fresh.object.dn.clear(); // [Root] itself holds nothing on a server
         } else if (!values && allAttrs && cached != tree->listedNames.end()) {

@@ -135,6 +135,7 @@ void collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly,
 } // namespace
 
 LdapSession::~LdapSession() {
+    detachStreams();
     if (ld_ != nullptr)
         ldap_unbind_ext_s(ld_, nullptr, nullptr);
 }
@@ -252,6 +253,8 @@ NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::str
 
     berval* cookie = nullptr;
     const bool paged = scope != LDAP_SCOPE_BASE;
+    if (paged)
+        settleStreams();
     NWDSCCODE result = 0;
     bool more = true;
     while (more) {

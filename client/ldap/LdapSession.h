@@ -11,6 +11,7 @@
 #include <vector>
 
 struct ldap; // libldap's connection, kept out of this header
+class LdapSearchStream;
 
 // One entry as a search returns it: its DN and its attributes by LDAP name, each with its
 // values (none when only types were asked for).
@@ -104,7 +105,17 @@ public:
     // its end since (seen without a request). Such a session is not used again.
     bool connectionLost() const;
 
+    // ---- Streamed searches (LdapSearchStream.cpp) ----
+    // Searches whose answer is still arriving; each is settled (taken in whole) before
+    // another paged search goes out, as a server keeps one paged search per connection.
+    std::size_t openStreams() const { return streams_.size(); }
+
 private:
+    friend class LdapSearchStream;
+    void settleStreams();
+    void detachStreams(); // the connection goes: what is still to come never will
+    std::vector<LdapSearchStream*> streams_;
+
     explicit LdapSession(ldap* ld, int pageSize) : ld_(ld), pageSize_(pageSize) {}
     NWDSCCODE fail(int ldapCode);
 

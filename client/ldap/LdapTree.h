@@ -23,6 +23,17 @@ struct LdapDirectory::Tree {
     std::string subschemaDn;
     serverschema::SubschemaValues subschemaValues;
     std::vector<std::unique_ptr<Schema>> retiredSchemas; // read before the last change
+
+    // ---- The names of the last listing's objects (LdapListing.cpp) ----
+    // The DN of each plainly named object of the last listing by the full name its reader
+    // makes (its listed name, ".", the container as named to the listing), for names read
+    // in the same context with the same name context and flags.
+    struct ListedByName {
+        NWDSContextHandle context = NO_CONTEXT;
+        std::uint32_t flags = 0;
+        std::string nameContext;
+        std::unordered_map<std::string, std::string> dns;
+    } listedByName;
 };
 
 namespace ldapnames {
@@ -32,3 +43,17 @@ std::string canonicalDn(std::string_view dn);
 // The DN above a DN ("" above a top object).
 std::string parentDn(std::string_view dn);
 } // namespace ldapnames
+
+namespace ldapreads {
+// How aliases are followed for a context.
+inline LdapSession::Deref derefOf(const ContextState& ctx) {
+    return (ctx.flags & DCV_DEREF_ALIASES) ? LdapSession::Deref::Finding
+                                           : LdapSession::Deref::Never;
+}
+// The attributes asked for, with those the object information record is made from.
+inline std::vector<std::string> withInfo(std::vector<std::string> attrs) {
+    for (const char* a : {"structuralObjectClass", "modifyTimestamp", "hasSubordinates"})
+        attrs.emplace_back(a);
+    return attrs;
+}
+} // namespace ldapreads

@@ -69,6 +69,12 @@ TEST_F(LdapTls, StartTlsAndLdapsWorkWithTheServersCa) {
         std::vector<ListedItem> listed;
         EXPECT_EQ(listAll(*ldap, ctx, "Acme", listed), 0);
         EXPECT_FALSE(listed.empty());
+        // A long listing read ahead below the TLS layer, and a read after it.
+        listed.clear();
+        EXPECT_EQ(listAll(*ldap, ctx, "Bulk.Acme", listed), 0);
+        EXPECT_EQ(listed.size(), 500u);
+        Object_Info_T info{};
+        EXPECT_EQ(ldap->NWDSReadObjectInfo(ctx, "User500.Bulk.Acme", nullptr, 0, &info), 0);
         ldap->NWDSFreeContext(ctx);
     }
 }

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "LdapSession.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+struct ldapmsg; // libldap's message, kept out of this header
+
+// A paged search whose entries are handed over as they arrive, so that the caller works on
+// the first entries while the server is still sending the rest. The next page is asked for
+// as soon as a page's result arrives. Dropping the stream before its end abandons the
+// search on the server and leaves nothing of it queued on the connection.
+class LdapSearchStream {
+public:
+    struct Request {
+        std::string base;
+        int scope = 1; // 1 one level, 2 subtree
+        std::string filter;
+        std::vector<std::string> attributes;
+        LdapSession::Deref deref = LdapSession::Deref::Never;
+        std::vector<std::string> valuesOf; // only these keep their values
+    };
+
+    LdapSearchStream(LdapSession& session, Request request);
+    ~LdapSearchStream();
+    LdapSearchStream(const LdapSearchStream&) = delete;
+    LdapSearchStream& operator=(const LdapSearchStream&) = delete;
+
+    // Sends the first page's request.
+    NWDSCCODE start();
+    // Appends the entries that have arrived, at most `most`. With `wait`, waits for at least
+    // one unless the search ends first. The code of the failure that ended the search, once,
+    // when the entries before it have been handed over.
+    NWDSCCODE take(std::vector<LdapEntry>& out, bool wait, std::size_t most);
+    // Nothing more will come: every page arrived, or the search failed or was cut off.
+    bool finished() const { return msgid_ < 0 && queued_.empty() && code_ == 0; }
+    // The session's server word on the failure that ended the search.
+    const LdapFailure& failure() const { return failure_; }
+
+private:
+    friend class LdapSession;
+    // Reads in everything still to come, for the session before another paged search.
+    void settle();
+    // The connection is going away.
+    void detach();
+    // Reads off the connection what has arrived for this search, asking for the next page
+    // as a page ends; with `block`, waits for one entry (or the end) first.
+    void pump(bool block);
+    void dropQueued();
+    void readAhead();
+    bool pageDone(ldapmsg* result);
+    bool sendPage();
+    void stop(NWDSCCODE code);
+    void abandon();
+
+    LdapSession* session_;
+    Request request_;
+    int msgid_ = -1; // the page request in progress, -1 once none is
+    struct berval* cookie_ = nullptr;
+    std::deque<ldapmsg*> queued_; // entries read, decoded as they are handed over
+    NWDSCCODE code_ = 0;          // the failure still to report
+    LdapFailure failure_;
+};
