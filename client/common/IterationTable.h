@@ -1,6 +1,7 @@
 #pragma once
 
 #include "directory/Codes.h"
+#include "directory/ResultCodes.h"
 
 #include <cstdint>
 #include <limits>
@@ -34,6 +35,32 @@ public:
             it = belongs(it->second) ? pending_.erase(it) : std::next(it);
     }
     std::size_t pending() const { return pending_.size(); }
+
+    // The read a handle continues: none for a new read (-1), else a pending one of this kind
+    // and context (ERR_INVALID_ITERATION for any other handle).
+    template <class Kind, class Context>
+    NWDSCCODE claim(std::int32_t handle, Kind kind, Context context, State*& out) {
+        out = nullptr;
+        if (handle == NO_MORE_ITERATIONS)
+            return 0;
+        State* p = find(handle);
+        if (p == nullptr || p->kind != kind || p->context != context)
+            return ERR_INVALID_ITERATION;
+        out = p;
+        return 0;
+    }
+    // After a pass: a finished read is forgotten and the handle set to -1; an unfinished new
+    // one is kept under a handle given to the caller.
+    void finishPass(bool done, State& state, std::int32_t* handle) {
+        if (done) {
+            if (*handle != NO_MORE_ITERATIONS)
+                finish(*handle);
+            *handle = NO_MORE_ITERATIONS;
+            return;
+        }
+        if (*handle == NO_MORE_ITERATIONS)
+            *handle = issue(std::move(state));
+    }
 
 private:
     // Handles count up from 1 and start over after the largest, never reaching -1 or 0.

@@ -1,9 +1,9 @@
 #include "DataSet.h"
 
+#include "TreeLoader.h"
 #include "client/common/Ldif.h"
 #include "client/common/SchemaFile.h"
 #include "client/common/TextFile.h"
-#include "TreeLoader.h"
 
 #include <sstream>
 

@@ -163,29 +163,6 @@ bool EmbeddedDirectory::canRead(DirectoryModel& tree, EntryId id, const Attribut
            0;
 }
 
-NWDSCCODE EmbeddedDirectory::pendingFor(std::int32_t handle, Pending::Kind kind,
-                                        NWDSContextHandle context, Pending*& out) {
-    out = nullptr;
-    if (handle == NO_MORE_ITERATIONS)
-        return 0;
-    Pending* p = pending_.find(handle);
-    if (p == nullptr || p->kind != kind || p->context != context)
-        return ERR_INVALID_ITERATION;
-    out = p;
-    return 0;
-}
-
-void EmbeddedDirectory::finishPass(bool done, Pending& state, std::int32_t* handle) {
-    if (done) {
-        if (*handle != NO_MORE_ITERATIONS)
-            pending_.finish(*handle);
-        *handle = NO_MORE_ITERATIONS;
-        return;
-    }
-    if (*handle == NO_MORE_ITERATIONS)
-        *handle = pending_.issue(std::move(state));
-}
-
 Object_Info_T EmbeddedDirectory::objectInfoOf(DirectoryModel& tree, const Entry& e) const {
     Object_Info_T info{};
     const ClassDefinition* cls = e.baseClass;

@@ -118,10 +118,6 @@ private:
     const RightsSubject& identitySubject(DirectoryModel& tree);
     bool canBrowse(DirectoryModel& tree, EntryId id);
     bool canRead(DirectoryModel& tree, EntryId id, const AttributeDefinition& attr);
-    // An iteration handle: a new read (-1) or a pending one of this kind and context.
-    NWDSCCODE pendingFor(std::int32_t handle, Pending::Kind kind, NWDSContextHandle context,
-                         Pending*& out);
-    void finishPass(bool done, Pending& state, std::int32_t* handle);
     Object_Info_T objectInfoOf(DirectoryModel& tree, const Entry& e) const;
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
 

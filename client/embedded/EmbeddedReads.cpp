@@ -35,7 +35,7 @@ NWDSCCODE EmbeddedDirectory::runPass(NWDSContextHandle context, Pending::Kind ki
     if (auto rc = findBuffer(result, out); rc != 0)
         return rc;
     Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, kind, context, pending); rc != 0)
+    if (auto rc = pending_.claim(*iterationHandle, kind, context, pending); rc != 0)
         return rc;
     Pending fresh;
     if (pending == nullptr) {
@@ -48,7 +48,7 @@ NWDSCCODE EmbeddedDirectory::runPass(NWDSContextHandle context, Pending::Kind ki
     bool done = false;
     if (auto rc = fill(*ctx, *pending, *out, done); rc != 0)
         return rc;
-    finishPass(done, *pending, iterationHandle);
+    pending_.finishPass(done, *pending, iterationHandle);
     return 0;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ObjectStore.h"
-#include "client/common/Schema.h"
 #include "client/common/Filter.h"
+#include "client/common/Schema.h"
 
 #include <functional>
 #include <optional>

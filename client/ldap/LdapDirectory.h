@@ -187,9 +187,6 @@ private:
                           Buf_T* attrNames, Pending& out);
     NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
                          std::int32_t& searched, bool& done);
-    NWDSCCODE pendingFor(std::int32_t handle, Pending::Kind kind, NWDSContextHandle context,
-                         Pending*& out);
-    void finishPass(bool done, Pending& state, std::int32_t* handle);
     NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
     NWDSCCODE readSchema(SchemaItems items, Pending::Kind kind, NWDSContextHandle context,
                          std::uint32_t infoType, bool all, Buf_T* requestNames,

@@ -168,7 +168,7 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
     if (auto rc = findBuffer(subordinates, out); rc != 0)
         return rc;
     Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::List, context, pending); rc != 0)
+    if (auto rc = pending_.claim(*iterationHandle, Pending::List, context, pending); rc != 0)
         return rc;
     Pending fresh;
     if (pending == nullptr) {
@@ -206,7 +206,7 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
             pending_.finish(*iterationHandle);
         return rc;
     }
-    finishPass(done, *pending, iterationHandle);
+    pending_.finishPass(done, *pending, iterationHandle);
     return 0;
 }
 

@@ -140,29 +140,6 @@ LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool 
     return d;
 }
 
-NWDSCCODE LdapDirectory::pendingFor(std::int32_t handle, Pending::Kind kind,
-                                    NWDSContextHandle context, Pending*& out) {
-    out = nullptr;
-    if (handle == NO_MORE_ITERATIONS)
-        return 0;
-    Pending* p = pending_.find(handle);
-    if (p == nullptr || p->kind != kind || p->context != context)
-        return ERR_INVALID_ITERATION;
-    out = p;
-    return 0;
-}
-
-void LdapDirectory::finishPass(bool done, Pending& state, std::int32_t* handle) {
-    if (done) {
-        if (*handle != NO_MORE_ITERATIONS)
-            pending_.finish(*handle);
-        *handle = NO_MORE_ITERATIONS;
-        return;
-    }
-    if (*handle == NO_MORE_ITERATIONS)
-        *handle = pending_.issue(std::move(state));
-}
-
 NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     Tree& tree = *state.tree;
     ObjectData& o = state.object;
@@ -224,7 +201,7 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
     if (auto rc = findBuffer(objectInfo, out); rc != 0)
         return rc;
     Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::Read, context, pending); rc != 0)
+    if (auto rc = pending_.claim(*iterationHandle, Pending::Read, context, pending); rc != 0)
         return rc;
     Pending fresh;
     if (pending == nullptr) {
@@ -314,7 +291,7 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
     bool done = false;
     if (auto rc = fillRead(*pending, *out, done); rc != 0)
         return rc;
-    finishPass(done, *pending, iterationHandle);
+    pending_.finishPass(done, *pending, iterationHandle);
     return 0;
 }
 

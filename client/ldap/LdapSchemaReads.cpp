@@ -26,7 +26,7 @@ NWDSCCODE LdapDirectory::readSchema(SchemaItems items, Pending::Kind kind,
     if (auto rc = findBuffer(result, out); rc != 0)
         return rc;
     Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, kind, context, pending); rc != 0)
+    if (auto rc = pending_.claim(*iterationHandle, kind, context, pending); rc != 0)
         return rc;
     Pending fresh;
     if (pending == nullptr) {
@@ -45,7 +45,7 @@ NWDSCCODE LdapDirectory::readSchema(SchemaItems items, Pending::Kind kind,
                                   pending->infoType == DS_INFO_DEFS, *out, done);
         rc != 0)
         return rc;
-    finishPass(done, *pending, iterationHandle);
+    pending_.finishPass(done, *pending, iterationHandle);
     return 0;
 }
 

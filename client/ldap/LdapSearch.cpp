@@ -105,7 +105,7 @@ NWDSCCODE LdapDirectory::NWDSSearch(NWDSContextHandle context, const char* baseO
     if (auto rc = findBuffer(objectInfo, out); rc != 0)
         return rc;
     Pending* pending = nullptr;
-    if (auto rc = pendingFor(*iterationHandle, Pending::Search, context, pending); rc != 0)
+    if (auto rc = pending_.claim(*iterationHandle, Pending::Search, context, pending); rc != 0)
         return rc;
     Pending fresh;
     if (pending == nullptr) {
@@ -122,7 +122,7 @@ NWDSCCODE LdapDirectory::NWDSSearch(NWDSContextHandle context, const char* baseO
         return rc;
     if (countObjectsSearched != nullptr)
         *countObjectsSearched = searched;
-    finishPass(done, *pending, iterationHandle);
+    pending_.finishPass(done, *pending, iterationHandle);
     return 0;
 }
 
