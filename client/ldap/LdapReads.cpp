@@ -4,6 +4,7 @@
 #include "LdapDirectory.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
+#include "OstrelObjectClass.h"
 #include "client/common/Names.h"
 #include "client/common/StreamFile.h"
 #include "client/common/ValueWire.h"
@@ -93,7 +94,8 @@ LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool 
             for (const auto& v : values) {
                 const ClassDefinition* c = tree.schema->findClassByLdapName(v);
                 if (c == nullptr) {
-                    lineage.push_back(v);
+                    if (!ostrelobject::isThisClass(v))
+                        lineage.push_back(v);
                     continue;
                 }
                 for (const ClassDefinition* up : tree.schema->lineage(*c)) {

@@ -1,5 +1,6 @@
 #include "ServerSchema.h"
 
+#include "OstrelObjectClass.h"
 #include "SchemaStatements.h"
 #include "StandardSchema.h"
 #include "client/common/Names.h"
@@ -53,7 +54,9 @@ struct Index {
 void parseAll(const std::vector<std::string>& values, const char* keyword, Index& out) {
     for (const auto& v : values) {
         Definition d;
-        if (schemastatements::parseDescription(keyword, v, d) && !d.first("NAME").empty())
+        // The class that lets entries hold what the directory allows is never shown.
+        if (schemastatements::parseDescription(keyword, v, d) && !d.first("NAME").empty() &&
+            !ostrelobject::isThisClass(d.oid))
             out.add(std::move(d));
     }
 }
