@@ -4,7 +4,6 @@
 #include "LdapDirectory.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
-#include "OstrelObjectClass.h"
 #include "client/common/Names.h"
 #include "client/common/StreamFile.h"
 #include "client/common/ValueWire.h"
@@ -94,8 +93,7 @@ LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool 
             for (const auto& v : values) {
                 const ClassDefinition* c = tree.schema->findClassByLdapName(v);
                 if (c == nullptr) {
-                    if (!ostrelobject::isThisClass(v))
-                        lineage.push_back(v);
+                    lineage.push_back(v);
                     continue;
                 }
                 for (const ClassDefinition* up : tree.schema->lineage(*c)) {
