@@ -62,4 +62,26 @@ std::vector<std::string> attributesFor(const std::vector<schemastatements::Defin
     return out;
 }
 
+void addToTop(schemastatements::Definition& d, const std::vector<std::string>& attributes) {
+    std::vector<std::string> may = d.values("MAY");
+    std::vector<std::string> top = d.values(kTopExtension);
+    for (const auto& a : attributes) {
+        may.push_back(a);
+        top.push_back(a);
+    }
+    storeddefinitions::setList(d, "MAY", may);
+    d.setQuoted(kTopExtension, top);
+}
+
+std::vector<std::string> addedToTop(const std::vector<std::string>& objectClasses) {
+    for (const auto& value : objectClasses) {
+        if (value.find(kOid) == std::string::npos)
+            continue;
+        schemastatements::Definition d;
+        if (schemastatements::parseDescription("objectclass", value, d) && d.oid == kOid)
+            return d.values(kTopExtension);
+    }
+    return {};
+}
+
 } // namespace ostrelobject

@@ -34,4 +34,11 @@ std::optional<std::set<std::string>> allowedBy(const std::vector<std::string>& o
 std::vector<std::string> attributesFor(const std::vector<schemastatements::Definition>& defs,
                                        const std::set<std::string>& builtInOids);
 
+// The optional attributes added to Top on the server: it takes no change of its own built-in
+// class, so they go into this class (which every entry holds) and are listed apart in
+// kTopExtension, which the schema read gives back to Top.
+constexpr const char* kTopExtension = "X-NDS-TOP-MAY";
+void addToTop(schemastatements::Definition& d, const std::vector<std::string>& attributes);
+std::vector<std::string> addedToTop(const std::vector<std::string>& objectClasses);
+
 } // namespace ostrelobject

@@ -196,6 +196,16 @@ std::string directoryStatements(const SubschemaValues& values, const Schema* hin
     Index syntaxes, attrs, classes;
     parseAll(values.attributeTypes, "attributetype", attrs);
     parseAll(values.objectClasses, "objectclass", classes);
+    // Optional attributes added to the server's own Top, kept by the project's class.
+    if (const auto added = ostrelobject::addedToTop(values.objectClasses); !added.empty()) {
+        const std::size_t at = classes.indexOf("top");
+        if (at < classes.defs.size()) {
+            std::vector<std::string> may = classes.defs[at].values("MAY");
+            may.insert(may.end(), added.begin(), added.end());
+            classes.defs[at].remove("MAY");
+            classes.defs[at].fields.push_back(schemastatements::Field{"MAY", may, {}});
+        }
+    }
     for (const auto& v : values.ldapSyntaxes) {
         Definition d;
         if (schemastatements::parseDescription("ldapsyntax", v, d) && d.has("X-NDS-ID"))
