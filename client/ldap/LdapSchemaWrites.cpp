@@ -230,8 +230,10 @@ NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* 
         return schemaChanged(*tree, schemaconfig::replace(*tree->session, *own, d.text()));
     }
     const schemaconfig::StoredDefinition* stored = config.find(kObjectClasses, cls->oid);
-    if (stored == nullptr)
-        return ERR_NOT_SUPPORTED; // one the server holds itself: it takes no change
+    // One the server holds itself (listed in the schema root, not in a schema entry below it)
+    // takes no change.
+    if (stored == nullptr || names::equalFolded(stored->entryDn, config.schemaDn))
+        return ERR_NOT_SUPPORTED;
     Definition d = stored->parsed;
     std::vector<std::string> may = d.values("MAY");
     may.insert(may.end(), ldapNames.begin(), ldapNames.end());

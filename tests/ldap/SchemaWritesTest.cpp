@@ -483,6 +483,9 @@ TEST_F(LdapSchemaWrites, TopTakesOptionalAttributesAsOnTheEmbeddedDirectory) {
             return d.NWDSRemoveAttrDef(c, "Badge Color");
         },
         ERR_SCHEMA_IS_IN_USE);
+    // The server's other own classes take no change (the embedded directory's do).
+    ASSERT_EQ(defineAttr(*ldap, ctx, "Badge Shape", DS_STRING_ATTR, SYN_CI_STRING), 0);
+    EXPECT_EQ(addOptional(*ldap, ctx, "Alias", {"Badge Shape"}), ERR_NOT_SUPPORTED);
     // The server starts again on the changed configuration.
     server->stop();
     ASSERT_TRUE(server->start()) << server->failure();
