@@ -5,6 +5,7 @@
 #include "LdapDirectory.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
+#include "OstrelObjectClass.h"
 #include "client/common/Names.h"
 #include "client/common/RequestDecoding.h"
 #include "client/common/ValueRules.h"
@@ -37,6 +38,27 @@ bool allowedByClass(const Schema& schema, const ClassDefinition* cls,
         }
     }
     return false;
+}
+
+// An entry another tool made lacks the class that lets it hold what every directory object
+// may; when a change gives it such an attribute, the same modify adds the class (where the
+// server defines it), so the server sees the class and the value together.
+void addOstrelObjectWhereNeeded(const std::vector<std::string>& serverClasses,
+                                const LdapEntry& entry, std::vector<LdapMod>& mods) {
+    const auto* held = entry.find("objectClass");
+    if (held != nullptr && std::any_of(held->begin(), held->end(), [](const std::string& c) {
+            return ostrelobject::isThisClass(c);
+        }))
+        return;
+    const auto allowed = ostrelobject::allowedBy(serverClasses);
+    if (!allowed)
+        return;
+    const bool needed = std::any_of(mods.begin(), mods.end(), [&](const LdapMod& m) {
+        return m.op != LdapMod::Delete && allowed->count(names::fold(m.type)) > 0;
+    });
+    if (needed)
+        mods.insert(mods.begin(),
+                    {LdapMod::Add, "objectClass", {std::string(ostrelobject::kLdapName)}});
 }
 
 } // namespace
@@ -202,6 +224,7 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
     }
     if (mods.empty())
         return 0;
+    addOstrelObjectWhereNeeded(tree->subschemaValues.objectClasses, entry, mods);
     if (auto rc = tree->session->modify(dn, mods); rc != 0) {
         fail(*tree);
         return rc;

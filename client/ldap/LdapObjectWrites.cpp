@@ -5,6 +5,7 @@
 #include "LdapDirectory.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
+#include "OstrelObjectClass.h"
 #include "client/common/Names.h"
 #include "client/common/NewObjectClass.h"
 #include "client/common/ValueRules.h"
@@ -179,7 +180,12 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     // The attributes as the server takes them, each value checked against its definition.
     LdapValueNames valueNames(schema, dnOfName(*tree));
     std::vector<LdapMod> mods;
-    mods.push_back({LdapMod::Add, "objectClass", {cls->ldapName}});
+    // Where the server defines it, the class that lets the object hold what every directory
+    // object may (an ACL, say) goes on from the start.
+    std::vector<std::string> classes = {cls->ldapName};
+    if (ostrelobject::allowedBy(tree->subschemaValues.objectClasses))
+        classes.emplace_back(ostrelobject::kLdapName);
+    mods.push_back({LdapMod::Add, "objectClass", std::move(classes)});
     mods.push_back({LdapMod::Add, namingAttr->ldapName, {ownName}});
     for (const auto& a : attributes) {
         const AttributeDefinition* def = schema.findAttribute(a.name);

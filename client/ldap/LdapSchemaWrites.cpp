@@ -7,6 +7,7 @@
 #include "LdapDirectory.h"
 #include "LdapSchemaConfig.h"
 #include "LdapTree.h"
+#include "OstrelObjectClass.h"
 #include "StandardSchema.h"
 #include "StoredDefinitions.h"
 #include "client/common/Names.h"
@@ -216,13 +217,26 @@ NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* 
     if (auto rc = schemarules::checkOptionalAdditions(schema, className, attributes); rc != 0)
         return rc;
     const ClassDefinition* cls = schema.findClass(className);
+    std::vector<std::string> ldapNames;
+    for (const auto& n : attributes)
+        ldapNames.push_back(schema.findAttribute(n)->ldapName);
+    if (names::equalFolded(cls->ldapName, "top")) {
+        // The server's own Top takes no change; the project's class on every entry does.
+        const auto* own = config.find(kObjectClasses, ostrelobject::kOid);
+        if (own == nullptr)
+            return ERR_NOT_SUPPORTED;
+        Definition d = own->parsed;
+        ostrelobject::addToTop(d, ldapNames);
+        return schemaChanged(*tree, schemaconfig::replace(*tree->session, *own, d.text()));
+    }
     const schemaconfig::StoredDefinition* stored = config.find(kObjectClasses, cls->oid);
-    if (stored == nullptr)
-        return ERR_NOT_SUPPORTED; // one the server holds itself: it takes no change
+    // One the server holds itself (listed in the schema root, not in a schema entry below it)
+    // takes no change.
+    if (stored == nullptr || names::equalFolded(stored->entryDn, config.schemaDn))
+        return ERR_NOT_SUPPORTED;
     Definition d = stored->parsed;
     std::vector<std::string> may = d.values("MAY");
-    for (const auto& n : attributes)
-        may.push_back(schema.findAttribute(n)->ldapName);
+    may.insert(may.end(), ldapNames.begin(), ldapNames.end());
     storeddefinitions::setList(d, "MAY", may);
     return schemaChanged(*tree, schemaconfig::replace(*tree->session, *stored, d.text()));
 }

@@ -1,5 +1,6 @@
 #include "ServerSchema.h"
 
+#include "OstrelObjectClass.h"
 #include "SchemaStatements.h"
 #include "StandardSchema.h"
 #include "client/common/Names.h"
@@ -53,7 +54,9 @@ struct Index {
 void parseAll(const std::vector<std::string>& values, const char* keyword, Index& out) {
     for (const auto& v : values) {
         Definition d;
-        if (schemastatements::parseDescription(keyword, v, d) && !d.first("NAME").empty())
+        // The class that lets entries hold what the directory allows is never shown.
+        if (schemastatements::parseDescription(keyword, v, d) && !d.first("NAME").empty() &&
+            !ostrelobject::isThisClass(d.oid))
             out.add(std::move(d));
     }
 }
@@ -193,6 +196,16 @@ std::string directoryStatements(const SubschemaValues& values, const Schema* hin
     Index syntaxes, attrs, classes;
     parseAll(values.attributeTypes, "attributetype", attrs);
     parseAll(values.objectClasses, "objectclass", classes);
+    // Optional attributes added to the server's own Top, kept by the project's class.
+    if (const auto added = ostrelobject::addedToTop(values.objectClasses); !added.empty()) {
+        const std::size_t at = classes.indexOf("top");
+        if (at < classes.defs.size()) {
+            std::vector<std::string> may = classes.defs[at].values("MAY");
+            may.insert(may.end(), added.begin(), added.end());
+            classes.defs[at].remove("MAY");
+            classes.defs[at].fields.push_back(schemastatements::Field{"MAY", may, {}});
+        }
+    }
     for (const auto& v : values.ldapSyntaxes) {
         Definition d;
         if (schemastatements::parseDescription("ldapsyntax", v, d) && d.has("X-NDS-ID"))

@@ -117,8 +117,6 @@ TEST_F(EditorParity, EveryValueFormIsWrittenAndShownAlike) {
         QString attr;
         QStringList entries;
     };
-    // Not "ACL": on slapd it is an attribute of no class a User entry has (the server's own
-    // "top" declares none of the directory's optional attributes of Top).
     const std::vector<Form> forms{
         {"Title", {"Chief"}},
         {"Login Disabled", {"1"}},
@@ -147,6 +145,46 @@ TEST_F(EditorParity, EveryValueFormIsWrittenAndShownAlike) {
     EXPECT_EQ(embedded->reporter.messages.count("Object Admin.Acme was successfully modified!"),
               qsizetype(forms.size()));
     expectSameContent({"Acme"});
+}
+
+// The optional attributes of Top belong to every object: an ACL written on a User, and a
+// container that holds them already (Sales holds ACLs) changed like any other.
+TEST_F(EditorParity, WhatEveryObjectMayHoldIsWrittenOnAnyObject) {
+    using S = EditorSteps;
+    openPages();
+    auto aclStep = [](const QString& object, const QString& protectedAttr,
+                      const QStringList& rights) {
+        return [=](CObjectEditorPage& p) {
+            S::select(p, topItem(p, object));
+            auto* attributes = control<QComboBox>(p, "attributeCombo");
+            attributes->setCurrentIndex(attributes->findText("ACL", Qt::MatchExactly));
+            auto* protectedCombo = control<QComboBox>(p, "protectedAttributeCombo");
+            protectedCombo->setCurrentIndex(protectedCombo->findText(protectedAttr));
+            for (const QString& box : rights)
+                control<QCheckBox>(p, box)->setChecked(true);
+            S::queue(p, "ACL", "Add Value", {"Guest.Acme"});
+            S::modify(p);
+        };
+    };
+    run({
+        {"ACL on Admin", aclStep("Admin", "[Entry Rights]", {"entryRightBrowse"})},
+        {"ACL shown", [](auto& p) { S::select(p, S::attribute(p, "Admin", "ACL")); }},
+        {"ACL on Sales", aclStep("Sales", "Description", {"attributeRightRead"})},
+        {"Sales described",
+         [](auto& p) {
+             S::select(p, topItem(p, "Sales"));
+             S::queue(p, "Description", "Add Value", {"Sales and marketing"});
+             S::modify(p);
+         }},
+        {"Sales shown", [](auto& p) { S::select(p, S::attribute(p, "Sales", "Description")); }},
+        {"Object Class shown",
+         [](auto& p) { S::select(p, S::attribute(p, "Sales", "Object Class")); }},
+    });
+    EXPECT_EQ(embedded->reporter.messages,
+              (QStringList{"Object Admin.Acme was successfully modified!",
+                           "Object Sales.Acme was successfully modified!",
+                           "Object Sales.Acme was successfully modified!"}));
+    expectSameContent({"Acme", "Sales.Acme"});
 }
 
 } // namespace

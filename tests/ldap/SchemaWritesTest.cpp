@@ -126,7 +126,7 @@ protected:
     }
     void onBoth(const char* what, const Operation& op, NWDSCCODE expected) {
         EXPECT_EQ(op(*embedded, ectx), expected) << "embedded: " << what;
-        EXPECT_EQ(op(*ldap, ctx), expected) << "LDAP: " << what;
+        EXPECT_EQ(op(*ldap, ctx), expected) << "LDAP: " << what << ": " << ldap->lastFailure().text;
     }
     // Class and attribute definitions as a fresh connection reads them.
     static std::pair<SchemaDump, SchemaDump> freshSchema() {
@@ -443,6 +443,53 @@ TEST_F(LdapSchemaWrites, DefinitionsInUseAreKeptAndTheServerStartsAgainAfterRemo
     EXPECT_EQ(classes.items.count("Locker"), 0u);
     EXPECT_EQ(attributes.items.count("Locker Code"), 0u);
     EXPECT_EQ(attributes.items.count("Locker Size"), 1u);
+}
+
+} // namespace
+
+namespace {
+
+// The server's own Top takes no change; the project's class, on every entry, carries what is
+// added to Top, and the schema read gives it back to Top.
+TEST_F(LdapSchemaWrites, TopTakesOptionalAttributesAsOnTheEmbeddedDirectory) {
+    onBoth(
+        "define",
+        [](DirectoryClient& d, NWDSContextHandle c) {
+            return defineAttr(d, c, "Badge Color", DS_SINGLE_VALUED_ATTR | DS_STRING_ATTR,
+                              SYN_CI_STRING);
+        },
+        0);
+    onBoth(
+        "added to Top",
+        [](DirectoryClient& d, NWDSContextHandle c) {
+            return addOptional(d, c, "Top", {"Badge Color"});
+        },
+        0);
+    const auto got = freshSchema();
+    const auto want = embeddedSchema();
+    EXPECT_EQ(got.first.items, want.first.items);
+    EXPECT_EQ(got.second.items, want.second.items);
+    // Any object may hold it now, and Top's use of it keeps it.
+    onBoth(
+        "held by a new unit",
+        [](DirectoryClient& d, NWDSContextHandle c) {
+            return addObject(d, c, "Badged.Acme",
+                             {{"Object Class", "Organizational Unit"}, {"Badge Color", "red"}});
+        },
+        0);
+    onBoth(
+        "removed while Top names it",
+        [](DirectoryClient& d, NWDSContextHandle c) {
+            return d.NWDSRemoveAttrDef(c, "Badge Color");
+        },
+        ERR_SCHEMA_IS_IN_USE);
+    // The server's other own classes take no change (the embedded directory's do).
+    ASSERT_EQ(defineAttr(*ldap, ctx, "Badge Shape", DS_STRING_ATTR, SYN_CI_STRING), 0);
+    EXPECT_EQ(addOptional(*ldap, ctx, "Alias", {"Badge Shape"}), ERR_NOT_SUPPORTED);
+    // The server starts again on the changed configuration.
+    server->stop();
+    ASSERT_TRUE(server->start()) << server->failure();
+    EXPECT_EQ(freshSchema().first.items, want.first.items);
 }
 
 } // namespace

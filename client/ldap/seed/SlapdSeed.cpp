@@ -1,10 +1,11 @@
 #include "SlapdSeed.h"
 
 #include "client/common/Base64.h"
+#include "client/common/Ldif.h"
 #include "client/common/Names.h"
 #include "client/common/ValueText.h"
-#include "client/common/Ldif.h"
 #include "client/ldap/LdapSettings.h"
+#include "client/ldap/OstrelObjectClass.h"
 #include "client/ldap/SchemaStatements.h"
 #include "client/ldap/StoredDefinitions.h"
 
@@ -109,6 +110,9 @@ bool schemaEntry(const std::vector<Definition>& defs, const std::set<std::string
         storeddefinitions::storeClass(d, auxiliaryOf);
         writeAttr(out, "olcObjectClasses", d.text());
     }
+    // What the directory lets every object hold and the server's own classes do not.
+    writeAttr(out, "olcObjectClasses",
+              ostrelobject::description(ostrelobject::attributesFor(defs, builtIn)));
     out << "\n";
     return true;
 }
@@ -119,6 +123,12 @@ std::string suffixOf(const std::string& dn) {
     if (!valuetext::splitDn(dn, parts) || parts.empty())
         return {};
     return parts.back().type + "=" + valuetext::escapeDnValue(parts.back().value);
+}
+
+bool holdsOstrelObject(const ldif::Record& r) {
+    return std::any_of(r.attributes.begin(), r.attributes.end(), [](const auto& a) {
+        return names::equalFolded(a.name, "objectClass") && ostrelobject::isThisClass(a.value);
+    });
 }
 
 } // namespace
@@ -242,15 +252,26 @@ bool write(const Options& options, std::string* error) {
             }
             if (!hasNaming)
                 writeAttr(out, parts.front().type, parts.front().value);
-            for (const auto& a : r.attributes)
-                writeAttr(out, a.name, a.value);
+            // The classes together, the project's own with them: slapadd keeps values of one
+            // attribute apart when other attributes come between them.
+            for (const auto& a : r.attributes) {
+                if (names::equalFolded(a.name, "objectClass"))
+                    writeAttr(out, a.name, a.value);
+            }
+            if (!holdsOstrelObject(r))
+                writeAttr(out, "objectClass", ostrelobject::kLdapName);
+            for (const auto& a : r.attributes) {
+                if (!names::equalFolded(a.name, "objectClass"))
+                    writeAttr(out, a.name, a.value);
+            }
             // Loaded without schema checks, an entry gets no structural class from slapadd,
             // and slapd refuses every later modify of it; with one class it is that one.
             int classes = 0;
             bool structural = false;
             std::string onlyClass;
             for (const auto& a : r.attributes) {
-                if (names::equalFolded(a.name, "objectClass")) {
+                if (names::equalFolded(a.name, "objectClass") &&
+                    !ostrelobject::isThisClass(a.value)) {
                     ++classes;
                     onlyClass = a.value;
                 }
