@@ -2,6 +2,7 @@
 
 #include "Buffer.h"
 #include "Filter.h"
+#include "IterationTable.h"
 #include "directory/DirectoryClient.h"
 
 #include <cstdint>
@@ -195,6 +196,43 @@ protected:
     // A stream open: the attribute name well formed, reading only (writing is not offered).
     static NWDSCCODE streamRequest(const char* attrName, std::uint32_t flags,
                                    NWFILE_HANDLE* fileHandle);
+
+    // ---- One pass of a multi-pass read ----
+    // The checks every such read makes, then `start` (a new read: fills a fresh state) or
+    // the state the handle continues, then `fill` (this pass's reply; done after the last).
+    // An unfinished read is kept under a handle given to the caller; a failed pass leaves a
+    // continued read as it was, so the caller may try again with a larger buffer.
+    template <class State, class Start, class Fill>
+    NWDSCCODE runPass(IterationTable<State>& table, NWDSContextHandle context,
+                      decltype(State::kind) kind, bool infoTypeValid, std::int32_t* iterationHandle,
+                      Buf_T* result, Start&& start, Fill&& fill) {
+        const ContextState* ctx = findContext(context);
+        if (ctx == nullptr)
+            return ERR_BAD_CONTEXT;
+        if (iterationHandle == nullptr)
+            return ERR_NULL_POINTER;
+        if (!infoTypeValid)
+            return ERR_INVALID_REQUEST;
+        Buf_T* out = nullptr;
+        if (auto rc = findBuffer(result, out); rc != 0)
+            return rc;
+        State* pending = nullptr;
+        if (auto rc = table.claim(*iterationHandle, kind, context, pending); rc != 0)
+            return rc;
+        State fresh;
+        if (pending == nullptr) {
+            if (auto rc = start(*ctx, fresh); rc != 0)
+                return rc;
+            fresh.kind = kind;
+            fresh.context = context;
+            pending = &fresh;
+        }
+        bool done = false;
+        if (auto rc = fill(*ctx, *pending, *out, done); rc != 0)
+            return rc;
+        table.finishPass(done, *pending, iterationHandle);
+        return 0;
+    }
 
     // ---- The schema listings (BufferedClientSchemaReads.cpp) ----
     // The schema of the context's tree: 0, or the code why there is none.

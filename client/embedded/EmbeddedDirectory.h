@@ -149,17 +149,6 @@ private:
     NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
                          std::int32_t& searched, bool& done);
 
-    // ---- One pass of a multi-pass read (EmbeddedReads.cpp) ----
-    // Checks the context, the handle, the information type and the result buffer; takes up
-    // the pending read of `kind` or begins one with `start`; lets `fill` write this pass into
-    // the buffer; then issues or ends the iteration handle.
-    using PassStart = std::function<NWDSCCODE(const ContextState&, Pending& fresh)>;
-    using PassFill =
-        std::function<NWDSCCODE(const ContextState&, Pending&, Buf_T& out, bool& done)>;
-    NWDSCCODE runPass(NWDSContextHandle context, Pending::Kind kind, bool infoTypeValid,
-                      std::int32_t* iterationHandle, Buf_T* result, const PassStart& start,
-                      const PassFill& fill);
-
     std::vector<std::unique_ptr<DirectoryModel>> trees_;
     IterationTable<Pending> pending_;
     std::vector<std::pair<DirectoryModel*, RightsSubject>> subjects_;

@@ -21,37 +21,6 @@ NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
 
 } // namespace
 
-NWDSCCODE EmbeddedDirectory::runPass(NWDSContextHandle context, Pending::Kind kind,
-                                     bool infoTypeValid, std::int32_t* iterationHandle,
-                                     Buf_T* result, const PassStart& start, const PassFill& fill) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    if (!infoTypeValid)
-        return ERR_INVALID_REQUEST;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(result, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pending_.claim(*iterationHandle, kind, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        if (auto rc = start(*ctx, fresh); rc != 0)
-            return rc;
-        fresh.kind = kind;
-        fresh.context = context;
-        pending = &fresh;
-    }
-    bool done = false;
-    if (auto rc = fill(*ctx, *pending, *out, done); rc != 0)
-        return rc;
-    pending_.finishPass(done, *pending, iterationHandle);
-    return 0;
-}
-
 NWDSCCODE EmbeddedDirectory::NWDSList(NWDSContextHandle context, const char* objectName,
                                       std::int32_t* iterationHandle, Buf_T* subordinates) {
     auto start = [&](const ContextState& ctx, Pending& fresh) -> NWDSCCODE {
@@ -89,7 +58,8 @@ NWDSCCODE EmbeddedDirectory::NWDSList(NWDSContextHandle context, const char* obj
             return ERR_INSUFFICIENT_BUFFER;
         return 0;
     };
-    return runPass(context, Pending::List, true, iterationHandle, subordinates, start, fill);
+    return runPass(pending_, context, Pending::List, true, iterationHandle, subordinates, start,
+                   fill);
 }
 
 NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
@@ -177,7 +147,8 @@ NWDSCCODE EmbeddedDirectory::NWDSRead(NWDSContextHandle context, const char* obj
         return fillRead(pending, out, done);
     };
     const bool infoTypeValid = infoType == DS_ATTRIBUTE_NAMES || infoType == DS_ATTRIBUTE_VALUES;
-    return runPass(context, Pending::Read, infoTypeValid, iterationHandle, objectInfo, start, fill);
+    return runPass(pending_, context, Pending::Read, infoTypeValid, iterationHandle, objectInfo,
+                   start, fill);
 }
 
 NWDSCCODE EmbeddedDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,

@@ -26,7 +26,7 @@ NWDSCCODE EmbeddedDirectory::readSchema(SchemaItems items, Pending::Kind kind,
                                pending.infoType == DS_INFO_DEFS, out, done);
     };
     const bool infoTypeValid = infoType == DS_INFO_NAMES || infoType == DS_INFO_DEFS;
-    return runPass(context, kind, infoTypeValid, iterationHandle, result, start, fill);
+    return runPass(pending_, context, kind, infoTypeValid, iterationHandle, result, start, fill);
 }
 
 NWDSCCODE EmbeddedDirectory::NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType,

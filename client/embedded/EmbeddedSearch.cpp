@@ -102,7 +102,8 @@ NWDSCCODE EmbeddedDirectory::NWDSSearch(NWDSContextHandle context, const char* b
             *countObjectsSearched = searched;
         return NWDSCCODE(0);
     };
-    return runPass(context, Pending::Search, true, iterationHandle, objectInfo, start, fill);
+    return runPass(pending_, context, Pending::Search, true, iterationHandle, objectInfo, start,
+                   fill);
 }
 
 NWDSCCODE EmbeddedDirectory::startSearch(const ContextState& ctx, const char* baseObjectName,

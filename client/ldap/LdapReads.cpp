@@ -190,21 +190,8 @@ NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
 NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectName,
                                   std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
                                   std::int32_t* iterationHandle, Buf_T* objectInfo) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    if (infoType != DS_ATTRIBUTE_NAMES && infoType != DS_ATTRIBUTE_VALUES)
-        return ERR_INVALID_REQUEST;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(objectInfo, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pending_.claim(*iterationHandle, Pending::Read, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
+    auto start = [&](const ContextState& state, Pending& fresh) -> NWDSCCODE {
+        const ContextState* ctx = &state;
         std::vector<std::string> wanted;
         if (!allAttrs) {
             Buf_T* request = nullptr;
@@ -232,8 +219,6 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
                 return rc;
             cached = tree->listedNames.find(names::fold(dn));
         }
-        fresh.kind = Pending::Read;
-        fresh.context = context;
         fresh.tree = tree;
         fresh.infoType = infoType;
         const bool values = infoType == DS_ATTRIBUTE_VALUES;
@@ -286,13 +271,14 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
                 fresh.object = std::move(picked);
             }
         }
-        pending = &fresh;
-    }
-    bool done = false;
-    if (auto rc = fillRead(*pending, *out, done); rc != 0)
-        return rc;
-    pending_.finishPass(done, *pending, iterationHandle);
-    return 0;
+        return 0;
+    };
+    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
+        return fillRead(pending, out, done);
+    };
+    const bool infoTypeValid = infoType == DS_ATTRIBUTE_NAMES || infoType == DS_ATTRIBUTE_VALUES;
+    return runPass(pending_, context, Pending::Read, infoTypeValid, iterationHandle, objectInfo,
+                   start, fill);
 }
 
 NWDSCCODE LdapDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,

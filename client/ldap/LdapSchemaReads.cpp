@@ -15,38 +15,18 @@ NWDSCCODE LdapDirectory::readSchema(SchemaItems items, Pending::Kind kind,
                                     NWDSContextHandle context, std::uint32_t infoType, bool all,
                                     Buf_T* requestNames, std::int32_t* iterationHandle,
                                     Buf_T* result) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    if (infoType != DS_INFO_NAMES && infoType != DS_INFO_DEFS)
-        return ERR_INVALID_REQUEST;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(result, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pending_.claim(*iterationHandle, kind, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        fresh.kind = kind;
-        fresh.context = context;
+    auto start = [&](const ContextState& ctx, Pending& fresh) {
         fresh.infoType = infoType;
-        if (auto rc = treeOf(*ctx, fresh.tree); rc != 0)
+        if (auto rc = treeOf(ctx, fresh.tree); rc != 0)
             return rc;
-        if (auto rc = schemaNamesToRead(items, *fresh.tree->schema, all, requestNames, fresh.names);
-            rc != 0)
-            return rc;
-        pending = &fresh;
-    }
-    bool done = false;
-    if (auto rc = fillSchemaReply(items, *pending->tree->schema, pending->names, pending->position,
-                                  pending->infoType == DS_INFO_DEFS, *out, done);
-        rc != 0)
-        return rc;
-    pending_.finishPass(done, *pending, iterationHandle);
-    return 0;
+        return schemaNamesToRead(items, *fresh.tree->schema, all, requestNames, fresh.names);
+    };
+    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
+        return fillSchemaReply(items, *pending.tree->schema, pending.names, pending.position,
+                               pending.infoType == DS_INFO_DEFS, out, done);
+    };
+    const bool infoTypeValid = infoType == DS_INFO_NAMES || infoType == DS_INFO_DEFS;
+    return runPass(pending_, context, kind, infoTypeValid, iterationHandle, result, start, fill);
 }
 
 NWDSCCODE LdapDirectory::NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType,

@@ -96,34 +96,20 @@ NWDSCCODE LdapDirectory::NWDSSearch(NWDSContextHandle context, const char* baseO
                                     std::int32_t* iterationHandle,
                                     std::int32_t countObjectsToSearch,
                                     std::int32_t* countObjectsSearched, Buf_T* objectInfo) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(objectInfo, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pending_.claim(*iterationHandle, Pending::Search, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        if (auto rc = startSearch(*ctx, baseObjectName, scope, searchAliases, filter, infoType,
-                                  allAttrs, attrNames, fresh);
-            rc != 0)
+    auto start = [&](const ContextState& ctx, Pending& fresh) {
+        return startSearch(ctx, baseObjectName, scope, searchAliases, filter, infoType, allAttrs,
+                           attrNames, fresh);
+    };
+    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
+        std::int32_t searched = 0;
+        if (auto rc = fillSearch(pending, out, countObjectsToSearch, searched, done); rc != 0)
             return rc;
-        fresh.context = context;
-        pending = &fresh;
-    }
-    std::int32_t searched = 0;
-    bool done = false;
-    if (auto rc = fillSearch(*pending, *out, countObjectsToSearch, searched, done); rc != 0)
-        return rc;
-    if (countObjectsSearched != nullptr)
-        *countObjectsSearched = searched;
-    pending_.finishPass(done, *pending, iterationHandle);
-    return 0;
+        if (countObjectsSearched != nullptr)
+            *countObjectsSearched = searched;
+        return NWDSCCODE(0);
+    };
+    return runPass(pending_, context, Pending::Search, true, iterationHandle, objectInfo, start,
+                   fill);
 }
 
 NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseObjectName,
