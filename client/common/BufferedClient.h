@@ -116,7 +116,16 @@ public:
     NWDSCCODE NWDSGetSyntaxDef(NWDSContextHandle context, Buf_T* buffer, char* syntaxName,
                                std::size_t syntaxNameSize, Syntax_Info_T* syntaxDef) override;
 
-    // ---- The two single schema lookups, over the schema of the context's tree ----
+    // ---- The schema reads, over the schema of the context's tree ----
+    NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType, bool allClasses,
+                               Buf_T* classNames, std::int32_t* iterationHandle,
+                               Buf_T* classDefs) override;
+    NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, std::uint32_t infoType, bool allAttrs,
+                              Buf_T* attrNames, std::int32_t* iterationHandle,
+                              Buf_T* attrDefs) override;
+    NWDSCCODE NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType, bool allSyntaxes,
+                               Buf_T* syntaxNames, std::int32_t* iterationHandle,
+                               Buf_T* syntaxDefs) override;
     NWDSCCODE NWDSGetSyntaxID(NWDSContextHandle context, const char* attrName,
                               std::uint32_t* syntaxID) override;
     NWDSCCODE NWDSReadSyntaxDef(NWDSContextHandle context, std::uint32_t syntaxID,
@@ -237,6 +246,10 @@ protected:
     // ---- The schema listings (BufferedClientSchemaReads.cpp) ----
     // The schema of the context's tree: 0, or the code why there is none.
     virtual NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) = 0;
+    // One pass of a schema listing, kept pending by the client between passes.
+    virtual NWDSCCODE readSchema(SchemaItems items, NWDSContextHandle context,
+                                 std::uint32_t infoType, bool all, Buf_T* requestNames,
+                                 std::int32_t* iterationHandle, Buf_T* result) = 0;
     // The names a listing goes through: every item, or those of the request buffer, each of
     // which must be defined (ERR_NO_SUCH_CLASS / ERR_NO_SUCH_ATTRIBUTE / ERR_BAD_SYNTAX).
     NWDSCCODE schemaNamesToRead(SchemaItems items, const Schema& schema, bool all,

@@ -169,3 +169,24 @@ NWDSCCODE BufferedClient::NWDSReadSyntaxDef(NWDSContextHandle context, std::uint
     syntaxDef->flags = s->flags;
     return 0;
 }
+
+NWDSCCODE BufferedClient::NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType,
+                                           bool allClasses, Buf_T* classNames,
+                                           std::int32_t* iterationHandle, Buf_T* classDefs) {
+    return readSchema(SchemaItems::Classes, context, infoType, allClasses, classNames,
+                      iterationHandle, classDefs);
+}
+
+NWDSCCODE BufferedClient::NWDSReadAttrDef(NWDSContextHandle context, std::uint32_t infoType,
+                                          bool allAttrs, Buf_T* attrNames,
+                                          std::int32_t* iterationHandle, Buf_T* attrDefs) {
+    return readSchema(SchemaItems::Attributes, context, infoType, allAttrs, attrNames,
+                      iterationHandle, attrDefs);
+}
+
+NWDSCCODE BufferedClient::NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType,
+                                           bool allSyntaxes, Buf_T* syntaxNames,
+                                           std::int32_t* iterationHandle, Buf_T* syntaxDefs) {
+    return readSchema(SchemaItems::Syntaxes, context, infoType, allSyntaxes, syntaxNames,
+                      iterationHandle, syntaxDefs);
+}

@@ -44,15 +44,6 @@ public:
     NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
                                  char* distinguishedName, std::size_t distinguishedNameSize,
                                  Object_Info_T* objectInfo) override;
-    NWDSCCODE NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType, bool allClasses,
-                               Buf_T* classNames, std::int32_t* iterationHandle,
-                               Buf_T* classDefs) override;
-    NWDSCCODE NWDSReadAttrDef(NWDSContextHandle context, std::uint32_t infoType, bool allAttrs,
-                              Buf_T* attrNames, std::int32_t* iterationHandle,
-                              Buf_T* attrDefs) override;
-    NWDSCCODE NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType, bool allSyntaxes,
-                               Buf_T* syntaxNames, std::int32_t* iterationHandle,
-                               Buf_T* syntaxDefs) override;
     NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                      const char* objectName, const char* attrName,
                                      std::uint32_t* privileges) override;
@@ -122,9 +113,9 @@ private:
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
 
     NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
-    NWDSCCODE readSchema(SchemaItems items, Pending::Kind kind, NWDSContextHandle context,
-                         std::uint32_t infoType, bool all, Buf_T* requestNames,
-                         std::int32_t* iterationHandle, Buf_T* result);
+    NWDSCCODE readSchema(SchemaItems items, NWDSContextHandle context, std::uint32_t infoType,
+                         bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
+                         Buf_T* result) override;
 
     // ---- Object writes (EmbeddedObjectWrites.cpp) ----
     // Where a new object named `name` goes: its container (by the same relative-or-from-

@@ -10,10 +10,9 @@ NWDSCCODE EmbeddedDirectory::schemaOf(const ContextState& ctx, const Schema*& ou
     return 0;
 }
 
-NWDSCCODE EmbeddedDirectory::readSchema(SchemaItems items, Pending::Kind kind,
-                                        NWDSContextHandle context, std::uint32_t infoType, bool all,
-                                        Buf_T* requestNames, std::int32_t* iterationHandle,
-                                        Buf_T* result) {
+NWDSCCODE EmbeddedDirectory::readSchema(SchemaItems items, NWDSContextHandle context,
+                                        std::uint32_t infoType, bool all, Buf_T* requestNames,
+                                        std::int32_t* iterationHandle, Buf_T* result) {
     auto start = [&](const ContextState& ctx, Pending& fresh) -> NWDSCCODE {
         fresh.tree = treeOf(ctx);
         fresh.infoType = infoType;
@@ -26,26 +25,8 @@ NWDSCCODE EmbeddedDirectory::readSchema(SchemaItems items, Pending::Kind kind,
                                pending.infoType == DS_INFO_DEFS, out, done);
     };
     const bool infoTypeValid = infoType == DS_INFO_NAMES || infoType == DS_INFO_DEFS;
+    const Pending::Kind kind = items == SchemaItems::Classes      ? Pending::ClassDefs
+                               : items == SchemaItems::Attributes ? Pending::AttrDefs
+                                                                  : Pending::Syntaxes;
     return runPass(pending_, context, kind, infoTypeValid, iterationHandle, result, start, fill);
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType,
-                                              bool allClasses, Buf_T* classNames,
-                                              std::int32_t* iterationHandle, Buf_T* classDefs) {
-    return readSchema(SchemaItems::Classes, Pending::ClassDefs, context, infoType, allClasses,
-                      classNames, iterationHandle, classDefs);
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSReadAttrDef(NWDSContextHandle context, std::uint32_t infoType,
-                                             bool allAttrs, Buf_T* attrNames,
-                                             std::int32_t* iterationHandle, Buf_T* attrDefs) {
-    return readSchema(SchemaItems::Attributes, Pending::AttrDefs, context, infoType, allAttrs,
-                      attrNames, iterationHandle, attrDefs);
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType,
-                                              bool allSyntaxes, Buf_T* syntaxNames,
-                                              std::int32_t* iterationHandle, Buf_T* syntaxDefs) {
-    return readSchema(SchemaItems::Syntaxes, Pending::Syntaxes, context, infoType, allSyntaxes,
-                      syntaxNames, iterationHandle, syntaxDefs);
 }

@@ -212,7 +212,7 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
             tree->listedNames.end();
         if (listedDn != nullptr)
             cached = tree->listedNames.find(names::fold(*listedDn));
-        if (cached != tree->listedNames.end()) {
+        if (listedDn != nullptr && cached != tree->listedNames.end()) {
             dn = *listedDn;
         } else {
             if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)

@@ -11,10 +11,9 @@ NWDSCCODE LdapDirectory::schemaOf(const ContextState& ctx, const Schema*& out) {
     return 0;
 }
 
-NWDSCCODE LdapDirectory::readSchema(SchemaItems items, Pending::Kind kind,
-                                    NWDSContextHandle context, std::uint32_t infoType, bool all,
-                                    Buf_T* requestNames, std::int32_t* iterationHandle,
-                                    Buf_T* result) {
+NWDSCCODE LdapDirectory::readSchema(SchemaItems items, NWDSContextHandle context,
+                                    std::uint32_t infoType, bool all, Buf_T* requestNames,
+                                    std::int32_t* iterationHandle, Buf_T* result) {
     auto start = [&](const ContextState& ctx, Pending& fresh) {
         fresh.infoType = infoType;
         if (auto rc = treeOf(ctx, fresh.tree); rc != 0)
@@ -26,26 +25,8 @@ NWDSCCODE LdapDirectory::readSchema(SchemaItems items, Pending::Kind kind,
                                pending.infoType == DS_INFO_DEFS, out, done);
     };
     const bool infoTypeValid = infoType == DS_INFO_NAMES || infoType == DS_INFO_DEFS;
+    const Pending::Kind kind = items == SchemaItems::Classes      ? Pending::ClassDefs
+                               : items == SchemaItems::Attributes ? Pending::AttrDefs
+                                                                  : Pending::Syntaxes;
     return runPass(pending_, context, kind, infoTypeValid, iterationHandle, result, start, fill);
-}
-
-NWDSCCODE LdapDirectory::NWDSReadClassDef(NWDSContextHandle context, std::uint32_t infoType,
-                                          bool allClasses, Buf_T* classNames,
-                                          std::int32_t* iterationHandle, Buf_T* classDefs) {
-    return readSchema(SchemaItems::Classes, Pending::ClassDefs, context, infoType, allClasses,
-                      classNames, iterationHandle, classDefs);
-}
-
-NWDSCCODE LdapDirectory::NWDSReadAttrDef(NWDSContextHandle context, std::uint32_t infoType,
-                                         bool allAttrs, Buf_T* attrNames,
-                                         std::int32_t* iterationHandle, Buf_T* attrDefs) {
-    return readSchema(SchemaItems::Attributes, Pending::AttrDefs, context, infoType, allAttrs,
-                      attrNames, iterationHandle, attrDefs);
-}
-
-NWDSCCODE LdapDirectory::NWDSReadSyntaxes(NWDSContextHandle context, std::uint32_t infoType,
-                                          bool allSyntaxes, Buf_T* syntaxNames,
-                                          std::int32_t* iterationHandle, Buf_T* syntaxDefs) {
-    return readSchema(SchemaItems::Syntaxes, Pending::Syntaxes, context, infoType, allSyntaxes,
-                      syntaxNames, iterationHandle, syntaxDefs);
 }

@@ -237,7 +237,8 @@ NWDSCCODE LdapSearchStream::take(std::vector<LdapEntry>& out, bool wait, std::si
         pump(false);
     if (wait && queued_.empty() && session_ != nullptr && msgid_ >= 0)
         pump(true);
-    while (!queued_.empty() && most > 0) {
+    // A detached stream has nothing queued; the session is asked for the entries' decoding.
+    while (session_ != nullptr && !queued_.empty() && most > 0) {
         LdapEntry entry;
         decodeEntry(session_->ld_, queued_.front(), request_.valuesOf, entry);
         ldap_msgfree(queued_.front());
