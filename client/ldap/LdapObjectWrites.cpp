@@ -45,6 +45,21 @@ std::string rdnTypeOf(std::string_view dn) {
     return parts.front().type;
 }
 
+// The new name a rename or a move gives the entry at `dn`: one component, a valid object name
+// and a valid value of the entry's naming attribute (whose LDAP type is kept).
+NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given, std::string& type,
+                    std::string& newName) {
+    if (auto rc = singleComponent(given, newName); rc != 0)
+        return rc;
+    if (auto rc = checkOwnName(newName); rc != 0)
+        return rc;
+    type = rdnTypeOf(dn);
+    const AttributeDefinition* naming = schema.findAttributeByLdapName(type);
+    if (naming == nullptr)
+        return ERR_BAD_NAMING_ATTRIBUTES;
+    return valuerules::checkValue(shapeOf(*naming), newName);
+}
+
 } // namespace
 
 NWDSCCODE LdapDirectory::classOfEntry(Tree& tree, const std::string& dn,
@@ -269,16 +284,8 @@ NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* ob
         return rc;
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
-    std::string newName;
-    if (auto rc = singleComponent(newDN, newName); rc != 0)
-        return rc;
-    if (auto rc = checkOwnName(newName); rc != 0)
-        return rc;
-    const std::string type = rdnTypeOf(dn);
-    const AttributeDefinition* naming = tree->schema->findAttributeByLdapName(type);
-    if (naming == nullptr)
-        return ERR_BAD_NAMING_ATTRIBUTES;
-    if (auto rc = valuerules::checkValue(shapeOf(*naming), newName); rc != 0)
+    std::string type, newName;
+    if (auto rc = newNameOf(*tree->schema, dn, newDN, type, newName); rc != 0)
         return rc;
     if (auto rc = tree->session->rename(dn, type + "=" + valuetext::escapeDnValue(newName), "",
                                         deleteOldRDN);
@@ -321,16 +328,8 @@ NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* o
         return ERR_ILLEGAL_CONTAINMENT;
     if (auto rc = checkContainment(*tree, *cls, destination); rc != 0)
         return rc;
-    std::string newName;
-    if (auto rc = singleComponent(destRDN, newName); rc != 0)
-        return rc;
-    if (auto rc = checkOwnName(newName); rc != 0)
-        return rc;
-    const std::string type = rdnTypeOf(dn);
-    const AttributeDefinition* naming = tree->schema->findAttributeByLdapName(type);
-    if (naming == nullptr)
-        return ERR_BAD_NAMING_ATTRIBUTES;
-    if (auto rc = valuerules::checkValue(shapeOf(*naming), newName); rc != 0)
+    std::string type, newName;
+    if (auto rc = newNameOf(*tree->schema, dn, destRDN, type, newName); rc != 0)
         return rc;
     if (auto rc = tree->session->rename(dn, type + "=" + valuetext::escapeDnValue(newName),
                                         destination, true);
