@@ -6,6 +6,7 @@
 
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
+#include <algorithm>
 
 ObjectTreeSink::ObjectTreeSink(PageFrame& page, QTreeWidget* tree, QTreeWidgetItem* parent,
                                AttributeNames names)
@@ -21,16 +22,30 @@ void ObjectTreeSink::addObject(const ListedObject& object) {
     objects_.add(item);
     if (names_ == AttributeNames::Skip)
         return;
-    SortedInsertionBatch names(tree_, item);
-    ReadAttributeNames(page_, object.listedName, [&](const std::string& attrName) {
-        auto it = nameTexts_.find(attrName);
-        if (it == nameTexts_.end()) {
-            const QString text = QString::fromStdString(attrName);
-            it = nameTexts_.emplace(attrName, NameText{text, SortedInsertionBatch::sortKey(text)})
-                     .first;
-        }
-        names.add(makeItem(ClassIcon::Attribute, it->second.text), it->second.key);
+    objectNames_.clear();
+    ReadAttributeNames(page_, object.listedName, [this](const std::string& attrName) {
+        objectNames_.push_back(&nameText(attrName));
     });
+    if (objectNames_.empty())
+        return;
+    // An object's few names go below it sorted, in one step.
+    std::stable_sort(objectNames_.begin(), objectNames_.end(),
+                     [](const NameText* a, const NameText* b) { return a->key < b->key; });
+    QList<QTreeWidgetItem*> children;
+    children.reserve(qsizetype(objectNames_.size()));
+    for (const NameText* name : objectNames_)
+        children.append(makeItem(ClassIcon::Attribute, name->text));
+    item->addChildren(children);
+}
+
+const ObjectTreeSink::NameText& ObjectTreeSink::nameText(const std::string& attrName) {
+    auto it = nameTexts_.find(attrName);
+    if (it == nameTexts_.end()) {
+        const QString text = QString::fromStdString(attrName);
+        it =
+            nameTexts_.emplace(attrName, NameText{text, SortedInsertionBatch::sortKey(text)}).first;
+    }
+    return it->second;
 }
 
 ObjectTreeSink::~ObjectTreeSink() = default;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class PageFrame;
 class QTreeWidget;
@@ -43,6 +44,8 @@ private:
         QString text;
         QString key;
     };
+    const NameText& nameText(const std::string& attrName);
     std::unordered_map<std::string, NameText> nameTexts_;
+    std::vector<const NameText*> objectNames_; // the names of the object being added
     SortedInsertionBatch objects_;
 };

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev clang-tidy
     clang libclang-rt-dev
     fonts-dejavu-core xvfb xauth
+    libmimalloc-dev
 )
 # The LDAP client and its tests: libldap, and a slapd the tests start themselves.
 packages+=(libldap-dev slapd ldap-utils openssl)

@@ -274,6 +274,8 @@ private:
     std::unordered_map<NWDSContextHandle, ContextState> contexts_;
     NWDSContextHandle nextContext_ = 1;
     std::unordered_map<Buf_T*, std::unique_ptr<Buf_T>> buffers_;
+    static constexpr std::size_t kReleasedBuffersKept = 4;
+    std::vector<std::unique_ptr<Buf_T>> releasedBuffers_;
     std::unordered_map<Filter_Cursor_T*, std::unique_ptr<Filter_Cursor_T>> filters_;
     std::vector<ServerEntry> servers_;
     std::vector<std::pair<std::string, std::size_t>> advertisements_;

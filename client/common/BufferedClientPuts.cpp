@@ -68,7 +68,14 @@ NWDSCCODE BufferedClient::NWDSAllocBuf(std::size_t size, Buf_T** buffer) {
         return ERR_BUFFER_ZERO_LENGTH;
     if (size > DEFAULT_MESSAGE_LEN)
         return ERR_INVALID_REQUEST;
-    auto owned = std::make_unique<Buf_T>();
+    std::unique_ptr<Buf_T> owned;
+    if (!releasedBuffers_.empty()) {
+        owned = std::move(releasedBuffers_.back());
+        releasedBuffers_.pop_back();
+        *owned = Buf_T{}; // as new: nothing of what it held before stays in it
+    } else {
+        owned = std::make_unique<Buf_T>();
+    }
     owned->capacity = std::uint32_t(size);
     *buffer = owned.get();
     buffers_.emplace(owned.get(), std::move(owned));
@@ -81,6 +88,10 @@ NWDSCCODE BufferedClient::NWDSFreeBuf(Buf_T* buffer) {
     auto it = buffers_.find(buffer);
     if (it == buffers_.end())
         return ERR_INVALID_BUFFER;
+    // A few released buffers are kept for the next allocations: the browser allocates and
+    // releases one for every object of a listing.
+    if (releasedBuffers_.size() < kReleasedBuffersKept)
+        releasedBuffers_.push_back(std::move(it->second));
     buffers_.erase(it);
     return 0;
 }

@@ -155,6 +155,17 @@ TEST_F(DemoDirectory, ReleasedOrMadeUpHandlesAreAnsweredWithCodes) {
         EXPECT_EQ(dir->NWDSGetAttrCount(context, b, &word), ERR_INVALID_BUFFER);
         EXPECT_EQ(dir->NWDSPutAttrName(context, b, "CN"), ERR_INVALID_BUFFER);
     }
+    // A buffer handed out again after its release holds nothing of its last reply.
+    Buf_T* listed = nullptr;
+    ASSERT_EQ(dir->NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &listed), 0);
+    it = NO_MORE_ITERATIONS;
+    ASSERT_EQ(dir->NWDSList(context, "Acme", &it, listed), 0);
+    ASSERT_EQ(dir->NWDSFreeBuf(listed), 0);
+    Buf_T* again = nullptr;
+    ASSERT_EQ(dir->NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &again), 0);
+    EXPECT_EQ(dir->NWDSGetObjectCount(context, again, &word), ERR_BUFFER_EMPTY);
+    EXPECT_EQ(dir->NWDSFreeBuf(again), 0);
+    it = NO_MORE_ITERATIONS;
     EXPECT_EQ(dir->NWDSList(context, "Acme", &it, nullptr), ERR_NULL_POINTER);
     EXPECT_EQ(dir->NWDSList(context, "Acme", nullptr, buf), ERR_NULL_POINTER);
 
