@@ -71,20 +71,10 @@ LdapDirectory::Options optionsFor(const SlapdServer& s) {
 // fork of this process would first copy the page tables of its tens of thousands of items.
 bool ldapsearchListsBig() {
     const std::string uri = server().uri(), passwordFile = server().passwordFile();
-    std::vector<std::string> args = {"ldapsearch",
-                                     "-LLL",
-                                     "-x",
-                                     "-H",
-                                     uri,
-                                     "-D",
-                                     "cn=Admin,o=Acme",
-                                     "-y",
-                                     passwordFile,
-                                     "-b",
-                                     "ou=Big,o=Acme",
-                                     "-s",
-                                     "one",
-                                     "-A"};
+    // clang-format off
+    std::vector<std::string> args = {"ldapsearch", "-LLL", "-x", "-H", uri, "-D", "cn=Admin,o=Acme",
+                                     "-y", passwordFile, "-b", "ou=Big,o=Acme", "-s", "one", "-A"};
+    // clang-format on
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
@@ -100,35 +90,57 @@ bool ldapsearchListsBig() {
            WEXITSTATUS(status) == 0;
 }
 
-void browserShowsContainer(benchmark::State& state) {
-    if (!server().running()) {
-        state.SkipWithError(server().failure().c_str());
-        return;
-    }
-    std::string error;
-    auto directory = LdapDirectory::open(optionsFor(server()), &error);
-    if (!directory) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
+// The browser page at the large container, on a connection of its own.
+struct BrowserAtBig {
+    std::unique_ptr<LdapDirectory> directory;
     CountingReporter reporter;
-    CBrowserPage page(PageServices{*directory, reporter}, nullptr);
-    page.create();
-    QListWidgetItem* entry = page.containerList()->findItems("Big", Qt::MatchExactly).value(0);
-    if (!entry) {
-        state.SkipWithError("no unit Big");
-        return;
+    std::unique_ptr<CBrowserPage> page;
+
+    // Empty when the page cannot be put there, with the reason given to `state`.
+    static std::unique_ptr<BrowserAtBig> open(benchmark::State& state) {
+        if (!server().running()) {
+            state.SkipWithError(server().failure().c_str());
+            return nullptr;
+        }
+        auto at = std::make_unique<BrowserAtBig>();
+        std::string error;
+        at->directory = LdapDirectory::open(optionsFor(server()), &error);
+        if (!at->directory) {
+            state.SkipWithError(error.c_str());
+            return nullptr;
+        }
+        at->page =
+            std::make_unique<CBrowserPage>(PageServices{*at->directory, at->reporter}, nullptr);
+        at->page->create();
+        QListWidgetItem* entry =
+            at->page->containerList()->findItems("Big", Qt::MatchExactly).value(0);
+        if (!entry) {
+            state.SkipWithError("no unit Big");
+            return nullptr;
+        }
+        at->page->moveTo(entry);
+        return at;
     }
-    page.moveTo(entry);
+    bool showsAll() const {
+        return page->objectTree()->topLevelItem(0)->childCount() == kObjects &&
+               reporter.messages == 0;
+    }
+};
+
+void browserShowsContainer(benchmark::State& state) {
+    auto at = BrowserAtBig::open(state);
+    if (!at)
+        return;
+    CBrowserPage& page = *at->page;
+    LdapDirectory* directory = at->directory.get();
     const auto before = directory->roundTrips();
     for (auto _ : state) {
         page.refresh();
         benchmark::DoNotOptimize(page.objectTree()->topLevelItem(0)->childCount());
     }
-    const QTreeWidgetItem* root = page.objectTree()->topLevelItem(0);
-    if (root->childCount() != kObjects || reporter.messages != 0)
+    if (!at->showsAll())
         state.SkipWithError("the container was not shown completely");
-    state.counters["objects"] = root->childCount();
+    state.counters["objects"] = page.objectTree()->topLevelItem(0)->childCount();
     state.counters["requests"] =
         double(directory->roundTrips() - before) / double(state.iterations());
 }
@@ -194,25 +206,9 @@ BENCHMARK(ldapsearchListsContainer)->Unit(benchmark::kMillisecond)->Iterations(5
 // The two in turns, round by round, so that a change in the machine's load falls on both:
 // the medians of each and their ratio, the figure the listing is held to (at most 1.5).
 void browserAgainstLdapsearch(benchmark::State& state) {
-    if (!server().running()) {
-        state.SkipWithError(server().failure().c_str());
+    auto at = BrowserAtBig::open(state);
+    if (!at)
         return;
-    }
-    std::string error;
-    auto directory = LdapDirectory::open(optionsFor(server()), &error);
-    if (!directory) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    CountingReporter reporter;
-    CBrowserPage page(PageServices{*directory, reporter}, nullptr);
-    page.create();
-    QListWidgetItem* entry = page.containerList()->findItems("Big", Qt::MatchExactly).value(0);
-    if (!entry) {
-        state.SkipWithError("no unit Big");
-        return;
-    }
-    page.moveTo(entry);
     using Clock = std::chrono::steady_clock;
     const auto millis = [](Clock::duration d) {
         return std::chrono::duration<double, std::milli>(d).count();
@@ -226,10 +222,10 @@ void browserAgainstLdapsearch(benchmark::State& state) {
         }
         ldapsearch.push_back(millis(Clock::now() - start));
         start = Clock::now();
-        page.refresh();
+        at->page->refresh();
         browser.push_back(millis(Clock::now() - start));
     }
-    if (page.objectTree()->topLevelItem(0)->childCount() != kObjects || reporter.messages != 0) {
+    if (!at->showsAll()) {
         state.SkipWithError("the container was not shown completely");
         return;
     }
