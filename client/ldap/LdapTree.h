@@ -17,7 +17,7 @@ struct LdapDirectory::Tree {
     // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).
     std::unordered_map<std::string, std::string> childType;
     // The attributes of listed objects, by fold(DN), answering names reads without a request.
-    std::unordered_map<std::string, std::vector<const AttributeDefinition*>> listedNames;
+    std::unordered_map<std::string, std::shared_ptr<const AttributeList>> listedNames;
 
     // ---- The schema as the server gives it, read again after each schema change ----
     std::string subschemaDn;
@@ -25,14 +25,24 @@ struct LdapDirectory::Tree {
     std::vector<std::unique_ptr<Schema>> retiredSchemas; // read before the last change
 
     // ---- The names of the last listing's objects (LdapListing.cpp) ----
-    // The DN of each plainly named object of the last listing by the full name its reader
-    // makes (its listed name, ".", the container as named to the listing), for names read
-    // in the same context with the same name context and flags.
+    // The naming attribute of each plainly named object of the last listing by its own name,
+    // for names read in the same context with the same name context and flags: the full
+    // name its reader makes (its own name, ".", the container as named to the listing), or,
+    // where the name context names the container the same way, its own name alone.
     struct ListedByName {
         NWDSContextHandle context = NO_CONTEXT;
         std::uint32_t flags = 0;
         std::string nameContext;
-        std::unordered_map<std::string, std::string> dns;
+        std::string containerName; // as named to the listing
+        std::string containerDn;
+        bool relative = false; // an own name alone names the object
+        struct Hash {
+            using is_transparent = void;
+            std::size_t operator()(std::string_view s) const {
+                return std::hash<std::string_view>()(s);
+            }
+        };
+        std::unordered_map<std::string, std::string, Hash, std::equal_to<>> types;
     } listedByName;
 };
 
