@@ -17,8 +17,26 @@ namespace {
 constexpr std::size_t kMostPerTake = 64;
 
 // The parts of a listed entry's DN up to its own: the one before the first unescaped ",",
-// as the rest is the container's, already known.
+// as the rest is the container's, already known. A part plainly "type=value" (letters, digits
+// and "-", "_" in the value) is taken as it stands; any other is read by the DN rules.
 bool splitOwnPart(std::string_view dn, std::vector<valuetext::DnComponent>& parts) {
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t equals = 0;
+    while (equals < dn.size() && (letter(dn[equals]) || digit(dn[equals]) || dn[equals] == '-'))
+        ++equals;
+    if (equals > 0 && letter(dn[0]) && equals < dn.size() && dn[equals] == '=') {
+        std::size_t end = equals + 1;
+        while (end < dn.size() &&
+               (letter(dn[end]) || digit(dn[end]) || dn[end] == '-' || dn[end] == '_'))
+            ++end;
+        if (end > equals + 1 && end < dn.size() && dn[end] == ',') {
+            parts.resize(1);
+            parts[0].type.assign(dn.substr(0, equals));
+            parts[0].value.assign(dn.substr(equals + 1, end - equals - 1));
+            return true;
+        }
+    }
     for (std::size_t i = 0; i < dn.size(); ++i) {
         if (dn[i] == '\\') {
             ++i;
@@ -82,8 +100,7 @@ NWDSCCODE LdapDirectory::listRoot(Tree& tree, Pending& out) {
         }
         ObjectData d = dataOf(tree, std::move(e), false);
         if (!(d.info.objectFlags & 0x01))
-            tree.listedNames[names::fold(d.dn)] =
-                std::make_shared<const AttributeList>(std::move(d.attributes));
+            tree.listedNames[d.dn] = std::make_shared<const AttributeList>(std::move(d.attributes));
         out.objects.push_back(std::move(d));
     }
     return 0;
@@ -130,24 +147,19 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
     if (tree.listedNames.size() > 100000)
         tree.listedNames.clear();
     if (!(d.info.objectFlags & 0x01)) { // an alias is read through to its object
-        // Below a canonical container: the object's DN is its own part and that, here
-        // folded as the key of what the object shows.
-        std::string& key = memo.key;
-        key.assign(own.type).append(1, '=');
+        // Below a canonical container: the object's DN is its own part and that.
+        std::string& dn = memo.dn;
+        dn.assign(own.type).append(1, '=');
         if (plain)
-            key.append(own.value);
+            dn.append(own.value);
         else
-            key.append(valuetext::escapeDnValue(own.value));
-        key.append(1, ',').append(state.dn);
-        for (char& c : key) {
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-        }
+            dn.append(valuetext::escapeDnValue(own.value));
+        dn.append(1, ',').append(state.dn);
         auto shown = shownAttributes(tree, e, memo);
-        if (auto it = tree.listedNames.find(key); it != tree.listedNames.end())
+        if (auto it = tree.listedNames.find(dn); it != tree.listedNames.end())
             it->second = std::move(shown);
         else
-            tree.listedNames.emplace(key, std::move(shown));
+            tree.listedNames.emplace(dn, std::move(shown));
         // Its name as read next then gives this DN without being taken apart again.
         Tree::ListedByName& listed = tree.listedByName;
         if (!state.containerName.empty() && !state.typed && listed.context == state.context &&

@@ -102,8 +102,27 @@ Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntry& e) const {
 }
 
 Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntryView& e, ListingMemo& memo) const {
-    const auto structural = e.find("structuralObjectClass");
-    const auto classes = e.find("objectClass");
+    // The four attributes the record is made from, found in one pass over the entry (the
+    // first of a name counts).
+    std::span<const std::string_view> structural, classes, subordinates, modified;
+    bool seen[4] = {};
+    const auto take = [&](int slot, std::span<const std::string_view>& to,
+                          const LdapEntryView::Attribute& a) {
+        if (!seen[slot])
+            to = e.valuesOf(a);
+        seen[slot] = true;
+    };
+    for (const auto& a : e.attributes) {
+        const std::string_view n = a.name;
+        if (n.size() == 11 && ldapnames::sameFolded(n, "objectClass"))
+            take(0, classes, a);
+        else if (n.size() == 21 && ldapnames::sameFolded(n, "structuralObjectClass"))
+            take(1, structural, a);
+        else if (n.size() == 15 && ldapnames::sameFolded(n, "hasSubordinates"))
+            take(2, subordinates, a);
+        else if (n.size() == 15 && ldapnames::sameFolded(n, "modifyTimestamp"))
+            take(3, modified, a);
+    }
     const ListingMemo::Class* known = nullptr;
     for (const auto& c : memo.classes) {
         if (structural.empty() ? !c.structural.empty() : c.structural != structural.front())
@@ -124,12 +143,12 @@ Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntryView& e, ListingM
                                     base.cls, base.alias});
         }
     }
-    Object_Info_T info = infoWith(base, e.find("hasSubordinates"));
-    if (auto v = e.find("modifyTimestamp"); !v.empty()) {
+    Object_Info_T info = infoWith(base, subordinates);
+    if (!modified.empty()) {
         // Entries made together share their time.
-        if (memo.time != v.front()) {
-            memo.time = v.front();
-            memo.seconds = secondsOf(v.front());
+        if (memo.time != modified.front()) {
+            memo.time = modified.front();
+            memo.seconds = secondsOf(modified.front());
         }
         info.modificationTime = memo.seconds;
     }
@@ -275,11 +294,11 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
                             listedDnOf(*ctx, context, *tree, objectName, dn);
         auto cached = tree->listedNames.end();
         if (listed)
-            cached = tree->listedNames.find(names::fold(dn));
+            cached = tree->listedNames.find(dn);
         if (cached == tree->listedNames.end()) {
             if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
                 return rc;
-            cached = tree->listedNames.find(names::fold(dn));
+            cached = tree->listedNames.find(dn);
         }
         fresh.tree = tree;
         fresh.infoType = infoType;

@@ -7,10 +7,8 @@
 #include <cstring>
 #include <ldap.h>
 
-namespace {
+namespace ldapber {
 
-// One BER element off the front of `in`: its contents, and `in` left after it. LDAP sends
-// single-byte tags and definite lengths only; anything else ends the decoding.
 bool nextElement(std::string_view& in, std::string_view& contents) {
     if (in.size() < 2 || (static_cast<unsigned char>(in[0]) & 0x1F) == 0x1F)
         return false;
@@ -31,6 +29,12 @@ bool nextElement(std::string_view& in, std::string_view& contents) {
     in.remove_prefix(at + length);
     return true;
 }
+
+} // namespace ldapber
+
+namespace {
+
+using ldapber::nextElement;
 
 // One pass over an entry: the DN, every attribute's name and its values, all left where they
 // lie in the message; a listing of thousands of entries copies none of them.

@@ -11,6 +11,13 @@
 
 struct ldapmsg; // libldap's message, kept out of this header
 
+namespace ldapber {
+// One BER element off the front of `in`: its contents, and `in` left after it. LDAP sends
+// single-byte tags and definite lengths only; anything else (or an element running past the
+// end) is refused, leaving `in` as it was.
+bool nextElement(std::string_view& in, std::string_view& contents);
+} // namespace ldapber
+
 // An entry as it lies in the server's message: its DN, attribute names and values point into
 // the message and hold only while the entry is being handed over. Decoding one copies nothing.
 struct LdapEntryView {

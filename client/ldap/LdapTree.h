@@ -5,6 +5,43 @@
 
 #include <unordered_map>
 
+namespace ldapnames {
+// ASCII case ignored, as names::equalFolded, quick where the texts are the same.
+inline bool sameFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    if (a == b)
+        return true;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+// Keys compared with ASCII case ignored, as DNs are, without folding a copy of each.
+struct FoldedHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const {
+        std::size_t h = 14695981039346656037ull;
+        for (char c : s) {
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+        return h;
+    }
+};
+struct FoldedEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return sameFolded(a, b); }
+};
+} // namespace ldapnames
+
 // One tree of the settings: its server connection, bases, schema, and what the client has
 // learnt of its names.
 struct LdapDirectory::Tree {
@@ -16,8 +53,11 @@ struct LdapDirectory::Tree {
     std::vector<std::string> namingTypes; // LDAP names that name objects
     // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).
     std::unordered_map<std::string, std::string> childType;
-    // The attributes of listed objects, by fold(DN), answering names reads without a request.
-    std::unordered_map<std::string, std::shared_ptr<const AttributeList>> listedNames;
+    // The attributes of listed objects, by DN (case ignored), answering names reads without a
+    // request.
+    std::unordered_map<std::string, std::shared_ptr<const AttributeList>, ldapnames::FoldedHash,
+                       ldapnames::FoldedEqual>
+        listedNames;
 
     // ---- The schema as the server gives it, read again after each schema change ----
     std::string subschemaDn;
