@@ -436,6 +436,7 @@ NWDSCCODE LdapDirectory::loadSchema(Tree& tree, std::string* message) {
     if (tree.schema)
         tree.retiredSchemas.push_back(std::move(tree.schema));
     tree.listedNames.clear();
+    tree.listedByName.objects.clear();
     tree.schema = std::move(schema);
     tree.subschemaValues = std::move(values);
     tree.namingTypes = kStandardNamingTypes;

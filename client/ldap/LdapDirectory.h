@@ -192,10 +192,12 @@ private:
     // An object of a listing as it arrives: its names remembered for the reads that follow.
     void admitListed(Pending& state, const LdapEntryView& e);
     NWDSCCODE fillObjects(Pending& state, Buf_T& out, bool& done);
-    // The DN of an object of the last listing by the name a names read gives; false when the
-    // name is not one the listing can answer for.
-    bool listedDnOf(const ContextState& ctx, NWDSContextHandle context, Tree& tree,
-                    const char* name, std::string& dn) const;
+    // The attributes of an object of the last listing, and its DN, by the name a names read
+    // gives; nullptr when the name is not one the listing can answer for.
+    const std::shared_ptr<const AttributeList>* listedNamesOf(const ContextState& ctx,
+                                                              NWDSContextHandle context, Tree& tree,
+                                                              const char* name,
+                                                              std::string& dn) const;
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
     NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
                           bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,

@@ -157,17 +157,21 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
         dn.append(1, ',').append(state.dn);
         auto shown = shownAttributes(tree, e, memo);
         if (auto it = tree.listedNames.find(dn); it != tree.listedNames.end())
-            it->second = std::move(shown);
+            it->second = shown;
         else
-            tree.listedNames.emplace(dn, std::move(shown));
+            tree.listedNames.emplace(dn, shown);
         // Its name as read next then gives this DN without being taken apart again.
         Tree::ListedByName& listed = tree.listedByName;
         if (!state.containerName.empty() && !state.typed && listed.context == state.context &&
             plain && own.value.size() + 1 + state.containerName.size() <= MAX_DN_CHARS) {
-            if (auto it = listed.types.find(own.value); it == listed.types.end())
-                listed.types.emplace(own.value, own.type);
-            else if (it->second != own.type)
-                it->second = own.type;
+            if (auto it = listed.objects.find(own.value); it == listed.objects.end()) {
+                listed.objects.emplace(own.value,
+                                       Tree::ListedByName::Listed{own.type, std::move(shown)});
+            } else {
+                if (it->second.type != own.type)
+                    it->second.type = own.type;
+                it->second.attributes = std::move(shown);
+            }
         }
     }
     state.objects.push_back(std::move(d));
@@ -253,7 +257,7 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
             listed.containerName = fresh.containerName;
             listed.containerDn = dn;
             listed.relative = ownNamesAloneFor(*ctx, tree->baseValues, from);
-            listed.types.clear();
+            listed.objects.clear();
         }
         const NWDSCCODE rc = dn.empty() ? listRoot(*tree, fresh) : startListing(*ctx, fresh);
         if (rc != 0)
@@ -271,12 +275,13 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
     return 0;
 }
 
-bool LdapDirectory::listedDnOf(const ContextState& ctx, NWDSContextHandle context, Tree& tree,
-                               const char* name, std::string& dn) const {
+const std::shared_ptr<const LdapDirectory::AttributeList>*
+LdapDirectory::listedNamesOf(const ContextState& ctx, NWDSContextHandle context, Tree& tree,
+                             const char* name, std::string& dn) const {
     const Tree::ListedByName& listed = tree.listedByName;
-    if (name == nullptr || listed.types.empty() || listed.context != context ||
+    if (name == nullptr || listed.objects.empty() || listed.context != context ||
         listed.flags != ctx.flags || listed.nameContext != ctx.nameContext)
-        return false;
+        return nullptr;
     const std::string_view given = name;
     const std::string& container = listed.containerName;
     std::string_view own;
@@ -288,17 +293,17 @@ bool LdapDirectory::listedDnOf(const ContextState& ctx, NWDSContextHandle contex
         if (!(ctx.flags & DCV_CANONICALIZE_NAMES)) {
             for (const auto& values : tree.baseValues) {
                 if (values.size() == 1 && names::equalFolded(values.front(), given))
-                    return false;
+                    return nullptr;
             }
         }
         own = given;
     } else {
-        return false;
+        return nullptr;
     }
-    auto it = listed.types.find(own);
-    if (it == listed.types.end())
-        return false;
+    auto it = listed.objects.find(own);
+    if (it == listed.objects.end())
+        return nullptr;
     // Listed names are plain: the same escaped for a DN.
-    dn.assign(it->second).append(1, '=').append(own).append(1, ',').append(listed.containerDn);
-    return true;
+    dn.assign(it->second.type).append(1, '=').append(own).append(1, ',').append(listed.containerDn);
+    return &it->second.attributes;
 }

@@ -290,15 +290,15 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
             return rc;
         std::string dn;
         // The names read that follows a listing: the listing named the object already.
-        const bool listed = allAttrs && infoType == DS_ATTRIBUTE_NAMES &&
-                            listedDnOf(*ctx, context, *tree, objectName, dn);
-        auto cached = tree->listedNames.end();
-        if (listed)
-            cached = tree->listedNames.find(dn);
-        if (cached == tree->listedNames.end()) {
+        const auto* listed = allAttrs && infoType == DS_ATTRIBUTE_NAMES
+                                 ? listedNamesOf(*ctx, context, *tree, objectName, dn)
+                                 : nullptr;
+        const AttributeList* cached = listed != nullptr ? listed->get() : nullptr;
+        if (cached == nullptr) {
             if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
                 return rc;
-            cached = tree->listedNames.find(dn);
+            if (auto it = tree->listedNames.find(dn); it != tree->listedNames.end())
+                cached = it->second.get();
         }
         fresh.tree = tree;
         fresh.infoType = infoType;
@@ -316,10 +316,10 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
             return ERR_NO_SUCH_ATTRIBUTE;
         if (dn.empty()) {
             fresh.object.dn.clear(); // [Root] itself holds nothing on a server
-        } else if (!values && allAttrs && cached != tree->listedNames.end()) {
+        } else if (!values && allAttrs && cached != nullptr) {
             // Listed (and no alias): what the listing brought is the answer.
             fresh.object.dn = dn;
-            fresh.object.attributes = *cached->second;
+            fresh.object.attributes = *cached;
         } else {
             LdapEntry e;
             NWDSCCODE rc =

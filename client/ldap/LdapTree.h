@@ -65,7 +65,8 @@ struct LdapDirectory::Tree {
     std::vector<std::unique_ptr<Schema>> retiredSchemas; // read before the last change
 
     // ---- The names of the last listing's objects (LdapListing.cpp) ----
-    // The naming attribute of each plainly named object of the last listing by its own name,
+    // The naming attribute and the attributes of each plainly named object of the last listing
+    // by its own name,
     // for names read in the same context with the same name context and flags: the full
     // name its reader makes (its own name, ".", the container as named to the listing), or,
     // where the name context names the container the same way, its own name alone.
@@ -82,7 +83,12 @@ struct LdapDirectory::Tree {
                 return std::hash<std::string_view>()(s);
             }
         };
-        std::unordered_map<std::string, std::string, Hash, std::equal_to<>> types;
+        struct Listed {
+            std::string type;                                // its naming attribute
+            std::shared_ptr<const AttributeList> attributes; // what it shows
+        };
+        // Emptied by every change to an object, as what it holds may no longer be so.
+        std::unordered_map<std::string, Listed, Hash, std::equal_to<>> objects;
     } listedByName;
 };
 
