@@ -218,6 +218,18 @@ TEST_F(LdapListingStream, NamesReadsAnsweredFromAListingFollowTheWrites) {
     EXPECT_TRUE(attrs.count("Surname"));
     EXPECT_EQ(client->roundTrips(), afterListing);
 
+    // A changed object is read with its change.
+    Buf_T* change = nullptr;
+    client->NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &change);
+    client->NWDSInitBuf(ctx, DSV_MODIFY_ENTRY, change);
+    ASSERT_EQ(client->NWDSPutChange(ctx, change, DS_ADD_ATTRIBUTE, "Title"), 0);
+    ASSERT_EQ(client->NWDSPutAttrVal(ctx, change, SYN_CI_STRING, "Chief"), 0);
+    ASSERT_EQ(client->NWDSModifyObject(ctx, "User004.Bulk.Acme", nullptr, false, change), 0);
+    client->NWDSFreeBuf(change);
+    attrs.clear();
+    ASSERT_EQ(readAll(*client, ctx, "User004.Bulk.Acme", DS_ATTRIBUTE_NAMES, attrs), 0);
+    EXPECT_TRUE(attrs.count("Title"));
+
     // A removed object is not read from what the listing brought.
     ASSERT_EQ(client->NWDSRemoveObject(ctx, "User002.Bulk.Acme"), 0);
     attrs.clear();
