@@ -94,6 +94,8 @@ protected:
 
 private:
     struct Tree;
+    // The attributes an object shows, shared by the listed objects that show the same.
+    using AttributeList = std::vector<const AttributeDefinition*>;
     // An object as listed or read: its DN, what the object information record says, and its
     // attributes (directory definitions) with their values when values were read.
     struct ObjectData {
@@ -102,9 +104,10 @@ private:
         Object_Info_T info{};
         std::vector<const AttributeDefinition*> attributes;
         std::vector<std::vector<std::string>> values; // text forms, parallel to attributes
+        // What a listing brought, shared, in place of `attributes` (names only).
+        std::shared_ptr<const AttributeList> shown;
+        const AttributeList& attributeList() const { return shown ? *shown : attributes; }
     };
-    // The attributes an object shows, shared by the listed objects that show the same.
-    using AttributeList = std::vector<const AttributeDefinition*>;
     // What a listing has looked up once for the thousands of entries that follow: schema
     // definitions by the LDAP names the server writes them with, and what entries alike in
     // their classes or attribute names show.

@@ -8,6 +8,8 @@
 #include "client/common/ValueText.h"
 #include "directory/ResultCodes.h"
 
+#include <array>
+
 using ldapreads::derefOf;
 using ldapreads::withInfo;
 
@@ -18,8 +20,9 @@ constexpr std::size_t kMostPerTake = 64;
 
 // The parts of a listed entry's DN up to its own: the one before the first unescaped ",",
 // as the rest is the container's, already known. A part plainly "type=value" (letters, digits
-// and "-", "_" in the value) is taken as it stands; any other is read by the DN rules.
-bool splitOwnPart(std::string_view dn, std::vector<valuetext::DnComponent>& parts) {
+// and "-", "_" in the value) is taken as it stands (`simple`); any other is read by the DN rules.
+bool splitOwnPart(std::string_view dn, std::vector<valuetext::DnComponent>& parts, bool& simple) {
+    simple = false;
     const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
     const auto digit = [](char c) { return c >= '0' && c <= '9'; };
     std::size_t equals = 0;
@@ -34,6 +37,7 @@ bool splitOwnPart(std::string_view dn, std::vector<valuetext::DnComponent>& part
             parts.resize(1);
             parts[0].type.assign(dn.substr(0, equals));
             parts[0].value.assign(dn.substr(equals + 1, end - equals - 1));
+            simple = true;
             return true;
         }
     }
@@ -54,10 +58,15 @@ bool plainComponent(std::string_view value) {
     if (value.empty() || value.size() > MAX_RDN_CHARS || value.front() == ' ' ||
         value.back() == ' ')
         return false;
+    static constexpr auto kPlain = [] {
+        std::array<bool, 256> plain{};
+        for (int c = 0; c < 256; ++c)
+            plain[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == ' ';
+        return plain;
+    }();
     for (char c : value) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ' ';
-        if (!plain)
+        if (!kPlain[static_cast<unsigned char>(c)])
             return false;
     }
     return true;
@@ -128,13 +137,14 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
     if (!state.memo)
         state.memo = std::make_unique<ListingMemo>();
     ListingMemo& memo = *state.memo;
-    if (!splitOwnPart(e.dn, memo.parts))
+    bool simple = false;
+    if (!splitOwnPart(e.dn, memo.parts, simple))
         return;
     ObjectData d;
     d.info = infoOf(tree, e, memo);
     const auto& own = memo.parts.front();
     // A plain value reads the same escaped for a DN and for a dotted name.
-    const bool plain = plainComponent(own.value);
+    const bool plain = simple ? own.value.size() <= MAX_RDN_CHARS : plainComponent(own.value);
     d.ownName = plain ? own.value : names::escapeComponent(own.value);
     if (state.typed) {
         if (memo.type != own.type) {
@@ -304,6 +314,7 @@ LdapDirectory::listedNamesOf(const ContextState& ctx, NWDSContextHandle context,
     if (it == listed.objects.end())
         return nullptr;
     // Listed names are plain: the same escaped for a DN.
+    dn.reserve(it->second.type.size() + own.size() + listed.containerDn.size() + 2);
     dn.assign(it->second.type).append(1, '=').append(own).append(1, ',').append(listed.containerDn);
     return &it->second.attributes;
 }

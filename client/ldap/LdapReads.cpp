@@ -234,8 +234,9 @@ NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     LdapValueNames valueNames(*tree.schema, nullptr);
     std::string wireValue;
     bool full = false;
-    for (; state.position < o.attributes.size() && !full; ++state.position) {
-        const AttributeDefinition& def = *o.attributes[state.position];
+    const AttributeList& attributes = o.attributeList();
+    for (; state.position < attributes.size() && !full; ++state.position) {
+        const AttributeDefinition& def = *attributes[state.position];
         if (values && o.values[state.position].empty()) {
             state.valuePosition = 0;
             continue;
@@ -266,7 +267,7 @@ NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
         state.valuePosition = 0;
     }
     reply.finish();
-    done = state.position >= o.attributes.size();
+    done = state.position >= attributes.size();
     if (!done && reply.count() == 0)
         return ERR_INSUFFICIENT_BUFFER;
     return 0;
@@ -293,12 +294,14 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
         const auto* listed = allAttrs && infoType == DS_ATTRIBUTE_NAMES
                                  ? listedNamesOf(*ctx, context, *tree, objectName, dn)
                                  : nullptr;
-        const AttributeList* cached = listed != nullptr ? listed->get() : nullptr;
+        std::shared_ptr<const AttributeList> cached;
+        if (listed != nullptr)
+            cached = *listed;
         if (cached == nullptr) {
             if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
                 return rc;
             if (auto it = tree->listedNames.find(dn); it != tree->listedNames.end())
-                cached = it->second.get();
+                cached = it->second;
         }
         fresh.tree = tree;
         fresh.infoType = infoType;
@@ -318,8 +321,8 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
             fresh.object.dn.clear(); // [Root] itself holds nothing on a server
         } else if (!values && allAttrs && cached != nullptr) {
             // Listed (and no alias): what the listing brought is the answer.
-            fresh.object.dn = dn;
-            fresh.object.attributes = *cached;
+            fresh.object.dn = std::move(dn);
+            fresh.object.shown = std::move(cached);
         } else {
             LdapEntry e;
             NWDSCCODE rc =

@@ -89,15 +89,6 @@ int derefOption(LdapSession::Deref deref) {
 
 } // namespace
 
-std::span<const std::string_view> LdapEntryView::find(std::string_view name) const {
-    for (const auto& a : attributes) {
-        if (a.name.size() == name.size() &&
-            strncasecmp(a.name.data(), name.data(), name.size()) == 0)
-            return valuesOf(a);
-    }
-    return {};
-}
-
 LdapSearchStream::LdapSearchStream(LdapSession& session, Request request)
     : session_(&session), request_(std::move(request)) {
     session_->streams_.push_back(this);

@@ -30,8 +30,6 @@ struct LdapEntryView {
     std::vector<Attribute> attributes;
     std::vector<std::string_view> values;
 
-    // The values of the attribute `name` (ASCII case ignored); none when the entry lacks it.
-    std::span<const std::string_view> find(std::string_view name) const;
     std::span<const std::string_view> valuesOf(const Attribute& a) const {
         return {values.data() + a.first, a.count};
     }
