@@ -6,8 +6,8 @@
 #include "LdapTree.h"
 #include "ServerSchema.h"
 #include "client/common/Names.h"
-#include "client/common/ValueText.h"
 #include "client/common/SchemaFile.h"
+#include "client/common/ValueText.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
@@ -47,8 +47,14 @@ namespace {
 const std::vector<std::string> kStandardNamingTypes = {"cn", "ou", "o",  "l",
                                                        "st", "c",  "dc", "uid"};
 
-std::string childKey(std::string_view parent, std::string_view value) {
-    return names::fold(parent) + "\n" + names::fold(value);
+// The key of Tree::childType, written into `key` (room reused from call to call).
+const std::string& childKey(std::string& key, std::string_view parent, std::string_view value) {
+    key.assign(parent).append(1, '\n').append(value);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return key;
 }
 
 } // namespace
@@ -259,9 +265,17 @@ void LdapDirectory::rememberNaming(Tree& tree, std::string_view dn) {
 
 void LdapDirectory::rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
                                    std::string_view type) {
-    std::string& known = tree.childType[childKey(parentDn, value)];
-    if (known != type)
-        known = std::string(type);
+    std::string key;
+    rememberNaming(tree, parentDn, value, type, key);
+}
+
+void LdapDirectory::rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
+                                   std::string_view type, std::string& key) {
+    auto it = tree.childType.find(childKey(key, parentDn, value));
+    if (it == tree.childType.end())
+        tree.childType.emplace(key, type);
+    else if (it->second != type)
+        it->second = type;
 }
 
 NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::string>& components,
@@ -284,9 +298,10 @@ NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::strin
     if (best == tree.bases.size())
         return ERR_NO_SUCH_ENTRY;
     dn = tree.bases[best];
+    std::string key;
     for (std::size_t i = n - covered; i-- > 0;) {
         const std::string& value = components[i];
-        auto it = tree.childType.find(childKey(dn, value));
+        auto it = tree.childType.find(childKey(key, dn, value));
         if (it == tree.childType.end()) {
             // Not seen yet: ask the server which of the naming attributes names it.
             std::string filter = "(|";
@@ -302,17 +317,17 @@ NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::strin
                 fail(tree);
                 return rc;
             }
-            it = tree.childType.find(childKey(dn, value));
+            it = tree.childType.find(childKey(key, dn, value));
             if (it == tree.childType.end())
                 return ERR_NO_SUCH_ENTRY;
         }
-        dn = it->second + "=" + valuetext::escapeDnValue(value) + "," + dn;
+        dn.insert(0, it->second + "=" + valuetext::escapeDnValue(value) + ",");
     }
     return 0;
 }
 
 NWDSCCODE LdapDirectory::resolve(const ContextState& ctx, Tree& tree, const char* name,
-                                 std::string& dn) {
+                                 std::string& dn, std::vector<std::string>* from) {
     names::ParsedName parsed;
     if (auto rc = names::parse(name, parsed); rc != 0)
         return rc;
@@ -334,19 +349,25 @@ NWDSCCODE LdapDirectory::resolve(const ContextState& ctx, Tree& tree, const char
         withContext.insert(withContext.end(), context.components.begin(), context.components.end());
         return &withContext;
     };
+    auto named = [&](const std::vector<std::string>& components) {
+        const NWDSCCODE rc = dnOfComponents(tree, components, dn);
+        if (rc == 0 && from != nullptr)
+            *from = components;
+        return rc;
+    };
     if (!canonicalize) {
-        NWDSCCODE rc = dnOfComponents(tree, parsed.components, dn);
+        NWDSCCODE rc = named(parsed.components);
         if (rc != ERR_NO_SUCH_ENTRY)
             return rc;
         const auto* relative = relativeTry();
-        return relative != nullptr ? dnOfComponents(tree, *relative, dn) : rc;
+        return relative != nullptr ? named(*relative) : rc;
     }
     if (const auto* relative = relativeTry()) {
-        NWDSCCODE rc = dnOfComponents(tree, *relative, dn);
+        NWDSCCODE rc = named(*relative);
         if (rc != ERR_NO_SUCH_ENTRY)
             return rc;
     }
-    return dnOfComponents(tree, parsed.components, dn);
+    return named(parsed.components);
 }
 
 std::string LdapDirectory::nameOfDn(Tree& tree, std::string_view dn, bool typed) const {
@@ -415,6 +436,7 @@ NWDSCCODE LdapDirectory::loadSchema(Tree& tree, std::string* message) {
     if (tree.schema)
         tree.retiredSchemas.push_back(std::move(tree.schema));
     tree.listedNames.clear();
+    tree.listedByName.objects.clear();
     tree.schema = std::move(schema);
     tree.subschemaValues = std::move(values);
     tree.namingTypes = kStandardNamingTypes;

@@ -7,6 +7,7 @@
 #include "client/common/IterationTable.h"
 #include "client/common/ReplyWriter.h"
 #include "client/common/Schema.h"
+#include "client/common/ValueText.h"
 
 #include <functional>
 #include <memory>
@@ -93,6 +94,8 @@ protected:
 
 private:
     struct Tree;
+    // The attributes an object shows, shared by the listed objects that show the same.
+    using AttributeList = std::vector<const AttributeDefinition*>;
     // An object as listed or read: its DN, what the object information record says, and its
     // attributes (directory definitions) with their values when values were read.
     struct ObjectData {
@@ -101,17 +104,33 @@ private:
         Object_Info_T info{};
         std::vector<const AttributeDefinition*> attributes;
         std::vector<std::vector<std::string>> values; // text forms, parallel to attributes
+        // What a listing brought, shared, in place of `attributes` (names only).
+        std::shared_ptr<const AttributeList> shown;
+        const AttributeList& attributeList() const { return shown ? *shown : attributes; }
     };
     // What a listing has looked up once for the thousands of entries that follow: schema
-    // definitions by the LDAP names the server writes them with.
+    // definitions by the LDAP names the server writes them with, and what entries alike in
+    // their classes or attribute names show.
     struct ListingMemo {
         struct Class {
-            std::string key; // the structural class, then "\n" and each listed class
+            std::string structural;
+            std::vector<std::string> classes; // as listed
             const ClassDefinition* cls;
             bool alias;
         };
         std::vector<Class> classes;
         std::vector<std::pair<std::string, const AttributeDefinition*>> attributes;
+        struct Shown {
+            std::vector<std::string> ldapNames; // an entry's attribute names, in its order
+            std::shared_ptr<const AttributeList> attributes;
+        };
+        std::vector<Shown> shown;
+        std::string time; // the last modification time read, and its seconds
+        std::uint32_t seconds = 0;
+        std::string type, tag; // the last naming attribute's tag, for typed names
+        // Reused from entry to entry.
+        std::vector<valuetext::DnComponent> parts;
+        std::string dn, key;
     };
     // Where an unfinished multi-pass read goes on from.
     struct Pending {
@@ -146,7 +165,9 @@ private:
     // The DN of a dotted name given to an operation, relative to the context's name context
     // or from [Root] (both are tried, the canonicalize flag deciding which first); "" for
     // [Root] itself.
-    NWDSCCODE resolve(const ContextState& ctx, Tree& tree, const char* name, std::string& dn);
+    // `from`, when given, receives the components that named the object.
+    NWDSCCODE resolve(const ContextState& ctx, Tree& tree, const char* name, std::string& dn,
+                      std::vector<std::string>* from = nullptr);
     NWDSCCODE dnOfComponents(Tree& tree, const std::vector<std::string>& components,
                              std::string& dn);
     // The dotted name of a DN (typed: "CN=Admin.O=Acme").
@@ -154,24 +175,32 @@ private:
     // The tag of a typed name for an LDAP naming attribute ("CN" for cn).
     std::string tagOf(Tree& tree, std::string_view ldapType) const;
     void rememberNaming(Tree& tree, std::string_view dn);
+    // `key` is room for the lookup key, reused by callers that remember many names.
+    void rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
+                        std::string_view type, std::string& key);
     void rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
                         std::string_view type);
 
     // ---- Entries ----
-    Object_Info_T infoOf(Tree& tree, const LdapEntry& e, ListingMemo* memo = nullptr) const;
-    // canonical: the DN written back from its parts (false: left for the caller to set).
-    ObjectData dataOf(Tree& tree, LdapEntry&& e, bool withValues, bool canonical = true,
-                      ListingMemo* memo = nullptr) const;
+    Object_Info_T infoOf(Tree& tree, const LdapEntry& e) const;
+    // Its DN is written back from its parts.
+    ObjectData dataOf(Tree& tree, LdapEntry&& e, bool withValues) const;
+    // The object information of a listed entry, and the attributes it shows.
+    Object_Info_T infoOf(Tree& tree, const LdapEntryView& e, ListingMemo& memo) const;
+    std::shared_ptr<const AttributeList> shownAttributes(Tree& tree, const LdapEntryView& e,
+                                                         ListingMemo& memo) const;
     // ---- Listing (LdapListing.cpp) ----
     NWDSCCODE listRoot(Tree& tree, Pending& out);
     NWDSCCODE startListing(const ContextState& ctx, Pending& out);
     // An object of a listing as it arrives: its names remembered for the reads that follow.
-    void admitListed(Pending& state, LdapEntry&& e);
+    void admitListed(Pending& state, const LdapEntryView& e);
     NWDSCCODE fillObjects(Pending& state, Buf_T& out, bool& done);
-    // The DN of an object of the last listing by the name a names read gives, nullptr when
-    // the name is not one the listing can answer for.
-    const std::string* listedDnOf(const ContextState& ctx, NWDSContextHandle context, Tree& tree,
-                                  const char* name) const;
+    // The attributes of an object of the last listing, and its DN, by the name a names read
+    // gives; nullptr when the name is not one the listing can answer for.
+    const std::shared_ptr<const AttributeList>* listedNamesOf(const ContextState& ctx,
+                                                              NWDSContextHandle context, Tree& tree,
+                                                              const char* name,
+                                                              std::string& dn) const;
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
     NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
                           bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,

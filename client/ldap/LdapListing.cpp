@@ -8,6 +8,8 @@
 #include "client/common/ValueText.h"
 #include "directory/ResultCodes.h"
 
+#include <array>
+
 using ldapreads::derefOf;
 using ldapreads::withInfo;
 
@@ -17,8 +19,28 @@ namespace {
 constexpr std::size_t kMostPerTake = 64;
 
 // The parts of a listed entry's DN up to its own: the one before the first unescaped ",",
-// as the rest is the container's, already known.
-bool splitOwnPart(std::string_view dn, std::vector<valuetext::DnComponent>& parts) {
+// as the rest is the container's, already known. A part plainly "type=value" (letters, digits
+// and "-", "_" in the value) is taken as it stands (`simple`); any other is read by the DN rules.
+bool splitOwnPart(std::string_view dn, std::vector<valuetext::DnComponent>& parts, bool& simple) {
+    simple = false;
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t equals = 0;
+    while (equals < dn.size() && (letter(dn[equals]) || digit(dn[equals]) || dn[equals] == '-'))
+        ++equals;
+    if (equals > 0 && letter(dn[0]) && equals < dn.size() && dn[equals] == '=') {
+        std::size_t end = equals + 1;
+        while (end < dn.size() &&
+               (letter(dn[end]) || digit(dn[end]) || dn[end] == '-' || dn[end] == '_'))
+            ++end;
+        if (end > equals + 1 && end < dn.size() && dn[end] == ',') {
+            parts.resize(1);
+            parts[0].type.assign(dn.substr(0, equals));
+            parts[0].value.assign(dn.substr(equals + 1, end - equals - 1));
+            simple = true;
+            return true;
+        }
+    }
     for (std::size_t i = 0; i < dn.size(); ++i) {
         if (dn[i] == '\\') {
             ++i;
@@ -36,13 +58,34 @@ bool plainComponent(std::string_view value) {
     if (value.empty() || value.size() > MAX_RDN_CHARS || value.front() == ' ' ||
         value.back() == ' ')
         return false;
+    static constexpr auto kPlain = [] {
+        std::array<bool, 256> plain{};
+        for (int c = 0; c < 256; ++c)
+            plain[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == ' ';
+        return plain;
+    }();
     for (char c : value) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ' ';
-        if (!plain)
+        if (!kPlain[static_cast<unsigned char>(c)])
             return false;
     }
     return true;
+}
+// Whether an own name alone, read relative to the name context, names the listed object:
+// the name context names the container as the listing's name did (`from`, its components),
+// and no top object is named by an own name and those components, which would be taken first.
+bool ownNamesAloneFor(const ContextState& ctx, const std::vector<std::vector<std::string>>& bases,
+                      const std::vector<std::string>& from) {
+    names::ParsedName context;
+    if (from.empty() || ctx.nameContext.empty() || ctx.nameContext == ROOT_NAME ||
+        names::parse(ctx.nameContext, context) != 0 || context.root ||
+        !std::equal(
+            context.components.begin(), context.components.end(), from.begin(), from.end(),
+            [](const std::string& a, const std::string& b) { return names::equalFolded(a, b); }))
+        return false;
+    return std::none_of(bases.begin(), bases.end(), [&](const std::vector<std::string>& values) {
+        return values.size() == from.size() + 1;
+    });
 }
 } // namespace
 
@@ -66,7 +109,7 @@ NWDSCCODE LdapDirectory::listRoot(Tree& tree, Pending& out) {
         }
         ObjectData d = dataOf(tree, std::move(e), false);
         if (!(d.info.objectFlags & 0x01))
-            tree.listedNames[names::fold(d.dn)] = d.attributes;
+            tree.listedNames[d.dn] = std::make_shared<const AttributeList>(std::move(d.attributes));
         out.objects.push_back(std::move(d));
     }
     return 0;
@@ -80,7 +123,6 @@ NWDSCCODE LdapDirectory::startListing(const ContextState& ctx, Pending& out) {
     request.filter = "(objectClass=*)";
     request.attributes = withInfo({"*"});
     request.deref = derefOf(ctx);
-    request.valuesOf = withInfo({"objectClass"});
     out.stream = std::make_unique<LdapSearchStream>(*out.tree->session, std::move(request));
     if (auto rc = out.stream->start(); rc != 0) {
         lastFailure_ = out.stream->failure();
@@ -90,30 +132,57 @@ NWDSCCODE LdapDirectory::startListing(const ContextState& ctx, Pending& out) {
     return 0;
 }
 
-void LdapDirectory::admitListed(Pending& state, LdapEntry&& e) {
+void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
     Tree& tree = *state.tree;
-    std::vector<valuetext::DnComponent> parts;
-    if (!splitOwnPart(e.dn, parts))
-        return;
     if (!state.memo)
         state.memo = std::make_unique<ListingMemo>();
-    ObjectData d = dataOf(tree, std::move(e), false, false, state.memo.get());
-    // Below a canonical container: the object's DN is its own part and that.
-    const auto& own = parts.front();
-    d.dn = own.type + "=" + valuetext::escapeDnValue(own.value) + "," + state.dn;
-    rememberNaming(tree, state.dn, own.value, own.type);
-    d.ownName = names::escapeComponent(own.value);
-    if (state.typed)
-        d.ownName = tagOf(tree, own.type) + "=" + d.ownName;
+    ListingMemo& memo = *state.memo;
+    bool simple = false;
+    if (!splitOwnPart(e.dn, memo.parts, simple))
+        return;
+    ObjectData d;
+    d.info = infoOf(tree, e, memo);
+    const auto& own = memo.parts.front();
+    // A plain value reads the same escaped for a DN and for a dotted name.
+    const bool plain = simple ? own.value.size() <= MAX_RDN_CHARS : plainComponent(own.value);
+    d.ownName = plain ? own.value : names::escapeComponent(own.value);
+    if (state.typed) {
+        if (memo.type != own.type) {
+            memo.type = own.type;
+            memo.tag = tagOf(tree, own.type);
+        }
+        d.ownName.insert(0, memo.tag + "=");
+    }
+    rememberNaming(tree, state.dn, own.value, own.type, memo.key);
     if (tree.listedNames.size() > 100000)
         tree.listedNames.clear();
     if (!(d.info.objectFlags & 0x01)) { // an alias is read through to its object
-        tree.listedNames[names::fold(d.dn)] = d.attributes;
-        // Its full name then resolves to this DN without being taken apart again.
-        if (!state.containerName.empty() && !state.typed &&
-            tree.listedByName.context == state.context && plainComponent(own.value) &&
-            own.value.size() + 1 + state.containerName.size() <= MAX_DN_CHARS)
-            tree.listedByName.dns[own.value + "." + state.containerName] = d.dn;
+        // Below a canonical container: the object's DN is its own part and that.
+        std::string& dn = memo.dn;
+        dn.assign(own.type).append(1, '=');
+        if (plain)
+            dn.append(own.value);
+        else
+            dn.append(valuetext::escapeDnValue(own.value));
+        dn.append(1, ',').append(state.dn);
+        auto shown = shownAttributes(tree, e, memo);
+        if (auto it = tree.listedNames.find(dn); it != tree.listedNames.end())
+            it->second = shown;
+        else
+            tree.listedNames.emplace(dn, shown);
+        // Its name as read next then gives this DN without being taken apart again.
+        Tree::ListedByName& listed = tree.listedByName;
+        if (!state.containerName.empty() && !state.typed && listed.context == state.context &&
+            plain && own.value.size() + 1 + state.containerName.size() <= MAX_DN_CHARS) {
+            if (auto it = listed.objects.find(own.value); it == listed.objects.end()) {
+                listed.objects.emplace(own.value,
+                                       Tree::ListedByName::Listed{own.type, std::move(shown)});
+            } else {
+                if (it->second.type != own.type)
+                    it->second.type = own.type;
+                it->second.attributes = std::move(shown);
+            }
+        }
     }
     state.objects.push_back(std::move(d));
 }
@@ -122,7 +191,7 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
     Tree& tree = *state.tree;
     beginReply(out, ReplyKind::Objects, false);
     ReplyWriter reply(out);
-    std::vector<LdapEntry> arrived;
+    const auto admit = [&](const LdapEntryView& e) { admitListed(state, e); };
     bool full = false;
     while (!full) {
         for (; state.position < state.objects.size(); ++state.position) {
@@ -140,15 +209,13 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
         // Handed over: what has arrived since, waiting only while the buffer holds nothing.
         state.objects.clear();
         state.position = 0;
-        arrived.clear();
-        if (auto rc = state.stream->take(arrived, reply.count() == 0, kMostPerTake); rc != 0) {
+        std::size_t taken = 0;
+        if (auto rc = state.stream->take(admit, reply.count() == 0, kMostPerTake, taken); rc != 0) {
             lastFailure_ = state.stream->failure();
             return rc;
         }
-        if (arrived.empty() && reply.count() > 0)
+        if (taken == 0 && reply.count() > 0)
             break;
-        for (auto& e : arrived)
-            admitListed(state, std::move(e));
     }
     reply.finish();
     done = state.position >= state.objects.size() && (!state.stream || state.stream->finished());
@@ -176,7 +243,8 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
         if (auto rc = treeOf(*ctx, tree); rc != 0)
             return rc;
         std::string dn;
-        if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+        std::vector<std::string> from;
+        if (auto rc = resolve(*ctx, *tree, objectName, dn, &from); rc != 0)
             return rc;
         // A new listing in a context ends the listings it left unfinished there: their
         // searches are abandoned rather than left running on the server.
@@ -189,10 +257,17 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
         fresh.typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
         fresh.dn = dn;
         if (!dn.empty()) {
-            tree->listedByName = {context, ctx->flags, ctx->nameContext, {}};
             const std::string_view given = objectName;
             if (!given.empty() && given.front() != '.')
                 fresh.containerName = given;
+            Tree::ListedByName& listed = tree->listedByName;
+            listed.context = context;
+            listed.flags = ctx->flags;
+            listed.nameContext = ctx->nameContext;
+            listed.containerName = fresh.containerName;
+            listed.containerDn = dn;
+            listed.relative = ownNamesAloneFor(*ctx, tree->baseValues, from);
+            listed.objects.clear();
         }
         const NWDSCCODE rc = dn.empty() ? listRoot(*tree, fresh) : startListing(*ctx, fresh);
         if (rc != 0)
@@ -210,12 +285,36 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
     return 0;
 }
 
-const std::string* LdapDirectory::listedDnOf(const ContextState& ctx, NWDSContextHandle context,
-                                             Tree& tree, const char* name) const {
+const std::shared_ptr<const LdapDirectory::AttributeList>*
+LdapDirectory::listedNamesOf(const ContextState& ctx, NWDSContextHandle context, Tree& tree,
+                             const char* name, std::string& dn) const {
     const Tree::ListedByName& listed = tree.listedByName;
-    if (name == nullptr || listed.dns.empty() || listed.context != context ||
+    if (name == nullptr || listed.objects.empty() || listed.context != context ||
         listed.flags != ctx.flags || listed.nameContext != ctx.nameContext)
         return nullptr;
-    auto it = listed.dns.find(name);
-    return it == listed.dns.end() ? nullptr : &it->second;
+    const std::string_view given = name;
+    const std::string& container = listed.containerName;
+    std::string_view own;
+    if (given.size() > container.size() + 1 && given.size() <= MAX_DN_CHARS &&
+        given.ends_with(container) && given[given.size() - container.size() - 1] == '.') {
+        own = given.substr(0, given.size() - container.size() - 1);
+    } else if (listed.relative && plainComponent(given)) {
+        // Tried from [Root] first, the name would be a top object's of that name.
+        if (!(ctx.flags & DCV_CANONICALIZE_NAMES)) {
+            for (const auto& values : tree.baseValues) {
+                if (values.size() == 1 && names::equalFolded(values.front(), given))
+                    return nullptr;
+            }
+        }
+        own = given;
+    } else {
+        return nullptr;
+    }
+    auto it = listed.objects.find(own);
+    if (it == listed.objects.end())
+        return nullptr;
+    // Listed names are plain: the same escaped for a DN.
+    dn.reserve(it->second.type.size() + own.size() + listed.containerDn.size() + 2);
+    dn.assign(it->second.type).append(1, '=').append(own).append(1, ',').append(listed.containerDn);
+    return &it->second.attributes;
 }

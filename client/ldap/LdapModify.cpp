@@ -230,5 +230,6 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
         return rc;
     }
     tree->listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
+    tree->listedByName.objects.clear();
     return 0;
 }

@@ -141,6 +141,8 @@ void LdapDirectory::forgetNaming(Tree& tree, const std::string& dn) {
     const std::string parent = ldapnames::parentDn(dn);
     tree.childType.erase(names::fold(parent) + "\n" + names::fold(parts.front().value));
     tree.listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
+    // The names of the last listing may lie below it.
+    tree.listedByName.objects.clear();
 }
 
 NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* objectName,

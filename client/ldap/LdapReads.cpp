@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 namespace {
 
@@ -25,97 +26,181 @@ NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
 using ldapreads::derefOf;
 using ldapreads::withInfo;
 
-Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntry& e, ListingMemo* memo) const {
-    Object_Info_T info{};
-    const Schema& schema = *tree.schema;
+namespace {
+
+std::span<const std::string> valuesIn(const LdapEntry& e, std::string_view name) {
+    const std::vector<std::string>* v = e.find(name);
+    return v != nullptr ? std::span<const std::string>(*v) : std::span<const std::string>();
+}
+
+struct BaseClass {
     const ClassDefinition* cls = nullptr;
     bool alias = false;
-    const std::vector<std::string>* structural = e.find("structuralObjectClass");
-    if (structural != nullptr && structural->empty())
-        structural = nullptr;
-    const std::vector<std::string>* classes = e.find("objectClass");
-    // The class follows from the structural class and the listed classes alone.
-    std::string key;
-    const ListingMemo::Class* known = nullptr;
-    if (memo != nullptr) {
-        if (structural != nullptr)
-            key = structural->front();
-        for (std::size_t i = 0; classes != nullptr && i < classes->size(); ++i)
-            key.append(1, '\n').append((*classes)[i]);
-        for (const auto& c : memo->classes) {
-            if (c.key == key) {
-                known = &c;
-                break;
-            }
+};
+
+// The class follows from the structural class and the listed classes alone: the structural
+// one, or else the most specific of the listed ones.
+template <class Text>
+BaseClass baseClassOf(const Schema& schema, std::span<const Text> structural,
+                      std::span<const Text> classes) {
+    BaseClass out;
+    if (!structural.empty())
+        out.cls = schema.findClassByLdapName(structural.front());
+    if (out.cls == nullptr) {
+        for (const auto& name : classes) {
+            const ClassDefinition* c = schema.findClassByLdapName(name);
+            if (c != nullptr && (out.cls == nullptr || schema.isA(*c, out.cls->name)))
+                out.cls = c;
         }
     }
-    if (known != nullptr) {
-        cls = known->cls;
-        alias = known->alias;
-    } else {
-        if (structural != nullptr)
-            cls = schema.findClassByLdapName(structural->front());
-        if (cls == nullptr && classes != nullptr) {
-            // The most specific of the listed classes.
-            for (const auto& name : *classes) {
-                const ClassDefinition* c = schema.findClassByLdapName(name);
-                if (c != nullptr && (cls == nullptr || schema.isA(*c, cls->name)))
-                    cls = c;
-            }
-        }
-        alias = cls != nullptr && schema.isA(*cls, "Alias");
-        if (memo != nullptr && memo->classes.size() < 64)
-            memo->classes.push_back({std::move(key), cls, alias});
-    }
-    if (cls != nullptr) {
-        if (cls->flags & DS_CONTAINER_CLASS)
+    out.alias = out.cls != nullptr && schema.isA(*out.cls, "Alias");
+    return out;
+}
+
+// "YYYYMMDDHHMMSSZ", with fractions of a second on some servers; 0 when it is no time.
+std::uint32_t secondsOf(std::string_view stamp) {
+    char t[15];
+    const std::size_t n = std::min<std::size_t>(stamp.size(), 14);
+    std::memcpy(t, stamp.data(), n);
+    t[n] = 'Z';
+    return valuetext::parseGeneralizedTime(std::string_view(t, n + 1)).value_or(0);
+}
+
+template <class Text> Object_Info_T infoWith(BaseClass base, std::span<const Text> subordinates) {
+    Object_Info_T info{};
+    if (base.cls != nullptr) {
+        if (base.cls->flags & DS_CONTAINER_CLASS)
             info.objectFlags |= DS_CONTAINER_ENTRY;
-        if (alias)
+        if (base.alias)
             info.objectFlags |= 0x01; // an alias entry
-        std::memcpy(info.baseClass, cls->name.data(),
-                    std::min(cls->name.size(), MAX_SCHEMA_NAME_CHARS));
+        std::memcpy(info.baseClass, base.cls->name.data(),
+                    std::min(base.cls->name.size(), MAX_SCHEMA_NAME_CHARS));
     }
-    if (auto* v = e.find("hasSubordinates"); v != nullptr && !v->empty())
-        info.subordinateCount = names::equalFolded(v->front(), "TRUE") ? 1 : 0;
-    if (auto* v = e.find("modifyTimestamp"); v != nullptr && !v->empty()) {
-        // "YYYYMMDDHHMMSSZ", with fractions of a second on some servers.
-        std::string t = v->front().substr(0, 14) + "Z";
-        info.modificationTime = valuetext::parseGeneralizedTime(t).value_or(0);
+    if (!subordinates.empty())
+        info.subordinateCount = names::equalFolded(subordinates.front(), "TRUE") ? 1 : 0;
+    return info;
+}
+
+// An attribute shown once in a list of shown attributes: known, not hidden, not there yet.
+bool addShown(std::vector<const AttributeDefinition*>& shown, const AttributeDefinition* def) {
+    if (def == nullptr || (def->flags & DS_HIDDEN_ATTR) ||
+        std::find(shown.begin(), shown.end(), def) != shown.end())
+        return false;
+    shown.push_back(def);
+    return true;
+}
+
+} // namespace
+
+Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntry& e) const {
+    const auto base =
+        baseClassOf(*tree.schema, valuesIn(e, "structuralObjectClass"), valuesIn(e, "objectClass"));
+    Object_Info_T info = infoWith(base, valuesIn(e, "hasSubordinates"));
+    if (auto v = valuesIn(e, "modifyTimestamp"); !v.empty())
+        info.modificationTime = secondsOf(v.front());
+    return info;
+}
+
+Object_Info_T LdapDirectory::infoOf(Tree& tree, const LdapEntryView& e, ListingMemo& memo) const {
+    // The four attributes the record is made from, found in one pass over the entry (the
+    // first of a name counts).
+    std::span<const std::string_view> structural, classes, subordinates, modified;
+    bool seen[4] = {};
+    const auto take = [&](int slot, std::span<const std::string_view>& to,
+                          const LdapEntryView::Attribute& a) {
+        if (!seen[slot])
+            to = e.valuesOf(a);
+        seen[slot] = true;
+    };
+    for (const auto& a : e.attributes) {
+        const std::string_view n = a.name;
+        if (n.size() == 11 && ldapnames::sameFolded(n, "objectClass"))
+            take(0, classes, a);
+        else if (n.size() == 21 && ldapnames::sameFolded(n, "structuralObjectClass"))
+            take(1, structural, a);
+        else if (n.size() == 15 && ldapnames::sameFolded(n, "hasSubordinates"))
+            take(2, subordinates, a);
+        else if (n.size() == 15 && ldapnames::sameFolded(n, "modifyTimestamp"))
+            take(3, modified, a);
+    }
+    const ListingMemo::Class* known = nullptr;
+    for (const auto& c : memo.classes) {
+        if (structural.empty() ? !c.structural.empty() : c.structural != structural.front())
+            continue;
+        if (std::equal(c.classes.begin(), c.classes.end(), classes.begin(), classes.end())) {
+            known = &c;
+            break;
+        }
+    }
+    BaseClass base;
+    if (known != nullptr) {
+        base = {known->cls, known->alias};
+    } else {
+        base = baseClassOf(*tree.schema, structural, classes);
+        if (memo.classes.size() < 64) {
+            memo.classes.push_back({std::string(structural.empty() ? "" : structural.front()),
+                                    std::vector<std::string>(classes.begin(), classes.end()),
+                                    base.cls, base.alias});
+        }
+    }
+    Object_Info_T info = infoWith(base, subordinates);
+    if (!modified.empty()) {
+        // Entries made together share their time.
+        if (memo.time != modified.front()) {
+            memo.time = modified.front();
+            memo.seconds = secondsOf(modified.front());
+        }
+        info.modificationTime = memo.seconds;
     }
     return info;
 }
 
-LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool withValues,
-                                                bool canonical, ListingMemo* memo) const {
-    ObjectData d;
-    d.info = infoOf(tree, e, memo);
-    if (canonical)
-        d.dn = ldapnames::canonicalDn(e.dn);
-    for (auto& [name, values] : e.attributes) {
+std::shared_ptr<const LdapDirectory::AttributeList>
+LdapDirectory::shownAttributes(Tree& tree, const LdapEntryView& e, ListingMemo& memo) const {
+    // The entries of a container mostly show the same attributes: one list serves them all.
+    for (const auto& s : memo.shown) {
+        if (std::equal(s.ldapNames.begin(), s.ldapNames.end(), e.attributes.begin(),
+                       e.attributes.end(),
+                       [](const std::string& n, const LdapEntryView::Attribute& a) {
+                           return n == a.name;
+                       }))
+            return s.attributes;
+    }
+    auto shown = std::make_shared<AttributeList>();
+    std::vector<std::string> ldapNames;
+    ldapNames.reserve(e.attributes.size());
+    for (const auto& a : e.attributes) {
+        ldapNames.emplace_back(a.name);
         const AttributeDefinition* def = nullptr;
         bool looked = false;
-        if (memo != nullptr) {
-            for (const auto& [ldapName, known] : memo->attributes) {
-                if (ldapName == name) {
-                    def = known;
-                    looked = true;
-                    break;
-                }
+        for (const auto& [ldapName, known] : memo.attributes) {
+            if (ldapName == a.name) {
+                def = known;
+                looked = true;
+                break;
             }
         }
         if (!looked) {
-            def = tree.schema->findAttributeByLdapName(name);
-            if (memo != nullptr && memo->attributes.size() < 64)
-                memo->attributes.emplace_back(name, def);
+            def = tree.schema->findAttributeByLdapName(a.name);
+            if (memo.attributes.size() < 64)
+                memo.attributes.emplace_back(a.name, def);
         }
-        if (def == nullptr || (def->flags & DS_HIDDEN_ATTR))
+        addShown(*shown, def);
+    }
+    std::shared_ptr<const AttributeList> out = std::move(shown);
+    if (memo.shown.size() < 16)
+        memo.shown.push_back({std::move(ldapNames), out});
+    return out;
+}
+
+LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool withValues) const {
+    ObjectData d;
+    d.info = infoOf(tree, e);
+    d.dn = ldapnames::canonicalDn(e.dn);
+    for (auto& [name, values] : e.attributes) {
+        const AttributeDefinition* def = tree.schema->findAttributeByLdapName(name);
+        if (!addShown(d.attributes, def))
             continue;
-        bool twice = false;
-        for (auto* a : d.attributes)
-            twice = twice || a == def;
-        if (twice)
-            continue;
-        d.attributes.push_back(def);
         if (withValues && names::equalFolded(def->ldapName, "objectClass")) {
             // The directory lists an object's classes with every super class above them.
             std::vector<std::string> lineage;
@@ -149,8 +234,9 @@ NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     LdapValueNames valueNames(*tree.schema, nullptr);
     std::string wireValue;
     bool full = false;
-    for (; state.position < o.attributes.size() && !full; ++state.position) {
-        const AttributeDefinition& def = *o.attributes[state.position];
+    const AttributeList& attributes = o.attributeList();
+    for (; state.position < attributes.size() && !full; ++state.position) {
+        const AttributeDefinition& def = *attributes[state.position];
         if (values && o.values[state.position].empty()) {
             state.valuePosition = 0;
             continue;
@@ -181,7 +267,7 @@ NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
         state.valuePosition = 0;
     }
     reply.finish();
-    done = state.position >= o.attributes.size();
+    done = state.position >= attributes.size();
     if (!done && reply.count() == 0)
         return ERR_INSUFFICIENT_BUFFER;
     return 0;
@@ -205,19 +291,17 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
             return rc;
         std::string dn;
         // The names read that follows a listing: the listing named the object already.
-        const std::string* listedDn = !allAttrs || infoType != DS_ATTRIBUTE_NAMES
-                                          ? nullptr
-                                          : listedDnOf(*ctx, context, *tree, objectName);
-        std::unordered_map<std::string, std::vector<const AttributeDefinition*>>::iterator cached =
-            tree->listedNames.end();
-        if (listedDn != nullptr)
-            cached = tree->listedNames.find(names::fold(*listedDn));
-        if (listedDn != nullptr && cached != tree->listedNames.end()) {
-            dn = *listedDn;
-        } else {
+        const auto* listed = allAttrs && infoType == DS_ATTRIBUTE_NAMES
+                                 ? listedNamesOf(*ctx, context, *tree, objectName, dn)
+                                 : nullptr;
+        std::shared_ptr<const AttributeList> cached;
+        if (listed != nullptr)
+            cached = *listed;
+        if (cached == nullptr) {
             if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
                 return rc;
-            cached = tree->listedNames.find(names::fold(dn));
+            if (auto it = tree->listedNames.find(dn); it != tree->listedNames.end())
+                cached = it->second;
         }
         fresh.tree = tree;
         fresh.infoType = infoType;
@@ -235,10 +319,10 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
             return ERR_NO_SUCH_ATTRIBUTE;
         if (dn.empty()) {
             fresh.object.dn.clear(); // [Root] itself holds nothing on a server
-        } else if (!values && allAttrs && cached != tree->listedNames.end()) {
+        } else if (!values && allAttrs && cached != nullptr) {
             // Listed (and no alias): what the listing brought is the answer.
-            fresh.object.dn = dn;
-            fresh.object.attributes = cached->second;
+            fresh.object.dn = std::move(dn);
+            fresh.object.shown = std::move(cached);
         } else {
             LdapEntry e;
             NWDSCCODE rc =

@@ -52,5 +52,6 @@ void LdapDirectory::dropConnection(Tree& tree) {
     pending_.forgetIf([gone](const Pending& p) { return p.tree == gone; });
     tree.listedNames.clear();
     tree.childType.clear();
+    tree.listedByName.objects.clear();
     tree.session.reset();
 }

@@ -7,21 +7,41 @@
 #include <cstring>
 #include <ldap.h>
 
-namespace {
+namespace ldapber {
 
-bool oneOf(const std::vector<std::string>& names, const berval& name) {
-    for (const auto& n : names) {
-        if (n.size() == name.bv_len && strncasecmp(n.data(), name.bv_val, n.size()) == 0)
-            return true;
+bool nextElement(std::string_view& in, std::string_view& contents) {
+    if (in.size() < 2 || (static_cast<unsigned char>(in[0]) & 0x1F) == 0x1F)
+        return false;
+    std::size_t length = static_cast<unsigned char>(in[1]);
+    std::size_t at = 2;
+    if (length & 0x80) {
+        const std::size_t bytes = length & 0x7F;
+        if (bytes == 0 || bytes > 4 || in.size() - at < bytes)
+            return false;
+        length = 0;
+        for (std::size_t i = 0; i < bytes; ++i)
+            length = (length << 8) | static_cast<unsigned char>(in[at + i]);
+        at += bytes;
     }
-    return false;
+    if (length > in.size() - at)
+        return false;
+    contents = in.substr(at, length);
+    in.remove_prefix(at + length);
+    return true;
 }
 
-// One pass over an entry: the DN, every attribute's name, and the values of those in
-// `valuesOf` only; the other values are stepped over undecoded, as a listing of thousands of
-// entries needs their names alone.
-void decodeEntry(LDAP* ld, LDAPMessage* msg, const std::vector<std::string>& valuesOf,
-                 LdapEntry& out) {
+} // namespace ldapber
+
+namespace {
+
+using ldapber::nextElement;
+
+// One pass over an entry: the DN, every attribute's name and its values, all left where they
+// lie in the message; a listing of thousands of entries copies none of them.
+void decodeEntry(LDAP* ld, LDAPMessage* msg, LdapEntryView& out) {
+    out.dn = {};
+    out.attributes.clear();
+    out.values.clear();
     BerElement* ber = nullptr;
     berval dn{0, nullptr};
     if (ldap_get_dn_ber(ld, msg, &ber, &dn) != LDAP_SUCCESS) {
@@ -29,26 +49,26 @@ void decodeEntry(LDAP* ld, LDAPMessage* msg, const std::vector<std::string>& val
             ber_free(ber, 0);
         return;
     }
-    out.dn.assign(dn.bv_val != nullptr ? dn.bv_val : "", dn.bv_len);
-    ber_len_t length = 0;
-    // The library bounds the element to the attribute list, so its end ends the loop.
-    while (ber_peek_tag(ber, &length) != LBER_DEFAULT) {
-        berval name{0, nullptr};
-        if (ber_scanf(ber, "{m", &name) == LBER_ERROR)
+    if (dn.bv_val != nullptr)
+        out.dn = std::string_view(dn.bv_val, dn.bv_len);
+    // Each attribute is a sequence of its name and the set of its values. The library bounds
+    // the element to the attribute list, so its end ends the loop.
+    berval element{0, nullptr};
+    while (ber_skip_element(ber, &element) != LBER_DEFAULT) {
+        std::string_view rest(element.bv_val != nullptr ? element.bv_val : "", element.bv_len);
+        std::string_view name, set, value;
+        if (!nextElement(rest, name) || !nextElement(rest, set))
             break;
-        std::vector<std::string> values;
-        if (oneOf(valuesOf, name)) {
-            berval* vals = nullptr;
-            ber_len_t size = sizeof(berval);
-            if (ber_scanf(ber, "M}", &vals, &size, ber_len_t(0)) == LBER_ERROR)
-                break;
-            for (int i = 0; vals != nullptr && vals[i].bv_val != nullptr; ++i)
-                values.emplace_back(vals[i].bv_val, vals[i].bv_len);
-            ber_memfree(vals);
-        } else if (ber_scanf(ber, "x}") == LBER_ERROR) {
+        LdapEntryView::Attribute a{name, out.values.size(), 0};
+        while (!set.empty() && nextElement(set, value)) {
+            out.values.push_back(value);
+            ++a.count;
+        }
+        if (!set.empty()) {
+            out.values.resize(a.first);
             break;
         }
-        out.attributes.emplace_back(std::string(name.bv_val, name.bv_len), std::move(values));
+        out.attributes.push_back(a);
     }
     ber_free(ber, 0);
 }
@@ -230,7 +250,9 @@ void LdapSearchStream::pump(bool block) {
         ldap_memfree(limit);
 }
 
-NWDSCCODE LdapSearchStream::take(std::vector<LdapEntry>& out, bool wait, std::size_t most) {
+NWDSCCODE LdapSearchStream::take(const std::function<void(const LdapEntryView&)>& each, bool wait,
+                                 std::size_t most, std::size_t& taken) {
+    taken = 0;
     // Whatever has arrived is read off the connection at once, so that a page's end is seen
     // (and the next page asked for) while the entries before it are still being handed over.
     if (session_ != nullptr && msgid_ >= 0)
@@ -238,15 +260,14 @@ NWDSCCODE LdapSearchStream::take(std::vector<LdapEntry>& out, bool wait, std::si
     if (wait && queued_.empty() && session_ != nullptr && msgid_ >= 0)
         pump(true);
     // A detached stream has nothing queued; the session is asked for the entries' decoding.
-    while (session_ != nullptr && !queued_.empty() && most > 0) {
-        LdapEntry entry;
-        decodeEntry(session_->ld_, queued_.front(), request_.valuesOf, entry);
-        ldap_msgfree(queued_.front());
+    while (session_ != nullptr && !queued_.empty() && taken < most) {
+        MessageGuard msg{queued_.front()};
         queued_.pop_front();
-        out.push_back(std::move(entry));
-        --most;
+        decodeEntry(session_->ld_, msg.m, entry_);
+        ++taken;
+        each(entry_);
     }
-    if (code_ != 0 && out.empty()) {
+    if (code_ != 0 && taken == 0) {
         const NWDSCCODE rc = code_;
         code_ = 0;
         return rc;

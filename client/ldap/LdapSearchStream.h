@@ -3,10 +3,37 @@
 #include "LdapSession.h"
 
 #include <deque>
+#include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct ldapmsg; // libldap's message, kept out of this header
+
+namespace ldapber {
+// One BER element off the front of `in`: its contents, and `in` left after it. LDAP sends
+// single-byte tags and definite lengths only; anything else (or an element running past the
+// end) is refused, leaving `in` as it was.
+bool nextElement(std::string_view& in, std::string_view& contents);
+} // namespace ldapber
+
+// An entry as it lies in the server's message: its DN, attribute names and values point into
+// the message and hold only while the entry is being handed over. Decoding one copies nothing.
+struct LdapEntryView {
+    struct Attribute {
+        std::string_view name;
+        std::size_t first = 0; // its values: values[first, first + count)
+        std::size_t count = 0;
+    };
+    std::string_view dn;
+    std::vector<Attribute> attributes;
+    std::vector<std::string_view> values;
+
+    std::span<const std::string_view> valuesOf(const Attribute& a) const {
+        return {values.data() + a.first, a.count};
+    }
+};
 
 // A paged search whose entries are handed over as they arrive, so that the caller works on
 // the first entries while the server is still sending the rest. The next page is asked for
@@ -20,7 +47,6 @@ public:
         std::string filter;
         std::vector<std::string> attributes;
         LdapSession::Deref deref = LdapSession::Deref::Never;
-        std::vector<std::string> valuesOf; // only these keep their values
     };
 
     LdapSearchStream(LdapSession& session, Request request);
@@ -30,10 +56,11 @@ public:
 
     // Sends the first page's request.
     NWDSCCODE start();
-    // Appends the entries that have arrived, at most `most`. With `wait`, waits for at least
-    // one unless the search ends first. The code of the failure that ended the search, once,
-    // when the entries before it have been handed over.
-    NWDSCCODE take(std::vector<LdapEntry>& out, bool wait, std::size_t most);
+    // Hands the entries that have arrived to `each`, at most `most`, and counts them in
+    // `taken`. With `wait`, waits for at least one unless the search ends first. The code of
+    // the failure that ended the search, once, when the entries before it have been handed over.
+    NWDSCCODE take(const std::function<void(const LdapEntryView&)>& each, bool wait,
+                   std::size_t most, std::size_t& taken);
     // Nothing more will come: every page arrived, or the search failed or was cut off.
     bool finished() const { return msgid_ < 0 && queued_.empty() && code_ == 0; }
     // The session's server word on the failure that ended the search.
@@ -62,4 +89,5 @@ private:
     std::deque<ldapmsg*> queued_; // entries read, decoded as they are handed over
     NWDSCCODE code_ = 0;          // the failure still to report
     LdapFailure failure_;
+    LdapEntryView entry_; // reused from entry to entry
 };

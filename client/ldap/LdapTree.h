@@ -3,7 +3,53 @@
 #include "LdapDirectory.h"
 #include "ServerSchema.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <unordered_map>
+
+namespace ldapnames {
+// ASCII case ignored, as names::equalFolded, quick where the texts are the same.
+inline bool sameFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    if (a == b)
+        return true;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+// Keys compared with ASCII case ignored, as DNs are, without folding a copy of each.
+struct FoldedHash {
+    using is_transparent = void;
+    // Eight bytes at a time, each of "A" to "Z" made lower case on the way.
+    std::size_t operator()(std::string_view s) const {
+        constexpr std::uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
+        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ s.size();
+        for (std::size_t i = 0; i < s.size(); i += 8) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, s.data() + i, std::min<std::size_t>(8, s.size() - i));
+            const std::uint64_t low = w & ~high;
+            const std::uint64_t upper =
+                (low + ones * (0x80 - 'A')) & ~(low + ones * (0x80 - 'Z' - 1)) & ~w & high;
+            h = (h ^ (w | upper >> 2)) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 32;
+        }
+        return std::size_t(h);
+    }
+};
+struct FoldedEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return sameFolded(a, b); }
+};
+} // namespace ldapnames
 
 // One tree of the settings: its server connection, bases, schema, and what the client has
 // learnt of its names.
@@ -16,8 +62,11 @@ struct LdapDirectory::Tree {
     std::vector<std::string> namingTypes; // LDAP names that name objects
     // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).
     std::unordered_map<std::string, std::string> childType;
-    // The attributes of listed objects, by fold(DN), answering names reads without a request.
-    std::unordered_map<std::string, std::vector<const AttributeDefinition*>> listedNames;
+    // The attributes of listed objects, by DN (case ignored), answering names reads without a
+    // request.
+    std::unordered_map<std::string, std::shared_ptr<const AttributeList>, ldapnames::FoldedHash,
+                       ldapnames::FoldedEqual>
+        listedNames;
 
     // ---- The schema as the server gives it, read again after each schema change ----
     std::string subschemaDn;
@@ -25,14 +74,30 @@ struct LdapDirectory::Tree {
     std::vector<std::unique_ptr<Schema>> retiredSchemas; // read before the last change
 
     // ---- The names of the last listing's objects (LdapListing.cpp) ----
-    // The DN of each plainly named object of the last listing by the full name its reader
-    // makes (its listed name, ".", the container as named to the listing), for names read
-    // in the same context with the same name context and flags.
+    // The naming attribute and the attributes of each plainly named object of the last listing
+    // by its own name,
+    // for names read in the same context with the same name context and flags: the full
+    // name its reader makes (its own name, ".", the container as named to the listing), or,
+    // where the name context names the container the same way, its own name alone.
     struct ListedByName {
         NWDSContextHandle context = NO_CONTEXT;
         std::uint32_t flags = 0;
         std::string nameContext;
-        std::unordered_map<std::string, std::string> dns;
+        std::string containerName; // as named to the listing
+        std::string containerDn;
+        bool relative = false; // an own name alone names the object
+        struct Hash {
+            using is_transparent = void;
+            std::size_t operator()(std::string_view s) const {
+                return std::hash<std::string_view>()(s);
+            }
+        };
+        struct Listed {
+            std::string type;                                // its naming attribute
+            std::shared_ptr<const AttributeList> attributes; // what it shows
+        };
+        // Emptied by every change to an object, as what it holds may no longer be so.
+        std::unordered_map<std::string, Listed, Hash, std::equal_to<>> objects;
     } listedByName;
 };
 

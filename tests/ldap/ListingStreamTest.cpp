@@ -5,8 +5,10 @@
 
 #include <arpa/inet.h>
 #include <filesystem>
+#include <fstream>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -216,6 +218,18 @@ TEST_F(LdapListingStream, NamesReadsAnsweredFromAListingFollowTheWrites) {
     EXPECT_TRUE(attrs.count("Surname"));
     EXPECT_EQ(client->roundTrips(), afterListing);
 
+    // A changed object is read with its change.
+    Buf_T* change = nullptr;
+    client->NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &change);
+    client->NWDSInitBuf(ctx, DSV_MODIFY_ENTRY, change);
+    ASSERT_EQ(client->NWDSPutChange(ctx, change, DS_ADD_ATTRIBUTE, "Title"), 0);
+    ASSERT_EQ(client->NWDSPutAttrVal(ctx, change, SYN_CI_STRING, "Chief"), 0);
+    ASSERT_EQ(client->NWDSModifyObject(ctx, "User004.Bulk.Acme", nullptr, false, change), 0);
+    client->NWDSFreeBuf(change);
+    attrs.clear();
+    ASSERT_EQ(readAll(*client, ctx, "User004.Bulk.Acme", DS_ATTRIBUTE_NAMES, attrs), 0);
+    EXPECT_TRUE(attrs.count("Title"));
+
     // A removed object is not read from what the listing brought.
     ASSERT_EQ(client->NWDSRemoveObject(ctx, "User002.Bulk.Acme"), 0);
     attrs.clear();
@@ -246,6 +260,86 @@ TEST_F(LdapListingStream, AConnectionLostHalfWayIsReportedByTheListingCallThatMe
     EXPECT_EQ(listRest(*client, ctx, "Bulk.Acme", handle, rest), ERR_INVALID_ITERATION);
     client->NWDSFreeContext(ctx);
     EXPECT_EQ(client->outstandingResources(), ClientResourceCounts{});
+}
+
+// Names reads that follow a listing, by the object's full name or by its own name relative to
+// the name context, answer from what the listing brought only where the server would name the
+// same object; otherwise they are the server's answer.
+TEST_F(LdapListingStream, NamesReadsAfterAListingNameWhatTheServerWouldName) {
+    // A container holding an object named as the top object is.
+    const std::string ldif =
+        std::filesystem::temp_directory_path() / ("ostrel-twins-" + std::to_string(getpid()));
+    std::ofstream(ldif) << "dn: ou=Twins,o=Acme\nobjectClass: organizationalUnit\nou: Twins\n\n"
+                           "dn: cn=Acme,ou=Twins,o=Acme\nobjectClass: inetOrgPerson\nsn: Twin\n\n"
+                           "dn: cn=Solo,ou=Twins,o=Acme\nobjectClass: inetOrgPerson\nsn: Solo\n\n";
+    SlapdServer::Options options;
+    options.extraLdif = {"ACME_TREE=" + ldif};
+    auto own = std::make_unique<SlapdServer>(options); // this test renames a container
+    std::filesystem::remove(ldif);
+    ASSERT_TRUE(own->running()) << own->failure();
+    auto client = openWithPages(*own, 1000);
+    auto fresh = openWithPages(*own, 1000); // lists nothing: every read goes to the server
+    ASSERT_TRUE(client && fresh);
+    NWDSContextHandle ctx = pageContext(*client, "ACME_TREE", "Twins.Acme");
+    NWDSContextHandle direct = pageContext(*fresh);
+    std::vector<ListedItem> listed;
+    ASSERT_EQ(listAll(*client, ctx, "Twins.Acme", listed), 0);
+    ASSERT_EQ(listed.size(), 2u);
+    std::map<std::string, ReadItem> got, want;
+    const auto afterListing = client->roundTrips();
+
+    // By own name: from the listing, without a request.
+    ASSERT_EQ(readAll(*client, ctx, "Solo", DS_ATTRIBUTE_NAMES, got), 0);
+    ASSERT_EQ(readAll(*fresh, direct, "Solo.Twins.Acme", DS_ATTRIBUTE_NAMES, want), 0);
+    EXPECT_EQ(got, want);
+    EXPECT_TRUE(got.count("Surname"));
+    EXPECT_EQ(client->roundTrips(), afterListing);
+
+    // Tried from [Root] first, "Acme" is the top object, not the listed one of that name.
+    got.clear();
+    want.clear();
+    ASSERT_EQ(readAll(*client, ctx, "Acme", DS_ATTRIBUTE_NAMES, got), 0);
+    ASSERT_EQ(readAll(*fresh, direct, "Acme", DS_ATTRIBUTE_NAMES, want), 0);
+    EXPECT_EQ(got, want);
+    EXPECT_FALSE(got.count("Surname"));
+    // Relative names first: the listed one.
+    std::uint32_t flags = 0;
+    client->NWDSGetContext(ctx, DCK_FLAGS, &flags, sizeof flags);
+    flags |= DCV_CANONICALIZE_NAMES;
+    client->NWDSSetContext(ctx, DCK_FLAGS, &flags);
+    listed.clear();
+    ASSERT_EQ(listAll(*client, ctx, "Twins.Acme", listed), 0);
+    got.clear();
+    want.clear();
+    ASSERT_EQ(readAll(*client, ctx, "Acme", DS_ATTRIBUTE_NAMES, got), 0);
+    ASSERT_EQ(readAll(*fresh, direct, "Acme.Twins.Acme", DS_ATTRIBUTE_NAMES, want), 0);
+    EXPECT_EQ(got, want);
+    EXPECT_TRUE(got.count("Surname"));
+
+    // A name context other than the listed container: own names are not the listed objects.
+    NWDSContextHandle elsewhere = pageContext(*client, "ACME_TREE", "Sales.Acme");
+    listed.clear();
+    ASSERT_EQ(listAll(*client, elsewhere, "Twins.Acme", listed), 0);
+    got.clear();
+    EXPECT_EQ(readAll(*client, elsewhere, "Solo", DS_ATTRIBUTE_NAMES, got), ERR_NO_SUCH_ENTRY);
+
+    // Once the container is renamed, neither name reaches its objects.
+    listed.clear();
+    ASSERT_EQ(listAll(*client, ctx, "Twins.Acme", listed), 0);
+    got.clear();
+    const auto afterRelisting = client->roundTrips();
+    ASSERT_EQ(readAll(*client, ctx, "Solo.Twins.Acme", DS_ATTRIBUTE_NAMES, got), 0);
+    EXPECT_EQ(client->roundTrips(), afterRelisting);
+    ASSERT_EQ(client->NWDSModifyRDN(elsewhere, "Twins.Acme", "Pairs", true), 0);
+    got.clear();
+    EXPECT_EQ(readAll(*client, ctx, "Solo.Twins.Acme", DS_ATTRIBUTE_NAMES, got), ERR_NO_SUCH_ENTRY);
+    got.clear();
+    EXPECT_EQ(readAll(*client, ctx, "Solo", DS_ATTRIBUTE_NAMES, got), ERR_NO_SUCH_ENTRY);
+    got.clear();
+    EXPECT_EQ(readAll(*client, elsewhere, "Solo.Pairs.Acme", DS_ATTRIBUTE_NAMES, got), 0);
+    client->NWDSFreeContext(ctx);
+    client->NWDSFreeContext(elsewhere);
+    fresh->NWDSFreeContext(direct);
 }
 
 } // namespace
