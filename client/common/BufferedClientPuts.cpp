@@ -5,7 +5,9 @@
 #include "Wire.h"
 #include "directory/ResultCodes.h"
 
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -61,6 +63,19 @@ NWDSCCODE BufferedClient::checkedRequest(NWDSContextHandle context, Buf_T* buffe
     return 0;
 }
 
+namespace {
+// A buffer handed out again starts as a new one: fresh state, and its content zeroed. Only the
+// bytes in use are cleared, not all 4 KiB: nothing is read past `length`, so what an earlier
+// use left beyond it is never seen.
+void resetAsNew(Buf_T& b) {
+    static_assert(std::is_trivially_copyable_v<Buf_T> && std::is_standard_layout_v<Buf_T>);
+    static const Buf_T fresh{};
+    const std::uint32_t used = b.length;
+    std::memcpy(static_cast<void*>(&b), &fresh, offsetof(Buf_T, data));
+    std::memset(b.data.data(), 0, used);
+}
+} // namespace
+
 NWDSCCODE BufferedClient::NWDSAllocBuf(std::size_t size, Buf_T** buffer) {
     if (buffer == nullptr)
         return ERR_NULL_POINTER;
@@ -72,7 +87,7 @@ NWDSCCODE BufferedClient::NWDSAllocBuf(std::size_t size, Buf_T** buffer) {
     if (!releasedBuffers_.empty()) {
         owned = std::move(releasedBuffers_.back());
         releasedBuffers_.pop_back();
-        *owned = Buf_T{}; // as new: nothing of what it held before stays in it
+        resetAsNew(*owned);
     } else {
         owned = std::make_unique<Buf_T>();
     }
