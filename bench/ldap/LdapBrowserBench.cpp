@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
+#include <sched.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <vector>
@@ -43,7 +44,29 @@ SlapdServer& server() {
         out.close();
         SlapdServer::Options options;
         options.extraLdif = {"ACME_TREE=" + ldif};
-        return std::make_unique<SlapdServer>(options);
+        // A server on another machine takes none of the client's processor. Here the server
+        // gets the first processor to itself and this program (with the ldapsearch it starts)
+        // the others, unless OSTREL_BENCH_SHARED_CPUS is set; sharing them, the scheduler
+        // now and then puts the server's threads on the client's processor, and each of the
+        // two clients is measured in turn against a server of varying strength.
+        cpu_set_t all;
+        CPU_ZERO(&all);
+        const bool separate = std::getenv("OSTREL_BENCH_SHARED_CPUS") == nullptr &&
+                              sched_getaffinity(0, sizeof all, &all) == 0 && CPU_COUNT(&all) >= 2;
+        cpu_set_t serverCpu, clientCpus = all;
+        CPU_ZERO(&serverCpu);
+        if (separate) {
+            int first = 0;
+            while (!CPU_ISSET(first, &all))
+                ++first;
+            CPU_SET(first, &serverCpu);
+            CPU_CLR(first, &clientCpus);
+            sched_setaffinity(0, sizeof serverCpu, &serverCpu); // inherited by the server
+        }
+        auto started = std::make_unique<SlapdServer>(options);
+        if (separate)
+            sched_setaffinity(0, sizeof clientCpus, &clientCpus);
+        return started;
     }();
     return *instance;
 }
