@@ -2,6 +2,7 @@
 
 #include "LdapDirectory.h"
 #include "ServerSchema.h"
+#include "client/common/Names.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,20 +12,7 @@
 namespace ldapnames {
 // ASCII case ignored, as names::equalFolded, quick where the texts are the same.
 inline bool sameFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    if (a == b)
-        return true;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = char(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
+    return a.size() == b.size() && (a == b || names::equalFolded(a, b));
 }
 // Keys compared with ASCII case ignored, as DNs are, without folding a copy of each.
 struct FoldedHash {
