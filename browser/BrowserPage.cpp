@@ -126,7 +126,7 @@ void CBrowserPage::refresh() {
 
 void CBrowserPage::clearListing() {
     rootItem_ = nullptr;
-    objects_->clear();
+    retiredListing_.empty(objects_);
     containers_->clear();
 }
 

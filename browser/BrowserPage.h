@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pages/PageFrame.h"
+#include "pages/RetiredItems.h"
 #include "render/ValueSurfaces.h"
 
 #include <string>
@@ -57,6 +58,7 @@ private:
     ValueSurfaces surfaces_;
 
     QTreeWidgetItem* rootItem_ = nullptr;
+    RetiredItems retiredListing_{this};
     std::string selectedObject_;
     // The connection this page opened to the tree it is on, closed when it moves on.
     NWCONN_HANDLE treeConnection_ = 0;

@@ -1,5 +1,7 @@
 #include "pages/TreeItems.h"
 
+#include "pages/RetiredItems.h"
+
 #include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -35,6 +37,13 @@ QTreeWidgetItem* tagged(const QString& label, int place) {
     item->setData(0, Qt::UserRole, place);
     return item;
 }
+
+// An item that counts its own going.
+struct CountedItem : QTreeWidgetItem {
+    explicit CountedItem(int& gone) : gone_(gone) {}
+    ~CountedItem() override { ++gone_; }
+    int& gone_;
+};
 
 } // namespace
 
@@ -92,6 +101,41 @@ private slots:
         QCOMPARE(textsAtTop(batched), textsAtTop(expected));
         batch.flush(); // nothing pending: the tree stays as it is
         QCOMPARE(textsAtTop(batched), textsAtTop(expected));
+    }
+
+    // A listing below one top item leaves the view at once and is freed by the event loop;
+    // many top items are freed at once; an owner that goes first takes the items with it.
+    void retiredItemsLeaveTheViewAtOnce() {
+        int gone = 0;
+        QObject owner;
+        RetiredItems retired(&owner);
+        QTreeWidget tree;
+        auto* top = new CountedItem(gone);
+        tree.addTopLevelItem(top);
+        for (int i = 0; i < 100; ++i)
+            top->addChild(new CountedItem(gone));
+        top->setExpanded(true);
+        tree.setCurrentItem(top->child(50));
+        retired.empty(&tree);
+        QCOMPARE(tree.topLevelItemCount(), 0);
+        QVERIFY(tree.currentItem() == nullptr);
+        QCOMPARE(gone, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(gone, 101);
+
+        for (int i = 0; i < 20; ++i)
+            tree.addTopLevelItem(new CountedItem(gone));
+        retired.empty(&tree);
+        QCOMPARE(gone, 121);
+
+        tree.addTopLevelItem(new CountedItem(gone));
+        {
+            QObject shortLived;
+            RetiredItems alone(&shortLived);
+            alone.empty(&tree);
+        }
+        QCOMPARE(gone, 122);
+        QCoreApplication::processEvents(); // the owner's timer went with it
     }
 };
 
