@@ -34,6 +34,9 @@ bool nextElement(std::string_view& in, std::string_view& contents) {
 
 namespace {
 
+// Passes' worth of entries that may wait before the connection is read again.
+constexpr std::size_t kPassesReadAhead = 8;
+
 using ldapber::nextElement;
 
 // One pass over an entry: the DN, every attribute's name and its values, all left where they
@@ -253,9 +256,11 @@ void LdapSearchStream::pump(bool block) {
 NWDSCCODE LdapSearchStream::take(const std::function<void(const LdapEntryView&)>& each, bool wait,
                                  std::size_t most, std::size_t& taken) {
     taken = 0;
-    // Whatever has arrived is read off the connection at once, so that a page's end is seen
-    // (and the next page asked for) while the entries before it are still being handed over.
-    if (session_ != nullptr && msgid_ >= 0)
+    // Whatever has arrived is read off the connection, so that a page's end is seen (and the
+    // next page asked for) while the entries before it are still being handed over; but not
+    // while several passes' worth of entries wait already: reading at every pass made one read,
+    // with the acknowledgement the system sends for it, for every few entries.
+    if (session_ != nullptr && msgid_ >= 0 && queued_.size() < kPassesReadAhead * most)
         pump(false);
     if (wait && queued_.empty() && session_ != nullptr && msgid_ >= 0)
         pump(true);
