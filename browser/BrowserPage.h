@@ -58,7 +58,7 @@ private:
     ValueSurfaces surfaces_;
 
     QTreeWidgetItem* rootItem_ = nullptr;
-    RetiredItems retiredListing_{this};
+    RetiredItems retiredListing_;
     std::string selectedObject_;
     // The connection this page opened to the tree it is on, closed when it moves on.
     NWCONN_HANDLE treeConnection_ = 0;

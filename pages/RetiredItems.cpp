@@ -1,6 +1,5 @@
 #include "RetiredItems.h"
 
-#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
@@ -8,7 +7,12 @@ namespace {
 constexpr int kMostTaken = 8;
 }
 
-RetiredItems::RetiredItems(QObject* owner) : owner_(owner) {}
+RetiredItems::RetiredItems() {
+    freeing_.setSingleShot(true);
+    freeing_.setInterval(0);
+    QObject::connect(&freeing_, &QTimer::timeout, [this] { items_.clear(); });
+}
+
 RetiredItems::~RetiredItems() = default;
 
 void RetiredItems::empty(QTreeWidget* tree) {
@@ -22,5 +26,5 @@ void RetiredItems::empty(QTreeWidget* tree) {
         items_.emplace_back(tree->takeTopLevelItem(i));
     tree->clear(); // the header and the view's state as a clearing leaves them
     if (!items_.empty())
-        QTimer::singleShot(0, owner_, [this] { items_.clear(); });
+        freeing_.start();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QTimer>
 #include <memory>
 #include <vector>
 
-class QObject;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -11,10 +11,10 @@ class QTreeWidgetItem;
 // leave the view at once and are freed when the event loop next runs, so that the time
 // freeing tens of thousands of items takes comes after the next listing is shown, not before.
 // A tree with many items at its top is simply cleared: taking them out one by one would cost
-// the view more than freeing them.
+// the view more than freeing them. Items still waiting go with this object.
 class RetiredItems {
 public:
-    explicit RetiredItems(QObject* owner);
+    RetiredItems();
     ~RetiredItems();
     RetiredItems(const RetiredItems&) = delete;
     RetiredItems& operator=(const RetiredItems&) = delete;
@@ -22,6 +22,6 @@ public:
     void empty(QTreeWidget* tree);
 
 private:
-    QObject* owner_; // freeing is not run once the owner is gone; the items go with this
     std::vector<std::unique_ptr<QTreeWidgetItem>> items_;
+    QTimer freeing_;
 };

@@ -104,11 +104,10 @@ private slots:
     }
 
     // A listing below one top item leaves the view at once and is freed by the event loop;
-    // many top items are freed at once; an owner that goes first takes the items with it.
+    // many top items are freed at once; items still waiting go with their keeper.
     void retiredItemsLeaveTheViewAtOnce() {
         int gone = 0;
-        QObject owner;
-        RetiredItems retired(&owner);
+        RetiredItems retired;
         QTreeWidget tree;
         auto* top = new CountedItem(gone);
         tree.addTopLevelItem(top);
@@ -130,12 +129,11 @@ private slots:
 
         tree.addTopLevelItem(new CountedItem(gone));
         {
-            QObject shortLived;
-            RetiredItems alone(&shortLived);
+            RetiredItems alone;
             alone.empty(&tree);
         }
         QCOMPARE(gone, 122);
-        QCoreApplication::processEvents(); // the owner's timer went with it
+        QCoreApplication::processEvents(); // its timer went with it
     }
 };
 
