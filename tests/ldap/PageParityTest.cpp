@@ -172,12 +172,6 @@ TEST_F(PageParity, TheSchemaViewerShowsTheSameForEveryClassAndAttribute) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
 
 // The query page finds the same objects with the same values on both directories, for
 // criteria of several syntaxes joined with AND and OR.

@@ -120,10 +120,3 @@ TEST_F(LdapRights, TheSchemaManagerOpensForTheAdministratorOnly) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
