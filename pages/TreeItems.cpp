@@ -127,7 +127,7 @@ void SortedInsertionBatch::flush() {
         return;
     const auto before = [](const Keyed& a, const Keyed& b) { return a.key < b.key; };
     if (pending_.size() <= kSmallBatch) {
-        // An object's few attribute names: a stable insertion sort needs no buffer.
+        // A few items: a stable insertion sort needs no buffer.
         for (qsizetype i = 1; i < pending_.size(); ++i) {
             for (qsizetype j = i; j > 0 && before(pending_[j], pending_[j - 1]); --j)
                 std::swap(pending_[j], pending_[j - 1]);

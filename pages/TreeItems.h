@@ -43,8 +43,6 @@ public:
 
     // Takes an item that belongs to no parent yet.
     void add(QTreeWidgetItem* item);
-    // The same, with its label's sortKey() already made.
-    void add(QTreeWidgetItem* item, const QString& key) { pending_.append({key, item}); }
     // The key a label sorts by: plain comparison of keys is the tree's order.
     static QString sortKey(const QString& label);
     void flush();
