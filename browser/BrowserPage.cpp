@@ -20,9 +20,6 @@
 #include <cstring>
 
 namespace {
-bool isContainerImage(int image) {
-    return image == 2 || image == 3 || image == 21 || image == 22;
-}
 
 // Bindery names of trees come padded with "_" to 32 characters.
 std::string trimmedTreeName(const char* scanned) {
@@ -160,12 +157,12 @@ void CBrowserPage::showCurrentContext() {
     BrowserSink sink(*this);
     // One repaint at the end instead of one per inserted item.
     objects_->setUpdatesEnabled(false);
-    const bool listed = ListContainer(*this, current, sink);
+    ListContainer(*this, current, sink);
     sink.flush();
     objects_->setUpdatesEnabled(true);
-    if (!listed)
-        return;
 
+    // A listing that failed has been reported; what arrived stays, and the way up and the
+    // containers listed so far stay usable, so the page never strands the user.
     rootItem_->setExpanded(true);
     addContainerEntry(QString(), ClassIcon::UpArrow);
     treeField_->setText(QString::fromStdString(treeName_));
@@ -213,7 +210,13 @@ void CBrowserPage::moveTo(QListWidgetItem* entry) {
     selectedField_->clear();
 
     WaitCursor wait;
-    if (image == ClassIcon::UpArrow) {
+    if (image == ClassIcon::Tree) {
+        if (openTree(label)) {
+            nameContext_ = ROOT_NAME;
+            clearListing();
+            showCurrentContext();
+        }
+    } else if (image == ClassIcon::UpArrow) {
         if (!isRootName(nameContext_)) {
             nameContext_ = parentContextOf(nameContext_);
             clearListing();
@@ -222,16 +225,11 @@ void CBrowserPage::moveTo(QListWidgetItem* entry) {
             clearListing();
             listTrees();
         }
-    } else if (isContainerImage(image)) {
+    } else {
+        // Every other entry is a container the listing found: entered whatever its class.
         nameContext_ = fullNameOf(label, nameContext_);
         clearListing();
         showCurrentContext();
-    } else if (image == ClassIcon::Tree) {
-        if (openTree(label)) {
-            nameContext_ = ROOT_NAME;
-            clearListing();
-            showCurrentContext();
-        }
     }
 }
 

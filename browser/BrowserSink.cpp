@@ -9,6 +9,6 @@ BrowserSink::BrowserSink(CBrowserPage& page)
       page_(page) {}
 
 void BrowserSink::listed(const ListedObject& object) {
-    if ((object.info.objectFlags & DS_CONTAINER_ENTRY) && object.icon != ClassIcon::Unknown)
+    if (object.info.objectFlags & DS_CONTAINER_ENTRY)
         page_.addContainerEntry(QString::fromStdString(object.label), object.icon);
 }

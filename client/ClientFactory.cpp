@@ -6,7 +6,6 @@
 #endif
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace {
 std::string setting(const char* name, const std::string& fallback) {
@@ -22,11 +21,6 @@ std::unique_ptr<DirectoryClient> openLdap(std::string* error, const PasswordProm
         if (error != nullptr)
             *error = why;
         return nullptr;
-    }
-    if (options.settings.schemaHints.empty()) {
-        const std::string demo = EmbeddedDirectory::demoDataDir() + "/schema/base.schema";
-        if (std::filesystem::exists(demo))
-            options.settings.schemaHints = demo;
     }
     options.askPassword = ask;
     return LdapDirectory::open(std::move(options), error);

@@ -3,6 +3,7 @@
 #include "ClientBuffer.h"
 #include "DirectoryPage.h"
 #include "NameRules.h"
+#include "PartialResults.h"
 #include "pages/ClassIconTable.h"
 
 bool ListContainer(DirectoryPage& page, const std::string& container, ContainerSink& sink) {
@@ -15,10 +16,12 @@ bool ListContainer(DirectoryPage& page, const std::string& container, ContainerS
     }
 
     std::int32_t iteration = NO_MORE_ITERATIONS;
+    std::size_t shown = 0;
     do {
         rc = client.NWDSList(page.context(), container.c_str(), &iteration, buffer.get());
         if (rc < 0) {
-            page.report("\nNWDSList returned : %04X\n", unsigned(rc));
+            const std::string note = partialResultNote(rc, shown);
+            page.report("\nNWDSList returned : %04X\n%s", unsigned(rc), note.c_str());
             return false;
         }
         std::uint32_t count = 0;
@@ -42,6 +45,7 @@ bool ListContainer(DirectoryPage& page, const std::string& container, ContainerS
             object.label = labelOf(object.listedName);
             object.icon = ClassIconTable::iconFor(object.info.baseClass);
             sink.addObject(object);
+            ++shown;
         }
     } while (iteration != NO_MORE_ITERATIONS);
     return true;

@@ -2,6 +2,7 @@
 #include "QueryPage.h"
 #include "ResultValueText.h"
 #include "directory/ClientBuffer.h"
+#include "directory/PartialResults.h"
 #include "pages/ClassIconTable.h"
 #include "pages/TreeItems.h"
 #include "pages/WaitCursor.h"
@@ -121,6 +122,7 @@ CQueryPage::SearchEnd CQueryPage::showSearchResults(Buf_T* attrNames, Buf_T* fil
     SortedInsertionBatch objects(results_, nullptr);
     QTreeWidgetItem* current = nullptr;
     bool foundAny = false;
+    std::size_t shown = 0;
     std::int32_t iteration = NO_MORE_ITERATIONS;
     do {
         std::int32_t searched = 0;
@@ -128,7 +130,8 @@ CQueryPage::SearchEnd CQueryPage::showSearchResults(Buf_T* attrNames, Buf_T* fil
                                      filterRequest, DS_ATTRIBUTE_VALUES, false, attrNames,
                                      &iteration, 1024, &searched, result);
         if (rc < 0) {
-            report("NWDSSearch() returned: %04X\n", unsigned(rc));
+            const std::string note = partialResultNote(rc, shown);
+            report("NWDSSearch() returned: %04X\n%s", unsigned(rc), note.c_str());
             return SearchEnd::SearchCallFailed;
         }
         std::uint32_t objectCount = 0;
@@ -156,6 +159,7 @@ CQueryPage::SearchEnd CQueryPage::showSearchResults(Buf_T* attrNames, Buf_T* fil
                 setItemImage(current, ClassIconTable::iconFor(info.baseClass), imageList());
                 objects.add(current);
                 foundAny = true;
+                ++shown;
             }
             for (std::uint32_t a = 0; a < attrCount; ++a) {
                 char attrName[MAX_SCHEMA_NAME_BYTES] = {};

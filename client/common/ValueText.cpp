@@ -252,6 +252,17 @@ NWDSCCODE parse(std::uint32_t syntax, std::string_view text, const NameMapping& 
         auto items = split(text, '$');
         if (syntax == SYN_PO_ADDRESS && items.size() > wire::kPostalLines)
             return ERR_SYNTAX_VIOLATION;
+        // Servers write lines as "a $ b": the blanks around a "$" belong to no line.
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            auto& item = items[i];
+            if (i > 0)
+                while (!item.empty() && item.front() == ' ')
+                    item.remove_prefix(1);
+            if (i + 1 < items.size())
+                while (!item.empty() && item.back() == ' ' &&
+                       !(item.size() >= 2 && item[item.size() - 2] == '\\'))
+                    item.remove_suffix(1);
+        }
         b.u32(std::uint32_t(items.size()));
         for (auto item : items)
             b.str(unescape(item));

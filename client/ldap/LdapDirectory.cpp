@@ -129,11 +129,13 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
         if (valuetext::splitDn(dn, parts) &&
             dir->nameOfDn(first, dn, false).size() <= MAX_DN_CHARS) {
             dir->setIdentity(dir->nameOfDn(first, dn, false));
-            std::vector<std::string> container;
-            for (std::size_t i = 1; i < parts.size(); ++i)
-                container.push_back(parts[i].value);
-            if (!container.empty())
-                dir->setDefaultNameContext(names::join(container));
+            // Contexts start in the identity's container when that lies in the tree; a root
+            // DN of a database, or an identity outside every naming context, starts at [Root].
+            const std::string container = ldapnames::parentDn(dn);
+            std::vector<valuetext::DnComponent> above;
+            if (!container.empty() && valuetext::splitDn(container, above) &&
+                dir->baseOf(first, above) < first.bases.size())
+                dir->setDefaultNameContext(dir->nameOfDn(first, container, false));
         } else {
             dir->setIdentity(dn.substr(0, MAX_DN_CHARS));
         }
@@ -178,15 +180,24 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
     }
     tree.bases.clear();
     tree.baseValues.clear();
+    tree.baseRdnValues.clear();
+    tree.baseParts.clear();
     for (const auto& b : tree.setting.bases) {
         std::vector<valuetext::DnComponent> parts;
         if (b.empty() || !valuetext::splitDn(b, parts))
             continue;
-        tree.bases.push_back(ldapnames::canonicalDn(b));
+        const std::string canonical = ldapnames::canonicalDn(b);
+        if (std::any_of(tree.bases.begin(), tree.bases.end(), [&](const std::string& known) {
+                return ldapnames::sameFolded(known, canonical);
+            }))
+            continue; // a naming context listed twice is one top object
+        tree.bases.push_back(canonical);
         std::vector<std::string> values;
         for (auto& p : parts)
             values.push_back(p.value);
-        tree.baseValues.push_back(std::move(values));
+        tree.baseValues.push_back({values.size() == 1 ? values.front() : names::join(values)});
+        tree.baseRdnValues.push_back(std::move(values));
+        tree.baseParts.push_back(std::move(parts));
     }
     tree.subschemaDn = subschema;
     if (auto rc = loadSchema(tree, message); rc != 0) {
@@ -282,17 +293,21 @@ NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::strin
                                         std::string& dn) {
     const std::size_t n = components.size();
     std::size_t best = tree.bases.size(), covered = 0;
-    for (std::size_t b = 0; b < tree.bases.size(); ++b) {
-        const auto& values = tree.baseValues[b];
-        const std::size_t k = values.size();
-        if (k == 0 || k > n || k <= covered)
-            continue;
-        bool match = true;
-        for (std::size_t i = 0; i < k && match; ++i)
-            match = names::equalFolded(components[n - k + i], values[i]);
-        if (match) {
-            best = b;
-            covered = k;
+    // A top object by its one component ("example\.com"), or written out RDN by RDN
+    // ("example.com"), the longest match first.
+    for (const auto* forms : {&tree.baseValues, &tree.baseRdnValues}) {
+        for (std::size_t b = 0; b < tree.bases.size() && best == tree.bases.size(); ++b) {
+            const auto& values = (*forms)[b];
+            const std::size_t k = values.size();
+            if (k == 0 || k > n || k <= covered)
+                continue;
+            bool match = true;
+            for (std::size_t i = 0; i < k && match; ++i)
+                match = names::equalFolded(components[n - k + i], values[i]);
+            if (match) {
+                best = b;
+                covered = k;
+            }
         }
     }
     if (best == tree.bases.size())
@@ -370,12 +385,41 @@ NWDSCCODE LdapDirectory::resolve(const ContextState& ctx, Tree& tree, const char
     return named(parsed.components);
 }
 
+std::size_t LdapDirectory::baseOf(const Tree& tree,
+                                  const std::vector<valuetext::DnComponent>& parts) const {
+    std::size_t best = tree.bases.size(), covered = 0;
+    for (std::size_t b = 0; b < tree.baseParts.size(); ++b) {
+        const auto& base = tree.baseParts[b];
+        const std::size_t k = base.size();
+        if (k == 0 || k > parts.size() || k <= covered)
+            continue;
+        bool match = true;
+        for (std::size_t i = 0; i < k && match; ++i) {
+            const auto& p = parts[parts.size() - k + i];
+            match = names::equalFolded(p.type, base[i].type) &&
+                    names::equalFolded(p.value, base[i].value);
+        }
+        if (match) {
+            best = b;
+            covered = k;
+        }
+    }
+    return best;
+}
+
 std::string LdapDirectory::nameOfDn(Tree& tree, std::string_view dn, bool typed) const {
     std::vector<valuetext::DnComponent> parts;
     if (dn.empty())
         return ROOT_NAME;
     if (!valuetext::splitDn(dn, parts))
         return std::string(dn);
+    // Below a top object of several RDNs, that object is one component.
+    const std::size_t base = baseOf(tree, parts);
+    if (base < tree.bases.size() && tree.baseParts[base].size() > 1) {
+        const std::size_t k = tree.baseParts[base].size();
+        parts.resize(parts.size() - k);
+        parts.push_back({tree.baseParts[base].front().type, tree.baseValues[base].front()});
+    }
     if (!typed) {
         std::vector<std::string> values;
         for (auto& p : parts)

@@ -172,6 +172,8 @@ private:
                              std::string& dn);
     // The dotted name of a DN (typed: "CN=Admin.O=Acme").
     std::string nameOfDn(Tree& tree, std::string_view dn, bool typed) const;
+    // The top object a DN lies below (the longest match), or bases.size().
+    std::size_t baseOf(const Tree& tree, const std::vector<valuetext::DnComponent>& parts) const;
     // The tag of a typed name for an LDAP naming attribute ("CN" for cn).
     std::string tagOf(Tree& tree, std::string_view ldapType) const;
     void rememberNaming(Tree& tree, std::string_view dn);

@@ -78,6 +78,9 @@ template <class Text> Object_Info_T infoWith(BaseClass base, std::span<const Tex
     }
     if (!subordinates.empty())
         info.subordinateCount = names::equalFolded(subordinates.front(), "TRUE") ? 1 : 0;
+    // Whatever holds objects can be entered, whatever its class says.
+    if (info.subordinateCount > 0)
+        info.objectFlags |= DS_CONTAINER_ENTRY;
     return info;
 }
 

@@ -5,9 +5,10 @@
 //   - Browse (and Compare, Read on attributes): the object can be read.
 //   - Add: the identity may create objects below the object.
 //   - On [Root]: the identity may create objects at the top of a naming context of the tree,
-//     that is, it administers that part of the server; it gets every right (Supervisor
-//     included), which is what the Schema Manager asks for.
+//     that is, it administers that part of the server (Add, Delete, Rename); Supervisor, which
+//     is what the Schema Manager asks for, only where it may also change the server's schema.
 #include "LdapDirectory.h"
+#include "LdapSchemaConfig.h"
 #include "LdapTree.h"
 #include "client/common/Names.h"
 #include "directory/ResultCodes.h"
@@ -81,19 +82,38 @@ NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const
             break;
     }
     const bool administrator = dn.empty() && mayAdd;
+    bool schemaWriter = false;
+    if (dn.empty()) {
+        schemaconfig::ConfigSchema config;
+        const NWDSCCODE rc = schemaconfig::read(*tree->session, tree->subschemaDn, config);
+        if (rc == 0) {
+            if (auto probe = schemaconfig::mayChange(*tree->session, config, schemaWriter);
+                probe != 0) {
+                fail(*tree);
+                return probe;
+            }
+        } else if (rc != ERR_NO_ACCESS && rc != ERR_NOT_SUPPORTED && rc != ERR_NO_SUCH_ENTRY) {
+            fail(*tree);
+            return rc;
+        }
+    }
     std::uint32_t rights = 0;
     if (entry) {
-        if (readable)
+        if (readable || schemaWriter)
             rights |= DS_ENTRY_BROWSE;
         if (mayAdd)
             rights |= DS_ENTRY_ADD;
         if (administrator)
-            rights |= DS_ENTRY_DELETE | DS_ENTRY_RENAME | DS_ENTRY_SUPERVISOR;
+            rights |= DS_ENTRY_DELETE | DS_ENTRY_RENAME;
+        if (schemaWriter)
+            rights |= DS_ENTRY_SUPERVISOR;
     } else {
-        if (readable)
+        if (readable || schemaWriter)
             rights |= DS_ATTR_COMPARE | DS_ATTR_READ;
         if (administrator)
-            rights |= DS_ATTR_WRITE | DS_ATTR_SELF | DS_ATTR_SUPERVISOR;
+            rights |= DS_ATTR_WRITE | DS_ATTR_SELF;
+        if (schemaWriter)
+            rights |= DS_ATTR_SUPERVISOR;
     }
     *privileges = rights;
     return 0;

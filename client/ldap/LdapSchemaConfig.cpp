@@ -33,6 +33,8 @@ const char* keywordOf(std::string_view attribute) {
 
 } // namespace
 
+NWDSCCODE readConfig(LdapSession& session, ConfigSchema& out);
+
 bool isRunTimeOid(std::string_view oid) {
     return oid.size() > kRunTimeArc.size() && oid.substr(0, kRunTimeArc.size()) == kRunTimeArc &&
            oid[kRunTimeArc.size()] == '.';
@@ -46,7 +48,59 @@ const StoredDefinition* ConfigSchema::find(std::string_view attribute, std::stri
     return nullptr;
 }
 
-NWDSCCODE read(LdapSession& session, ConfigSchema& out) {
+// The run-time definitions of the subschema entry, which alone may be changed there.
+NWDSCCODE readSubschema(LdapSession& session, const std::string& subschemaDn, ConfigSchema& out) {
+    out = ConfigSchema{};
+    out.subschema = true;
+    out.schemaDn = subschemaDn;
+    out.ownEntryDn = subschemaDn;
+    LdapEntry e;
+    if (auto rc = session.readEntry(subschemaDn, {"attributeTypes", "objectClasses"}, false,
+                                    LdapSession::Deref::Never, e);
+        rc != 0)
+        return rc;
+    for (const char* attribute : {"attributeTypes", "objectClasses"}) {
+        const auto* values = e.find(attribute);
+        if (values == nullptr)
+            continue;
+        for (const auto& v : *values) {
+            StoredDefinition s{subschemaDn, attribute, v, 0, {}};
+            const char* keyword =
+                names::equalFolded(attribute, "objectClasses") ? "objectclass" : "attributetype";
+            if (schemastatements::parseDescription(keyword, v, s.parsed) &&
+                isRunTimeOid(s.parsed.oid))
+                out.stored.push_back(std::move(s));
+        }
+    }
+    return 0;
+}
+
+NWDSCCODE read(LdapSession& session, const std::string& subschemaDn, ConfigSchema& out) {
+    const NWDSCCODE rc = readConfig(session, out);
+    if (rc == ERR_NOT_SUPPORTED && !subschemaDn.empty())
+        return readSubschema(session, subschemaDn, out);
+    return rc;
+}
+
+NWDSCCODE mayChange(LdapSession& session, const ConfigSchema& config, bool& may) {
+    // A class of the project's own arc that no server holds.
+    static const std::string probe =
+        "( 2.25.14728172303297623532114484959978199139.6.1 NAME 'ostrelRightsProbe' "
+        "SUP top AUXILIARY )";
+    const NWDSCCODE rc = session.modify(
+        config.schemaDn,
+        {{LdapMod::Delete, config.objectClasses(), {config.subschema ? probe : "{0}" + probe}}});
+    const int ldapCode = session.lastFailure().code;
+    may = rc == 0 ||
+          (ldapCode != 0 && ldapCode != 50 /* insufficientAccess */ &&
+           ldapCode != 53 /* unwillingToPerform */ && ldapCode != 32 /* noSuchObject */ &&
+           ldapCode != 8 /* strongerAuthRequired */ && ldapCode != 48 /* inappropriateAuth */);
+    if (isConnectionLoss(ldapCode) || rc == ERR_TIMEOUT)
+        return rc;
+    return 0;
+}
+
+NWDSCCODE readConfig(LdapSession& session, ConfigSchema& out) {
     out = ConfigSchema{};
     LdapEntry root;
     std::string configDn = "cn=config";
@@ -87,6 +141,8 @@ NWDSCCODE read(LdapSession& session, ConfigSchema& out) {
 
 NWDSCCODE add(LdapSession& session, const ConfigSchema& config, const std::string& attribute,
               const std::string& description) {
+    if (config.subschema)
+        return session.modify(config.schemaDn, {{LdapMod::Add, attribute, {description}}});
     if (config.ownEntryDn.empty()) {
         return session.add(std::string("cn=") + kOwnEntry + "," + config.schemaDn,
                            {{LdapMod::Add, "objectClass", {"olcSchemaConfig"}},
@@ -98,10 +154,12 @@ NWDSCCODE add(LdapSession& session, const ConfigSchema& config, const std::strin
 
 NWDSCCODE replace(LdapSession& session, const StoredDefinition& old,
                   const std::string& description) {
-    return session.modify(
-        old.entryDn,
-        {{LdapMod::Delete, old.attribute, {old.value}},
-         {LdapMod::Add, old.attribute, {"{" + std::to_string(old.position) + "}" + description}}});
+    // The configuration keeps each value at its position; a subschema entry has none.
+    const std::string value = old.attribute.rfind("olc", 0) == 0
+                                  ? "{" + std::to_string(old.position) + "}" + description
+                                  : description;
+    return session.modify(old.entryDn, {{LdapMod::Delete, old.attribute, {old.value}},
+                                        {LdapMod::Add, old.attribute, {value}}});
 }
 
 NWDSCCODE remove(LdapSession& session, const StoredDefinition& old) {

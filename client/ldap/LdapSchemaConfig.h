@@ -29,15 +29,27 @@ struct StoredDefinition {
 };
 
 struct ConfigSchema {
-    std::string schemaDn;   // "cn=schema,cn=config"
+    std::string schemaDn;   // "cn=schema,cn=config", or the subschema entry itself
     std::string ownEntryDn; // the project's schema entry; empty while the server has none
+    // A server without schema entries in its configuration that takes definitions as changes
+    // of its subschema entry (attributeTypes and objectClasses values, as RFC 4512 allows).
+    bool subschema = false;
     std::vector<StoredDefinition> stored;
     const StoredDefinition* find(std::string_view attribute, std::string_view oid) const;
+    const char* attributeTypes() const {
+        return subschema ? "attributeTypes" : "olcAttributeTypes";
+    }
+    const char* objectClasses() const { return subschema ? "objectClasses" : "olcObjectClasses"; }
 };
 
-// Reads the schema entries of the configuration: ERR_NOT_SUPPORTED when the server keeps
-// none, ERR_NO_ACCESS when the bound identity may not see them.
-NWDSCCODE read(LdapSession& session, ConfigSchema& out);
+// Reads the schema entries of the configuration, or where the server keeps none, the
+// definitions of the subschema entry `subschemaDn` made at run time: ERR_NO_ACCESS when the
+// bound identity may not see the configuration's.
+NWDSCCODE read(LdapSession& session, const std::string& subschemaDn, ConfigSchema& out);
+
+// Whether the bound identity may change the schema: a change that removes a value no schema
+// holds is sent, and only a refusal for want of access says no.
+NWDSCCODE mayChange(LdapSession& session, const ConfigSchema& config, bool& may);
 
 // Adds a definition to the project's schema entry (creating the entry when missing).
 NWDSCCODE add(LdapSession& session, const ConfigSchema& config, const std::string& attribute,

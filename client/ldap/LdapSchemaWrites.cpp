@@ -21,9 +21,6 @@ namespace {
 
 using schemastatements::Definition;
 
-constexpr char kAttributeTypes[] = "olcAttributeTypes";
-constexpr char kObjectClasses[] = "olcObjectClasses";
-
 std::vector<Definition> parsedAll(const std::vector<std::string>& values, const char* keyword) {
     std::vector<Definition> out;
     for (const auto& v : values) {
@@ -72,7 +69,7 @@ NWDSCCODE LdapDirectory::schemaTree(NWDSContextHandle context, const char* name,
         return rc;
     if (auto rc = treeOf(*ctx, tree); rc != 0)
         return rc;
-    if (auto rc = schemaconfig::read(*tree->session, config); rc != 0) {
+    if (auto rc = schemaconfig::read(*tree->session, tree->subschemaDn, config); rc != 0) {
         fail(*tree);
         return rc;
     }
@@ -131,8 +128,8 @@ NWDSCCODE LdapDirectory::NWDSDefineAttr(NWDSContextHandle context, const char* a
         d.setQuoted("X-NDS-UPPER-BOUND", {std::to_string(def.upper)});
     }
     storeddefinitions::storeAttribute(d);
-    return schemaChanged(*tree,
-                         schemaconfig::add(*tree->session, config, kAttributeTypes, d.text()));
+    return schemaChanged(
+        *tree, schemaconfig::add(*tree->session, config, config.attributeTypes(), d.text()));
 }
 
 NWDSCCODE LdapDirectory::NWDSDefineClass(NWDSContextHandle context, const char* className,
@@ -200,8 +197,8 @@ NWDSCCODE LdapDirectory::NWDSDefineClass(NWDSContextHandle context, const char* 
         const Definition* c = serverClass(name);
         return c != nullptr && c->has("AUXILIARY") ? c : nullptr;
     });
-    return schemaChanged(*tree,
-                         schemaconfig::add(*tree->session, config, kObjectClasses, d.text()));
+    return schemaChanged(
+        *tree, schemaconfig::add(*tree->session, config, config.objectClasses(), d.text()));
 }
 
 NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* className,
@@ -222,17 +219,18 @@ NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* 
         ldapNames.push_back(schema.findAttribute(n)->ldapName);
     if (names::equalFolded(cls->ldapName, "top")) {
         // The server's own Top takes no change; the project's class on every entry does.
-        const auto* own = config.find(kObjectClasses, ostrelobject::kOid);
+        const auto* own = config.find(config.objectClasses(), ostrelobject::kOid);
         if (own == nullptr)
             return ERR_NOT_SUPPORTED;
         Definition d = own->parsed;
         ostrelobject::addToTop(d, ldapNames);
         return schemaChanged(*tree, schemaconfig::replace(*tree->session, *own, d.text()));
     }
-    const schemaconfig::StoredDefinition* stored = config.find(kObjectClasses, cls->oid);
+    const schemaconfig::StoredDefinition* stored = config.find(config.objectClasses(), cls->oid);
     // One the server holds itself (listed in the schema root, not in a schema entry below it)
     // takes no change.
-    if (stored == nullptr || names::equalFolded(stored->entryDn, config.schemaDn))
+    if (stored == nullptr ||
+        (!config.subschema && names::equalFolded(stored->entryDn, config.schemaDn)))
         return ERR_NOT_SUPPORTED;
     Definition d = stored->parsed;
     std::vector<std::string> may = d.values("MAY");
@@ -264,7 +262,7 @@ NWDSCCODE LdapDirectory::NWDSRemoveAttrDef(NWDSContextHandle context, const char
         return rc;
     if (held)
         return ERR_SCHEMA_IS_IN_USE;
-    const schemaconfig::StoredDefinition* stored = config.find(kAttributeTypes, def->oid);
+    const schemaconfig::StoredDefinition* stored = config.find(config.attributeTypes(), def->oid);
     if (stored == nullptr)
         return ERR_SCHEMA_IS_NONREMOVABLE;
     return schemaChanged(*tree, schemaconfig::remove(*tree->session, *stored));
@@ -292,7 +290,7 @@ NWDSCCODE LdapDirectory::NWDSRemoveClassDef(NWDSContextHandle context, const cha
         return rc;
     if (held)
         return ERR_SCHEMA_IS_IN_USE;
-    const schemaconfig::StoredDefinition* stored = config.find(kObjectClasses, def->oid);
+    const schemaconfig::StoredDefinition* stored = config.find(config.objectClasses(), def->oid);
     if (stored == nullptr)
         return ERR_SCHEMA_IS_NONREMOVABLE;
     return schemaChanged(*tree, schemaconfig::remove(*tree->session, *stored));

@@ -44,8 +44,13 @@ struct FoldedEqual {
 struct LdapDirectory::Tree {
     LdapTreeSetting setting;
     std::unique_ptr<LdapSession> session;
-    std::vector<std::string> bases;                   // canonical DNs of the top objects
-    std::vector<std::vector<std::string>> baseValues; // their RDN values, leftmost first
+    std::vector<std::string> bases; // canonical DNs of the top objects
+    // Each top object is one component below [Root], however many RDNs its DN has:
+    // "example\.com" for dc=example,dc=com. baseValues holds that component (one item);
+    // baseRdnValues the RDN values, leftmost first, as names written the long way give them.
+    std::vector<std::vector<std::string>> baseValues;
+    std::vector<std::vector<std::string>> baseRdnValues;
+    std::vector<std::vector<valuetext::DnComponent>> baseParts;
     std::unique_ptr<Schema> schema;
     std::vector<std::string> namingTypes; // LDAP names that name objects
     // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).

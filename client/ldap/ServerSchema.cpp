@@ -2,12 +2,15 @@
 
 #include "OstrelObjectClass.h"
 #include "SchemaStatements.h"
+#include "StandardNames.h"
 #include "StandardSchema.h"
 #include "client/common/Names.h"
 #include "client/common/SchemaFile.h"
 #include "directory/Codes.h"
+#include "directory/SyntaxNames.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -90,6 +93,43 @@ const Def* byOid(const std::vector<std::unique_ptr<Def>>& defs, std::string_view
     return nullptr;
 }
 
+// A field of an attribute, inherited through SUP when it has none of its own.
+std::string inheritedField(const Index& attrs, const Definition& d, std::string_view key) {
+    const Definition* at = &d;
+    for (int depth = 0; at != nullptr && depth < 16; ++depth) {
+        if (at->has(key))
+            return at->first(key);
+        at = at->has("SUP") ? attrs.find(at->first("SUP")) : nullptr;
+    }
+    return {};
+}
+
+// The directory's syntax for a server's attribute: its own syntax definitions first, then the
+// standard syntaxes, a case-exact equality making a string case exact.
+std::uint32_t syntaxIdOf(const Index& attrs, const Definition& d,
+                         const std::map<std::string, std::uint32_t>& directorySyntaxes) {
+    const std::string oid = syntaxOf(attrs, d);
+    auto own = directorySyntaxes.find(oid.substr(0, oid.find('{')));
+    if (own != directorySyntaxes.end())
+        return own->second;
+    const std::uint32_t id = standardschema::syntaxIdOf(oid);
+    const std::string equality = names::fold(inheritedField(attrs, d, "EQUALITY"));
+    if (id == SYN_CI_STRING && equality.rfind("caseexact", 0) == 0)
+        return SYN_CE_STRING;
+    return id;
+}
+
+void setAttributeFlags(Definition& d, std::uint32_t flags, std::uint32_t lower,
+                       std::uint32_t upper) {
+    auto words = standardschema::attributeFlagWords(flags);
+    if (!words.empty())
+        d.setQuoted("X-NDS-FLAGS", words);
+    if (upper != 0) {
+        d.setQuoted("X-NDS-LOWER-BOUND", {std::to_string(lower)});
+        d.setQuoted("X-NDS-UPPER-BOUND", {std::to_string(upper)});
+    }
+}
+
 void completeAttribute(Definition& d, const Index& attrs,
                        const std::map<std::string, std::uint32_t>& directorySyntaxes,
                        const Schema* hints) {
@@ -100,23 +140,48 @@ void completeAttribute(Definition& d, const Index& attrs,
         d.setQuoted("X-NDS-NAME", {hint->name});
         d.setQuoted("X-NDS-SYNTAX", {std::to_string(hint->syntax)});
         // Single-valued and read-only come from the server's own keywords.
-        auto words = standardschema::attributeFlagWords(
-            hint->flags & ~(DS_SIZED_ATTR | DS_SINGLE_VALUED_ATTR | DS_READ_ONLY_ATTR));
-        if (!words.empty())
-            d.setQuoted("X-NDS-FLAGS", words);
-        if (hint->flags & DS_SIZED_ATTR) {
-            d.setQuoted("X-NDS-LOWER-BOUND", {std::to_string(hint->lower)});
-            d.setQuoted("X-NDS-UPPER-BOUND", {std::to_string(hint->upper)});
-        }
+        setAttributeFlags(
+            d, hint->flags & ~(DS_SIZED_ATTR | DS_SINGLE_VALUED_ATTR | DS_READ_ONLY_ATTR),
+            hint->lower, (hint->flags & DS_SIZED_ATTR) ? hint->upper : 0);
         return;
     }
-    const std::string oid = syntaxOf(attrs, d);
-    auto own = directorySyntaxes.find(oid.substr(0, oid.find('{')));
-    const std::uint32_t id =
-        own != directorySyntaxes.end() ? own->second : standardschema::syntaxIdOf(oid);
+    const std::uint32_t id = syntaxIdOf(attrs, d, directorySyntaxes);
     d.setQuoted("X-NDS-SYNTAX", {std::to_string(id)});
-    if (standardschema::isStringSyntax(id))
-        d.setQuoted("X-NDS-FLAGS", {"STRING"});
+    std::uint32_t flags = standardschema::isStringSyntax(id) ? std::uint32_t(DS_STRING_ATTR) : 0u;
+    const standardnames::Attribute* known = nullptr;
+    for (const auto& n : d.values("NAME")) {
+        if ((known = standardnames::attribute(n)) != nullptr)
+            break;
+    }
+    if (known == nullptr) {
+        setAttributeFlags(d, flags, 0, 0);
+        return;
+    }
+    d.setQuoted("X-NDS-NAME", {std::string(known->name)});
+    setAttributeFlags(d, flags | known->flags, known->lower, known->upper);
+}
+
+std::vector<std::string> wordsOf(std::string_view list) {
+    std::vector<std::string> out;
+    for (std::size_t at = 0; at < list.size();) {
+        const std::size_t end = std::min(list.find(' ', at), list.size());
+        if (end > at)
+            out.emplace_back(list.substr(at, end - at));
+        at = end + 1;
+    }
+    return out;
+}
+
+// Naming where a class says nothing: the first of its mandatory attributes that commonly
+// names objects.
+std::vector<std::string> namingOfMandatory(const Definition& d) {
+    for (auto type : standardnames::kNamingTypes) {
+        for (const auto& a : d.values("MUST")) {
+            if (names::equalFolded(a, type))
+                return {a};
+        }
+    }
+    return {};
 }
 
 void completeClass(Definition& d, const Schema* hints) {
@@ -151,16 +216,107 @@ void completeClass(Definition& d, const Schema* hints) {
             d.setQuoted("X-NDS-CONTAINMENT", containment);
         if (!naming.empty())
             d.setQuoted("X-NDS-NAMING", naming);
+        d.setFlag("X-NDS-HINTED");
         return;
     }
     std::uint32_t flags = 0;
     if (d.has("STRUCTURAL") || !(d.has("AUXILIARY") || d.has("ABSTRACT")))
         flags |= DS_EFFECTIVE_CLASS;
-    if (standardschema::isContainerClass(d.first("NAME")))
-        flags |= DS_CONTAINER_CLASS;
+    const standardnames::Class* known = nullptr;
+    for (const auto& n : d.values("NAME")) {
+        if ((known = standardnames::objectClass(n)) != nullptr)
+            break;
+    }
+    std::vector<std::string> containment, naming;
+    if (known != nullptr) {
+        flags |= known->flags;
+        d.setQuoted("X-NDS-NAME", {std::string(known->name)});
+        containment = wordsOf(known->containment);
+        naming = wordsOf(known->naming);
+    } else {
+        if (standardschema::isContainerClass(d.first("NAME")))
+            flags |= DS_CONTAINER_CLASS;
+        naming = namingOfMandatory(d);
+    }
     auto words = standardschema::classFlagWords(flags);
     if (!words.empty())
         d.setQuoted("X-NDS-FLAGS", words);
+    if (!containment.empty())
+        d.setQuoted("X-NDS-CONTAINMENT", containment);
+    if (!naming.empty())
+        d.setQuoted("X-NDS-NAMING", naming);
+}
+
+// The attributes the super classes of a class list (MUST, MAY), every level above it.
+void inheritedAttributes(const Definition& d, const Index& classes, const Index& attrs,
+                         std::set<std::size_t>& must, std::set<std::size_t>& may) {
+    std::vector<const Definition*> toVisit{&d};
+    std::set<const Definition*> seen;
+    while (!toVisit.empty()) {
+        const Definition* c = toVisit.back();
+        toVisit.pop_back();
+        for (const auto& sup : c->values("SUP")) {
+            const Definition* s = classes.find(sup);
+            if (s == nullptr || !seen.insert(s).second)
+                continue;
+            for (const auto& a : s->values("MUST"))
+                must.insert(attrs.indexOf(a));
+            for (const auto& a : s->values("MAY"))
+                may.insert(attrs.indexOf(a));
+            toVisit.push_back(s);
+        }
+    }
+}
+
+// A server's class lists what a super class lists already ("telephoneNumber" in person and
+// in organizationalPerson); the directory lists each attribute once in a chain.
+void listOnce(Definition& d, const Index& classes, const Index& attrs) {
+    std::set<std::size_t> must, may;
+    inheritedAttributes(d, classes, attrs, must, may);
+    for (const char* key : {"MUST", "MAY"}) {
+        const bool optional = key[1] == 'A';
+        const schemastatements::Field* f = d.find(key);
+        if (f == nullptr)
+            continue;
+        std::vector<std::string> kept;
+        for (const auto& a : f->values) {
+            const std::size_t at = attrs.indexOf(a);
+            if (!must.count(at) && !(optional && may.count(at)))
+                kept.push_back(a);
+        }
+        if (kept.size() == f->values.size())
+            continue;
+        d.remove(key);
+        if (!kept.empty())
+            d.fields.push_back(schemastatements::Field{key, kept, {}});
+    }
+}
+
+// Drops the items of a containment or naming list the server does not define (or that are not
+// taken); a hints file that named them hears of it on standard error.
+void keepKnownItems(Definition& d, std::string_view key, const Index& index,
+                    const std::vector<bool>& taken) {
+    const schemastatements::Field* f = d.find(key);
+    if (f == nullptr)
+        return;
+    std::vector<std::string> kept;
+    for (const auto& v : f->values) {
+        const std::size_t at = index.indexOf(v);
+        if (at < index.defs.size() && taken[at]) {
+            kept.push_back(index.defs[at].first("NAME"));
+        } else if (d.has("X-NDS-HINTED")) {
+            std::fprintf(stderr,
+                         "ostrel: schema hint for %s: %s names %s, which the server "
+                         "does not define; left out\n",
+                         d.first("NAME").c_str(), std::string(key).c_str(), v.c_str());
+        }
+    }
+    const std::string k(key);
+    if (kept.size() == f->values.size())
+        return;
+    d.remove(k);
+    if (!kept.empty())
+        d.setQuoted(k, kept);
 }
 
 // The directory name a completed definition will have.
@@ -252,7 +408,14 @@ std::string directoryStatements(const SubschemaValues& values, const Schema* hin
             text += schemastatements::statementText(d) + "\n\n";
         }
     } else if (hints != nullptr && !hints->syntaxes().empty()) {
-        for (const auto& [id, s] : hints->syntaxes()) {
+        // The hints' syntaxes, and the directory's own for the ids they leave out.
+        std::map<std::uint32_t, SyntaxDefinition> all;
+        for (std::uint32_t id = 0; id < SYNTAX_COUNT; ++id)
+            all[id] = SyntaxDefinition{
+                id, std::string(SyntaxNames[id]), {}, standardschema::defaultSyntaxFlags(id)};
+        for (const auto& [id, s] : hints->syntaxes())
+            all[id] = s;
+        for (const auto& [id, s] : all) {
             Definition d;
             d.keyword = "ldapsyntax";
             d.oid = "ostrel.syntax." + std::to_string(id);
@@ -271,6 +434,11 @@ std::string directoryStatements(const SubschemaValues& values, const Schema* hin
     // What to take: the directory's own definitions and those the hints name, or, on a
     // server without any, its whole user schema.
     auto hinted = [&](const Definition& d, bool cls) {
+        for (const auto& n : d.values("NAME")) {
+            if (cls ? standardnames::objectClass(n) != nullptr
+                    : standardnames::attribute(n) != nullptr)
+                return true;
+        }
         if (hints == nullptr)
             return false;
         return cls ? byOid(hints->classes(), d.oid) != nullptr
@@ -313,22 +481,32 @@ std::string directoryStatements(const SubschemaValues& values, const Schema* hin
         }
     }
 
-    // Complete, then drop what cannot carry a directory name.
+    // Complete, then drop what cannot carry a directory name, or one already given: a name
+    // taken falls back to the LDAP name.
+    auto uniqueName = [](Definition& d, std::set<std::string>& taken) {
+        std::string name = directoryName(d);
+        if (taken.count(names::fold(name)) && d.has("X-NDS-NAME") &&
+            !names::equalFolded(name, d.first("NAME"))) {
+            d.remove("X-NDS-NAME");
+            name = d.first("NAME");
+        }
+        return name.size() <= MAX_SCHEMA_NAME_CHARS && taken.insert(names::fold(name)).second;
+    };
+    std::set<std::string> attributeNames;
     for (std::size_t i = 0; i < attrs.defs.size(); ++i) {
         if (!takeAttr[i])
             continue;
         completeAttribute(attrs.defs[i], attrs, directorySyntaxes, hints);
-        if (directoryName(attrs.defs[i]).size() > MAX_SCHEMA_NAME_CHARS)
-            takeAttr[i] = false;
+        takeAttr[i] = uniqueName(attrs.defs[i], attributeNames);
     }
     std::set<std::string> directoryNames;
     for (std::size_t i = 0; i < classes.defs.size(); ++i) {
         if (!takeClass[i])
             continue;
+        if (!hasExtensions(classes.defs[i]))
+            listOnce(classes.defs[i], classes, attrs);
         completeClass(classes.defs[i], hints);
-        const std::string name = directoryName(classes.defs[i]);
-        takeClass[i] =
-            name.size() <= MAX_SCHEMA_NAME_CHARS && directoryNames.insert(names::fold(name)).second;
+        takeClass[i] = uniqueName(classes.defs[i], directoryNames);
     }
     for (std::size_t i = 0; i < attrs.defs.size(); ++i) {
         if (!takeAttr[i])
@@ -343,6 +521,9 @@ std::string directoryStatements(const SubschemaValues& values, const Schema* hin
         canonicalList(d, "SUP", classes, takeClass);
         canonicalList(d, "MUST", attrs, takeAttr);
         canonicalList(d, "MAY", attrs, takeAttr);
+        keepKnownItems(d, "X-NDS-CONTAINMENT", classes, takeClass);
+        keepKnownItems(d, "X-NDS-NAMING", attrs, takeAttr);
+        d.remove("X-NDS-HINTED");
         text += schemastatements::statementText(d) + "\n\n";
     }
     return text;

@@ -115,6 +115,46 @@ bool isContainerClass(std::string_view ldapName) {
     return false;
 }
 
+std::uint16_t defaultSyntaxFlags(std::uint32_t id) {
+    constexpr std::uint16_t S = SYNTAX_STRING, V = SYNTAX_SINGLE_VALUED, O = SYNTAX_ORDERED,
+                            E = SYNTAX_EQUALITY, C = SYNTAX_IGNORE_CASE, W = SYNTAX_IGNORE_SPACE,
+                            D = SYNTAX_IGNORE_DASH, N = SYNTAX_DIGITS_ONLY,
+                            P = SYNTAX_PRINTABLE_ONLY, Z = SYNTAX_SIZEABLE,
+                            B = SYNTAX_BITWISE_EQUAL;
+    // The directory's matching rules of syntaxes 0 to 27, as the demo schema gives them.
+    constexpr std::uint16_t kFlags[SYNTAX_COUNT] = {
+        0,                         // Unknown
+        E | C,                     // Distinguished Name
+        S | E | O | Z,             // Case Exact String
+        S | E | O | C | W | Z,     // Case Ignore String
+        S | E | O | C | W | P | Z, // Printable String
+        S | E | O | W | N | Z,     // Numeric String
+        E | C | W,                 // Case Ignore List
+        E | V,                     // Boolean
+        E | O | Z,                 // Integer
+        E | O | B | Z,             // Octet String
+        S | E | W | D | Z,         // Telephone Number
+        E | W | D,                 // Facsimile Telephone Number
+        E | B,                     // Net Address
+        E | B,                     // Octet List
+        E | C,                     // EMail Address
+        E | C,                     // Path
+        E,                         // Replica Pointer
+        E,                         // Object ACL
+        E | C | W,                 // Postal Address
+        E | O,                     // Timestamp
+        S | E | C,                 // Class Name
+        V,                         // Stream
+        E | O | V,                 // Counter
+        E,                         // Back Link
+        E | O,                     // Time
+        E,                         // Typed Name
+        E,                         // Hold
+        E | O,                     // Interval
+    };
+    return id < SYNTAX_COUNT ? kFlags[id] : 0;
+}
+
 std::vector<std::string> defaultSyntaxStatements() {
     std::vector<std::string> out;
     for (std::uint32_t id = 0; id < SYNTAX_COUNT; ++id) {
@@ -123,6 +163,8 @@ std::vector<std::string> defaultSyntaxStatements() {
         def.oid = "ostrel.syntax." + std::to_string(id);
         def.setQuoted("DESC", {std::string(SyntaxNames[id])});
         def.setQuoted("X-NDS-ID", {std::to_string(id)});
+        if (auto words = syntaxFlagWords(defaultSyntaxFlags(id)); !words.empty())
+            def.setQuoted("X-NDS-FLAGS", words);
         out.push_back(schemastatements::statementText(def));
     }
     return out;

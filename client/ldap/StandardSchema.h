@@ -20,9 +20,10 @@ bool isStringSyntax(std::uint32_t syntaxId);
 // organizations, units, domains).
 bool isContainerClass(std::string_view ldapName);
 
-// The directory's syntax definitions, ids 0 to 27, as "ldapsyntax" statements for a server
-// that defines none of its own.
+// The directory's syntax definitions, ids 0 to 27, with their matching flags, as
+// "ldapsyntax" statements for a server that defines none of its own.
 std::vector<std::string> defaultSyntaxStatements();
+std::uint16_t defaultSyntaxFlags(std::uint32_t id);
 
 // The flag words of the schema files for flag bits, in table order.
 std::vector<std::string> attributeFlagWords(std::uint32_t flags);

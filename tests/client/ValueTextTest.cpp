@@ -136,3 +136,11 @@ TEST(Base64, RoundTripsAndRefusesGarbage) {
     EXPECT_EQ(base64::decode("QU*D"), std::nullopt);
     EXPECT_EQ(base64::decode("Q"), std::nullopt);
 }
+
+TEST(ValueText, PostalLinesLoseTheBlanksAroundTheirSeparators) {
+    // Servers write "line $ line"; a blank escaped before "$" stays part of its line.
+    EXPECT_EQ(roundTrip(SYN_PO_ADDRESS, "Harbour Lights $ 12 Quay Road $Port Ellis"),
+              "Harbour Lights$12 Quay Road$Port Ellis");
+    EXPECT_EQ(roundTrip(SYN_CI_LIST, " a $ b "), " a$b ");
+    EXPECT_EQ(roundTrip(SYN_PO_ADDRESS, "a\\ $b"), "a $b");
+}

@@ -223,7 +223,7 @@ TEST_F(TopAttributes, AnEntryMadeElsewhereGetsTheClassWithTheChangeThatNeedsIt) 
 TEST_F(TopAttributes, AServerWithoutTheClassTakesWhatNeedsItNot) {
     // The class taken out of the server's configuration, as on a server seeded elsewhere.
     schemaconfig::ConfigSchema config;
-    ASSERT_EQ(schemaconfig::read(*raw, config), 0);
+    ASSERT_EQ(schemaconfig::read(*raw, "", config), 0);
     const auto* stored = config.find("olcObjectClasses", ostrelobject::kOid);
     ASSERT_NE(stored, nullptr);
     ASSERT_EQ(schemaconfig::remove(*raw, *stored), 0);

@@ -69,7 +69,7 @@ TEST(ServerSchema, AStandardSchemaIsMappedBySyntaxAndKind) {
     EXPECT_EQ(s.syntaxes().size(), std::size_t(SYNTAX_COUNT));
     ASSERT_NE(s.findAttribute("cn"), nullptr);
     EXPECT_EQ(s.findAttribute("cn")->syntax, SYN_CI_STRING); // inherited from name
-    EXPECT_EQ(s.findAttribute("telephoneNumber")->syntax, SYN_TEL_NUMBER);
+    EXPECT_EQ(s.findAttributeByLdapName("telephoneNumber")->syntax, SYN_TEL_NUMBER);
     EXPECT_EQ(s.findAttribute("count")->syntax, SYN_INTEGER);
     EXPECT_TRUE(s.findAttribute("count")->flags & DS_SINGLE_VALUED_ATTR);
     EXPECT_EQ(s.findAttribute("stamp"), nullptr); // operational
@@ -78,11 +78,12 @@ TEST(ServerSchema, AStandardSchemaIsMappedBySyntaxAndKind) {
     ASSERT_NE(person, nullptr);
     EXPECT_TRUE(person->flags & DS_EFFECTIVE_CLASS);
     EXPECT_FALSE(person->flags & DS_CONTAINER_CLASS);
-    // commonName is the attribute cn, by its first name.
-    EXPECT_EQ(person->lists[ClassDefinition::Mandatory], (std::vector<std::string>{"cn", "count"}));
+    // commonName is the attribute cn, by its first name; standard ones go by the directory's
+    // names.
+    EXPECT_EQ(person->lists[ClassDefinition::Mandatory], (std::vector<std::string>{"CN", "count"}));
     EXPECT_EQ(person->lists[ClassDefinition::Optional],
-              (std::vector<std::string>{"telephoneNumber"}));
-    EXPECT_TRUE(s.findClass("organizationalUnit")->flags & DS_CONTAINER_CLASS);
+              (std::vector<std::string>{"Telephone Number"}));
+    EXPECT_TRUE(s.findClassByLdapName("organizationalUnit")->flags & DS_CONTAINER_CLASS);
     EXPECT_FALSE(s.findClass("extra")->flags & DS_EFFECTIVE_CLASS);
     EXPECT_FALSE(s.findClass("top")->flags & DS_EFFECTIVE_CLASS);
 }
