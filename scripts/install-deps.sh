@@ -12,6 +12,8 @@ packages=(
 )
 # The LDAP client and its tests: libldap, and a slapd the tests start themselves.
 packages+=(libldap-dev slapd ldap-utils openssl)
+# A 389 Directory Server instance the tests create themselves (dscreate, from python3-lib389).
+packages+=(389-ds-base python3-lib389)
 
 missing=()
 for package in "${packages[@]}"; do

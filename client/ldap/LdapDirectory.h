@@ -150,6 +150,9 @@ private:
         std::string dn;                           // List: the container's DN
         std::string containerName;                // List: as named to the listing
         std::unique_ptr<ListingMemo> memo;        // List
+        // List: the failure that ended the search, told once what arrived before it is out.
+        NWDSCCODE ended = 0;
+        LdapFailure endedBecause;
     };
 
     explicit LdapDirectory(Options options);
@@ -172,6 +175,11 @@ private:
                              std::string& dn);
     // The dotted name of a DN (typed: "CN=Admin.O=Acme").
     std::string nameOfDn(Tree& tree, std::string_view dn, bool typed) const;
+    // The definition of an attribute by its LDAP name (ldapAttribute) or its directory name
+    // (directoryAttribute); a name with options is the attribute's, under its full name
+    // ("Description;lang-de" for "description;lang-de"). nullptr when there is none.
+    static const AttributeDefinition* ldapAttribute(Tree& tree, std::string_view ldapName);
+    static const AttributeDefinition* directoryAttribute(Tree& tree, std::string_view name);
     // The top object a DN lies below (the longest match), or bases.size().
     std::size_t baseOf(const Tree& tree, const std::vector<valuetext::DnComponent>& parts) const;
     // The tag of a typed name for an LDAP naming attribute ("CN" for cn).

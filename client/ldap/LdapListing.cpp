@@ -189,6 +189,14 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
 
 NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
     Tree& tree = *state.tree;
+    // A search that failed half way: what arrived before the failure goes out first, and the
+    // pass after it tells the failure.
+    auto endedNow = [&]() {
+        lastFailure_ = state.endedBecause;
+        return state.ended;
+    };
+    if (state.ended != 0 && state.position >= state.objects.size())
+        return endedNow();
     beginReply(out, ReplyKind::Objects, false);
     ReplyWriter reply(out);
     const auto admit = [&](const LdapEntryView& e) { admitListed(state, e); };
@@ -204,21 +212,25 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
                 break;
             }
         }
-        if (full || !state.stream || state.stream->finished())
+        if (full || state.ended != 0 || !state.stream || state.stream->finished())
             break;
         // Handed over: what has arrived since, waiting only while the buffer holds nothing.
         state.objects.clear();
         state.position = 0;
         std::size_t taken = 0;
         if (auto rc = state.stream->take(admit, reply.count() == 0, kMostPerTake, taken); rc != 0) {
-            lastFailure_ = state.stream->failure();
-            return rc;
+            state.ended = rc;
+            state.endedBecause = state.stream->failure();
+            continue; // the entries taken before it still go out
         }
         if (taken == 0 && reply.count() > 0)
             break;
     }
+    if (state.ended != 0 && reply.count() == 0 && state.position >= state.objects.size())
+        return endedNow();
     reply.finish();
-    done = state.position >= state.objects.size() && (!state.stream || state.stream->finished());
+    done = state.ended == 0 && state.position >= state.objects.size() &&
+           (!state.stream || state.stream->finished());
     if (!done && reply.count() == 0)
         return ERR_INSUFFICIENT_BUFFER;
     return 0;

@@ -184,7 +184,7 @@ LdapDirectory::shownAttributes(Tree& tree, const LdapEntryView& e, ListingMemo& 
             }
         }
         if (!looked) {
-            def = tree.schema->findAttributeByLdapName(a.name);
+            def = ldapAttribute(tree, a.name);
             if (memo.attributes.size() < 64)
                 memo.attributes.emplace_back(a.name, def);
         }
@@ -201,7 +201,7 @@ LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool 
     d.info = infoOf(tree, e);
     d.dn = ldapnames::canonicalDn(e.dn);
     for (auto& [name, values] : e.attributes) {
-        const AttributeDefinition* def = tree.schema->findAttributeByLdapName(name);
+        const AttributeDefinition* def = ldapAttribute(tree, name);
         if (!addShown(d.attributes, def))
             continue;
         if (withValues && names::equalFolded(def->ldapName, "objectClass")) {
@@ -312,7 +312,7 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
         std::vector<std::string> ldapNames;
         std::vector<const AttributeDefinition*> asked;
         for (const auto& n : wanted) {
-            const AttributeDefinition* def = tree->schema->findAttribute(n);
+            const AttributeDefinition* def = directoryAttribute(*tree, n);
             if (def != nullptr && !(def->flags & DS_HIDDEN_ATTR)) {
                 asked.push_back(def);
                 ldapNames.push_back(def->ldapName);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <unordered_map>
 
 namespace ldapnames {
@@ -60,6 +61,11 @@ struct LdapDirectory::Tree {
     std::unordered_map<std::string, std::shared_ptr<const AttributeList>, ldapnames::FoldedHash,
                        ldapnames::FoldedEqual>
         listedNames;
+
+    // Attributes with options ("userCertificate;binary", "description;lang-de"), each made
+    // once from its attribute's definition and kept while the client lives (lists point at
+    // them).
+    std::deque<AttributeDefinition> withOptions;
 
     // ---- The schema as the server gives it, read again after each schema change ----
     std::string subschemaDn;

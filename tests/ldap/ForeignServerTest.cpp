@@ -1,0 +1,199 @@
+// Servers Ostrel did not seed, as their administrators run them: a stock slapd and a 389
+// Directory Server with the standard schema and the project's own dc= data. The client opens
+// them with a new user's settings alone (no hints file), and lists, reads and names what they
+// hold.
+#include "ForeignServer.h"
+
+#include "LdapFixture.h"
+#include "SchemaDump.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Identity {
+    enum Kind { Anonymous, Editor, Root, External } kind;
+};
+
+LdapDirectory::Options optionsFor(const ForeignServer& server, Identity::Kind who) {
+    LdapDirectory::Options options;
+    std::string error;
+    auto source = [&](const char* name) -> std::optional<std::string> {
+        const std::string n = name;
+        if (n == "LDAPURI")
+            return who == Identity::External ? server.ldapiUri() : server.uri();
+        if (n == "LDAPBINDDN" && (who == Identity::Editor || who == Identity::Root))
+            return who == Identity::Editor ? server.editorDn() : server.rootDn();
+        if (n == "OSTREL_LDAP_PASSWORD_FILE" && (who == Identity::Editor || who == Identity::Root))
+            return server.passwordFile();
+        if (n == "OSTREL_LDAP_TREE")
+            return std::string("EXAMPLE");
+        return std::nullopt;
+    };
+    EXPECT_TRUE(readLdapSettings(source, "", options.settings, &error)) << error;
+    return options;
+}
+
+std::vector<std::string> namesOf(const std::vector<ListedItem>& items) {
+    std::vector<std::string> out;
+    for (const auto& i : items)
+        out.push_back(i.name);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+class ForeignServerTest : public ::testing::TestWithParam<ForeignServer::Kind> {
+protected:
+    static void SetUpTestSuite() {}
+    void SetUp() override {
+        auto& slot = servers()[int(GetParam())];
+        if (!slot)
+            slot = std::make_unique<ForeignServer>(GetParam());
+        server = slot.get();
+        ASSERT_TRUE(server->running()) << server->failure();
+    }
+    std::unique_ptr<LdapDirectory> open(Identity::Kind who) {
+        std::string error;
+        auto dir = LdapDirectory::open(optionsFor(*server, who), &error);
+        EXPECT_NE(dir, nullptr) << error;
+        return dir;
+    }
+    bool slapd() const { return server->kind() == ForeignServer::Kind::StockSlapd; }
+
+    // One server of each kind for the whole program, stopped when it ends.
+    static std::unique_ptr<ForeignServer> (&servers())[2] {
+        static std::unique_ptr<ForeignServer> all[2];
+        return all;
+    }
+    ForeignServer* server = nullptr;
+};
+
+TEST_P(ForeignServerTest, OpensWithoutHintsAndListsEachNamingContextOnceAtRoot) {
+    for (auto who : {Identity::Anonymous, Identity::Editor, Identity::Root}) {
+        SCOPED_TRACE(int(who));
+        auto dir = open(who);
+        ASSERT_NE(dir, nullptr);
+        NWDSContextHandle ctx = pageContext(*dir, "EXAMPLE");
+        std::vector<ListedItem> top;
+        ASSERT_EQ(listAll(*dir, ctx, ROOT_NAME, top), 0);
+        std::vector<std::string> want = {"example\\.com"};
+        if (slapd())
+            want.push_back("Harbour Lights");
+        std::sort(want.begin(), want.end());
+        EXPECT_EQ(namesOf(top), want);
+        for (const auto& t : top)
+            EXPECT_TRUE(t.container) << t.name;
+        // Entered by the name it was listed by, and by its RDNs written out.
+        for (const char* name : {"example\\.com", "example.com"}) {
+            std::vector<ListedItem> below;
+            ASSERT_EQ(listAll(*dir, ctx, name, below), 0) << name;
+            const auto names = namesOf(below);
+            for (const char* expected : {"People", "Groups", "Staff", "Quayside", "editor"})
+                EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
+        }
+        dir->NWDSFreeContext(ctx);
+    }
+}
+
+TEST_P(ForeignServerTest, ContextsStartInTheIdentitysContainerOrAtRoot) {
+    auto expectStart = [&](Identity::Kind who, const std::string& want) {
+        auto dir = open(who);
+        ASSERT_NE(dir, nullptr);
+        NWDSContextHandle ctx = NO_CONTEXT;
+        ASSERT_EQ(dir->NWDSCreateContextHandle(&ctx), 0);
+        char context[MAX_DN_BYTES] = {};
+        ASSERT_EQ(dir->NWDSGetContext(ctx, DCK_NAME_CONTEXT, context, sizeof context), 0);
+        EXPECT_EQ(std::string(context), want) << int(who);
+        dir->NWDSFreeContext(ctx);
+    };
+    expectStart(Identity::Anonymous, ROOT_NAME);
+    expectStart(Identity::Editor, "example\\.com");
+    if (!slapd())
+        expectStart(Identity::Root, ROOT_NAME); // cn=Directory Manager lies in no context
+}
+
+TEST_P(ForeignServerTest, TheSchemaIsTheServersWithTheDirectorysNames) {
+    auto dir = open(Identity::Anonymous);
+    ASSERT_NE(dir, nullptr);
+    NWDSContextHandle ctx = pageContext(*dir, "EXAMPLE");
+    // The chain of inetOrgPerson, by the directory's names; each class is the server's.
+    auto classes = classDump(*dir, ctx).items;
+    ASSERT_TRUE(classes.count("User"));
+    EXPECT_NE(classes["User"].find("|Organizational Person,|"), std::string::npos)
+        << classes["User"];
+    EXPECT_NE(classes["Organizational Person"].find("|Person,|"), std::string::npos);
+    EXPECT_NE(classes["Person"].find("|Top,|"), std::string::npos);
+    for (const char* effective : {"User", "Person", "Organizational Person", "domain"})
+        EXPECT_TRUE(std::stoul("0" + classes[effective]) & DS_EFFECTIVE_CLASS) << effective;
+    std::uint32_t syntax = 0;
+    EXPECT_EQ(dir->NWDSGetSyntaxID(ctx, "Telephone Number", &syntax), 0);
+    EXPECT_EQ(syntax, SYN_TEL_NUMBER);
+    EXPECT_EQ(dir->NWDSGetSyntaxID(ctx, "Postal Address", &syntax), 0);
+    EXPECT_EQ(syntax, SYN_PO_ADDRESS);
+    EXPECT_EQ(dir->NWDSGetSyntaxID(ctx, "jpegPhoto", &syntax), 0);
+    EXPECT_EQ(syntax, SYN_OCTET_STRING);
+    dir->NWDSFreeContext(ctx);
+}
+
+TEST_P(ForeignServerTest, ValuesOfEachSyntaxClassAreRead) {
+    auto dir = open(Identity::Editor);
+    ASSERT_NE(dir, nullptr);
+    NWDSContextHandle ctx = pageContext(*dir, "EXAMPLE");
+    std::vector<ListedItem> people;
+    ASSERT_EQ(listAll(*dir, ctx, "People.example\\.com", people), 0);
+    ASSERT_GE(people.size(), 20u);
+    std::map<std::string, ReadItem> values;
+    ASSERT_EQ(readAll(*dir, ctx, "Owen Marsh.People.example\\.com", DS_ATTRIBUTE_VALUES, values),
+              0);
+    for (const char* shown : {"CN", "Surname", "Telephone Number", "Postal Address",
+                              "userCertificate;binary", "Object Class"})
+        EXPECT_TRUE(values.count(shown)) << shown << " of " << [&] {
+            std::string all;
+            for (const auto& [name, item] : values)
+                all += name + ",";
+            return all;
+        }();
+    EXPECT_EQ(values["Postal Address"].syntax, SYN_PO_ADDRESS);
+    EXPECT_EQ(values["userCertificate;binary"].syntax, SYN_OCTET_STRING);
+    // The DER certificate as the server holds it, byte for byte.
+    ASSERT_EQ(values["userCertificate;binary"].values.size(), 1u);
+    EXPECT_EQ(values["userCertificate;binary"].values.front().size(), 514u);
+    values.clear();
+    ASSERT_EQ(
+        readAll(*dir, ctx, "Priya Nandakumar.People.example\\.com", DS_ATTRIBUTE_VALUES, values),
+        0);
+    EXPECT_EQ(values["jpegPhoto"].syntax, SYN_OCTET_STRING);
+    values.clear();
+    ASSERT_EQ(readAll(*dir, ctx, "Ilse Vogt.People.example\\.com", DS_ATTRIBUTE_VALUES, values), 0);
+    EXPECT_EQ(values["Description;lang-de"].values,
+              (std::vector<std::string>{"Zollverbindung f\xC3\xBCr den Hafen"}));
+    dir->NWDSFreeContext(ctx);
+}
+
+TEST_P(ForeignServerTest, AContainerBeyondTheSizeLimitEndsWithWhatArrivedAndTheLimitsCode) {
+    auto dir = open(Identity::Anonymous);
+    ASSERT_NE(dir, nullptr);
+    NWDSContextHandle ctx = pageContext(*dir, "EXAMPLE");
+    std::vector<ListedItem> staff;
+    const NWDSCCODE rc = listAll(*dir, ctx, "Staff.example\\.com", staff);
+    // Listed whole where paging lets it; otherwise what arrived and the size limit's code.
+    if (rc == 0) {
+        EXPECT_EQ(staff.size(), 1200u);
+    } else {
+        EXPECT_EQ(rc, ERR_MAXIMUM_ENTRIES_EXIST);
+        EXPECT_GE(staff.size(), 500u);
+    }
+    dir->NWDSFreeContext(ctx);
+    EXPECT_EQ(dir->openSearches(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ForeignServerTest,
+                         ::testing::Values(ForeignServer::Kind::StockSlapd,
+                                           ForeignServer::Kind::Dirsrv),
+                         [](const auto& info) {
+                             return info.param == ForeignServer::Kind::StockSlapd
+                                        ? std::string("StockSlapd")
+                                        : std::string("Dirsrv");
+                         });
+
+} // namespace
