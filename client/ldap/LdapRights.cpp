@@ -70,9 +70,19 @@ NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const
         bool allowed = false;
         const std::vector<LdapMod> probe = {{LdapMod::Add, "objectClass", {"organizationalUnit"}},
                                             {LdapMod::Add, "ou", {kProbeName}}};
-        if (auto rc = tree->session->addDryRun(std::string("ou=") + kProbeName + "," + parent,
-                                               probe, allowed);
-            rc != 0) {
+        NWDSCCODE rc = tree->session->addDryRun(std::string("ou=") + kProbeName + "," + parent,
+                                                probe, allowed);
+        if (rc == ERR_NOT_SUPPORTED) {
+            // No no-op control: the server's own report of the rights, where it gives one.
+            std::string authz, entryRights;
+            rc = tree->session->whoAmI(authz);
+            const std::size_t dn =
+                authz.rfind("dn:", 0) == 0 ? authz.find_first_not_of(' ', 3) : std::string::npos;
+            if (rc == 0 && dn != std::string::npos) // anonymous adds nothing anywhere
+                rc = tree->session->entryRights(parent, "dn:" + authz.substr(dn), entryRights);
+            allowed = rc == 0 && entryRights.find('a') != std::string::npos;
+        }
+        if (rc != 0) {
             fail(*tree);
             return rc;
         }

@@ -113,9 +113,11 @@ NWDSCCODE readConfig(LdapSession& session, ConfigSchema& out) {
     }
     out.schemaDn = "cn=schema," + configDn;
     const std::vector<std::string> attributes = {"cn", "olcAttributeTypes", "olcObjectClasses"};
+    bool found = false;
     NWDSCCODE rc = session.search(
         out.schemaDn, 2, "(objectClass=olcSchemaConfig)", attributes, false,
         LdapSession::Deref::Never, [&](LdapEntry&& e) {
+            found = true;
             if (auto* cn = e.find("cn"); cn != nullptr && !cn->empty()) {
                 std::size_t position = 0;
                 if (names::equalFolded(withoutPosition(cn->front(), position), kOwnEntry))
@@ -134,7 +136,9 @@ NWDSCCODE readConfig(LdapSession& session, ConfigSchema& out) {
             }
             return true;
         });
-    if (rc == ERR_NO_SUCH_ENTRY || rc == ERR_NO_ACCESS)
+    // No schema entries at all: hidden from this identity, or a server that keeps its
+    // configuration otherwise.
+    if (rc == ERR_NO_SUCH_ENTRY || rc == ERR_NO_ACCESS || (rc == 0 && !found))
         return advertised ? ERR_NO_ACCESS : ERR_NOT_SUPPORTED;
     return rc;
 }

@@ -141,7 +141,10 @@ NWDSCCODE LdapSearchStream::start() {
 bool LdapSearchStream::sendPage() {
     LDAP* ld = session_->ld_;
     LDAPControl* page = nullptr;
-    int rc = ldap_create_page_control(ld, ber_int_t(session_->pageSize_), cookie_, 0, &page);
+    if (pageSize_ == 0)
+        pageSize_ = session_->pageSize_;
+    pageEntries_ = 0;
+    int rc = ldap_create_page_control(ld, ber_int_t(pageSize_), cookie_, 0, &page);
     if (rc != LDAP_SUCCESS) {
         stop(session_->fail(rc));
         return false;
@@ -194,11 +197,22 @@ bool LdapSearchStream::pageDone(LDAPMessage* result) {
         stop(session_->fail(rc));
         return false;
     }
+    if (err == LDAP_SIZELIMIT_EXCEEDED && pagesDone_ == 0 && !retried_ && pageEntries_ > 1 &&
+        pageEntries_ <= pageSize_) {
+        // A server that counts its size limit against each page stopped the first one: the
+        // search begins again with pages below that limit, and what came already is skipped.
+        ldap_controls_free(returned);
+        retried_ = true;
+        skip_ = pageEntries_;
+        pageSize_ = pageEntries_ - 1;
+        return sendPage();
+    }
     if (err != LDAP_SUCCESS) {
         ldap_controls_free(returned);
         stop(session_->fail(err));
         return false;
     }
+    ++pagesDone_;
     if (cookie_ != nullptr) {
         ber_bvfree(cookie_);
         cookie_ = nullptr;
@@ -240,6 +254,11 @@ void LdapSearchStream::pump(bool block) {
             break;
         }
         if (rc == LDAP_RES_SEARCH_ENTRY) {
+            ++pageEntries_;
+            if (skip_ > 0) {
+                --skip_; // handed over already, before the search began again
+                continue;
+            }
             queued_.push_back(msg.m);
             msg.m = nullptr;
             waiting = false;

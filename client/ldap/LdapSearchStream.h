@@ -85,6 +85,11 @@ private:
     LdapSession* session_;
     Request request_;
     int msgid_ = -1; // the page request in progress, -1 once none is
+    int pageSize_ = 0;
+    int pageEntries_ = 0; // entries of the page in progress
+    int pagesDone_ = 0;
+    int skip_ = 0; // entries to pass over after beginning again
+    bool retried_ = false;
     struct berval* cookie_ = nullptr;
     std::deque<ldapmsg*> queued_; // entries read, decoded as they are handed over
     NWDSCCODE code_ = 0;          // the failure still to report

@@ -92,6 +92,9 @@ public:
     // added either way.
     NWDSCCODE addDryRun(const std::string& dn, const std::vector<LdapMod>& attributes,
                         bool& allowed);
+    // What `authzId` ("dn:...") may do to an entry, as a server with the get-effective-rights
+    // control reports it; ERR_NOT_SUPPORTED from a server without it.
+    NWDSCCODE entryRights(const std::string& dn, const std::string& authzId, std::string& rights);
 
     // ---- Checks (LdapSessionChecks.cpp) ----
     // Whether any entry below `base` (subtree) matches the filter: one entry is asked for.

@@ -86,5 +86,44 @@ NWDSCCODE LdapSession::addDryRun(const std::string& dn, const std::vector<LdapMo
     allowed = rc == kNoOperation;
     if (rc == kNoOperation || rc == LDAP_INSUFFICIENT_ACCESS || rc == LDAP_STRONG_AUTH_REQUIRED)
         return 0;
+    if (rc == LDAP_UNAVAILABLE_CRITICAL_EXTENSION) {
+        fail(rc);
+        return ERR_NOT_SUPPORTED; // a server without the no-op control
+    }
     return fail(rc);
+}
+
+NWDSCCODE LdapSession::entryRights(const std::string& dn, const std::string& authzId,
+                                   std::string& rights) {
+    // The get-effective-rights control: the server reports, as entryLevelRights, what the
+    // identity may do to the entry ("v" view, "a" add below, "d" delete, "n" rename).
+    static constexpr char kGetRights[] = "1.3.6.1.4.1.42.2.27.9.5.2";
+    rights.clear();
+    // Its value is the subject's authorization identity itself.
+    LDAPControl getRights{const_cast<char*>(kGetRights),
+                          {ber_len_t(authzId.size()), const_cast<char*>(authzId.data())},
+                          1};
+    LDAPControl* controls[2] = {&getRights, nullptr};
+    char attribute[] = "entryLevelRights";
+    char* attrs[] = {attribute, nullptr};
+    LDAPMessage* res = nullptr;
+    ++roundTrips_;
+    const int rc = ldap_search_ext_s(ld_, dn.c_str(), LDAP_SCOPE_BASE, "(objectClass=*)", attrs, 0,
+                                     controls, nullptr, nullptr, 1, &res);
+    if (rc == LDAP_SUCCESS && res != nullptr) {
+        if (LDAPMessage* e = ldap_first_entry(ld_, res)) {
+            if (berval** v = ldap_get_values_len(ld_, e, attribute)) {
+                if (v[0] != nullptr)
+                    rights.assign(v[0]->bv_val, v[0]->bv_len);
+                ldap_value_free_len(v);
+            }
+        }
+    }
+    if (res != nullptr)
+        ldap_msgfree(res);
+    if (rc == LDAP_UNAVAILABLE_CRITICAL_EXTENSION) {
+        fail(rc);
+        return ERR_NOT_SUPPORTED;
+    }
+    return rc == LDAP_SUCCESS ? 0 : fail(rc);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "client/common/ValueText.h"
 #include "client/common/Schema.h"
+#include "client/common/ValueText.h"
 
 #include <functional>
 

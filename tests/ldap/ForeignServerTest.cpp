@@ -187,6 +187,54 @@ TEST_P(ForeignServerTest, AContainerBeyondTheSizeLimitEndsWithWhatArrivedAndTheL
     EXPECT_EQ(dir->openSearches(), 0u);
 }
 
+TEST_P(ForeignServerTest, SchemaDefinitionsAreWrittenWhereTheIdentityMayWriteTheSchema) {
+    // Only the server's schema administrator may; the editor of the data may not.
+    auto editor = open(Identity::Editor);
+    auto admin = open(slapd() ? Identity::External : Identity::Root);
+    ASSERT_TRUE(editor && admin);
+    auto defineAttr = [](LdapDirectory& dir, NWDSContextHandle ctx, const char* name) {
+        Attr_Info_T info{};
+        info.attrFlags = DS_SINGLE_VALUED_ATTR;
+        info.attrSyntaxID = SYN_CI_STRING;
+        return dir.NWDSDefineAttr(ctx, name, &info);
+    };
+    NWDSContextHandle e = pageContext(*editor, "EXAMPLE"), a = pageContext(*admin, "EXAMPLE");
+    EXPECT_EQ(defineAttr(*editor, e, "Berth Number"), ERR_NO_ACCESS);
+    ASSERT_EQ(defineAttr(*admin, a, "Berth Number"), 0) << admin->lastFailure().text;
+
+    Buf_T* buf = nullptr;
+    ASSERT_EQ(admin->NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf), 0);
+    ASSERT_EQ(admin->NWDSInitBuf(a, DSV_DEFINE_CLASS, buf), 0);
+    const std::vector<std::vector<std::string>> lists = {
+        {"Top"}, {"Organizational Unit"}, {"CN"}, {"CN"}, {"Berth Number"}};
+    for (const auto& list : lists) {
+        ASSERT_EQ(admin->NWDSBeginClassItem(a, buf), 0);
+        for (const auto& item : list)
+            ASSERT_EQ(admin->NWDSPutClassItem(a, buf, item.c_str()), 0);
+    }
+    Class_Info_T info{};
+    info.classFlags = DS_EFFECTIVE_CLASS;
+    EXPECT_EQ(admin->NWDSDefineClass(a, "Mooring", &info, buf), 0) << admin->lastFailure().text;
+    ASSERT_EQ(admin->NWDSInitBuf(a, DSV_MODIFY_CLASS_DEF, buf), 0);
+    ASSERT_EQ(admin->NWDSPutClassItem(a, buf, "Description"), 0);
+    EXPECT_EQ(admin->NWDSModifyClass(a, "Mooring", buf), 0) << admin->lastFailure().text;
+    admin->NWDSFreeBuf(buf);
+
+    auto classes = classDump(*admin, a).items;
+    ASSERT_TRUE(classes.count("Mooring"));
+    EXPECT_NE(classes["Mooring"].find("Berth Number,Description,"), std::string::npos)
+        << classes["Mooring"];
+    // In use by the class: refused before anything is sent; then both go.
+    EXPECT_EQ(admin->NWDSRemoveAttrDef(a, "Berth Number"), ERR_SCHEMA_IS_IN_USE);
+    EXPECT_EQ(admin->NWDSRemoveClassDef(a, "Mooring"), 0) << admin->lastFailure().text;
+    EXPECT_EQ(admin->NWDSRemoveAttrDef(a, "Berth Number"), 0) << admin->lastFailure().text;
+    // A definition the server holds itself is never removed.
+    EXPECT_EQ(admin->NWDSRemoveAttrDef(a, "Title"), ERR_SCHEMA_IS_NONREMOVABLE);
+    EXPECT_EQ(classDump(*admin, a).items.count("Mooring"), 0u);
+    editor->NWDSFreeContext(e);
+    admin->NWDSFreeContext(a);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, ForeignServerTest,
                          ::testing::Values(ForeignServer::Kind::StockSlapd,
                                            ForeignServer::Kind::Dirsrv),

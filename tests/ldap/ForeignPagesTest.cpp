@@ -1,0 +1,272 @@
+// The pages on servers Ostrel did not seed (a stock slapd and a 389 Directory Server with
+// their own schema and the project's dc= data), opened with a new user's settings alone:
+// browsing from [Root] down and back, the Schema Viewer's chain of inetOrgPerson, a search, a
+// create, rename, move and delete, a modify, and the Schema Manager opening exactly for the
+// identities that may change the server's schema.
+#include "ForeignServer.h"
+#include "LdapFixture.h"
+#include "WritePageParity.h"
+#include "browser/BrowserPage.h"
+#include "objects/ObjectEditorPage.h"
+#include "objects/ObjectManagerPage.h"
+#include "schema/SchemaManagerPage.h"
+#include "schema/SchemaViewerPage.h"
+
+#include <QLabel>
+#include <fstream>
+
+using writeparity::control;
+using writeparity::topItem;
+
+namespace {
+
+enum class Who { Anonymous, Editor, Root, External };
+
+LdapDirectory::Options optionsFor(const ForeignServer& server, Who who) {
+    LdapDirectory::Options options;
+    std::string error;
+    const bool binds = who == Who::Editor || who == Who::Root;
+    auto source = [&](const char* name) -> std::optional<std::string> {
+        const std::string n = name;
+        if (n == "LDAPURI")
+            return who == Who::External ? server.ldapiUri() : server.uri();
+        if (n == "LDAPBINDDN" && binds)
+            return who == Who::Editor ? server.editorDn() : server.rootDn();
+        if (n == "OSTREL_LDAP_PASSWORD_FILE" && binds)
+            return server.passwordFile();
+        if (n == "OSTREL_LDAP_TREE")
+            return std::string("EXAMPLE");
+        return std::nullopt;
+    };
+    EXPECT_TRUE(readLdapSettings(source, "", options.settings, &error)) << error;
+    return options;
+}
+
+QListWidgetItem* containerEntry(CBrowserPage& page, const QString& label) {
+    for (int i = 0; i < page.containerList()->count(); ++i) {
+        if (page.containerList()->item(i)->text() == label)
+            return page.containerList()->item(i);
+    }
+    return nullptr;
+}
+
+// An object of the browser's listing, below the item of the context.
+QTreeWidgetItem* listedItem(CBrowserPage& page, const QString& label) {
+    QTreeWidgetItem* root = page.objectTree()->topLevelItem(0);
+    for (int i = 0; root != nullptr && i < root->childCount(); ++i) {
+        if (root->child(i)->text(0) == label)
+            return root->child(i);
+    }
+    return nullptr;
+}
+
+QStringList childTexts(const QTreeWidgetItem* item) {
+    QStringList out;
+    for (int i = 0; item != nullptr && i < item->childCount(); ++i)
+        out << item->child(i)->text(0);
+    return out;
+}
+
+class ForeignPages : public ::testing::TestWithParam<ForeignServer::Kind> {
+protected:
+    void SetUp() override {
+        auto& slot = servers()[int(GetParam())];
+        if (!slot)
+            slot = std::make_unique<ForeignServer>(GetParam());
+        server = slot.get();
+        ASSERT_TRUE(server->running()) << server->failure();
+    }
+    void open(Who who) {
+        std::string error;
+        directory = LdapDirectory::open(optionsFor(*server, who), &error);
+        ASSERT_NE(directory, nullptr) << error;
+        side = std::make_unique<writeparity::Side>(*directory);
+    }
+    void TearDown() override {
+        if (directory) {
+            EXPECT_EQ(directory->outstandingResources(), ClientResourceCounts{});
+        }
+    }
+    bool slapd() const { return server->kind() == ForeignServer::Kind::StockSlapd; }
+    QStringList messages() const { return side->reporter.messages; }
+
+    static std::unique_ptr<ForeignServer> (&servers())[2] {
+        static std::unique_ptr<ForeignServer> all[2];
+        return all;
+    }
+    ForeignServer* server = nullptr;
+    std::unique_ptr<LdapDirectory> directory;
+    std::unique_ptr<writeparity::Side> side;
+};
+
+TEST_P(ForeignPages, TheBrowserWalksFromRootDownAndBackUp) {
+    open(Who::Anonymous);
+    CBrowserPage page(side->services(), nullptr);
+    page.create();
+    ASSERT_NE(containerEntry(page, "example.com"), nullptr);
+    EXPECT_EQ(containerEntry(page, "Harbour Lights") != nullptr, slapd());
+    page.moveTo(containerEntry(page, "example.com"));
+    EXPECT_EQ(control<QLineEdit>(page, "contextField")->text(), QStringLiteral("example\\.com"));
+    for (const char* container : {"People", "Groups", "Staff", "Quayside"})
+        EXPECT_NE(containerEntry(page, container), nullptr) << container;
+    page.moveTo(containerEntry(page, "People"));
+    // An object's attributes are read by its full name.
+    QTreeWidgetItem* owen = listedItem(page, "Owen Marsh");
+    ASSERT_NE(owen, nullptr);
+    EXPECT_TRUE(childTexts(owen).contains("Telephone Number"))
+        << childTexts(owen).join(",").toStdString();
+    EXPECT_TRUE(messages().isEmpty()) << messages().join("|").toStdString();
+
+    // Beyond the size limit: what arrived is shown, and the page says why it is not all.
+    page.moveTo(containerEntry(page, QString()));
+    page.moveTo(containerEntry(page, "Staff"));
+    const int staff = page.objectTree()->topLevelItem(0)->childCount();
+    if (slapd()) {
+        EXPECT_EQ(staff, 500);
+        ASSERT_EQ(messages().size(), 1);
+        EXPECT_TRUE(
+            messages().front().contains("Showing 500 objects: the server's size limit was reached"))
+            << messages().front().toStdString();
+    } else {
+        EXPECT_EQ(staff, 1200); // paged: the limit holds for each page
+    }
+    // Up to example.com, and up again to [Root]: each naming context once.
+    page.moveTo(containerEntry(page, QString()));
+    page.moveTo(containerEntry(page, QString()));
+    EXPECT_EQ(control<QLineEdit>(page, "contextField")->text(), QStringLiteral("[Root]"));
+    EXPECT_EQ(page.containerList()->findItems("example.com", Qt::MatchExactly).size(), 1);
+}
+
+TEST_P(ForeignPages, TheSchemaViewerShowsTheChainOfInetOrgPerson) {
+    open(Who::Anonymous);
+    CSchemaViewerPage page(side->services(), nullptr);
+    page.create("EXAMPLE");
+    auto* classes = control<QTreeWidget>(page, "classTree");
+    const auto found = classes->findItems("User", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    classes->setCurrentItem(found.first());
+    QTreeWidgetItem* chain = nullptr;
+    for (int i = 0; i < found.first()->childCount(); ++i) {
+        if (found.first()->child(i)->text(0) == "Super Class Hierarchy")
+            chain = found.first()->child(i);
+    }
+    ASSERT_NE(chain, nullptr);
+    QStringList path;
+    for (QTreeWidgetItem* at = chain; at != nullptr && at->childCount() > 0; at = at->child(0))
+        path << at->child(0)->text(0);
+    EXPECT_EQ(path, (QStringList{"Organizational Person", "Person", "Top"}));
+    EXPECT_TRUE(messages().isEmpty()) << messages().join("|").toStdString();
+}
+
+TEST_P(ForeignPages, TheSchemaManagerOpensForWhoeverMayChangeTheSchema) {
+    std::vector<std::pair<Who, bool>> cases = {{Who::Anonymous, false}, {Who::Editor, false}};
+    if (slapd()) {
+        cases.push_back({Who::Root, false}); // a data database's root DN: no cn=config
+        cases.push_back({Who::External, true});
+    } else {
+        cases.push_back({Who::Root, true}); // Directory Manager
+    }
+    for (const auto& [who, may] : cases) {
+        SCOPED_TRACE(int(who));
+        open(who);
+        {
+            CSchemaManagerPage page(side->services(), nullptr);
+            page.create("EXAMPLE");
+            EXPECT_EQ(control<QLabel>(page, "noRightsText")->isHidden(), may);
+            EXPECT_EQ(control<QPushButton>(page, "classCreateButton")->isEnabled(), may);
+        }
+        EXPECT_TRUE(messages().isEmpty())
+            << messages().join("|").toStdString() << " " << directory->lastFailure().text;
+        EXPECT_EQ(directory->outstandingResources(), ClientResourceCounts{});
+    }
+}
+
+TEST_P(ForeignPages, TheObjectManagerCreatesRenamesMovesAndDeletes) {
+    open(Who::Editor);
+    CObjectManagerPage page(side->services(), nullptr);
+    page.create("EXAMPLE");
+    auto* classCombo = control<QComboBox>(page, "objectClassCombo");
+    // Every structural class the server defines can be created, Person among them.
+    for (const char* cls :
+         {"User", "Person", "Organizational Person", "Organizational Unit", "Group", "domain"})
+        EXPECT_GE(classCombo->findText(cls, Qt::MatchExactly), 0) << cls;
+    auto set = [&](const char* field, const QString& text) {
+        control<QLineEdit>(page, field)->setText(text);
+    };
+    auto click = [&](const char* button) { control<QPushButton>(page, button)->click(); };
+    classCombo->setCurrentIndex(classCombo->findText("User", Qt::MatchExactly));
+    set("attributeValueField", "Reed");
+    click("addToCriteriaButton");
+    set("objectNameField", "Nia Reed");
+    click("createObjectButton");
+    set("deleteNameField", "Nia Reed");
+    set("newNameField", "Nia Reade");
+    click("renameButton");
+    set("moveNameField", "Nia Reade");
+    set("newContextField", "People.example\\.com");
+    click("moveButton");
+    classCombo->setCurrentIndex(classCombo->findText("Organizational Unit", Qt::MatchExactly));
+    set("attributeValueField", "Annex");
+    click("addToCriteriaButton");
+    set("objectNameField", "Annex");
+    click("createObjectButton");
+    set("deleteNameField", "Annex");
+    click("deleteButton");
+    EXPECT_EQ(messages(), (QStringList{"Object Nia Reed created successfully!",
+                                       "Object Nia Reed successfully renamed!",
+                                       "Object Nia Reade successfully moved!",
+                                       "Object Annex created successfully!",
+                                       "Object Annex successfully deleted!"}));
+    NWDSContextHandle ctx = pageContext(*directory, "EXAMPLE");
+    std::map<std::string, ReadItem> values;
+    ASSERT_EQ(
+        readAll(*directory, ctx, "Nia Reade.People.example\\.com", DS_ATTRIBUTE_VALUES, values), 0);
+    EXPECT_EQ(values["Surname"].values, (std::vector<std::string>{"Reed"}));
+    directory->NWDSFreeContext(ctx);
+}
+
+TEST_P(ForeignPages, TheObjectEditorWritesQueuedChangesInOneRequest) {
+    open(Who::Editor);
+    CObjectEditorPage page(side->services(), nullptr);
+    page.create("EXAMPLE");
+    QTreeWidgetItem* people = topItem(page, "People");
+    ASSERT_NE(people, nullptr);
+    people->setSelected(true);
+    auto* attributes = control<QComboBox>(page, "attributeCombo");
+    // Each attribute once, and only what the server's classes allow.
+    QStringList names;
+    for (int i = 0; i < attributes->count(); ++i)
+        names << attributes->itemText(i);
+    EXPECT_EQ(names.removeDuplicates(), 0) << names.join(",").toStdString();
+    EXPECT_TRUE(names.contains("Description"));
+    auto queue = [&](const QString& attr, const QString& op, const QString& value) {
+        attributes->setCurrentIndex(attributes->findText(attr, Qt::MatchExactly));
+        if (!value.isEmpty())
+            control<QLineEdit>(page, "entryField1")->setText(value);
+        attributes->setEditText(attr);
+        control<QComboBox>(page, "operationCombo")->setEditText(op);
+        control<QPushButton>(page, "addCriteriaButton")->click();
+    };
+    queue("Description", "Add Value", "Everyone on the quay");
+    queue("Description", "Add Value", "and the pilots");
+    control<QPushButton>(page, "modifyObjectButton")->click();
+    EXPECT_EQ(messages(), (QStringList{"Object People.example\\.com was successfully modified!"}));
+    NWDSContextHandle ctx = pageContext(*directory, "EXAMPLE");
+    std::map<std::string, ReadItem> values;
+    ASSERT_EQ(readAll(*directory, ctx, "People.example\\.com", DS_ATTRIBUTE_VALUES, values), 0);
+    const auto& held = values["Description"].values;
+    for (const char* added : {"Everyone on the quay", "and the pilots"})
+        EXPECT_NE(std::find(held.begin(), held.end(), added), held.end()) << added;
+    directory->NWDSFreeContext(ctx);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ForeignPages,
+                         ::testing::Values(ForeignServer::Kind::StockSlapd,
+                                           ForeignServer::Kind::Dirsrv),
+                         [](const auto& info) {
+                             return info.param == ForeignServer::Kind::StockSlapd
+                                        ? std::string("StockSlapd")
+                                        : std::string("Dirsrv");
+                         });
+
+} // namespace
