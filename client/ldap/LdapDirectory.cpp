@@ -193,6 +193,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
             continue; // a naming context listed twice is one top object
         tree.bases.push_back(canonical);
         std::vector<std::string> values;
+        values.reserve(parts.size());
         for (auto& p : parts)
             values.push_back(p.value);
         tree.baseValues.push_back({values.size() == 1 ? values.front() : names::join(values)});
@@ -422,6 +423,7 @@ std::string LdapDirectory::nameOfDn(Tree& tree, std::string_view dn, bool typed)
     }
     if (!typed) {
         std::vector<std::string> values;
+        values.reserve(parts.size());
         for (auto& p : parts)
             values.push_back(std::move(p.value));
         return names::join(values);

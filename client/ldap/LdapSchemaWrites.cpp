@@ -215,6 +215,7 @@ NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* 
         return rc;
     const ClassDefinition* cls = schema.findClass(className);
     std::vector<std::string> ldapNames;
+    ldapNames.reserve(attributes.size());
     for (const auto& n : attributes)
         ldapNames.push_back(schema.findAttribute(n)->ldapName);
     if (names::equalFolded(cls->ldapName, "top")) {
