@@ -11,7 +11,8 @@ bool isThisClass(std::string_view nameOrOid) {
     return names::equalFolded(nameOrOid, kLdapName) || nameOrOid == kOid;
 }
 
-std::string description(const std::vector<std::string>& attributes) {
+std::string description(const std::vector<std::string>& attributes,
+                        const std::vector<std::string>& topOptional) {
     schemastatements::Definition d;
     d.keyword = "objectclass";
     d.oid = std::string(kOid);
@@ -20,6 +21,8 @@ std::string description(const std::vector<std::string>& attributes) {
     d.fields.push_back(schemastatements::Field{"SUP", {"top"}, "top"});
     d.setFlag("AUXILIARY");
     storeddefinitions::setList(d, "MAY", attributes);
+    if (!topOptional.empty())
+        d.setQuoted(kTopExtension, topOptional);
     return d.text();
 }
 

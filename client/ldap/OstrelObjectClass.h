@@ -18,12 +18,16 @@ namespace ostrelobject {
 
 constexpr std::string_view kLdapName = "ostrelObject";
 constexpr std::string_view kOid = "2.25.14728172303297623532114484959978199139.5.1";
+// Where the class lists the optional attributes the schema read gives back to Top.
+constexpr const char* kTopExtension = "X-NDS-TOP-MAY";
 
 // Whether a class name or OID is this class.
 bool isThisClass(std::string_view nameOrOid);
 
-// Its description, allowing `attributes` (LDAP names).
-std::string description(const std::vector<std::string>& attributes);
+// Its description, allowing `attributes` (LDAP names), of which `topOptional` are the ones
+// the schema read gives back to Top (kTopExtension).
+std::string description(const std::vector<std::string>& attributes,
+                        const std::vector<std::string>& topOptional = {});
 
 // What the class allows on a server whose objectClasses values these are (folded LDAP names
 // and OIDs of its MUST and MAY), or nothing when the server does not define it.
@@ -37,7 +41,6 @@ std::vector<std::string> attributesFor(const std::vector<schemastatements::Defin
 // The optional attributes added to Top on the server: it takes no change of its own built-in
 // class, so they go into this class (which every entry holds) and are listed apart in
 // kTopExtension, which the schema read gives back to Top.
-constexpr const char* kTopExtension = "X-NDS-TOP-MAY";
 void addToTop(schemastatements::Definition& d, const std::vector<std::string>& attributes);
 std::vector<std::string> addedToTop(const std::vector<std::string>& objectClasses);
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 // The settings of the LDAP client for a private slapd: its trees, bound as the demo's
-// administrator, the demo schema naming the server's built-in definitions.
+// administrator; no hints file, as a user runs it.
 inline LdapDirectory::Options ldapOptionsFor(const SlapdServer& server) {
     LdapDirectory::Options options;
     std::string error;
@@ -27,8 +27,6 @@ inline LdapDirectory::Options ldapOptionsFor(const SlapdServer& server) {
             return std::string("cn=Admin,o=Acme");
         if (n == "OSTREL_LDAP_PASSWORD_FILE")
             return server.passwordFile();
-        if (n == "OSTREL_LDAP_SCHEMA")
-            return EmbeddedDirectory::demoDataDir() + "/schema/base.schema";
         return std::nullopt;
     };
     readLdapSettings(source, "", options.settings, &error);

@@ -110,9 +110,15 @@ bool schemaEntry(const std::vector<Definition>& defs, const std::set<std::string
         storeddefinitions::storeClass(d, auxiliaryOf);
         writeAttr(out, "olcObjectClasses", d.text());
     }
-    // What the directory lets every object hold and the server's own classes do not.
+    // What the directory lets every object hold and the server's own classes do not; Top's
+    // optional attributes among it are read back as Top's, with no hints needed.
+    std::vector<std::string> topOptional;
+    for (const auto& d : defs) {
+        if (d.keyword == "objectclass" && names::equalFolded(d.first("NAME"), "top"))
+            topOptional = d.values("MAY");
+    }
     writeAttr(out, "olcObjectClasses",
-              ostrelobject::description(ostrelobject::attributesFor(defs, builtIn)));
+              ostrelobject::description(ostrelobject::attributesFor(defs, builtIn), topOptional));
     out << "\n";
     return true;
 }
