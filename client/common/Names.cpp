@@ -118,15 +118,7 @@ bool isMultiValued(std::string_view component) {
 }
 
 std::string escapeComponent(std::string_view component) {
-    if (!isMultiValued(component))
-        return escapeNameComponent(component);
-    std::string out;
-    for (const auto& v : valuesOf(component)) {
-        if (!out.empty())
-            out += '+';
-        out += escapeNameComponent(v);
-    }
-    return out;
+    return escapeNameComponent(component);
 }
 
 bool isUtf8(std::string_view text) {

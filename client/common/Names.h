@@ -1,6 +1,7 @@
 #pragma once
 
 #include "directory/Codes.h"
+#include "directory/NameRules.h"
 
 #include <string>
 #include <string_view>
@@ -14,11 +15,11 @@
 // An unescaped "+" joins the values of a multi-valued RDN inside one component:
 // "Ann Lee+4711.People" for cn=Ann Lee+employeeNumber=4711,ou=People ("CN=Ann Lee+
 // EMPLOYEENUMBER=4711.OU=People" typed). Such a component keeps its values joined by
-// kValueJoin, a byte no UTF-8 text holds, so that join writes the "+" back and a component
-// never equals a plain one.
+// kValueJoin, a byte no UTF-8 text holds (the pages' labels keep it, directory/NameRules.h),
+// so that join writes the "+" back and a component never equals a plain one.
 namespace names {
 
-inline constexpr char kValueJoin = '\xFF';
+inline constexpr char kValueJoin = kNameValueJoin;
 
 struct ParsedName {
     bool root = false;                   // "[Root]" itself

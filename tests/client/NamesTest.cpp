@@ -201,6 +201,31 @@ TEST(MultiValuedNames, RoundTripThroughBothForms) {
     EXPECT_FALSE(names::isMultiValued(typed.components[0]));
 }
 
+TEST(MultiValuedNames, LabelsKeepTheValuesApartAndShowTheListedName) {
+    struct Case {
+        std::string listed; // as the directory lists it, with its container
+        std::string shown;  // what a page shows
+    };
+    for (const Case& c : std::vector<Case>{{"Ann Lee+4711.People", "Ann Lee+4711"},
+                                           {"R\\+D+rd.Groups", "R\\+D+rd"},
+                                           {"a\\.b+\\\\+c", "a\\.b+\\\\+c"}}) {
+        SCOPED_TRACE(c.listed);
+        const std::string label = labelOf(c.listed);
+        EXPECT_TRUE(isMultiValuedLabel(label));
+        EXPECT_EQ(labelText(label), c.shown);
+        names::ParsedName parsed;
+        ASSERT_EQ(names::parse(c.listed, parsed), 0);
+        EXPECT_EQ(label, parsed.components.front());
+        EXPECT_EQ(fullNameOf(label, parentContextOf(c.listed)), c.listed);
+        // The shown text taken as a label is one value with "+" in it: another object.
+        EXPECT_NE(fullNameOf(labelText(label), parentContextOf(c.listed)), c.listed);
+    }
+    EXPECT_EQ(labelOf("R\\+D.Groups"), "R+D");
+    EXPECT_FALSE(isMultiValuedLabel("R+D"));
+    EXPECT_EQ(labelText("R+D"), "R+D");
+    EXPECT_EQ(fullNameOf("R+D", "Groups"), "R\\+D.Groups");
+}
+
 TEST(NameEscaping, LabelsAndContextsOfPlainNames) {
     EXPECT_EQ(labelOf("Admin.Sales"), "Admin");
     EXPECT_EQ(labelOf("Admin"), "Admin");
