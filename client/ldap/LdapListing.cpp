@@ -99,7 +99,7 @@ std::size_t LdapDirectory::openSearches() const {
 NWDSCCODE LdapDirectory::listRoot(Tree& tree, Pending& out) {
     for (const auto& base : tree.bases) {
         LdapEntry e;
-        NWDSCCODE rc = tree.session->readEntry(base, withInfo({"*"}), false,
+        NWDSCCODE rc = tree.session->readEntry(base, withInfo(ldapreads::allAttributes()), false,
                                                LdapSession::Deref::Never, e);
         if (rc == ERR_NO_SUCH_ENTRY)
             continue; // a naming context without its top entry
@@ -121,7 +121,7 @@ NWDSCCODE LdapDirectory::startListing(const ContextState& ctx, Pending& out) {
     request.base = out.dn;
     request.scope = 1;
     request.filter = "(objectClass=*)";
-    request.attributes = withInfo({"*"});
+    request.attributes = withInfo(ldapreads::allAttributes());
     request.deref = derefOf(ctx);
     out.stream = std::make_unique<LdapSearchStream>(*out.tree->session, std::move(request));
     if (auto rc = out.stream->start(); rc != 0) {

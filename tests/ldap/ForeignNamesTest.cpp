@@ -1,6 +1,6 @@
 // Names the demo never has, on servers Ostrel did not seed: objects named by several values
-// ("cn=Ann Lee+employeeNumber=4711"), listed, read, searched, renamed and deleted by their
-// typeless names, as the pages name them.
+// ("cn=Ann Lee+employeeNumber=4711") and referral objects, listed, read, searched, renamed
+// and deleted by their typeless names, as the pages name them.
 #include "ForeignServer.h"
 #include "LdapFixture.h"
 #include "client/common/Names.h"
@@ -236,6 +236,18 @@ TEST_P(ForeignNamesTest, PagesNameAMultiValuedObjectByItsLabel) {
     EXPECT_EQ(dir->NWDSReadObjectInfo(ctx, fullNameOf(labelText(label), kPeople).c_str(), nullptr,
                                       0, &info),
               ERR_NO_SUCH_ENTRY);
+}
+
+TEST_P(ForeignNamesTest, ReferralsAreListedAsObjectsAndTheirRefRead) {
+    std::vector<ListedItem> top;
+    ASSERT_EQ(listAll(*dir, ctx, "example\\.com", top), 0);
+    EXPECT_EQ(namesOf(top).count("Elsewhere"), 1u);
+    std::map<std::string, ReadItem> attrs;
+    ASSERT_EQ(readAll(*dir, ctx, "Elsewhere.example\\.com", DS_ATTRIBUTE_VALUES, attrs), 0);
+    EXPECT_EQ(valuesNamed(attrs, "ref"),
+              std::vector<std::string>{"ldap://127.0.0.1:1/ou=Elsewhere,dc=example,dc=com"});
+    Object_Info_T info{};
+    EXPECT_EQ(dir->NWDSReadObjectInfo(ctx, "Elsewhere.example\\.com", nullptr, 0, &info), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ForeignNamesTest,
