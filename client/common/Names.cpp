@@ -45,7 +45,7 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
         bool escaped;
     };
     std::vector<Char> part;
-    std::string component;
+    std::string component, tags;
     auto finishValue = [&]() -> NWDSCCODE {
         std::size_t k = 0;
         while (k < part.size() && !part[k].escaped && isTagChar(part[k].c))
@@ -54,6 +54,8 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
             (k > 0 && k < part.size() && !part[k].escaped && part[k].c == '=') ? k + 1 : 0;
         if (start == part.size())
             return ERR_INVALID_OBJECT_NAME;
+        for (std::size_t j = 0; j + 1 < start; ++j)
+            tags += part[j].c;
         const std::size_t valueStart = component.size();
         for (std::size_t j = start; j < part.size(); ++j)
             component += part[j].c;
@@ -69,7 +71,9 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
         if (component.size() > MAX_RDN_CHARS)
             return ERR_NAME_TOO_LONG;
         out.components.push_back(std::move(component));
+        out.tags.push_back(std::move(tags));
         component.clear();
+        tags.clear();
         return 0;
     };
     for (; i < name.size(); ++i) {
@@ -85,6 +89,7 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
             if (auto rc = finishValue(); rc != 0)
                 return rc;
             component += kValueJoin;
+            tags += kValueJoin;
         } else {
             part.push_back({c, false});
         }

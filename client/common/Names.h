@@ -25,6 +25,9 @@ struct ParsedName {
     bool root = false;                   // "[Root]" itself
     bool leadingDot = false;             // ".Admin.Acme": counted from [Root], never relative
     std::vector<std::string> components; // leftmost first, tags and escapes removed
+    // The type tag of each component as written ("" for none), joined per value as its
+    // values are ("CN" + kValueJoin + "" for "CN=Ann Lee+4711").
+    std::vector<std::string> tags;
 };
 
 // The values of a component, in their order (one for a plain component), and back.

@@ -23,13 +23,15 @@ NWDSCCODE checkOwnName(std::string_view name) {
     return 0;
 }
 
-NWDSCCODE singleComponent(const char* name, std::string& component) {
+NWDSCCODE singleComponent(const char* name, std::string& component, std::string* tags = nullptr) {
     names::ParsedName parsed;
     if (auto rc = names::parse(name, parsed); rc != 0)
         return rc;
     if (parsed.root || parsed.leadingDot || parsed.components.size() != 1)
         return ERR_INVALID_OBJECT_NAME;
     component = parsed.components.front();
+    if (tags != nullptr)
+        *tags = parsed.tags.front();
     return 0;
 }
 
@@ -46,28 +48,38 @@ std::string rdnTypeOf(std::string_view dn) {
 }
 
 // The new name a rename or a move gives the entry at `dn`: one component, a valid object name
-// and valid values of the naming attributes. A value keeps the type of the entry's RDN at its
-// place when the new name has as many values as the RDN; otherwise the first value keeps the
-// first type and each further one takes the attribute of the entry that holds it
-// (`holderOf`, "" for none).
+// and valid values of the naming attributes. A value written with a type tag
+// ("Ann Lee+EMPLOYEENUMBER=4711") has that type; otherwise it keeps the type of the entry's RDN
+// at its place when the new name has as many values as the RDN, the first value keeps the
+// first type, and each further one takes the attribute of the entry that holds it (`holderOf`,
+// "" for none).
 NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given,
                     const std::function<std::string(std::string_view)>& holderOf, std::string& type,
                     std::string& newName) {
-    if (auto rc = singleComponent(given, newName); rc != 0)
+    std::string tagged;
+    if (auto rc = singleComponent(given, newName, &tagged); rc != 0)
         return rc;
     if (auto rc = checkOwnName(newName); rc != 0)
         return rc;
     const auto oldTypes = names::valuesOf(rdnTypeOf(dn));
     const auto values = names::valuesOf(newName);
+    const auto tags = names::valuesOf(tagged);
     std::vector<std::string> types;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const bool kept = i == 0 || values.size() == oldTypes.size();
-        types.push_back(kept ? oldTypes[i] : holderOf(values[i]));
-        const AttributeDefinition* naming = schema.findAttributeByLdapName(types.back());
-        if (naming == nullptr)
+        const AttributeDefinition* naming = nullptr;
+        if (i < tags.size() && !tags[i].empty()) {
+            naming = schema.findAttribute(tags[i]);
+            if (naming == nullptr)
+                naming = schema.findAttributeByLdapName(tags[i]);
+        } else {
+            const bool kept = i == 0 || values.size() == oldTypes.size();
+            naming = schema.findAttributeByLdapName(kept ? oldTypes[i] : holderOf(values[i]));
+        }
+        if (naming == nullptr || naming->ldapName.empty())
             return ERR_BAD_NAMING_ATTRIBUTES;
         if (auto rc = valuerules::checkValue(shapeOf(*naming), values[i]); rc != 0)
             return rc;
+        types.push_back(naming->ldapName);
     }
     type = names::joinValues(types);
     return 0;

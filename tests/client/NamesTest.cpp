@@ -191,7 +191,11 @@ TEST(MultiValuedNames, RoundTripThroughBothForms) {
     ASSERT_EQ(names::parse("CN=Ann Lee+EMPLOYEENUMBER=4711.OU=People", typed), 0);
     EXPECT_EQ(typed.components,
               (std::vector<std::string>{names::joinValues({"Ann Lee", "4711"}), "People"}));
+    EXPECT_EQ(typed.tags,
+              (std::vector<std::string>{names::joinValues({"CN", "EMPLOYEENUMBER"}), "OU"}));
     EXPECT_EQ(names::toDn(typed.components, {}), "cn=Ann Lee+cn=4711,cn=People");
+    ASSERT_EQ(names::parse("Ann Lee+UID=al.People", typed), 0);
+    EXPECT_EQ(typed.tags, (std::vector<std::string>{names::joinValues({"", "UID"}), ""}));
     // A value holding the join byte, or an empty value, is no component.
     EXPECT_EQ(names::checkComponent(names::joinValues({"a", ""})), ERR_INVALID_OBJECT_NAME);
     EXPECT_EQ(names::checkComponent(names::joinValues({"a", "\xFE"})), ERR_INVALID_OBJECT_NAME);
