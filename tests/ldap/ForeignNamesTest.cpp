@@ -3,10 +3,17 @@
 // and deleted by their typeless names, as the pages name them.
 #include "ForeignServer.h"
 #include "LdapFixture.h"
+#include "browser/BrowserPage.h"
 #include "client/common/Names.h"
 #include "client/ldap/LdapSession.h"
 #include "directory/NameRules.h"
+#include "objects/ObjectManagerPage.h"
+#include "tests/support/RecordingReporter.h"
 
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <algorithm>
 #include <fstream>
 
@@ -82,10 +89,11 @@ protected:
         EXPECT_NE(session, nullptr) << why;
         return session;
     }
-    void addPerson(const std::string& rdn, const std::vector<LdapMod>& more = {}) {
+    void addPerson(const std::string& rdn, const std::vector<LdapMod>& more = {},
+                   const std::string& container = "ou=People,dc=example,dc=com") {
         auto session = rawSession();
         ASSERT_NE(session, nullptr);
-        const std::string dn = rdn + ",ou=People,dc=example,dc=com";
+        const std::string dn = rdn + "," + container;
         session->remove(dn); // left by an earlier run of the same test
         std::vector<LdapMod> attrs = {{LdapMod::Add, "objectClass", {"inetOrgPerson"}},
                                       {LdapMod::Add, "sn", {"Park"}}};
@@ -248,6 +256,77 @@ TEST_P(ForeignNamesTest, ReferralsAreListedAsObjectsAndTheirRefRead) {
               std::vector<std::string>{"ldap://127.0.0.1:1/ou=Elsewhere,dc=example,dc=com"});
     Object_Info_T info{};
     EXPECT_EQ(dir->NWDSReadObjectInfo(ctx, "Elsewhere.example\\.com", nullptr, 0, &info), 0);
+}
+
+// The item of a tree whose text is `text`, among the top level's children.
+QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text) {
+    for (int i = 0; parent != nullptr && i < parent->childCount(); ++i) {
+        if (parent->child(i)->text(0) == text)
+            return parent->child(i);
+    }
+    return nullptr;
+}
+
+TEST_P(ForeignNamesTest, TheBrowserSelectsAMultiValuedObjectAndReadsItsAttributes) {
+    RecordingReporter reporter;
+    CBrowserPage page(PageServices{*dir, reporter}, nullptr);
+    page.create();
+    const auto people = page.containerList()->findItems(QStringLiteral("People"), Qt::MatchExactly);
+    ASSERT_EQ(people.size(), 1);
+    page.moveTo(people.first());
+    auto field = [&](const char* name) { return page.findChild<QLineEdit*>(name)->text(); };
+    EXPECT_EQ(field("contextField"), QString::fromLatin1(kPeople));
+    QTreeWidgetItem* ann =
+        childNamed(page.objectTree()->topLevelItem(0), QStringLiteral("Ann Lee+4711"));
+    ASSERT_NE(ann, nullptr);
+    page.objectTree()->setCurrentItem(ann);
+    EXPECT_EQ(field("selectedObjectField"), QStringLiteral("Ann Lee+4711"));
+    EXPECT_NE(field("typeField"), QStringLiteral("Unknown"));
+    QTreeWidgetItem* surname = childNamed(ann, QStringLiteral("Surname"));
+    ASSERT_NE(surname, nullptr);
+    page.objectTree()->setCurrentItem(surname);
+    auto* values = page.findChild<QTreeWidget*>(QStringLiteral("valueList"));
+    ASSERT_EQ(values->topLevelItemCount(), 1);
+    EXPECT_EQ(values->topLevelItem(0)->text(0), QStringLiteral("Lee"));
+    EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('|').toStdString();
+}
+
+TEST_P(ForeignNamesTest, TheObjectManagerRenamesAndDeletesAMultiValuedObject) {
+    addPerson("cn=Lou Tan+uid=ltan",
+              {{LdapMod::Add, "cn", {"Lou Tan"}}, {LdapMod::Add, "uid", {"ltan"}}},
+              "dc=example,dc=com");
+    RecordingReporter reporter;
+    CObjectManagerPage page(PageServices{*dir, reporter}, nullptr);
+    page.create("EXAMPLE");
+    auto* tree = page.findChild<QTreeWidget*>(QStringLiteral("objectTree"));
+    auto field = [&](const char* name) { return page.findChild<QLineEdit*>(name); };
+    auto click = [&](const char* name) { page.findChild<QPushButton*>(name)->click(); };
+    auto select = [&](const QString& text) {
+        const auto found = tree->findItems(text, Qt::MatchExactly);
+        if (found.size() != 1)
+            return false;
+        tree->setCurrentItem(found.first());
+        return field("deleteNameField")->text() == text;
+    };
+    ASSERT_TRUE(select(QStringLiteral("Lou Tan+ltan")));
+    EXPECT_FALSE(field("objectClassField")->text().isEmpty());
+    field("newNameField")->setText(QStringLiteral("Lou Tan"));
+    click("renameButton");
+    // The rename took the old values away: the way back names the type of the one added.
+    ASSERT_TRUE(select(QStringLiteral("Lou Tan")));
+    field("newNameField")->setText(QStringLiteral("Lou Tan+ltan"));
+    click("renameButton");
+    field("newNameField")->setText(QStringLiteral("Lou Tan+UID=ltan"));
+    click("renameButton");
+    ASSERT_TRUE(select(QStringLiteral("Lou Tan+ltan")));
+    click("deleteButton");
+    EXPECT_TRUE(tree->findItems(QStringLiteral("Lou Tan+ltan"), Qt::MatchExactly).isEmpty());
+    EXPECT_EQ(reporter.messages,
+              (QStringList{"Object Lou Tan+ltan successfully renamed!",
+                           "NWDSModifyRDN() returned " +
+                               QString::asprintf("%04X", unsigned(ERR_BAD_NAMING_ATTRIBUTES)),
+                           "Object Lou Tan successfully renamed!",
+                           "Object Lou Tan+ltan successfully deleted!"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ForeignNamesTest,
