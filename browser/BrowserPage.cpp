@@ -150,7 +150,7 @@ void CBrowserPage::showCurrentContext() {
 
     // The top of the tree (or no context at all) shows the tree's name.
     const std::string rootText =
-        isRootName(current) || current.empty() ? treeName_ : labelOf(current);
+        isRootName(current) || current.empty() ? treeName_ : labelText(labelOf(current));
     rootItem_ =
         appendItem(objects_, nullptr, QString::fromStdString(rootText), rootIcon, imageList());
 
@@ -171,12 +171,13 @@ void CBrowserPage::showCurrentContext() {
     refreshServerField();
 }
 
-void CBrowserPage::addContainerEntry(const QString& label, int image) {
+QListWidgetItem* CBrowserPage::addContainerEntry(const QString& label, int image) {
     auto* entry = new QListWidgetItem(label);
     setEntryImage(entry, image, imageList());
     if (label.isEmpty())
         entry->setData(Qt::AccessibleTextRole, QStringLiteral("Up one level"));
     containers_->addItem(entry);
+    return entry;
 }
 
 bool CBrowserPage::eventFilter(QObject* watched, QEvent* event) {
@@ -203,7 +204,7 @@ bool CBrowserPage::eventFilter(QObject* watched, QEvent* event) {
 
 void CBrowserPage::moveTo(QListWidgetItem* entry) {
     const int image = entryImage(entry);
-    const std::string label = entry->text().toStdString();
+    const std::string label = entryLabel(entry);
     if (image != ClassIcon::Tree && rootItem_)
         objects_->setCurrentItem(rootItem_);
     serverField_->clear();
@@ -302,14 +303,14 @@ void CBrowserPage::onSelectionChanged() {
     QTreeWidgetItem* object = item->parent();
     if (!object)
         return;
-    selectedObject_ = object->text(0).toStdString();
+    selectedObject_ = itemLabel(object);
     selectedField_->setText(object->text(0));
     const std::string attrName = item->text(0).toStdString();
     ReadAttributeValues(*this, surfaces_, selectedObject_, attrName);
 }
 
 void CBrowserPage::selectObjectItem(QTreeWidgetItem* item) {
-    selectedObject_ = item->text(0).toStdString();
+    selectedObject_ = itemLabel(item);
     selectedField_->setText(item->text(0));
     const int image = itemImage(item);
     // The root item stands for the current context itself.

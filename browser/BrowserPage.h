@@ -44,7 +44,7 @@ private:
     bool openTree(const std::string& treeName);
     void selectObjectItem(QTreeWidgetItem* item);
     void onSelectionChanged();
-    void addContainerEntry(const QString& label, int image);
+    QListWidgetItem* addContainerEntry(const QString& label, int image);
 
     friend class BrowserSink;
 

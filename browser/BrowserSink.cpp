@@ -1,7 +1,9 @@
 #include "BrowserSink.h"
 
 #include "BrowserPage.h"
+#include "directory/NameRules.h"
 #include "pages/ClassIconTable.h"
+#include "pages/TreeItems.h"
 
 BrowserSink::BrowserSink(CBrowserPage& page)
     : ObjectTreeSink(page, page.rootItem_ ? page.objects_ : nullptr, page.rootItem_,
@@ -10,5 +12,7 @@ BrowserSink::BrowserSink(CBrowserPage& page)
 
 void BrowserSink::listed(const ListedObject& object) {
     if (object.info.objectFlags & DS_CONTAINER_ENTRY)
-        page_.addContainerEntry(QString::fromStdString(object.label), object.icon);
+        setEntryLabel(
+            page_.addContainerEntry(QString::fromStdString(labelText(object.label)), object.icon),
+            object.label);
 }

@@ -25,6 +25,10 @@ std::string escapeNameComponent(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 2);
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == kNameValueJoin) {
+            out += '+';
+            continue;
+        }
         if (needsEscape(text[i], i == 0))
             out += '\\';
         out += text[i];
@@ -57,7 +61,27 @@ std::vector<std::string_view> splitEscapedName(std::string_view name) {
 std::string labelOf(std::string_view listedName) {
     if (isRootName(listedName))
         return std::string(listedName);
-    return unescapeNameComponent(listedName.substr(0, firstSeparator(listedName)));
+    const std::string_view first = listedName.substr(0, firstSeparator(listedName));
+    std::string out;
+    out.reserve(first.size());
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        if (first[i] == '\\') {
+            if (++i == first.size())
+                break;
+            out += first[i];
+        } else {
+            out += first[i] == '+' ? kNameValueJoin : first[i];
+        }
+    }
+    return out;
+}
+
+bool isMultiValuedLabel(std::string_view label) {
+    return label.find(kNameValueJoin) != std::string_view::npos;
+}
+
+std::string labelText(std::string_view label) {
+    return isMultiValuedLabel(label) ? escapeNameComponent(label) : std::string(label);
 }
 
 bool isRootName(std::string_view name) {

@@ -9,12 +9,21 @@
 // names are written with "\" before ".", "\", "=" and "+" and before a leading "[", so that
 // a component never reads as a separator, a type tag, a naming-value join or "[Root]".
 //
-// A label is the text a page shows for an object: its first component with the escapes
+// An unescaped "+" inside a component joins the values of a multi-valued name ("Ann Lee+4711"
+// for cn=Ann Lee+employeeNumber=4711). Unescaped, such a component keeps its values apart
+// with kNameValueJoin, a byte no UTF-8 text holds, so that it never reads as one value with
+// a "+" in it; escaping writes the byte as "+" again.
+//
+// A label is the name a page keeps for an object: its first component with the escapes
 // taken out ("a.b" for the listed name "a\.b"). A full name is built from a label again, so
-// what a page shows is what it reads.
+// what a page shows is what it reads. What it shows is labelText: the label itself, or for a
+// multi-valued name its listed component ("R\+D+4711").
+inline constexpr char kNameValueJoin = '\xFF';
 
 // The text of a listed name up to its first unescaped ".", unescaped.
 std::string labelOf(std::string_view listedName);
+std::string labelText(std::string_view label);
+bool isMultiValuedLabel(std::string_view label);
 
 // The label written as a name component, then "." and the context unless the context is
 // exactly "[Root]".
@@ -29,7 +38,8 @@ std::string parentContextOf(std::string_view context);
 
 bool isRootName(std::string_view name);
 
-// One component's text in escaped form, and back. unescapeNameComponent drops a dangling "\".
+// One component's text in escaped form, and back. unescapeNameComponent drops a dangling "\"
+// and keeps "+" as it stands.
 std::string escapeNameComponent(std::string_view text);
 std::string unescapeNameComponent(std::string_view escaped);
 

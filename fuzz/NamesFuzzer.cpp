@@ -30,7 +30,15 @@ void checkComponents(const std::vector<std::string>& components) {
     FUZZ_CHECK(!parsed.root && !parsed.leadingDot);
     FUZZ_CHECK(parsed.components == components);
 
+    for (const auto& c : components)
+        FUZZ_CHECK(names::joinValues(names::valuesOf(c)) == c);
     FUZZ_CHECK(labelOf(joined) == components.front());
+    // What a page shows for a multi-valued name reads as that name.
+    names::ParsedName shown;
+    if (isMultiValuedLabel(components.front())) {
+        FUZZ_CHECK(names::parse(labelText(labelOf(joined)), shown) == 0);
+        FUZZ_CHECK(shown.components.size() == 1 && shown.components.front() == components.front());
+    }
     FUZZ_CHECK(fullNameOf(components.front(), restOf(components)) == joined);
     FUZZ_CHECK(parentContextOf(joined) == restOf(components));
     FUZZ_CHECK(splitEscapedName(joined).size() == components.size());

@@ -64,8 +64,7 @@ void CObjectEditorPage::onObjectSelectionChanged() {
 }
 
 std::string CObjectEditorPage::classOf(QTreeWidgetItem* objectItem) {
-    return ClassIconTable::typeNameFor(*this, itemImage(objectItem),
-                                       objectItem->text(0).toStdString());
+    return ClassIconTable::typeNameFor(*this, itemImage(objectItem), itemLabel(objectItem));
 }
 
 void CObjectEditorPage::chooseObject(QTreeWidgetItem* item) {
@@ -87,7 +86,7 @@ void CObjectEditorPage::chooseAttribute(QTreeWidgetItem* item) {
     typeField_->setText(QString::fromStdString(className));
     selectedField_->setText(object->text(0));
     const std::string attrName = item->text(0).toStdString();
-    showValues(object->text(0).toStdString(), attrName);
+    showValues(itemLabel(object), attrName);
     setUpEditPanel(attrName);
     attributes_->setEditText(item->text(0));
     operations_->setEditText(QStringLiteral("Remove Attribute"));

@@ -2,6 +2,7 @@
 // delete, rename and move of an object of the container by its name.
 #include "ObjectManagerPage.h"
 #include "directory/NameRules.h"
+#include "pages/TreeItems.h"
 #include "pages/WaitCursor.h"
 
 #include <QLineEdit>
@@ -17,6 +18,10 @@ QString typedName(const QLineEdit* field) {
 } // namespace
 
 std::string CObjectManagerPage::writeName(const QString& typed) const {
+    // The selected object's text stands for its label, which it may not spell out.
+    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
+    if (!selected.isEmpty() && selected.first()->text(0) == typed)
+        return fullNameOf(itemLabel(selected.first()), nameContext_);
     return fullNameOf(typed.toStdString(), nameContext_);
 }
 
@@ -28,7 +33,8 @@ void CObjectManagerPage::showSelectedObject() {
     const QString label = selected.first()->text(0);
     Object_Info_T info{};
     const NWDSCCODE rc = client().NWDSReadObjectInfo(
-        context(), fullNameOf(label.toStdString(), nameContext_).c_str(), nullptr, 0, &info);
+        context(), fullNameOf(itemLabel(selected.first()), nameContext_).c_str(), nullptr, 0,
+        &info);
     if (rc != 0) {
         report("NWDSReadObjectInfo returned: %04X\n", unsigned(rc));
         classField_->clear();

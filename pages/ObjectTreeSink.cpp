@@ -50,8 +50,10 @@ const ObjectTreeSink::NameText& ObjectTreeSink::nameText(const std::string& attr
 
 ObjectTreeSink::~ObjectTreeSink() = default;
 
-QTreeWidgetItem* ObjectTreeSink::makeItem(int image, const std::string& text) {
-    return makeItem(image, QString::fromStdString(text));
+QTreeWidgetItem* ObjectTreeSink::makeItem(int image, const std::string& label) {
+    QTreeWidgetItem* item = makeItem(image, QString());
+    setItemLabel(item, label);
+    return item;
 }
 
 QTreeWidgetItem* ObjectTreeSink::makeItem(int image, const QString& text) {

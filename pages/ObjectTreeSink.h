@@ -32,7 +32,7 @@ protected:
     virtual void listed(const ListedObject&) {}
 
 private:
-    QTreeWidgetItem* makeItem(int image, const std::string& text);
+    QTreeWidgetItem* makeItem(int image, const std::string& label);
     QTreeWidgetItem* makeItem(int image, const QString& text);
 
     PageFrame& page_;

@@ -1,6 +1,7 @@
 #include "TreeItems.h"
 
 #include "ImageList.h"
+#include "directory/NameRules.h"
 
 #include <QListWidgetItem>
 #include <QTreeWidget>
@@ -10,6 +11,7 @@
 
 namespace {
 constexpr int ImageRole = Qt::UserRole + 1;
+constexpr int LabelRole = Qt::UserRole + 2;
 
 // First position whose label sorts after `label`, so equal labels keep their order.
 template <typename ChildAt> int sortedPosition(int count, const QString& label, ChildAt childAt) {
@@ -50,6 +52,28 @@ int entryImage(const QListWidgetItem* entry) {
 int itemImage(const QTreeWidgetItem* item) {
     const QVariant value = item->data(0, ImageRole);
     return value.isValid() ? value.toInt() : -1;
+}
+
+void setItemLabel(QTreeWidgetItem* item, const std::string& label) {
+    item->setText(0, QString::fromStdString(labelText(label)));
+    if (isMultiValuedLabel(label))
+        item->setData(0, LabelRole, QByteArray::fromStdString(label));
+}
+
+std::string itemLabel(const QTreeWidgetItem* item) {
+    const QVariant kept = item->data(0, LabelRole);
+    return kept.isValid() ? kept.toByteArray().toStdString() : item->text(0).toStdString();
+}
+
+void setEntryLabel(QListWidgetItem* entry, const std::string& label) {
+    entry->setText(QString::fromStdString(labelText(label)));
+    if (isMultiValuedLabel(label))
+        entry->setData(LabelRole, QByteArray::fromStdString(label));
+}
+
+std::string entryLabel(const QListWidgetItem* entry) {
+    const QVariant kept = entry->data(LabelRole);
+    return kept.isValid() ? kept.toByteArray().toStdString() : entry->text().toStdString();
 }
 
 void insertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* item) {

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <string>
 
 class ImageList;
 class QListWidgetItem;
@@ -16,6 +17,13 @@ int itemImage(const QTreeWidgetItem* item); // -1 when none was set
 // The same for the entries of a list in list mode.
 void setEntryImage(QListWidgetItem* entry, int image, const ImageList* images);
 int entryImage(const QListWidgetItem* entry); // -1 when none was set
+
+// An object's item or entry shows its label's text (directory/NameRules.h); a multi-valued
+// name's label, which no text can hold, is kept with it. itemLabel gives the label back.
+void setItemLabel(QTreeWidgetItem* item, const std::string& label);
+std::string itemLabel(const QTreeWidgetItem* item);
+void setEntryLabel(QListWidgetItem* entry, const std::string& label);
+std::string entryLabel(const QListWidgetItem* entry);
 
 // Inserts at the item's sorted place among the parent's children (case-insensitive
 // order of the first column, after equal labels), found by binary search.

@@ -40,12 +40,12 @@ bool isAttributeType(std::string_view t) {
     return digitBefore;
 }
 
-// Reads one "type=value" from `dn` at `i`, up to an unescaped "," or the end.
-bool readComponent(std::string_view dn, std::size_t& i, DnComponent& out) {
+// Reads one "type=value" from `dn` at `i`, up to an unescaped ",", "+" or the end.
+bool readValue(std::string_view dn, std::size_t& i, DnComponent& out) {
     while (i < dn.size() && dn[i] == ' ')
         ++i;
     const std::size_t typeStart = i;
-    while (i < dn.size() && dn[i] != '=' && dn[i] != ',' && dn[i] != ' ')
+    while (i < dn.size() && dn[i] != '=' && dn[i] != ',' && dn[i] != '+' && dn[i] != ' ')
         ++i;
     out.type.assign(dn.substr(typeStart, i - typeStart));
     while (i < dn.size() && dn[i] == ' ')
@@ -58,7 +58,7 @@ bool readComponent(std::string_view dn, std::size_t& i, DnComponent& out) {
     if (i < dn.size() && dn[i] == '#')
         return false;     // BER-encoded values are not names this directory uses
     std::size_t keep = 0; // length of the value up to its last escaped or non-blank byte
-    for (; i < dn.size() && dn[i] != ','; ++i) {
+    for (; i < dn.size() && dn[i] != ',' && dn[i] != '+'; ++i) {
         const char c = dn[i];
         if (c == '\\') {
             if (++i == dn.size())
@@ -74,15 +74,30 @@ bool readComponent(std::string_view dn, std::size_t& i, DnComponent& out) {
             keep = out.value.size();
             continue;
         }
-        // "+" would join a second naming value: names here have one.
-        if (c == '+' || c == '"' || c == ';' || c == '<' || c == '>' || c == '\0')
+        if (c == '"' || c == ';' || c == '<' || c == '>' || c == '\0')
             return false;
         out.value += c;
         if (c != ' ')
             keep = out.value.size();
     }
     out.value.resize(keep);
-    return !out.value.empty();
+    // The join byte stands between the values of one RDN, never inside one.
+    return !out.value.empty() && out.value.find(names::kValueJoin) == std::string::npos;
+}
+
+// Reads one RDN, its values joined as names::ParsedName joins them (types likewise).
+bool readComponent(std::string_view dn, std::size_t& i, DnComponent& out) {
+    if (!readValue(dn, i, out))
+        return false;
+    while (i < dn.size() && dn[i] == '+') {
+        ++i;
+        DnComponent next;
+        if (!readValue(dn, i, next))
+            return false;
+        out.type.append(1, names::kValueJoin).append(next.type);
+        out.value.append(1, names::kValueJoin).append(next.value);
+    }
+    return true;
 }
 
 } // namespace
@@ -123,6 +138,20 @@ std::string escapeDnValue(std::string_view value) {
             c == '=' || (c == '#' && i == 0) || (c == ' ' && (i == 0 || i + 1 == value.size())))
             out += '\\';
         out += char(c);
+    }
+    return out;
+}
+
+std::string rdnText(std::string_view type, std::string_view value) {
+    const auto types = names::valuesOf(type);
+    const auto values = names::valuesOf(value);
+    std::string out;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i != 0)
+            out += '+';
+        out += i < types.size() && !types[i].empty() ? types[i] : std::string("cn");
+        out += '=';
+        out += escapeDnValue(values[i]);
     }
     return out;
 }
@@ -171,9 +200,7 @@ std::string toDn(const std::vector<std::string>& components,
     for (std::size_t i = 0; i < components.size(); ++i) {
         if (i != 0)
             out += ',';
-        out += i < types.size() && !types[i].empty() ? types[i] : std::string("cn");
-        out += '=';
-        out += valuetext::escapeDnValue(components[i]);
+        out += valuetext::rdnText(i < types.size() ? types[i] : std::string(), components[i]);
     }
     return out;
 }

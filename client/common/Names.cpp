@@ -38,13 +38,15 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
         out.leadingDot = true;
         i = 1;
     }
-    // Split on unescaped dots; a component's "TAG=" prefix is dropped when it is unescaped.
+    // Split on unescaped dots and a component's values on unescaped "+"; a value's "TAG="
+    // prefix is dropped when it is unescaped.
     struct Char {
         char c;
         bool escaped;
     };
     std::vector<Char> part;
-    auto finish = [&]() -> NWDSCCODE {
+    std::string component, tags;
+    auto finishValue = [&]() -> NWDSCCODE {
         std::size_t k = 0;
         while (k < part.size() && !part[k].escaped && isTagChar(part[k].c))
             ++k;
@@ -52,17 +54,26 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
             (k > 0 && k < part.size() && !part[k].escaped && part[k].c == '=') ? k + 1 : 0;
         if (start == part.size())
             return ERR_INVALID_OBJECT_NAME;
-        if (part.size() - start > MAX_RDN_CHARS)
-            return ERR_NAME_TOO_LONG;
-        std::string value;
-        value.reserve(part.size() - start);
+        for (std::size_t j = 0; j + 1 < start; ++j)
+            tags += part[j].c;
+        const std::size_t valueStart = component.size();
         for (std::size_t j = start; j < part.size(); ++j)
-            value += part[j].c;
-        // A name the pages could not show as text is no name.
-        if (!isUtf8(value))
-            return ERR_INVALID_OBJECT_NAME;
-        out.components.push_back(std::move(value));
+            component += part[j].c;
         part.clear();
+        // A name the pages could not show as text is no name.
+        if (!isUtf8(std::string_view(component).substr(valueStart)))
+            return ERR_INVALID_OBJECT_NAME;
+        return 0;
+    };
+    auto finish = [&]() -> NWDSCCODE {
+        if (auto rc = finishValue(); rc != 0)
+            return rc;
+        if (component.size() > MAX_RDN_CHARS)
+            return ERR_NAME_TOO_LONG;
+        out.components.push_back(std::move(component));
+        out.tags.push_back(std::move(tags));
+        component.clear();
+        tags.clear();
         return 0;
     };
     for (; i < name.size(); ++i) {
@@ -75,12 +86,40 @@ NWDSCCODE parse(std::string_view name, ParsedName& out) {
             if (auto rc = finish(); rc != 0)
                 return rc;
         } else if (c == '+') {
-            return ERR_INVALID_OBJECT_NAME; // joined naming values are not names here
+            if (auto rc = finishValue(); rc != 0)
+                return rc;
+            component += kValueJoin;
+            tags += kValueJoin;
         } else {
             part.push_back({c, false});
         }
     }
     return finish();
+}
+
+std::vector<std::string> valuesOf(std::string_view component) {
+    std::vector<std::string> out;
+    for (;;) {
+        const auto at = component.find(kValueJoin);
+        out.emplace_back(component.substr(0, at));
+        if (at == std::string_view::npos)
+            return out;
+        component.remove_prefix(at + 1);
+    }
+}
+
+std::string joinValues(const std::vector<std::string>& values) {
+    std::string out;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i != 0)
+            out += kValueJoin;
+        out += values[i];
+    }
+    return out;
+}
+
+bool isMultiValued(std::string_view component) {
+    return component.find(kValueJoin) != std::string_view::npos;
 }
 
 std::string escapeComponent(std::string_view component) {
@@ -121,8 +160,10 @@ bool isUtf8(std::string_view text) {
 }
 
 NWDSCCODE checkComponent(std::string_view component) {
-    if (component.empty() || component.find('\0') != std::string_view::npos || !isUtf8(component))
-        return ERR_INVALID_OBJECT_NAME;
+    for (const auto& v : valuesOf(component)) {
+        if (v.empty() || v.find('\0') != std::string::npos || !isUtf8(v))
+            return ERR_INVALID_OBJECT_NAME;
+    }
     if (component.size() > MAX_RDN_CHARS)
         return ERR_NAME_TOO_LONG;
     return 0;

@@ -5,6 +5,7 @@
 #include "Wire.h"
 #include "directory/ResultCodes.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -209,14 +210,20 @@ std::optional<std::string> PlainNames::nameFromText(std::string_view text) const
         return std::nullopt;
     if (text.front() == '[')
         return std::string(text);
-    if (!names::isDn(text)) {
+    // Names of several naming values ("a+b") are no objects' names here.
+    const auto oneValueEach = [](std::string_view name) {
         names::ParsedName parsed;
-        if (names::parse(text, parsed) != 0)
+        return names::parse(name, parsed) == 0 &&
+               std::none_of(parsed.components.begin(), parsed.components.end(),
+                            [](const std::string& c) { return names::isMultiValued(c); });
+    };
+    if (!names::isDn(text)) {
+        if (!oneValueEach(text))
             return std::nullopt;
         return std::string(text);
     }
     std::string name;
-    if (names::fromDn(text, name) != 0)
+    if (names::fromDn(text, name) != 0 || !oneValueEach(name))
         return std::nullopt;
     return name;
 }

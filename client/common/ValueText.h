@@ -57,13 +57,18 @@ NWDSCCODE format(std::uint32_t syntax, std::string_view wireValue, const NameMap
                  std::string& text);
 
 // The components of an LDAP DN ("cn=Admin,ou=Sales,o=Acme"), leftmost first, with their
-// attribute types; false when malformed. An empty DN has no components.
+// attribute types; false when malformed. An empty DN has no components. The values of a
+// multi-valued RDN ("cn=Ann Lee+employeeNumber=4711") are one component, its values and its
+// types each joined by names::kValueJoin.
 struct DnComponent {
     std::string type;
     std::string value;
 };
 bool splitDn(std::string_view dn, std::vector<DnComponent>& out);
 std::string escapeDnValue(std::string_view value);
+// One RDN from a component's type and value, each value escaped, "+" between values; "cn"
+// for a type not given.
+std::string rdnText(std::string_view type, std::string_view value);
 
 // Seconds since 1970 from and to "YYYYMMDDHHMMSSZ".
 std::optional<std::uint32_t> parseGeneralizedTime(std::string_view text);

@@ -15,7 +15,9 @@ NWDSCCODE EmbeddedDirectory::singleComponent(const char* name, std::string& comp
     names::ParsedName parsed;
     if (auto rc = names::parse(name, parsed); rc != 0)
         return rc;
-    if (parsed.root || parsed.leadingDot || parsed.components.size() != 1)
+    // Objects here have one naming value.
+    if (parsed.root || parsed.leadingDot || parsed.components.size() != 1 ||
+        names::isMultiValued(parsed.components.front()))
         return ERR_INVALID_OBJECT_NAME;
     component = parsed.components.front();
     return 0;
@@ -32,6 +34,8 @@ NWDSCCODE EmbeddedDirectory::resolveNew(const ContextState& ctx, const char* nam
     if (parent.tree == nullptr)
         return ERR_NO_SUCH_TREE;
     ownName = parsed.components.front();
+    if (names::isMultiValued(ownName))
+        return ERR_INVALID_OBJECT_NAME;
     const std::vector<std::string> above(parsed.components.begin() + 1, parsed.components.end());
 
     names::ParsedName base;

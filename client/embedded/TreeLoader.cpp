@@ -10,8 +10,14 @@ std::optional<std::string> LdapNames::nameFromText(std::string_view text) const 
     if (text.front() == '[')
         return std::string(text);
     std::string name;
-    if (names::fromDn(text, name) != 0)
+    names::ParsedName parsed;
+    if (names::fromDn(text, name) != 0 || names::parse(name, parsed) != 0)
         return std::nullopt;
+    // Objects here have one naming value.
+    for (const auto& c : parsed.components) {
+        if (names::isMultiValued(c))
+            return std::nullopt;
+    }
     return name;
 }
 
@@ -96,6 +102,21 @@ std::string printableDn(std::string_view dn) {
     return out;
 }
 
+// Whether a DN holds the byte 0xFF, as it stands or escaped ("\FF"): no UTF-8 text does, and
+// splitDn refuses it, as it joins the values of a multi-valued RDN.
+bool holdsByteFF(std::string_view dn) {
+    for (std::size_t i = 0; i < dn.size(); ++i) {
+        if (static_cast<unsigned char>(dn[i]) == 0xFF)
+            return true;
+        if (dn[i] == '\\' && i + 2 < dn.size() && (dn[i + 1] == 'F' || dn[i + 1] == 'f') &&
+            (dn[i + 2] == 'F' || dn[i + 2] == 'f'))
+            return true;
+        if (dn[i] == '\\')
+            ++i;
+    }
+    return false;
+}
+
 std::string syntaxName(const Schema& schema, std::uint32_t id) {
     const SyntaxDefinition* s = schema.findSyntax(id);
     return s == nullptr ? "syntax " + std::to_string(id) : s->name;
@@ -105,6 +126,8 @@ std::string syntaxName(const Schema& schema, std::uint32_t id) {
 std::string nameProblem(const std::vector<valuetext::DnComponent>& dn) {
     std::vector<std::string> components;
     for (const auto& c : dn) {
+        if (names::isMultiValued(c.value))
+            return "the name has several naming values (\"+\"), which names here do not";
         if (c.value.find('\0') != std::string::npos)
             return "the name holds a NUL byte, which no name can carry";
         if (!names::isUtf8(c.value))
@@ -184,7 +207,7 @@ bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records
         if (r.dn.find('\0') != std::string::npos)
             return fail("the name holds a NUL byte, which no name can carry");
         if (!valuetext::splitDn(r.dn, dn))
-            return fail("malformed DN");
+            return fail(holdsByteFF(r.dn) ? "the name is not UTF-8 text" : "malformed DN");
         if (auto why = nameProblem(dn); !why.empty())
             return fail(why);
         if (dn.empty()) {

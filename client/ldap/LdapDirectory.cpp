@@ -22,7 +22,7 @@ std::string canonicalDn(std::string_view dn) {
     for (const auto& p : parts) {
         if (!out.empty())
             out += ',';
-        out += p.type + "=" + valuetext::escapeDnValue(p.value);
+        out += valuetext::rdnText(p.type, p.value);
     }
     return out;
 }
@@ -35,7 +35,7 @@ std::string parentDn(std::string_view dn) {
     for (std::size_t i = 1; i < parts.size(); ++i) {
         if (!out.empty())
             out += ',';
-        out += parts[i].type + "=" + valuetext::escapeDnValue(parts[i].value);
+        out += valuetext::rdnText(parts[i].type, parts[i].value);
     }
     return out;
 }
@@ -319,10 +319,13 @@ NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::strin
         const std::string& value = components[i];
         auto it = tree.childType.find(childKey(key, dn, value));
         if (it == tree.childType.end()) {
-            // Not seen yet: ask the server which of the naming attributes names it.
+            // Not seen yet: ask the server which of the naming attributes names it (any
+            // value of a multi-valued one; its whole RDN is remembered from the answer).
             std::string filter = "(|";
-            for (const auto& type : tree.namingTypes)
-                filter += "(" + type + "=" + ldapfilter::escapeValue(value) + ")";
+            for (const auto& v : names::valuesOf(value)) {
+                for (const auto& type : tree.namingTypes)
+                    filter += "(" + type + "=" + ldapfilter::escapeValue(v) + ")";
+            }
             filter += ")";
             NWDSCCODE rc = tree.session->search(dn, 1, filter, {"1.1"}, true,
                                                 LdapSession::Deref::Never, [&](LdapEntry&& e) {
@@ -337,7 +340,7 @@ NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::strin
             if (it == tree.childType.end())
                 return ERR_NO_SUCH_ENTRY;
         }
-        dn.insert(0, it->second + "=" + valuetext::escapeDnValue(value) + ",");
+        dn.insert(0, valuetext::rdnText(it->second, value) + ",");
     }
     return 0;
 }
@@ -432,7 +435,23 @@ std::string LdapDirectory::nameOfDn(Tree& tree, std::string_view dn, bool typed)
     for (const auto& p : parts) {
         if (!out.empty())
             out += '.';
-        out += tagOf(tree, p.type) + "=" + names::escapeComponent(p.value);
+        out += typedComponent(tree, p.type, p.value);
+    }
+    return out;
+}
+
+std::string LdapDirectory::typedComponent(Tree& tree, std::string_view type,
+                                          std::string_view value) const {
+    if (!names::isMultiValued(value))
+        return tagOf(tree, type) + "=" + names::escapeComponent(value);
+    const auto types = names::valuesOf(type);
+    const auto values = names::valuesOf(value);
+    std::string out;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i != 0)
+            out += '+';
+        out += tagOf(tree, i < types.size() ? types[i] : "cn") + "=" +
+               names::escapeComponent(values[i]);
     }
     return out;
 }

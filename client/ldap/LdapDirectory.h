@@ -184,6 +184,9 @@ private:
     std::size_t baseOf(const Tree& tree, const std::vector<valuetext::DnComponent>& parts) const;
     // The tag of a typed name for an LDAP naming attribute ("CN" for cn).
     std::string tagOf(Tree& tree, std::string_view ldapType) const;
+    // A component with its type tags ("CN=Ann Lee+EMPLOYEENUMBER=4711"); the type and the
+    // value joined as valuetext::DnComponent joins them.
+    std::string typedComponent(Tree& tree, std::string_view type, std::string_view value) const;
     void rememberNaming(Tree& tree, std::string_view dn);
     // `key` is room for the lookup key, reused by callers that remember many names.
     void rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
@@ -234,6 +237,8 @@ private:
     std::function<std::optional<std::string>(std::string_view)> dnOfName(Tree& tree);
     // What the client knows of an entry's name, forgotten when it is removed or renamed.
     void forgetNaming(Tree& tree, const std::string& dn);
+    // The LDAP type of the attribute of the entry at `dn` that holds a value ("" for none).
+    std::function<std::string(std::string_view)> holderIn(Tree& tree, const std::string& dn);
 
     // ---- Schema definitions (LdapSchemaWrites.cpp) ----
     // The tree a schema change of the context goes to, and the schema as the server's

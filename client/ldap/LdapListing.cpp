@@ -99,8 +99,8 @@ std::size_t LdapDirectory::openSearches() const {
 NWDSCCODE LdapDirectory::listRoot(Tree& tree, Pending& out) {
     for (const auto& base : tree.bases) {
         LdapEntry e;
-        NWDSCCODE rc =
-            tree.session->readEntry(base, withInfo({"*"}), false, LdapSession::Deref::Never, e);
+        NWDSCCODE rc = tree.session->readEntry(base, withInfo(ldapreads::allAttributes()), false,
+                                               LdapSession::Deref::Never, e);
         if (rc == ERR_NO_SUCH_ENTRY)
             continue; // a naming context without its top entry
         if (rc != 0) {
@@ -121,7 +121,7 @@ NWDSCCODE LdapDirectory::startListing(const ContextState& ctx, Pending& out) {
     request.base = out.dn;
     request.scope = 1;
     request.filter = "(objectClass=*)";
-    request.attributes = withInfo({"*"});
+    request.attributes = withInfo(ldapreads::allAttributes());
     request.deref = derefOf(ctx);
     out.stream = std::make_unique<LdapSearchStream>(*out.tree->session, std::move(request));
     if (auto rc = out.stream->start(); rc != 0) {
@@ -146,7 +146,9 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
     // A plain value reads the same escaped for a DN and for a dotted name.
     const bool plain = simple ? own.value.size() <= MAX_RDN_CHARS : plainComponent(own.value);
     d.ownName = plain ? own.value : names::escapeComponent(own.value);
-    if (state.typed) {
+    if (state.typed && names::isMultiValued(own.value)) {
+        d.ownName = typedComponent(tree, own.type, own.value);
+    } else if (state.typed) {
         if (memo.type != own.type) {
             memo.type = own.type;
             memo.tag = tagOf(tree, own.type);
@@ -159,11 +161,10 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
     if (!(d.info.objectFlags & 0x01)) { // an alias is read through to its object
         // Below a canonical container: the object's DN is its own part and that.
         std::string& dn = memo.dn;
-        dn.assign(own.type).append(1, '=');
         if (plain)
-            dn.append(own.value);
+            dn.assign(own.type).append(1, '=').append(own.value);
         else
-            dn.append(valuetext::escapeDnValue(own.value));
+            dn.assign(valuetext::rdnText(own.type, own.value));
         dn.append(1, ',').append(state.dn);
         auto shown = shownAttributes(tree, e, memo);
         if (auto it = tree.listedNames.find(dn); it != tree.listedNames.end())

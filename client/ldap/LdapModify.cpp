@@ -101,9 +101,15 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
     std::vector<valuetext::DnComponent> rdn;
     if (!valuetext::splitDn(dn, rdn) || rdn.empty())
         return ERR_INVALID_REQUEST;
+    const auto rdnTypes = names::valuesOf(rdn.front().type);
+    const auto rdnValues = names::valuesOf(rdn.front().value);
     auto isNamingValue = [&](const AttributeDefinition& def, std::string_view text) {
-        return names::equalFolded(def.ldapName, rdn.front().type) &&
-               names::equalFolded(text, rdn.front().value);
+        for (std::size_t i = 0; i < rdnTypes.size() && i < rdnValues.size(); ++i) {
+            if (names::equalFolded(def.ldapName, rdnTypes[i]) &&
+                names::equalFolded(text, rdnValues[i]))
+                return true;
+        }
+        return false;
     };
 
     LdapValueNames valueNames(schema, dnOfName(*tree));

@@ -23,13 +23,15 @@ NWDSCCODE checkOwnName(std::string_view name) {
     return 0;
 }
 
-NWDSCCODE singleComponent(const char* name, std::string& component) {
+NWDSCCODE singleComponent(const char* name, std::string& component, std::string* tags = nullptr) {
     names::ParsedName parsed;
     if (auto rc = names::parse(name, parsed); rc != 0)
         return rc;
     if (parsed.root || parsed.leadingDot || parsed.components.size() != 1)
         return ERR_INVALID_OBJECT_NAME;
     component = parsed.components.front();
+    if (tags != nullptr)
+        *tags = parsed.tags.front();
     return 0;
 }
 
@@ -46,18 +48,41 @@ std::string rdnTypeOf(std::string_view dn) {
 }
 
 // The new name a rename or a move gives the entry at `dn`: one component, a valid object name
-// and a valid value of the entry's naming attribute (whose LDAP type is kept).
-NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given, std::string& type,
+// and valid values of the naming attributes. A value written with a type tag
+// ("Ann Lee+EMPLOYEENUMBER=4711") has that type; otherwise it keeps the type of the entry's RDN
+// at its place when the new name has as many values as the RDN, the first value keeps the
+// first type, and each further one takes the attribute of the entry that holds it (`holderOf`,
+// "" for none).
+NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given,
+                    const std::function<std::string(std::string_view)>& holderOf, std::string& type,
                     std::string& newName) {
-    if (auto rc = singleComponent(given, newName); rc != 0)
+    std::string tagged;
+    if (auto rc = singleComponent(given, newName, &tagged); rc != 0)
         return rc;
     if (auto rc = checkOwnName(newName); rc != 0)
         return rc;
-    type = rdnTypeOf(dn);
-    const AttributeDefinition* naming = schema.findAttributeByLdapName(type);
-    if (naming == nullptr)
-        return ERR_BAD_NAMING_ATTRIBUTES;
-    return valuerules::checkValue(shapeOf(*naming), newName);
+    const auto oldTypes = names::valuesOf(rdnTypeOf(dn));
+    const auto values = names::valuesOf(newName);
+    const auto tags = names::valuesOf(tagged);
+    std::vector<std::string> types;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const AttributeDefinition* naming = nullptr;
+        if (i < tags.size() && !tags[i].empty()) {
+            naming = schema.findAttribute(tags[i]);
+            if (naming == nullptr)
+                naming = schema.findAttributeByLdapName(tags[i]);
+        } else {
+            const bool kept = i == 0 || values.size() == oldTypes.size();
+            naming = schema.findAttributeByLdapName(kept ? oldTypes[i] : holderOf(values[i]));
+        }
+        if (naming == nullptr || naming->ldapName.empty())
+            return ERR_BAD_NAMING_ATTRIBUTES;
+        if (auto rc = valuerules::checkValue(shapeOf(*naming), values[i]); rc != 0)
+            return rc;
+        types.push_back(naming->ldapName);
+    }
+    type = names::joinValues(types);
+    return 0;
 }
 
 } // namespace
@@ -110,6 +135,9 @@ NWDSCCODE LdapDirectory::resolveNew(const ContextState& ctx, Tree& tree, const c
     ownName = parsed.components.front();
     if (auto rc = checkOwnName(ownName); rc != 0)
         return rc;
+    // A new object is named by its class's one naming attribute.
+    if (names::isMultiValued(ownName))
+        return ERR_BAD_NAMING_ATTRIBUTES;
     std::vector<std::string> above(parsed.components.begin() + 1, parsed.components.end());
     if (above.empty()) {
         // One component goes into the name context (".Name" at the top).
@@ -131,6 +159,26 @@ std::function<std::optional<std::string>(std::string_view)> LdapDirectory::dnOfN
             dnOfComponents(tree, parsed.components, dn) != 0)
             return std::nullopt;
         return dn;
+    };
+}
+
+std::function<std::string(std::string_view)> LdapDirectory::holderIn(Tree& tree,
+                                                                     const std::string& dn) {
+    // The entry is read once, when a value first asks for its attribute.
+    auto entry = std::make_shared<std::optional<LdapEntry>>();
+    return [&tree, dn, entry](std::string_view value) -> std::string {
+        if (!*entry) {
+            entry->emplace();
+            if (tree.session->readEntry(dn, {"*"}, false, LdapSession::Deref::Never, **entry) != 0)
+                (*entry)->attributes.clear();
+        }
+        for (const auto& [type, values] : (*entry)->attributes) {
+            for (const auto& v : values) {
+                if (names::equalFolded(v, value))
+                    return type;
+            }
+        }
+        return {};
     };
 }
 
@@ -287,10 +335,9 @@ NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* ob
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
     std::string type, newName;
-    if (auto rc = newNameOf(*tree->schema, dn, newDN, type, newName); rc != 0)
+    if (auto rc = newNameOf(*tree->schema, dn, newDN, holderIn(*tree, dn), type, newName); rc != 0)
         return rc;
-    if (auto rc = tree->session->rename(dn, type + "=" + valuetext::escapeDnValue(newName), "",
-                                        deleteOldRDN);
+    if (auto rc = tree->session->rename(dn, valuetext::rdnText(type, newName), "", deleteOldRDN);
         rc != 0) {
         fail(*tree);
         return rc;
@@ -331,10 +378,10 @@ NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* o
     if (auto rc = checkContainment(*tree, *cls, destination); rc != 0)
         return rc;
     std::string type, newName;
-    if (auto rc = newNameOf(*tree->schema, dn, destRDN, type, newName); rc != 0)
+    if (auto rc = newNameOf(*tree->schema, dn, destRDN, holderIn(*tree, dn), type, newName);
+        rc != 0)
         return rc;
-    if (auto rc = tree->session->rename(dn, type + "=" + valuetext::escapeDnValue(newName),
-                                        destination, true);
+    if (auto rc = tree->session->rename(dn, valuetext::rdnText(type, newName), destination, true);
         rc != 0) {
         fail(*tree);
         return rc;

@@ -328,9 +328,8 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
             fresh.object.shown = std::move(cached);
         } else {
             LdapEntry e;
-            NWDSCCODE rc =
-                tree->session->readEntry(dn, allAttrs ? std::vector<std::string>{"*"} : ldapNames,
-                                         !values, derefOf(*ctx), e);
+            NWDSCCODE rc = tree->session->readEntry(
+                dn, allAttrs ? ldapreads::allAttributes() : ldapNames, !values, derefOf(*ctx), e);
             if (rc != 0) {
                 fail(*tree);
                 return rc;

@@ -171,7 +171,8 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
     std::vector<std::string> attributes = kInfoAttributes;
     std::vector<const AttributeDefinition*> wanted;
     if (allAttrs) {
-        attributes.push_back("*");
+        for (auto& a : ldapreads::allAttributes())
+            attributes.push_back(std::move(a));
     } else {
         for (const auto& n : wantedNames) {
             const AttributeDefinition* def = schema.findAttribute(n);

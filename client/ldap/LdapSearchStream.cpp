@@ -1,6 +1,7 @@
 // Searches handed over as they arrive: asynchronous requests, one page after another.
 #include "LdapSearchStream.h"
 
+#include "LdapControls.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
@@ -155,7 +156,8 @@ bool LdapSearchStream::sendPage() {
     attrv.push_back(nullptr);
     const int deref = derefOption(request_.deref);
     ldap_set_option(ld, LDAP_OPT_DEREF, &deref);
-    LDAPControl* controls[2] = {page, nullptr};
+    LDAPControl manage = manageDsaIt();
+    LDAPControl* controls[3] = {page, &manage, nullptr};
     ++session_->roundTrips_;
     rc = ldap_search_ext(ld, request_.base.c_str(), request_.scope, request_.filter.c_str(),
                          attrv.data(), 0, controls, nullptr, nullptr, LDAP_NO_LIMIT, &msgid_);

@@ -1,5 +1,6 @@
 #include "LdapSession.h"
 
+#include "LdapControls.h"
 #include "directory/ResultCodes.h"
 
 #include <cstring>
@@ -165,6 +166,10 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
     const int version = LDAP_VERSION3;
     ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
     ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+    // Every request that names no controls of its own carries ManageDsaIT.
+    LDAPControl manage = manageDsaIt();
+    LDAPControl* defaults[2] = {&manage, nullptr};
+    ldap_set_option(ld, LDAP_OPT_SERVER_CONTROLS, defaults);
     setLdapTimeouts(ld, timeoutSeconds);
     // The server's certificate is always verified; a CA file replaces the system's.
     const int demand = LDAP_OPT_X_TLS_DEMAND;
@@ -267,7 +272,8 @@ NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::str
                 break;
             }
         }
-        LDAPControl* controls[2] = {page, nullptr};
+        LDAPControl manage = manageDsaIt();
+        LDAPControl* controls[3] = {page, &manage, nullptr};
         MessageGuard res;
         ++roundTrips_;
         int rc = ldap_search_ext_s(ld_, base.c_str(), scope, filter.c_str(), attrv.data(),

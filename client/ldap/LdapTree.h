@@ -114,6 +114,11 @@ inline LdapSession::Deref derefOf(const ContextState& ctx) {
     return (ctx.flags & DCV_DEREF_ALIASES) ? LdapSession::Deref::Finding
                                            : LdapSession::Deref::Never;
 }
+// Every user attribute, and the URLs of a referral object, which some servers define as
+// operational ("ref", RFC 3296) and "*" then leaves out.
+inline std::vector<std::string> allAttributes() {
+    return {"*", "ref"};
+}
 // The attributes asked for, with those the object information record is made from.
 inline std::vector<std::string> withInfo(std::vector<std::string> attrs) {
     for (const char* a : {"structuralObjectClass", "modifyTimestamp", "hasSubordinates"})

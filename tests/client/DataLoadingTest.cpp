@@ -1,7 +1,7 @@
 // What the embedded directory refuses to start on, each with its file, line and reason.
+#include "client/common/TextFile.h"
 #include "client/embedded/DataSet.h"
 #include "client/embedded/EmbeddedDirectory.h"
-#include "client/common/TextFile.h"
 #include "directory/Codes.h"
 
 #include <filesystem>
@@ -124,7 +124,8 @@ TEST_F(DataFolder, NamesThatCannotBeServedAreRefused) {
         {"dn: cn=[Root],o=Acme\nobjectClass: inetOrgPerson\n",
          "dn: cn=[Root],o=Acme: the name [Root] is kept for the top of the tree"},
         {"dn: cn=a+uid=b,o=Acme\nobjectClass: inetOrgPerson\n",
-         "dn: cn=a+uid=b,o=Acme: malformed DN"},
+         "dn: cn=a+uid=b,o=Acme: the name has several naming values (\"+\"), which names here "
+         "do not"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ldif);

@@ -89,7 +89,17 @@ TEST(NameEscaping, DnsInTheirOtherSpellings) {
         {"cn=", {}},
         {"cn=,o=Acme", {}},
         {"Acme", {}},
-        {"cn=a+uid=b", {}},
+        {"cn=a+uid=b",
+         {"a\xFF"
+          "b"}},
+        {"cn=a + uid=b ,o=Acme",
+         {"a\xFF"
+          "b",
+          "Acme"}},
+        {"cn=a+", {}},
+        {"cn=a+uid", {}},
+        {"cn=a++uid=b", {}},
+        {"cn=a\\FF", {}},
         {"cn=#04024869", {}},
         {"cn=a,", {}},
         {",o=Acme", {}},
@@ -132,9 +142,92 @@ TEST(NameEscaping, NamesThatCannotBeRepresentedAreRefused) {
         EXPECT_FALSE(names::isUtf8(bad)) << bad;
     EXPECT_TRUE(names::isUtf8("\xF0\x9F\x98\x80 \xC3\xA9"));
     names::ParsedName parsed;
-    EXPECT_EQ(names::parse("R+D.Acme", parsed), ERR_INVALID_OBJECT_NAME);
+    for (const char* bad : {"R+.Acme", "+D.Acme", "R++D", "R+CN=.Acme", "R+M\xFCller"})
+        EXPECT_EQ(names::parse(bad, parsed), ERR_INVALID_OBJECT_NAME) << bad;
     EXPECT_EQ(names::parse("a\\", parsed), ERR_INVALID_OBJECT_NAME);
     EXPECT_EQ(names::parse("M\xFCller.Acme", parsed), ERR_INVALID_OBJECT_NAME);
+}
+
+TEST(MultiValuedNames, RoundTripThroughBothForms) {
+    struct Case {
+        std::string dn;
+        std::string typeless;
+        std::vector<std::string> values; // of the first component
+    };
+    const std::vector<Case> cases = {
+        {"cn=Ann Lee+employeeNumber=4711,ou=People,dc=example",
+         "Ann Lee+4711.People.example",
+         {"Ann Lee", "4711"}},
+        {"cn=R\\+D+uid=rd,ou=People,dc=example", "R\\+D+rd.People.example", {"R+D", "rd"}},
+        {"cn=a.b+uid=x\\,y+l=\\ z,ou=People,dc=example",
+         "a\\.b+x,y+ z.People.example",
+         {"a.b", "x,y", " z"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dn);
+        std::string name;
+        ASSERT_EQ(names::fromDn(c.dn, name), 0);
+        EXPECT_EQ(name, c.typeless);
+        names::ParsedName parsed;
+        ASSERT_EQ(names::parse(name, parsed), 0);
+        ASSERT_EQ(parsed.components.size(), 3u);
+        EXPECT_TRUE(names::isMultiValued(parsed.components[0]));
+        EXPECT_FALSE(names::isMultiValued(parsed.components[1]));
+        EXPECT_EQ(names::valuesOf(parsed.components[0]), c.values);
+        EXPECT_EQ(names::joinValues(c.values), parsed.components[0]);
+        EXPECT_EQ(names::checkComponent(parsed.components[0]), 0);
+        EXPECT_EQ(names::join(parsed.components), c.typeless);
+
+        std::vector<valuetext::DnComponent> parts;
+        ASSERT_TRUE(valuetext::splitDn(c.dn, parts));
+        ASSERT_EQ(parts.size(), 3u);
+        EXPECT_EQ(parts[0].value, parsed.components[0]);
+        EXPECT_EQ(names::toDn(parsed.components, {parts[0].type, "ou", "dc"}), c.dn);
+        EXPECT_EQ(valuetext::rdnText(parts[0].type, parts[0].value),
+                  c.dn.substr(0, c.dn.find(",ou=")));
+    }
+    // Typed, each value with its own tag; types not given are "cn".
+    names::ParsedName typed;
+    ASSERT_EQ(names::parse("CN=Ann Lee+EMPLOYEENUMBER=4711.OU=People", typed), 0);
+    EXPECT_EQ(typed.components,
+              (std::vector<std::string>{names::joinValues({"Ann Lee", "4711"}), "People"}));
+    EXPECT_EQ(typed.tags,
+              (std::vector<std::string>{names::joinValues({"CN", "EMPLOYEENUMBER"}), "OU"}));
+    EXPECT_EQ(names::toDn(typed.components, {}), "cn=Ann Lee+cn=4711,cn=People");
+    ASSERT_EQ(names::parse("Ann Lee+UID=al.People", typed), 0);
+    EXPECT_EQ(typed.tags, (std::vector<std::string>{names::joinValues({"", "UID"}), ""}));
+    // A value holding the join byte, or an empty value, is no component.
+    EXPECT_EQ(names::checkComponent(names::joinValues({"a", ""})), ERR_INVALID_OBJECT_NAME);
+    EXPECT_EQ(names::checkComponent(names::joinValues({"a", "\xFE"})), ERR_INVALID_OBJECT_NAME);
+    // A plain component with a "+" stays one value, distinct from the joined one.
+    ASSERT_EQ(names::parse("Ann Lee\\+4711", typed), 0);
+    EXPECT_EQ(typed.components, (std::vector<std::string>{"Ann Lee+4711"}));
+    EXPECT_FALSE(names::isMultiValued(typed.components[0]));
+}
+
+TEST(MultiValuedNames, LabelsKeepTheValuesApartAndShowTheListedName) {
+    struct Case {
+        std::string listed; // as the directory lists it, with its container
+        std::string shown;  // what a page shows
+    };
+    for (const Case& c : std::vector<Case>{{"Ann Lee+4711.People", "Ann Lee+4711"},
+                                           {"R\\+D+rd.Groups", "R\\+D+rd"},
+                                           {"a\\.b+\\\\+c", "a\\.b+\\\\+c"}}) {
+        SCOPED_TRACE(c.listed);
+        const std::string label = labelOf(c.listed);
+        EXPECT_TRUE(isMultiValuedLabel(label));
+        EXPECT_EQ(labelText(label), c.shown);
+        names::ParsedName parsed;
+        ASSERT_EQ(names::parse(c.listed, parsed), 0);
+        EXPECT_EQ(label, parsed.components.front());
+        EXPECT_EQ(fullNameOf(label, parentContextOf(c.listed)), c.listed);
+        // The shown text taken as a label is one value with "+" in it: another object.
+        EXPECT_NE(fullNameOf(labelText(label), parentContextOf(c.listed)), c.listed);
+    }
+    EXPECT_EQ(labelOf("R\\+D.Groups"), "R+D");
+    EXPECT_FALSE(isMultiValuedLabel("R+D"));
+    EXPECT_EQ(labelText("R+D"), "R+D");
+    EXPECT_EQ(fullNameOf("R+D", "Groups"), "R\\+D.Groups");
 }
 
 TEST(NameEscaping, LabelsAndContextsOfPlainNames) {
