@@ -126,8 +126,14 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
     if (first.session->whoAmI(authz) == 0 && authz.rfind("dn:", 0) == 0 && authz.size() > 3) {
         const std::string dn = authz.substr(3);
         std::vector<valuetext::DnComponent> parts;
-        if (valuetext::splitDn(dn, parts) &&
-            dir->nameOfDn(first, dn, false).size() <= MAX_DN_CHARS) {
+        // An identity of several naming values outside the tree (SASL EXTERNAL's
+        // "gidNumber=0+uidNumber=0,cn=peercred,...") reads best as the DN it is.
+        const bool foreign =
+            valuetext::splitDn(dn, parts) && dir->baseOf(first, parts) == first.bases.size() &&
+            std::any_of(parts.begin(), parts.end(), [](const valuetext::DnComponent& p) {
+                return names::isMultiValued(p.value);
+            });
+        if (!parts.empty() && !foreign && dir->nameOfDn(first, dn, false).size() <= MAX_DN_CHARS) {
             dir->setIdentity(dir->nameOfDn(first, dn, false));
             // Contexts start in the identity's container when that lies in the tree; a root
             // DN of a database, or an identity outside every naming context, starts at [Root].

@@ -223,6 +223,17 @@ TEST_P(ForeignNamesTest, MultiValuedObjectsAreRenamedAndDeleted) {
     ASSERT_EQ(readAll(*dir, ctx, "Kim Parker+kparker" + people, DS_ATTRIBUTE_VALUES, attrs), 0);
     EXPECT_EQ(valuesNamed(attrs, "CN"), std::vector<std::string>{"Kim Parker"});
     ASSERT_EQ(dir->NWDSRemoveObject(ctx, ("Kim Parker+kparker" + people).c_str()), 0);
+    // A new object is named by its class's one naming attribute.
+    Buf_T* buf = nullptr;
+    dir->NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
+    dir->NWDSInitBuf(ctx, DSV_ADD_ENTRY, buf);
+    EXPECT_EQ(dir->NWDSPutAttrName(ctx, buf, "Object Class"), 0);
+    EXPECT_EQ(dir->NWDSPutAttrVal(ctx, buf, SYN_CLASS_NAME, "User"), 0);
+    EXPECT_EQ(dir->NWDSPutAttrName(ctx, buf, "Surname"), 0);
+    EXPECT_EQ(dir->NWDSPutAttrVal(ctx, buf, SYN_CI_STRING, "Park"), 0);
+    EXPECT_EQ(dir->NWDSAddObject(ctx, ("Kim Park+kpark" + people).c_str(), nullptr, false, buf),
+              ERR_BAD_NAMING_ATTRIBUTES);
+    dir->NWDSFreeBuf(buf);
     names = listed(kPeople);
     EXPECT_EQ(names.count("Kim Parker+kparker"), 0u);
     EXPECT_EQ(names.count("Ann Lee+4711"), 1u);
@@ -256,6 +267,11 @@ TEST_P(ForeignNamesTest, ReferralsAreListedAsObjectsAndTheirRefRead) {
               std::vector<std::string>{"ldap://127.0.0.1:1/ou=Elsewhere,dc=example,dc=com"});
     Object_Info_T info{};
     EXPECT_EQ(dir->NWDSReadObjectInfo(ctx, "Elsewhere.example\\.com", nullptr, 0, &info), 0);
+    // Its names, as the browser shows them below it after the listing.
+    std::map<std::string, ReadItem> shown;
+    ASSERT_EQ(readAll(*dir, ctx, "Elsewhere.example\\.com", DS_ATTRIBUTE_NAMES, shown), 0);
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
+                            [](const auto& n) { return names::equalFolded(n.first, "ref"); }));
 }
 
 // The item of a tree whose text is `text`, among the top level's children.
