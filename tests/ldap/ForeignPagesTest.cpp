@@ -9,6 +9,7 @@
 #include "browser/BrowserPage.h"
 #include "objects/ObjectEditorPage.h"
 #include "objects/ObjectManagerPage.h"
+#include "query/QueryPage.h"
 #include "schema/SchemaManagerPage.h"
 #include "schema/SchemaViewerPage.h"
 
@@ -258,6 +259,32 @@ TEST_P(ForeignPages, TheObjectEditorWritesQueuedChangesInOneRequest) {
     for (const char* added : {"Everyone on the quay", "and the pilots"})
         EXPECT_NE(std::find(held.begin(), held.end(), added), held.end()) << added;
     directory->NWDSFreeContext(ctx);
+}
+
+TEST_P(ForeignPages, TheQueryPageFindsObjectsWithTheValuesAsked) {
+    open(Who::Anonymous);
+    CQueryPage page(side->services(), nullptr);
+    page.create("EXAMPLE");
+    auto* attributes = control<QComboBox>(page, "attributeCombo");
+    for (const QString& name : {QStringLiteral("Telephone Number"), QStringLiteral("Title")}) {
+        const int at = attributes->findText(name);
+        ASSERT_GE(at, 0) << name.toStdString();
+        attributes->setCurrentIndex(at);
+        emit attributes->activated(at);
+    }
+    control<QLineEdit>(page, "searchLocationEdit")->setText("People.example\\.com");
+    attributes->setEditText("Surname");
+    control<QComboBox>(page, "operatorCombo")->setEditText("EQUALS");
+    control<QLineEdit>(page, "valueEdit")->setText("marsh");
+    control<QPushButton>(page, "addCriteriaButton")->click();
+    control<QPushButton>(page, "submitQueryButton")->click();
+    EXPECT_TRUE(messages().isEmpty()) << messages().join("|").toStdString();
+    auto* results = control<QTreeWidget>(page, "resultsTree");
+    ASSERT_EQ(results->topLevelItemCount(), 1);
+    QTreeWidgetItem* owen = results->topLevelItem(0);
+    EXPECT_TRUE(owen->text(0).startsWith("Owen Marsh.People.example"))
+        << owen->text(0).toStdString();
+    EXPECT_EQ(childTexts(owen), (QStringList{"Telephone Number", "Title"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ForeignPages,
