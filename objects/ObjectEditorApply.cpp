@@ -48,8 +48,10 @@ void CObjectEditorPage::modifyObject() {
         }
     }
 
-    // The name as every read of this page forms it: no "." and context below "[Root]".
-    const std::string fullName = fullNameOf(selected, nameContext_);
+    // The name as every read of this page forms it: no "." and context below "[Root]"; the
+    // object chosen in "Objects:" by its label while the field shows its text.
+    const std::string fullName = fullNameOf(
+        selectedField_->text() == selectedShown_ ? selectedLabel_ : selected, nameContext_);
     rc = client().NWDSModifyObject(context(), fullName.c_str(), nullptr, false, request.get());
     if (rc != 0) {
         report("NWDSModifyObject() returned: %04X\n", unsigned(rc));

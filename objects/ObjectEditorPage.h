@@ -79,4 +79,8 @@ private:
     ValueSurfaces surfaces_;
     // The attribute whose values "Values: " shows; a clicked value is decoded by it.
     std::string shownAttribute_;
+    // The label of the object chosen in "Objects:", which its shown text may not spell out
+    // (an object of several naming values).
+    std::string selectedLabel_;
+    QString selectedShown_;
 };

@@ -70,6 +70,8 @@ std::string CObjectEditorPage::classOf(QTreeWidgetItem* objectItem) {
 void CObjectEditorPage::chooseObject(QTreeWidgetItem* item) {
     WaitCursor wait;
     selectedField_->setText(item->text(0));
+    selectedShown_ = item->text(0);
+    selectedLabel_ = itemLabel(item);
     const std::string className = classOf(item);
     rebuildAttributeListsFor(className);
     typeField_->setText(QString::fromStdString(className));
@@ -85,6 +87,8 @@ void CObjectEditorPage::chooseAttribute(QTreeWidgetItem* item) {
     rebuildAttributeListsFor(className);
     typeField_->setText(QString::fromStdString(className));
     selectedField_->setText(object->text(0));
+    selectedShown_ = object->text(0);
+    selectedLabel_ = itemLabel(object);
     const std::string attrName = item->text(0).toStdString();
     showValues(itemLabel(object), attrName);
     setUpEditPanel(attrName);

@@ -7,9 +7,11 @@
 #include "client/common/Names.h"
 #include "client/ldap/LdapSession.h"
 #include "directory/NameRules.h"
+#include "objects/ObjectEditorPage.h"
 #include "objects/ObjectManagerPage.h"
 #include "tests/support/RecordingReporter.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -343,6 +345,32 @@ TEST_P(ForeignNamesTest, TheObjectManagerRenamesAndDeletesAMultiValuedObject) {
                                QString::asprintf("%04X", unsigned(ERR_BAD_NAMING_ATTRIBUTES)),
                            "Object Lou Tan successfully renamed!",
                            "Object Lou Tan+ltan successfully deleted!"}));
+}
+
+TEST_P(ForeignNamesTest, TheObjectEditorModifiesAMultiValuedObject) {
+    addPerson("cn=Mo Ray+uid=mray",
+              {{LdapMod::Add, "cn", {"Mo Ray"}}, {LdapMod::Add, "uid", {"mray"}}},
+              "dc=example,dc=com");
+    RecordingReporter reporter;
+    CObjectEditorPage page(PageServices{*dir, reporter}, nullptr);
+    page.create("EXAMPLE");
+    auto* tree = page.findChild<QTreeWidget*>(QStringLiteral("objectTree"));
+    const auto found = tree->findItems(QStringLiteral("Mo Ray+mray"), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    found.first()->setSelected(true);
+    auto* attributes = page.findChild<QComboBox*>(QStringLiteral("attributeCombo"));
+    attributes->setCurrentIndex(attributes->findText(QStringLiteral("Title"), Qt::MatchExactly));
+    page.findChild<QLineEdit*>(QStringLiteral("entryField1"))->setText(QStringLiteral("Pilot"));
+    attributes->setEditText(QStringLiteral("Title"));
+    page.findChild<QComboBox*>(QStringLiteral("operationCombo"))
+        ->setEditText(QStringLiteral("Add Value"));
+    page.findChild<QPushButton*>(QStringLiteral("addCriteriaButton"))->click();
+    page.findChild<QPushButton*>(QStringLiteral("modifyObjectButton"))->click();
+    EXPECT_EQ(reporter.messages,
+              (QStringList{"Object Mo Ray+mray.example\\.com was successfully modified!"}));
+    std::map<std::string, ReadItem> attrs;
+    ASSERT_EQ(readAll(*dir, ctx, "Mo Ray+mray.example\\.com", DS_ATTRIBUTE_VALUES, attrs), 0);
+    EXPECT_EQ(attrs["Title"].values, (std::vector<std::string>{"Pilot"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ForeignNamesTest,
