@@ -36,6 +36,7 @@ public:
     NWDSCCODE NWDSSetContext(NWDSContextHandle context, int key, const void* value) override;
     NWDSCCODE NWDSSetDefNameContext(NWDSContextHandle context, std::uint32_t nameLength,
                                     const char* name) override;
+    std::string serverReason(NWDSCCODE code) const override { return inner_.serverReason(code); }
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;
     NWDSCCODE NWDSAllocBuf(std::size_t size, Buf_T** buffer) override;

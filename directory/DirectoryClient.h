@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Buffers and filter cursors belong to the client; callers only pass them back.
 struct Buf_T;
@@ -168,6 +169,14 @@ public:
     virtual NWDSCCODE NWScanObject(NWCONN_HANDLE conn, const char* searchName,
                                    std::uint16_t objectType, std::uint32_t* objectID,
                                    char* objectName, std::size_t objectNameSize) = 0;
+
+    // ---- Beyond the calls ----
+    // A server's own words on the failure of the last change that returned `code`, where a
+    // server refused it ("" where none did, as the embedded directory never does).
+    virtual std::string serverReason(NWDSCCODE code) const {
+        (void)code;
+        return {};
+    }
 };
 
 // What a client has handed out and not yet taken back. Tests compare these before and after.

@@ -4,6 +4,7 @@
 #include "ObjectEditorPage.h"
 #include "directory/ClientBuffer.h"
 #include "directory/NameRules.h"
+#include "directory/ServerReason.h"
 #include "pages/WaitCursor.h"
 
 #include <QLineEdit>
@@ -54,7 +55,8 @@ void CObjectEditorPage::modifyObject() {
         selectedField_->text() == selectedShown_ ? selectedLabel_ : selected, nameContext_);
     rc = client().NWDSModifyObject(context(), fullName.c_str(), nullptr, false, request.get());
     if (rc != 0) {
-        report("NWDSModifyObject() returned: %04X\n", unsigned(rc));
+        report("NWDSModifyObject() returned: %04X%s\n", unsigned(rc),
+               serverSaid(client(), rc).c_str());
         releaseCriteria();
         return;
     }

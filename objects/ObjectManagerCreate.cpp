@@ -3,6 +3,7 @@
 #include "CreateValue.h"
 #include "ObjectManagerPage.h"
 #include "directory/ClientBuffer.h"
+#include "directory/ServerReason.h"
 #include "pages/WaitCursor.h"
 #include "schema/ClassReads.h"
 #include "schema/ReportPolicies.h"
@@ -183,7 +184,7 @@ void CObjectManagerPage::createObject() {
         return;
     rc = client().NWDSAddObject(context(), writeName(name).c_str(), nullptr, false, request.get());
     if (rc != 0) {
-        report("NWDSAddObject() returned %04X", unsigned(rc));
+        report("NWDSAddObject() returned %04X%s", unsigned(rc), serverSaid(client(), rc).c_str());
         return;
     }
     report("Object %s created successfully!", name.toUtf8().constData());

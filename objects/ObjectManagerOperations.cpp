@@ -2,6 +2,7 @@
 // delete, rename and move of an object of the container by its name.
 #include "ObjectManagerPage.h"
 #include "directory/NameRules.h"
+#include "directory/ServerReason.h"
 #include "pages/TreeItems.h"
 #include "pages/WaitCursor.h"
 
@@ -55,7 +56,8 @@ void CObjectManagerPage::deleteObject() {
     WaitCursor wait; // the server may take its time, up to the client's time limit
     const NWDSCCODE rc = client().NWDSRemoveObject(context(), writeName(name).c_str());
     if (rc != 0) {
-        report("NWDSRemoveObject() returned %04X", unsigned(rc));
+        report("NWDSRemoveObject() returned %04X%s", unsigned(rc),
+               serverSaid(client(), rc).c_str());
         return;
     }
     report("Object %s successfully deleted!", name.toUtf8().constData());
@@ -73,7 +75,7 @@ void CObjectManagerPage::renameObject() {
     const NWDSCCODE rc = client().NWDSModifyRDN(context(), writeName(name).c_str(),
                                                 newName.toStdString().c_str(), true);
     if (rc != 0) {
-        report("NWDSModifyRDN() returned %04X", unsigned(rc));
+        report("NWDSModifyRDN() returned %04X%s", unsigned(rc), serverSaid(client(), rc).c_str());
         return;
     }
     report("Object %s successfully renamed!", name.toUtf8().constData());
@@ -93,7 +95,7 @@ void CObjectManagerPage::moveObject() {
         client().NWDSMoveObject(context(), writeName(name).c_str(),
                                 destination.toStdString().c_str(), name.toStdString().c_str());
     if (rc != 0) {
-        report("NWDSMoveObject() returned %04X", unsigned(rc));
+        report("NWDSMoveObject() returned %04X%s", unsigned(rc), serverSaid(client(), rc).c_str());
         return;
     }
     report("Object %s successfully moved!", name.toUtf8().constData());

@@ -39,6 +39,7 @@ public:
 
     // The server's word on the last failed call (LDAP code and text), for a message.
     const LdapFailure& lastFailure() const { return lastFailure_; }
+    std::string serverReason(NWDSCCODE code) const override;
     // Requests sent to the servers so far (binds, searches, extended operations).
     std::uint64_t roundTrips() const;
     // Searches whose answer is still arriving on the servers' connections.

@@ -66,6 +66,7 @@ void addOstrelObjectWhereNeeded(const std::vector<std::string>& serverClasses,
 NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char* objectName,
                                           std::int32_t* iterationHandle, bool more,
                                           Buf_T* changes) {
+    lastFailure_ = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;

@@ -196,6 +196,7 @@ void LdapDirectory::forgetNaming(Tree& tree, const std::string& dn) {
 NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* objectName,
                                        std::int32_t* iterationHandle, bool more,
                                        Buf_T* objectInfo) {
+    lastFailure_ = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
@@ -302,6 +303,7 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
 }
 
 NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char* objectName) {
+    lastFailure_ = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
@@ -323,6 +325,7 @@ NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char*
 
 NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* objectName,
                                        const char* newDN, bool deleteOldRDN) {
+    lastFailure_ = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
@@ -350,6 +353,7 @@ NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* ob
 
 NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* objectName,
                                         const char* destParentDN, const char* destRDN) {
+    lastFailure_ = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
@@ -389,4 +393,11 @@ NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* o
     forgetNaming(*tree, dn);
     rememberNaming(*tree, destination, newName, type);
     return 0;
+}
+
+std::string LdapDirectory::serverReason(NWDSCCODE code) const {
+    if (lastFailure_.code == 0 || lastFailure_.text.empty() ||
+        codeOfLdapResult(lastFailure_.code) != code)
+        return {};
+    return "LDAP " + std::to_string(lastFailure_.code) + ": " + lastFailure_.text;
 }

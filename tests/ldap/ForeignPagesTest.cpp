@@ -226,6 +226,21 @@ TEST_P(ForeignPages, TheObjectManagerCreatesRenamesMovesAndDeletes) {
     directory->NWDSFreeContext(ctx);
 }
 
+TEST_P(ForeignPages, ARefusalNamesTheServersReason) {
+    open(Who::Editor);
+    CObjectManagerPage page(side->services(), nullptr);
+    page.create("EXAMPLE");
+    // A container that still holds objects: the server refuses, and says why.
+    control<QLineEdit>(page, "deleteNameField")->setText("People");
+    control<QPushButton>(page, "deleteButton")->click();
+    ASSERT_EQ(messages().size(), 1);
+    const QString& said = messages().front();
+    EXPECT_TRUE(said.startsWith(QString::asprintf("NWDSRemoveObject() returned %04X\nThe server "
+                                                  "said: LDAP 66: ",
+                                                  unsigned(ERR_ENTRY_IS_NOT_LEAF))))
+        << said.toStdString();
+}
+
 TEST_P(ForeignPages, TheObjectEditorWritesQueuedChangesInOneRequest) {
     open(Who::Editor);
     CObjectEditorPage page(side->services(), nullptr);

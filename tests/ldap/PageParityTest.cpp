@@ -172,7 +172,6 @@ TEST_F(PageParity, TheSchemaViewerShowsTheSameForEveryClassAndAttribute) {
 
 } // namespace
 
-
 // The query page finds the same objects with the same values on both directories, for
 // criteria of several syntaxes joined with AND and OR.
 TEST_F(PageParity, TheQueryPageFindsTheSameObjectsWithTheSameValues) {

@@ -13,3 +13,16 @@ public:
 
     QStringList messages;
 };
+
+// Messages as the embedded directory gives them: the words a server adds to a refusal
+// ("\nThe server said: ..."), which only a server has, left out.
+inline QStringList withoutServerWords(QStringList messages) {
+    for (QString& m : messages) {
+        const qsizetype at = m.indexOf(QStringLiteral("\nThe server said: "));
+        if (at >= 0) {
+            const qsizetype end = m.indexOf('\n', at + 1);
+            m.remove(at, end < 0 ? m.size() - at : end - at);
+        }
+    }
+    return messages;
+}
