@@ -1,7 +1,7 @@
 // Names the demo never has, on servers Ostrel did not seed: objects named by several values
 // ("cn=Ann Lee+employeeNumber=4711") and referral objects, listed, read, searched, renamed
 // and deleted by their typeless names, as the pages name them.
-#include "ForeignServer.h"
+#include "ForeignSettings.h"
 #include "LdapFixture.h"
 #include "browser/BrowserPage.h"
 #include "client/common/Names.h"
@@ -23,25 +23,6 @@ namespace {
 
 constexpr const char* kPeople = "People.example\\.com";
 
-LdapDirectory::Options editorOptions(const ForeignServer& server) {
-    LdapDirectory::Options options;
-    std::string error;
-    auto source = [&](const char* name) -> std::optional<std::string> {
-        const std::string n = name;
-        if (n == "LDAPURI")
-            return server.uri();
-        if (n == "LDAPBINDDN")
-            return server.editorDn();
-        if (n == "OSTREL_LDAP_PASSWORD_FILE")
-            return server.passwordFile();
-        if (n == "OSTREL_LDAP_TREE")
-            return std::string("EXAMPLE");
-        return std::nullopt;
-    };
-    EXPECT_TRUE(readLdapSettings(source, "", options.settings, &error)) << error;
-    return options;
-}
-
 std::set<std::string> namesOf(const std::vector<ListedItem>& items) {
     std::set<std::string> out;
     for (const auto& i : items)
@@ -62,13 +43,10 @@ std::vector<std::string> valuesNamed(const std::map<std::string, ReadItem>& attr
 class ForeignNamesTest : public ::testing::TestWithParam<ForeignServer::Kind> {
 protected:
     void SetUp() override {
-        auto& slot = servers()[int(GetParam())];
-        if (!slot)
-            slot = std::make_unique<ForeignServer>(GetParam());
-        server = slot.get();
+        server = &foreign::serverOf(GetParam());
         ASSERT_TRUE(server->running()) << server->failure();
         std::string error;
-        dir = LdapDirectory::open(editorOptions(*server), &error);
+        dir = LdapDirectory::open(foreign::optionsFor(*server, foreign::Who::Editor), &error);
         ASSERT_NE(dir, nullptr) << error;
         ctx = pageContext(*dir, "EXAMPLE");
     }
@@ -109,10 +87,6 @@ protected:
         return namesOf(items);
     }
 
-    static std::unique_ptr<ForeignServer> (&servers())[2] {
-        static std::unique_ptr<ForeignServer> all[2];
-        return all;
-    }
     ForeignServer* server = nullptr;
     std::unique_ptr<LdapDirectory> dir;
     NWDSContextHandle ctx = NO_CONTEXT;
@@ -373,13 +347,6 @@ TEST_P(ForeignNamesTest, TheObjectEditorModifiesAMultiValuedObject) {
     EXPECT_EQ(attrs["Title"].values, (std::vector<std::string>{"Pilot"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ForeignNamesTest,
-                         ::testing::Values(ForeignServer::Kind::StockSlapd,
-                                           ForeignServer::Kind::Dirsrv),
-                         [](const auto& info) {
-                             return info.param == ForeignServer::Kind::StockSlapd
-                                        ? std::string("StockSlapd")
-                                        : std::string("Dirsrv");
-                         });
+OSTREL_ON_FOREIGN_SERVERS(ForeignNamesTest);
 
 } // namespace

@@ -3,7 +3,7 @@
 // browsing from [Root] down and back, the Schema Viewer's chain of inetOrgPerson, a search, a
 // create, rename, move and delete, a modify, and the Schema Manager opening exactly for the
 // identities that may change the server's schema.
-#include "ForeignServer.h"
+#include "ForeignSettings.h"
 #include "LdapFixture.h"
 #include "WritePageParity.h"
 #include "browser/BrowserPage.h"
@@ -21,27 +21,7 @@ using writeparity::topItem;
 
 namespace {
 
-enum class Who { Anonymous, Editor, Root, External };
-
-LdapDirectory::Options optionsFor(const ForeignServer& server, Who who) {
-    LdapDirectory::Options options;
-    std::string error;
-    const bool binds = who == Who::Editor || who == Who::Root;
-    auto source = [&](const char* name) -> std::optional<std::string> {
-        const std::string n = name;
-        if (n == "LDAPURI")
-            return who == Who::External ? server.ldapiUri() : server.uri();
-        if (n == "LDAPBINDDN" && binds)
-            return who == Who::Editor ? server.editorDn() : server.rootDn();
-        if (n == "OSTREL_LDAP_PASSWORD_FILE" && binds)
-            return server.passwordFile();
-        if (n == "OSTREL_LDAP_TREE")
-            return std::string("EXAMPLE");
-        return std::nullopt;
-    };
-    EXPECT_TRUE(readLdapSettings(source, "", options.settings, &error)) << error;
-    return options;
-}
+using foreign::Who;
 
 QListWidgetItem* containerEntry(CBrowserPage& page, const QString& label) {
     for (int i = 0; i < page.containerList()->count(); ++i) {
@@ -71,15 +51,12 @@ QStringList childTexts(const QTreeWidgetItem* item) {
 class ForeignPages : public ::testing::TestWithParam<ForeignServer::Kind> {
 protected:
     void SetUp() override {
-        auto& slot = servers()[int(GetParam())];
-        if (!slot)
-            slot = std::make_unique<ForeignServer>(GetParam());
-        server = slot.get();
+        server = &foreign::serverOf(GetParam());
         ASSERT_TRUE(server->running()) << server->failure();
     }
     void open(Who who) {
         std::string error;
-        directory = LdapDirectory::open(optionsFor(*server, who), &error);
+        directory = LdapDirectory::open(foreign::optionsFor(*server, who), &error);
         ASSERT_NE(directory, nullptr) << error;
         side = std::make_unique<writeparity::Side>(*directory);
     }
@@ -91,10 +68,6 @@ protected:
     bool slapd() const { return server->kind() == ForeignServer::Kind::StockSlapd; }
     QStringList messages() const { return side->reporter.messages; }
 
-    static std::unique_ptr<ForeignServer> (&servers())[2] {
-        static std::unique_ptr<ForeignServer> all[2];
-        return all;
-    }
     ForeignServer* server = nullptr;
     std::unique_ptr<LdapDirectory> directory;
     std::unique_ptr<writeparity::Side> side;
@@ -302,13 +275,6 @@ TEST_P(ForeignPages, TheQueryPageFindsObjectsWithTheValuesAsked) {
     EXPECT_EQ(childTexts(owen), (QStringList{"Telephone Number", "Title"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ForeignPages,
-                         ::testing::Values(ForeignServer::Kind::StockSlapd,
-                                           ForeignServer::Kind::Dirsrv),
-                         [](const auto& info) {
-                             return info.param == ForeignServer::Kind::StockSlapd
-                                        ? std::string("StockSlapd")
-                                        : std::string("Dirsrv");
-                         });
+OSTREL_ON_FOREIGN_SERVERS(ForeignPages);
 
 } // namespace

@@ -2,8 +2,7 @@
 // Directory Server with the standard schema and the project's own dc= data. The client opens
 // them with a new user's settings alone (no hints file), and lists, reads and names what they
 // hold.
-#include "ForeignServer.h"
-
+#include "ForeignSettings.h"
 #include "LdapFixture.h"
 #include "SchemaDump.h"
 
@@ -11,28 +10,7 @@
 
 namespace {
 
-struct Identity {
-    enum Kind { Anonymous, Editor, Root, External } kind;
-};
-
-LdapDirectory::Options optionsFor(const ForeignServer& server, Identity::Kind who) {
-    LdapDirectory::Options options;
-    std::string error;
-    auto source = [&](const char* name) -> std::optional<std::string> {
-        const std::string n = name;
-        if (n == "LDAPURI")
-            return who == Identity::External ? server.ldapiUri() : server.uri();
-        if (n == "LDAPBINDDN" && (who == Identity::Editor || who == Identity::Root))
-            return who == Identity::Editor ? server.editorDn() : server.rootDn();
-        if (n == "OSTREL_LDAP_PASSWORD_FILE" && (who == Identity::Editor || who == Identity::Root))
-            return server.passwordFile();
-        if (n == "OSTREL_LDAP_TREE")
-            return std::string("EXAMPLE");
-        return std::nullopt;
-    };
-    EXPECT_TRUE(readLdapSettings(source, "", options.settings, &error)) << error;
-    return options;
-}
+using foreign::Who;
 
 std::vector<std::string> namesOf(const std::vector<ListedItem>& items) {
     std::vector<std::string> out;
@@ -44,32 +22,24 @@ std::vector<std::string> namesOf(const std::vector<ListedItem>& items) {
 
 class ForeignServerTest : public ::testing::TestWithParam<ForeignServer::Kind> {
 protected:
-    static void SetUpTestSuite() {}
     void SetUp() override {
-        auto& slot = servers()[int(GetParam())];
-        if (!slot)
-            slot = std::make_unique<ForeignServer>(GetParam());
-        server = slot.get();
+        server = &foreign::serverOf(GetParam());
         ASSERT_TRUE(server->running()) << server->failure();
     }
-    std::unique_ptr<LdapDirectory> open(Identity::Kind who) {
+    std::unique_ptr<LdapDirectory> open(Who who) {
         std::string error;
-        auto dir = LdapDirectory::open(optionsFor(*server, who), &error);
+        auto dir = LdapDirectory::open(foreign::optionsFor(*server, who), &error);
         EXPECT_NE(dir, nullptr) << error;
         return dir;
     }
     bool slapd() const { return server->kind() == ForeignServer::Kind::StockSlapd; }
 
     // One server of each kind for the whole program, stopped when it ends.
-    static std::unique_ptr<ForeignServer> (&servers())[2] {
-        static std::unique_ptr<ForeignServer> all[2];
-        return all;
-    }
     ForeignServer* server = nullptr;
 };
 
 TEST_P(ForeignServerTest, OpensWithoutHintsAndListsEachNamingContextOnceAtRoot) {
-    for (auto who : {Identity::Anonymous, Identity::Editor, Identity::Root}) {
+    for (auto who : {Who::Anonymous, Who::Editor, Who::Root}) {
         SCOPED_TRACE(int(who));
         auto dir = open(who);
         ASSERT_NE(dir, nullptr);
@@ -96,7 +66,7 @@ TEST_P(ForeignServerTest, OpensWithoutHintsAndListsEachNamingContextOnceAtRoot) 
 }
 
 TEST_P(ForeignServerTest, ContextsStartInTheIdentitysContainerOrAtRoot) {
-    auto expectStart = [&](Identity::Kind who, const std::string& want) {
+    auto expectStart = [&](Who who, const std::string& want) {
         auto dir = open(who);
         ASSERT_NE(dir, nullptr);
         NWDSContextHandle ctx = NO_CONTEXT;
@@ -106,14 +76,14 @@ TEST_P(ForeignServerTest, ContextsStartInTheIdentitysContainerOrAtRoot) {
         EXPECT_EQ(std::string(context), want) << int(who);
         dir->NWDSFreeContext(ctx);
     };
-    expectStart(Identity::Anonymous, ROOT_NAME);
-    expectStart(Identity::Editor, "example\\.com");
+    expectStart(Who::Anonymous, ROOT_NAME);
+    expectStart(Who::Editor, "example\\.com");
     if (!slapd())
-        expectStart(Identity::Root, ROOT_NAME); // cn=Directory Manager lies in no context
+        expectStart(Who::Root, ROOT_NAME); // cn=Directory Manager lies in no context
 }
 
 TEST_P(ForeignServerTest, TheSchemaIsTheServersWithTheDirectorysNames) {
-    auto dir = open(Identity::Anonymous);
+    auto dir = open(Who::Anonymous);
     ASSERT_NE(dir, nullptr);
     NWDSContextHandle ctx = pageContext(*dir, "EXAMPLE");
     // The chain of inetOrgPerson, by the directory's names; each class is the server's.
@@ -136,7 +106,7 @@ TEST_P(ForeignServerTest, TheSchemaIsTheServersWithTheDirectorysNames) {
 }
 
 TEST_P(ForeignServerTest, ValuesOfEachSyntaxClassAreRead) {
-    auto dir = open(Identity::Editor);
+    auto dir = open(Who::Editor);
     ASSERT_NE(dir, nullptr);
     NWDSContextHandle ctx = pageContext(*dir, "EXAMPLE");
     std::vector<ListedItem> people;
@@ -171,7 +141,7 @@ TEST_P(ForeignServerTest, ValuesOfEachSyntaxClassAreRead) {
 }
 
 TEST_P(ForeignServerTest, AContainerBeyondTheSizeLimitEndsWithWhatArrivedAndTheLimitsCode) {
-    auto dir = open(Identity::Anonymous);
+    auto dir = open(Who::Anonymous);
     ASSERT_NE(dir, nullptr);
     NWDSContextHandle ctx = pageContext(*dir, "EXAMPLE");
     std::vector<ListedItem> staff;
@@ -189,8 +159,8 @@ TEST_P(ForeignServerTest, AContainerBeyondTheSizeLimitEndsWithWhatArrivedAndTheL
 
 TEST_P(ForeignServerTest, SchemaDefinitionsAreWrittenWhereTheIdentityMayWriteTheSchema) {
     // Only the server's schema administrator may; the editor of the data may not.
-    auto editor = open(Identity::Editor);
-    auto admin = open(slapd() ? Identity::External : Identity::Root);
+    auto editor = open(Who::Editor);
+    auto admin = open(slapd() ? Who::External : Who::Root);
     ASSERT_TRUE(editor && admin);
     auto defineAttr = [](LdapDirectory& dir, NWDSContextHandle ctx, const char* name) {
         Attr_Info_T info{};
@@ -235,13 +205,6 @@ TEST_P(ForeignServerTest, SchemaDefinitionsAreWrittenWhereTheIdentityMayWriteThe
     admin->NWDSFreeContext(a);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ForeignServerTest,
-                         ::testing::Values(ForeignServer::Kind::StockSlapd,
-                                           ForeignServer::Kind::Dirsrv),
-                         [](const auto& info) {
-                             return info.param == ForeignServer::Kind::StockSlapd
-                                        ? std::string("StockSlapd")
-                                        : std::string("Dirsrv");
-                         });
+OSTREL_ON_FOREIGN_SERVERS(ForeignServerTest);
 
 } // namespace
