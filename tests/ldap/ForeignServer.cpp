@@ -19,24 +19,6 @@
 
 namespace {
 
-bool canConnect(int port) {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(std::uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(s);
-    return ok;
-}
-
-std::string shellQuoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 // The last lines of a log, to carry into a failure message (the folder may be gone by the time
 // someone reads it).
 std::string tail(const std::string& path, std::size_t count = 12) {
@@ -80,10 +62,10 @@ ForeignServer::ForeignServer(Kind kind) : kind_(kind) {
         return;
     }
     const std::string log = dir_ + "/prepare.log";
-    const std::string command = "OSTREL_FOREIGN_DATA=" + shellQuoted(OSTREL_FOREIGN_DATA_SCRIPT) +
-                                " bash " + shellQuoted(script(kind)) + " prepare " +
-                                shellQuoted(dir_) + " " + std::to_string(port_) + " >" +
-                                shellQuoted(log) + " 2>&1";
+    const std::string command =
+        "OSTREL_FOREIGN_DATA=" + SlapdServer::shellQuoted(OSTREL_FOREIGN_DATA_SCRIPT) + " bash " +
+        SlapdServer::shellQuoted(script(kind)) + " prepare " + SlapdServer::shellQuoted(dir_) +
+        " " + std::to_string(port_) + " >" + SlapdServer::shellQuoted(log) + " 2>&1";
     if (std::system(command.c_str()) != 0) {
         failure_ = std::string("preparing ") + serverName(kind) + " failed:" + tail(log);
         return;
@@ -147,7 +129,7 @@ bool ForeignServer::start() {
     // 389 opens its databases before it listens: give it longer.
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(kind_ == Kind::Dirsrv ? 60 : 10);
-    while (!canConnect(port_)) {
+    while (!SlapdServer::canConnect(port_)) {
         int status = 0;
         if (waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;

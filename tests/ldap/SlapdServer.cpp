@@ -16,17 +16,6 @@
 
 namespace {
 
-bool canConnect(int port) {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(std::uint16_t(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(s);
-    return ok;
-}
-
 int boundPort(int port) {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -43,14 +32,25 @@ int boundPort(int port) {
     return result;
 }
 
-std::string shellQuoted(const std::string& s) {
+} // namespace
+
+bool SlapdServer::canConnect(int port) {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(std::uint16_t(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(s);
+    return ok;
+}
+
+std::string SlapdServer::shellQuoted(const std::string& s) {
     std::string out = "'";
     for (char c : s)
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
-
-} // namespace
 
 int SlapdServer::freePort() {
     for (int attempt = 0; attempt < 50; ++attempt) {

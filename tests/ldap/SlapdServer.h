@@ -35,6 +35,10 @@ public:
 
     // A free loopback port with the one after it free too.
     static int freePort();
+    // Whether something listens on a loopback port.
+    static bool canConnect(int port);
+    // A text quoted for the shell.
+    static std::string shellQuoted(const std::string& s);
 
     // ---- A server that goes away ----
     // Killed at once (as by a crash or a pulled cable), its data left as it is on disk.
