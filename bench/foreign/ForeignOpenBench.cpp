@@ -2,25 +2,17 @@
 // (about 1,500 schema definitions of its own, no hints) and a stock slapd, each read with a
 // new user's settings. The figure includes connecting, binding, reading the root DSE and the
 // whole subschema entry, mapping it, and the browser's first listing.
+#include "bench/BenchSupport.h"
 #include "browser/BrowserPage.h"
 #include "client/ldap/LdapDirectory.h"
-#include "pages/Reporter.h"
 #include "tests/ldap/ForeignServer.h"
 
-#include <QApplication>
 #include <QListWidget>
-#include <benchmark/benchmark.h>
 #include <cstdio>
-#include <string_view>
 #include <memory>
+#include <string_view>
 
 namespace {
-
-class CountingReporter : public Reporter {
-public:
-    void showMessage(QWidget*, const QString&) override { ++messages; }
-    int messages = 0;
-};
 
 ForeignServer& server(ForeignServer::Kind kind) {
     static std::unique_ptr<ForeignServer> servers[2];
@@ -75,7 +67,7 @@ void openAndShowRoot(benchmark::State& state, ForeignServer::Kind kind) {
             state.SkipWithError(error.c_str());
             return;
         }
-        CountingReporter reporter;
+        bench::CountingReporter reporter;
         CBrowserPage page(PageServices{*dir, reporter}, nullptr);
         page.create();
         shown = page.containerList()->count();
@@ -98,10 +90,5 @@ BENCHMARK(stockSlapdOpensAndShowsRoot)->Unit(benchmark::kMillisecond)->Iteration
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWithWidgets(argc, argv);
 }

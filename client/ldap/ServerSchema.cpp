@@ -64,17 +64,6 @@ void parseAll(const std::vector<std::string>& values, const char* keyword, Index
     }
 }
 
-// The attribute's syntax OID, inherited through SUP when it has none of its own.
-std::string syntaxOf(const Index& attrs, const Definition& d) {
-    const Definition* at = &d;
-    for (int depth = 0; at != nullptr && depth < 16; ++depth) {
-        if (at->has("SYNTAX"))
-            return at->first("SYNTAX");
-        at = at->has("SUP") ? attrs.find(at->first("SUP")) : nullptr;
-    }
-    return {};
-}
-
 std::string ldapNameOfAttr(const Schema& s, std::string_view name) {
     const AttributeDefinition* a = s.findAttribute(name);
     return a == nullptr ? std::string(name) : a->ldapName;
@@ -108,7 +97,7 @@ std::string inheritedField(const Index& attrs, const Definition& d, std::string_
 // standard syntaxes, a case-exact equality making a string case exact.
 std::uint32_t syntaxIdOf(const Index& attrs, const Definition& d,
                          const std::map<std::string, std::uint32_t>& directorySyntaxes) {
-    const std::string oid = syntaxOf(attrs, d);
+    const std::string oid = inheritedField(attrs, d, "SYNTAX");
     auto own = directorySyntaxes.find(oid.substr(0, oid.find('{')));
     if (own != directorySyntaxes.end())
         return own->second;
