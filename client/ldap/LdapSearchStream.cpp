@@ -2,80 +2,17 @@
 #include "LdapSearchStream.h"
 
 #include "LdapControls.h"
+#include "LdapEntryDecoding.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
 #include <cstring>
 #include <ldap.h>
 
-namespace ldapber {
-
-bool nextElement(std::string_view& in, std::string_view& contents) {
-    if (in.size() < 2 || (static_cast<unsigned char>(in[0]) & 0x1F) == 0x1F)
-        return false;
-    std::size_t length = static_cast<unsigned char>(in[1]);
-    std::size_t at = 2;
-    if (length & 0x80) {
-        const std::size_t bytes = length & 0x7F;
-        if (bytes == 0 || bytes > 4 || in.size() - at < bytes)
-            return false;
-        length = 0;
-        for (std::size_t i = 0; i < bytes; ++i)
-            length = (length << 8) | static_cast<unsigned char>(in[at + i]);
-        at += bytes;
-    }
-    if (length > in.size() - at)
-        return false;
-    contents = in.substr(at, length);
-    in.remove_prefix(at + length);
-    return true;
-}
-
-} // namespace ldapber
-
 namespace {
 
 // Passes' worth of entries that may wait before the connection is read again.
 constexpr std::size_t kPassesReadAhead = 8;
-
-using ldapber::nextElement;
-
-// One pass over an entry: the DN, every attribute's name and its values, all left where they
-// lie in the message; a listing of thousands of entries copies none of them.
-void decodeEntry(LDAP* ld, LDAPMessage* msg, LdapEntryView& out) {
-    out.dn = {};
-    out.attributes.clear();
-    out.values.clear();
-    BerElement* ber = nullptr;
-    berval dn{0, nullptr};
-    if (ldap_get_dn_ber(ld, msg, &ber, &dn) != LDAP_SUCCESS) {
-        if (ber != nullptr)
-            ber_free(ber, 0);
-        return;
-    }
-    if (dn.bv_val != nullptr)
-        out.dn = std::string_view(dn.bv_val, dn.bv_len);
-    // Each attribute is a sequence of its name and the set of its values. The library bounds
-    // the element to the attribute list, so its end ends the loop.
-    berval element{0, nullptr};
-    while (ber_skip_element(ber, &element) != LBER_DEFAULT) {
-        std::string_view rest(element.bv_val != nullptr ? element.bv_val : "", element.bv_len);
-        std::string_view name, set, value;
-        if (!nextElement(rest, name) || !nextElement(rest, set))
-            break;
-        LdapEntryView::Attribute a{name, out.values.size(), 0};
-        while (!set.empty() && nextElement(set, value)) {
-            out.values.push_back(value);
-            ++a.count;
-        }
-        if (!set.empty()) {
-            out.values.resize(a.first);
-            break;
-        }
-        out.attributes.push_back(a);
-    }
-    ber_free(ber, 0);
-}
 
 struct MessageGuard {
     LDAPMessage* m = nullptr;
@@ -289,7 +226,7 @@ NWDSCCODE LdapSearchStream::take(const std::function<void(const LdapEntryView&)>
     while (session_ != nullptr && !queued_.empty() && taken < most) {
         MessageGuard msg{queued_.front()};
         queued_.pop_front();
-        decodeEntry(session_->ld_, msg.m, entry_);
+        ldapber::decodeEntry(session_->ld_, msg.m, entry_);
         ++taken;
         each(entry_);
     }

@@ -1,39 +1,15 @@
 #pragma once
 
+#include "LdapEntryDecoding.h"
 #include "LdapSession.h"
 
 #include <deque>
 #include <functional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 struct ldapmsg; // libldap's message, kept out of this header
-
-namespace ldapber {
-// One BER element off the front of `in`: its contents, and `in` left after it. LDAP sends
-// single-byte tags and definite lengths only; anything else (or an element running past the
-// end) is refused, leaving `in` as it was.
-bool nextElement(std::string_view& in, std::string_view& contents);
-} // namespace ldapber
-
-// An entry as it lies in the server's message: its DN, attribute names and values point into
-// the message and hold only while the entry is being handed over. Decoding one copies nothing.
-struct LdapEntryView {
-    struct Attribute {
-        std::string_view name;
-        std::size_t first = 0; // its values: values[first, first + count)
-        std::size_t count = 0;
-    };
-    std::string_view dn;
-    std::vector<Attribute> attributes;
-    std::vector<std::string_view> values;
-
-    std::span<const std::string_view> valuesOf(const Attribute& a) const {
-        return {values.data() + a.first, a.count};
-    }
-};
 
 // A paged search whose entries are handed over as they arrive, so that the caller works on
 // the first entries while the server is still sending the rest. The next page is asked for

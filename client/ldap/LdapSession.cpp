@@ -1,6 +1,7 @@
 #include "LdapSession.h"
 
 #include "LdapControls.h"
+#include "LdapEntryDecoding.h"
 #include "directory/ResultCodes.h"
 
 #include <cstring>
@@ -96,42 +97,6 @@ struct MessageGuard {
             ldap_msgfree(m);
     }
 };
-
-void collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly,
-                  const std::vector<std::string>* valuesOf, LdapEntry& out) {
-    // One pass over the entry: the DN, then each attribute with its values in place, as
-    // looking values up by name would decode the entry again for every attribute.
-    BerElement* ber = nullptr;
-    berval dn{0, nullptr};
-    if (ldap_get_dn_ber(ld, msg, &ber, &dn) != LDAP_SUCCESS) {
-        if (ber != nullptr)
-            ber_free(ber, 0);
-        return;
-    }
-    out.dn.assign(dn.bv_val != nullptr ? dn.bv_val : "", dn.bv_len);
-    berval name{0, nullptr};
-    berval* vals = nullptr;
-    while (ldap_get_attribute_ber(ld, msg, ber, &name, &vals) == LDAP_SUCCESS &&
-           name.bv_val != nullptr) {
-        std::string attribute(name.bv_val, name.bv_len);
-        std::vector<std::string> values;
-        bool wanted = !typesOnly;
-        if (wanted && valuesOf != nullptr) {
-            wanted = false;
-            for (const auto& v : *valuesOf)
-                wanted = wanted || strcasecmp(v.c_str(), attribute.c_str()) == 0;
-        }
-        if (wanted) {
-            for (int i = 0; vals != nullptr && vals[i].bv_val != nullptr; ++i)
-                values.emplace_back(vals[i].bv_val, vals[i].bv_len);
-        }
-        if (vals != nullptr)
-            ber_memfree(vals);
-        vals = nullptr;
-        out.attributes.emplace_back(std::move(attribute), std::move(values));
-    }
-    ber_free(ber, 0);
-}
 
 } // namespace
 
@@ -289,7 +254,7 @@ NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::str
         for (LDAPMessage* m = ldap_first_entry(ld_, res.m); m != nullptr && !stop;
              m = ldap_next_entry(ld_, m)) {
             LdapEntry entry;
-            collectEntry(ld_, m, typesOnly, valuesOf, entry);
+            ldapber::collectEntry(ld_, m, typesOnly, valuesOf, entry);
             stop = !each(std::move(entry));
         }
         if (cookie != nullptr) {

@@ -1,0 +1,97 @@
+// Reading search entries out of the server's messages.
+#include "LdapEntryDecoding.h"
+
+#include <cstring>
+#include <ldap.h>
+
+namespace ldapber {
+
+bool nextElement(std::string_view& in, std::string_view& contents) {
+    if (in.size() < 2 || (static_cast<unsigned char>(in[0]) & 0x1F) == 0x1F)
+        return false;
+    std::size_t length = static_cast<unsigned char>(in[1]);
+    std::size_t at = 2;
+    if (length & 0x80) {
+        const std::size_t bytes = length & 0x7F;
+        if (bytes == 0 || bytes > 4 || in.size() - at < bytes)
+            return false;
+        length = 0;
+        for (std::size_t i = 0; i < bytes; ++i)
+            length = (length << 8) | static_cast<unsigned char>(in[at + i]);
+        at += bytes;
+    }
+    if (length > in.size() - at)
+        return false;
+    contents = in.substr(at, length);
+    in.remove_prefix(at + length);
+    return true;
+}
+
+bool decodeEntry(LDAP* ld, LDAPMessage* msg, LdapEntryView& out) {
+    out.dn = {};
+    out.attributes.clear();
+    out.values.clear();
+    BerElement* ber = nullptr;
+    berval dn{0, nullptr};
+    if (ldap_get_dn_ber(ld, msg, &ber, &dn) != LDAP_SUCCESS) {
+        if (ber != nullptr)
+            ber_free(ber, 0);
+        return false;
+    }
+    if (dn.bv_val != nullptr)
+        out.dn = std::string_view(dn.bv_val, dn.bv_len);
+    // Each attribute is a sequence of its name and the set of its values. The library bounds
+    // the element to the attribute list, so its end ends the loop.
+    bool whole = true;
+    berval element{0, nullptr};
+    while (ber_skip_element(ber, &element) != LBER_DEFAULT) {
+        std::string_view rest(element.bv_val != nullptr ? element.bv_val : "", element.bv_len);
+        std::string_view name, set, value;
+        if (!nextElement(rest, name) || !nextElement(rest, set) || name.empty()) {
+            whole = false;
+            break;
+        }
+        LdapEntryView::Attribute a{name, out.values.size(), 0};
+        while (!set.empty() && nextElement(set, value)) {
+            out.values.push_back(value);
+            ++a.count;
+        }
+        if (!set.empty()) {
+            out.values.resize(a.first);
+            whole = false;
+            break;
+        }
+        out.attributes.push_back(a);
+    }
+    ber_free(ber, 0);
+    return whole;
+}
+
+bool collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly,
+                  const std::vector<std::string>* valuesOf, LdapEntry& out) {
+    LdapEntryView view;
+    if (!decodeEntry(ld, msg, view))
+        return false;
+    out.dn.assign(view.dn);
+    out.attributes.clear();
+    out.attributes.reserve(view.attributes.size());
+    for (const auto& a : view.attributes) {
+        std::string attribute(a.name);
+        std::vector<std::string> values;
+        bool wanted = !typesOnly;
+        if (wanted && valuesOf != nullptr) {
+            wanted = false;
+            for (const auto& v : *valuesOf)
+                wanted = wanted || strcasecmp(v.c_str(), attribute.c_str()) == 0;
+        }
+        if (wanted) {
+            values.reserve(a.count);
+            for (auto v : view.valuesOf(a))
+                values.emplace_back(v);
+        }
+        out.attributes.emplace_back(std::move(attribute), std::move(values));
+    }
+    return true;
+}
+
+} // namespace ldapber
