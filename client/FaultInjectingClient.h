@@ -37,6 +37,8 @@ public:
     NWDSCCODE NWDSSetDefNameContext(NWDSContextHandle context, std::uint32_t nameLength,
                                     const char* name) override;
     std::string serverReason(NWDSCCODE code) const override { return inner_.serverReason(code); }
+    std::string limitReached(NWDSCCODE code) const override { return inner_.limitReached(code); }
+    std::string takeRefusedNote() override { return inner_.takeRefusedNote(); }
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;
     NWDSCCODE NWDSAllocBuf(std::size_t size, Buf_T** buffer) override;

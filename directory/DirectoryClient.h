@@ -177,6 +177,15 @@ public:
         (void)code;
         return {};
     }
+    // Which of the client's own limits on what a server may send ended the last listing,
+    // search or read with `code`, as a clause ("the limit of ... was reached"); "" when none.
+    virtual std::string limitReached(NWDSCCODE code) const {
+        (void)code;
+        return {};
+    }
+    // What the client could not take of the server's answers to the last listing, search or
+    // read, said once ("3 entries from the server could not be shown: ..."); "" when nothing.
+    virtual std::string takeRefusedNote() { return {}; }
 };
 
 // What a client has handed out and not yet taken back. Tests compare these before and after.

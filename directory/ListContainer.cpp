@@ -20,8 +20,10 @@ bool ListContainer(DirectoryPage& page, const std::string& container, ContainerS
     do {
         rc = client.NWDSList(page.context(), container.c_str(), &iteration, buffer.get());
         if (rc < 0) {
-            const std::string note = partialResultNote(rc, shown);
-            page.report("\nNWDSList returned : %04X\n%s", unsigned(rc), note.c_str());
+            const std::string note = partialResultNote(client, rc, shown);
+            const std::string refused = client.takeRefusedNote();
+            page.report("\nNWDSList returned : %04X\n%s%s", unsigned(rc), note.c_str(),
+                        refused.c_str());
             return false;
         }
         std::uint32_t count = 0;
@@ -48,5 +50,8 @@ bool ListContainer(DirectoryPage& page, const std::string& container, ContainerS
             ++shown;
         }
     } while (iteration != NO_MORE_ITERATIONS);
+    // What the server sent and the client could not show is said once, not per object.
+    if (const std::string refused = client.takeRefusedNote(); !refused.empty())
+        page.report("%s", refused.c_str());
     return true;
 }

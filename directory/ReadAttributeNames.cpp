@@ -2,15 +2,27 @@
 
 #include "ClientBuffer.h"
 #include "DirectoryPage.h"
+#include "FormatText.h"
+#include "ServerReason.h"
 #include "NameRules.h"
 
 void ReadAttributeNames(DirectoryPage& page, const std::string& listedName,
-                        const std::function<void(const std::string& attrName)>& insert) {
+                        const std::function<void(const std::string& attrName)>& insert,
+                        std::string* failure) {
     DirectoryClient& client = page.client();
+    auto fail = [&](const char* format, NWDSCCODE rc) {
+        // The server's own words, where it gave them, go on the line after the code.
+        std::string text = formatText(format, unsigned(rc));
+        text.insert(text.size() - 1, serverSaid(client, rc));
+        if (failure != nullptr)
+            *failure = std::move(text);
+        else
+            page.report("%s", text.c_str());
+    };
     ClientBuffer buffer(client);
     NWDSCCODE rc = buffer.allocate();
     if (rc < 0) {
-        page.report("NWDSAllocBuf returned: %04X\n", unsigned(rc));
+        fail("NWDSAllocBuf returned: %04X\n", rc);
         return;
     }
     const std::string fullName = fullNameOfListed(listedName, page.currentContext());
@@ -20,13 +32,13 @@ void ReadAttributeNames(DirectoryPage& page, const std::string& listedName,
         rc = client.NWDSRead(page.context(), fullName.c_str(), DS_ATTRIBUTE_NAMES, true, nullptr,
                              &iteration, buffer.get());
         if (rc < 0) {
-            page.report("\nNWDSRead returned: %04X\n", unsigned(rc));
+            fail("\nNWDSRead returned: %04X\n", rc);
             break;
         }
         std::uint32_t count = 0;
         rc = client.NWDSGetAttrCount(page.context(), buffer.get(), &count);
         if (rc < 0) {
-            page.report("\nNWDSGetAttrCount returned: %04X\n", unsigned(rc));
+            fail("\nNWDSGetAttrCount returned: %04X\n", rc);
             break;
         }
         for (std::uint32_t i = 0; i < count && rc >= 0; ++i) {
@@ -36,7 +48,7 @@ void ReadAttributeNames(DirectoryPage& page, const std::string& listedName,
             rc = client.NWDSGetAttrName(page.context(), buffer.get(), attrName, sizeof attrName,
                                         &valueCount, &syntax);
             if (rc < 0)
-                page.report("\nNWDSGetAttrName returned: %04X\n", unsigned(rc));
+                fail("\nNWDSGetAttrName returned: %04X\n", rc);
             else
                 insert(attrName);
         }

@@ -23,9 +23,14 @@ void ObjectTreeSink::addObject(const ListedObject& object) {
     if (names_ == AttributeNames::Skip)
         return;
     objectNames_.clear();
-    ReadAttributeNames(page_, object.listedName, [this](const std::string& attrName) {
-        objectNames_.push_back(&nameText(attrName));
-    });
+    std::string failure;
+    ReadAttributeNames(
+        page_, object.listedName,
+        [this](const std::string& attrName) { objectNames_.push_back(&nameText(attrName)); },
+        &failure);
+    // A server that fails the reads of a whole listing gets one message, not one per object.
+    if (!failure.empty() && failedReads_++ == 0)
+        page_.report("%s", failure.c_str());
     if (objectNames_.empty())
         return;
     // An object's few names go below it sorted, in one step.
@@ -48,7 +53,17 @@ const ObjectTreeSink::NameText& ObjectTreeSink::nameText(const std::string& attr
     return it->second;
 }
 
-ObjectTreeSink::~ObjectTreeSink() = default;
+void ObjectTreeSink::flush() {
+    objects_.flush();
+    if (failedReads_ > 1)
+        page_.report("The attribute names of %zu more objects could not be read either.\n",
+                     failedReads_ - 1);
+    failedReads_ = 0;
+}
+
+ObjectTreeSink::~ObjectTreeSink() {
+    flush();
+}
 
 QTreeWidgetItem* ObjectTreeSink::makeItem(int image, const std::string& label) {
     QTreeWidgetItem* item = makeItem(image, QString());

@@ -24,8 +24,9 @@ public:
                    AttributeNames names);
     ~ObjectTreeSink() override;
     void addObject(const ListedObject& object) override;
-    // Puts the objects listed so far into the tree; also done when the sink goes.
-    void flush() { objects_.flush(); }
+    // Puts the objects listed so far into the tree, and says how many more objects' names
+    // could not be read; also done when the sink goes.
+    void flush();
 
 protected:
     // Runs for each object before it goes into the tree.
@@ -47,5 +48,7 @@ private:
     const NameText& nameText(const std::string& attrName);
     std::unordered_map<std::string, NameText> nameTexts_;
     std::vector<const NameText*> objectNames_; // the names of the object being added
+    // Reads of names that failed: the first is reported as it happens, the rest counted.
+    std::size_t failedReads_ = 0;
     SortedInsertionBatch objects_;
 };

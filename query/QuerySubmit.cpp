@@ -130,8 +130,10 @@ CQueryPage::SearchEnd CQueryPage::showSearchResults(Buf_T* attrNames, Buf_T* fil
                                      filterRequest, DS_ATTRIBUTE_VALUES, false, attrNames,
                                      &iteration, 1024, &searched, result);
         if (rc < 0) {
-            const std::string note = partialResultNote(rc, shown);
-            report("NWDSSearch() returned: %04X\n%s", unsigned(rc), note.c_str());
+            const std::string note = partialResultNote(dc, rc, shown);
+            const std::string refused = dc.takeRefusedNote();
+            report("NWDSSearch() returned: %04X\n%s%s", unsigned(rc), note.c_str(),
+                   refused.c_str());
             return SearchEnd::SearchCallFailed;
         }
         std::uint32_t objectCount = 0;
@@ -201,5 +203,7 @@ CQueryPage::SearchEnd CQueryPage::showSearchResults(Buf_T* attrNames, Buf_T* fil
     if (!foundAny)
         appendItem(results_, nullptr, QStringLiteral("<No objects met the assigned criteria>"),
                    ClassIcon::Unknown, imageList());
+    if (const std::string refused = dc.takeRefusedNote(); !refused.empty())
+        report("%s", refused.c_str());
     return SearchEnd::Completed;
 }

@@ -5,6 +5,7 @@
 #include "directory/ClientBuffer.h"
 #include "directory/DirectoryPage.h"
 #include "directory/NameRules.h"
+#include "directory/ServerReason.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -88,7 +89,7 @@ bool AttributeValueRead::run(const std::string& attrName) {
         code = client_.NWDSRead(context_, objectName_.c_str(), DS_ATTRIBUTE_VALUES, false,
                                 request.get(), &iteration, result.get());
         if (code < 0) {
-            page_.report("\nNWDSRead returned: %04X\n", code);
+            page_.report("\nNWDSRead returned: %04X%s\n", code, serverSaid(client_, code).c_str());
             return false;
         }
         if (!readResult(result.get()))

@@ -11,6 +11,8 @@
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <ldap.h>
 
 namespace ldapnames {
 
@@ -167,31 +169,49 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
     NWDSCCODE code = 0;
     std::string why;
     tree.session = LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code, why,
-                                     s.timeoutSeconds);
+                                     s.limits());
     if (!tree.session) {
         lastFailure_ = {0, why};
         if (message != nullptr)
             *message = why;
         return code;
     }
-    // The root DSE: the naming contexts (unless the settings name the bases) and the schema.
+    // The root DSE: the naming contexts (unless the settings name the bases), the schema,
+    // and whether the server pages as asked.
     LdapEntry root;
     std::string subschema = "cn=Subschema";
-    if (tree.session->readEntry("", {"namingContexts", "subschemaSubentry"}, false,
-                                LdapSession::Deref::Never, root) == 0) {
+    bool pagesHonoured = false;
+    const bool configuredBases = !tree.setting.bases.empty();
+    if (tree.session->readEntry("", {"namingContexts", "subschemaSubentry", "supportedControl"},
+                                false, LdapSession::Deref::Never, root) == 0) {
         if (auto* v = root.find("subschemaSubentry"); v != nullptr && !v->empty())
             subschema = v->front();
-        if (tree.setting.bases.empty() && root.find("namingContexts") != nullptr)
+        if (!configuredBases && root.find("namingContexts") != nullptr)
             tree.setting.bases = *root.find("namingContexts");
+        if (auto* v = root.find("supportedControl"))
+            pagesHonoured = std::find(v->begin(), v->end(), LDAP_CONTROL_PAGEDRESULTS) != v->end();
     }
+    tree.session->setPagesHonoured(pagesHonoured);
+    auto refuse = [&](NWDSCCODE rc, const std::string& what) {
+        lastFailure_ = {0, what};
+        if (message != nullptr)
+            *message = what;
+        tree.session.reset();
+        return rc;
+    };
     tree.bases.clear();
     tree.baseValues.clear();
     tree.baseRdnValues.clear();
     tree.baseParts.clear();
     for (const auto& b : tree.setting.bases) {
         std::vector<valuetext::DnComponent> parts;
-        if (b.empty() || !valuetext::splitDn(b, parts))
-            continue;
+        if (b.empty() || !valuetext::splitDn(b, parts)) {
+            if (configuredBases)
+                return refuse(ERR_ILLEGAL_DS_NAME,
+                              tree.setting.uri + ": the base \"" + valuetext::printableDn(b) +
+                                  "\" (LDAPBASE or the trees file) is not a DN");
+            continue; // a naming context the server lists but no client can name
+        }
         const std::string canonical = ldapnames::canonicalDn(b);
         if (std::any_of(tree.bases.begin(), tree.bases.end(), [&](const std::string& known) {
                 return ldapnames::sameFolded(known, canonical);
@@ -230,7 +250,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
         credentials.bindDn = dn;
         credentials.password = password_;
         auto bound = LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code,
-                                       why, s.timeoutSeconds);
+                                       why, s.limits());
         if (!bound) {
             tree.session.reset();
             lastFailure_ = {0, why};
@@ -239,6 +259,17 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
             return code;
         }
         tree.session = std::move(bound);
+        tree.session->setPagesHonoured(pagesHonoured);
+    }
+    // Bases the settings name must name entries, seen as the bound identity sees them.
+    for (std::size_t i = 0; configuredBases && i < tree.bases.size(); ++i) {
+        LdapEntry top;
+        const NWDSCCODE rc =
+            tree.session->readEntry(tree.bases[i], {"1.1"}, true, LdapSession::Deref::Never, top);
+        if (rc == ERR_NO_SUCH_ENTRY)
+            return refuse(rc, tree.setting.uri + ": the base \"" +
+                                  valuetext::printableDn(tree.bases[i]) +
+                                  "\" (LDAPBASE or the trees file) names no entry on the server");
     }
     return 0;
 }
@@ -493,10 +524,23 @@ NWDSCCODE LdapDirectory::loadSchema(Tree& tree, std::string* message) {
         values.objectClasses = *v;
     auto schema = std::make_unique<Schema>();
     std::string why;
-    if (!serverschema::build(values, hints_.get(), *schema, &why)) {
+    std::vector<std::string> unreadable;
+    if (!serverschema::build(values, hints_.get(), *schema, &why, &unreadable)) {
         if (message != nullptr)
             *message = tree.setting.uri + ": the server's schema cannot be read: " + why;
         return ERR_INVALID_SERVER_RESPONSE;
+    }
+    if (!unreadable.empty()) {
+        // Without what every object holds (its classes, the top class) no page can show an
+        // object; without anything else the pages go on, and the user is told what is missing.
+        const std::string note = tree.setting.uri + ": " + serverschema::unreadableNote(unreadable);
+        if (schema->findAttributeByLdapName("objectClass") == nullptr ||
+            schema->findClassByLdapName("top") == nullptr) {
+            if (message != nullptr)
+                *message = note + "; the definitions every object needs are among them";
+            return ERR_INVALID_SERVER_RESPONSE;
+        }
+        std::fprintf(stderr, "%s; the rest of the schema is used\n", note.c_str());
     }
     // Definitions made at run time may be removed again; the others are the tree's base.
     for (const auto& a : schema->attributes())

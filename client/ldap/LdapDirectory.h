@@ -3,6 +3,7 @@
 #include "LdapSearchStream.h"
 #include "LdapSession.h"
 #include "LdapSettings.h"
+#include "RefusedAnswers.h"
 #include "client/common/BufferedClient.h"
 #include "client/common/IterationTable.h"
 #include "client/common/ReplyWriter.h"
@@ -14,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // The seam's operations over LDAP: each tree of the settings is one server (and its bases),
@@ -40,6 +42,8 @@ public:
     // The server's word on the last failed call (LDAP code and text), for a message.
     const LdapFailure& lastFailure() const { return lastFailure_; }
     std::string serverReason(NWDSCCODE code) const override;
+    std::string limitReached(NWDSCCODE code) const override;
+    std::string takeRefusedNote() override;
     // Requests sent to the servers so far (binds, searches, extended operations).
     std::uint64_t roundTrips() const;
     // Searches whose answer is still arriving on the servers' connections.
@@ -132,6 +136,10 @@ private:
         // Reused from entry to entry.
         std::vector<valuetext::DnComponent> parts;
         std::string dn, key;
+        // The listed container's DN in parts, read when an entry's DN gives it otherwise than
+        // the request did; and the names listed so far, to refuse one the server repeats.
+        std::vector<valuetext::DnComponent> container, rest;
+        std::unordered_set<std::uint64_t> seen;
     };
     // Where an unfinished multi-pass read goes on from.
     struct Pending {
@@ -154,6 +162,8 @@ private:
         // List: the failure that ended the search, told once what arrived before it is out.
         NWDSCCODE ended = 0;
         LdapFailure endedBecause;
+        // What the stream has passed over so far, counted into the refused answers.
+        std::size_t undecodableSeen = 0, referencesSeen = 0;
     };
 
     explicit LdapDirectory(Options options);
@@ -207,7 +217,13 @@ private:
     NWDSCCODE listRoot(Tree& tree, Pending& out);
     NWDSCCODE startListing(const ContextState& ctx, Pending& out);
     // An object of a listing as it arrives: its names remembered for the reads that follow.
+    // One the listing cannot take is counted in refused_ instead.
     void admitListed(Pending& state, const LdapEntryView& e);
+    // Whether a listed entry's DN names an object directly below the listed container, and
+    // one not listed before; counts it in refused_ when not. memo.parts holds its own part.
+    bool acceptListed(Pending& state, std::string_view dn);
+    // Counts in refused_ what the listing's stream has passed over since the last look.
+    void countPassedOver(Pending& state);
     NWDSCCODE fillObjects(Pending& state, Buf_T& out, bool& done);
     // The attributes of an object of the last listing, and its DN, by the name a names read
     // gives; nullptr when the name is not one the listing can answer for.
@@ -221,6 +237,12 @@ private:
                           Buf_T* attrNames, Pending& out);
     NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
                          std::int32_t& searched, bool& done);
+    // Whether an entry a search returned lies where the search looked (scope 0 base, 1 one
+    // level, 2 subtree below `base`, -1 anywhere) and was not returned before; counts it in
+    // refused_ when not. `parts` and `seen` are the caller's, reused from entry to entry.
+    bool acceptFound(std::string_view dn, const std::vector<valuetext::DnComponent>& base,
+                     int scope, std::vector<valuetext::DnComponent>& parts,
+                     std::unordered_set<std::uint64_t>& seen);
     NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
     NWDSCCODE readSchema(SchemaItems items, NWDSContextHandle context, std::uint32_t infoType,
                          bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
@@ -262,6 +284,7 @@ private:
     std::vector<std::unique_ptr<Tree>> trees_;
     IterationTable<Pending> pending_;
     LdapFailure lastFailure_;
+    RefusedAnswers refused_; // of the listing, search or read under way
 
     friend class LdapDirectoryTestAccess;
 };

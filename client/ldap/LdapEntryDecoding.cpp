@@ -67,6 +67,20 @@ bool decodeEntry(LDAP* ld, LDAPMessage* msg, LdapEntryView& out) {
     return whole;
 }
 
+std::size_t messageBytes(LDAP* ld, LDAPMessage* msg) {
+    BerElement* ber = nullptr;
+    berval dn{0, nullptr};
+    if (ldap_get_dn_ber(ld, msg, &ber, &dn) != LDAP_SUCCESS) {
+        if (ber != nullptr)
+            ber_free(ber, 0);
+        return 0;
+    }
+    ber_len_t total = 0;
+    ber_get_option(ber, LBER_OPT_BER_TOTAL_BYTES, &total);
+    ber_free(ber, 0);
+    return total;
+}
+
 bool collectEntry(LDAP* ld, LDAPMessage* msg, bool typesOnly,
                   const std::vector<std::string>* valuesOf, LdapEntry& out) {
     LdapEntryView view;

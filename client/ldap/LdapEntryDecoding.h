@@ -41,4 +41,6 @@ bool decodeEntry(ldap* ld, ldapmsg* msg, LdapEntryView& out);
 // and none with `typesOnly`. false as decodeEntry.
 bool collectEntry(ldap* ld, ldapmsg* msg, bool typesOnly, const std::vector<std::string>* valuesOf,
                   LdapEntry& out);
+// The bytes of a message as it travelled; 0 when it cannot be told.
+std::size_t messageBytes(ldap* ld, ldapmsg* msg);
 } // namespace ldapber

@@ -87,6 +87,43 @@ bool ownNamesAloneFor(const ContextState& ctx, const std::vector<std::vector<std
         return values.size() == from.size() + 1;
     });
 }
+// Where an entry's own part of its DN ends: at the first "," outside quotes and escapes;
+// npos when the DN has no more than its own part.
+std::size_t ownPartEnd(std::string_view dn) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < dn.size(); ++i) {
+        if (dn[i] == '\\')
+            ++i;
+        else if (dn[i] == '"')
+            quoted = !quoted;
+        else if (dn[i] == ',' && !quoted)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+bool sameParts(const std::vector<valuetext::DnComponent>& a,
+               const std::vector<valuetext::DnComponent>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return names::equalFolded(x.type, y.type) && names::equalFolded(x.value, y.value);
+    });
+}
+
+// A name's key among those of one listing: its type and value, letters of ASCII folded.
+std::uint64_t nameKey(std::string_view type, std::string_view value) {
+    std::uint64_t h = 1469598103934665603ull;
+    auto mix = [&](std::string_view text) {
+        for (unsigned char c : text) {
+            h ^= (c >= 'A' && c <= 'Z') ? c + 32 : c;
+            h *= 1099511628211ull;
+        }
+    };
+    mix(type);
+    h ^= '=';
+    h *= 1099511628211ull;
+    mix(value);
+    return h;
+}
 } // namespace
 
 std::size_t LdapDirectory::openSearches() const {
@@ -138,7 +175,19 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
         state.memo = std::make_unique<ListingMemo>();
     ListingMemo& memo = *state.memo;
     bool simple = false;
-    if (!splitOwnPart(e.dn, memo.parts, simple))
+    if (e.dn.empty()) {
+        refused_.refuse(RefusedAnswers::NoName);
+        return;
+    }
+    if (!names::isUtf8(e.dn)) {
+        refused_.refuse(RefusedAnswers::NotUtf8, e.dn);
+        return;
+    }
+    if (!splitOwnPart(e.dn, memo.parts, simple)) {
+        refused_.refuse(RefusedAnswers::BadName, e.dn);
+        return;
+    }
+    if (!acceptListed(state, e.dn))
         return;
     ObjectData d;
     d.info = infoOf(tree, e, memo);
@@ -188,6 +237,44 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
     state.objects.push_back(std::move(d));
 }
 
+bool LdapDirectory::acceptListed(Pending& state, std::string_view dn) {
+    ListingMemo& memo = *state.memo;
+    const std::size_t end = ownPartEnd(dn);
+    if (end == std::string_view::npos) {
+        refused_.refuse(RefusedAnswers::NotInContainer, dn);
+        return false;
+    }
+    // Servers give the container as it was asked for; any other spelling is read and compared.
+    const std::string_view rest = dn.substr(end + 1);
+    if (rest != state.dn) {
+        if (memo.container.empty() && !valuetext::splitDn(state.dn, memo.container))
+            memo.container.clear();
+        if (!valuetext::splitDn(rest, memo.rest)) {
+            refused_.refuse(RefusedAnswers::BadName, dn);
+            return false;
+        }
+        if (memo.container.empty() || !sameParts(memo.rest, memo.container)) {
+            refused_.refuse(RefusedAnswers::NotInContainer, dn);
+            return false;
+        }
+    }
+    const auto& own = memo.parts.front();
+    if (!memo.seen.insert(nameKey(own.type, own.value)).second) {
+        refused_.refuse(RefusedAnswers::Twice, dn);
+        return false;
+    }
+    return true;
+}
+
+void LdapDirectory::countPassedOver(Pending& state) {
+    if (!state.stream)
+        return;
+    refused_.add(RefusedAnswers::Undecodable, state.stream->undecodable() - state.undecodableSeen);
+    refused_.add(RefusedAnswers::Reference, state.stream->references() - state.referencesSeen);
+    state.undecodableSeen = state.stream->undecodable();
+    state.referencesSeen = state.stream->references();
+}
+
 NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
     Tree& tree = *state.tree;
     // A search that failed half way: what arrived before the failure goes out first, and the
@@ -219,7 +306,9 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
         state.objects.clear();
         state.position = 0;
         std::size_t taken = 0;
-        if (auto rc = state.stream->take(admit, reply.count() == 0, kMostPerTake, taken); rc != 0) {
+        const NWDSCCODE rc = state.stream->take(admit, reply.count() == 0, kMostPerTake, taken);
+        countPassedOver(state);
+        if (rc != 0) {
             state.ended = rc;
             state.endedBecause = state.stream->failure();
             continue; // the entries taken before it still go out
@@ -264,6 +353,7 @@ NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectN
         pending_.forgetIf([context](const Pending& p) {
             return p.kind == Pending::List && p.context == context && p.stream;
         });
+        refused_.clear();
         fresh.kind = Pending::List;
         fresh.context = context;
         fresh.tree = tree;

@@ -395,6 +395,16 @@ NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* o
     return 0;
 }
 
+std::string LdapDirectory::limitReached(NWDSCCODE code) const {
+    return code != 0 && lastFailure_.limit.code == code ? lastFailure_.limit.reason : std::string();
+}
+
+std::string LdapDirectory::takeRefusedNote() {
+    std::string note = refused_.note();
+    refused_.clear();
+    return note;
+}
+
 std::string LdapDirectory::serverReason(NWDSCCODE code) const {
     if (lastFailure_.code == 0 || lastFailure_.text.empty() ||
         codeOfLdapResult(lastFailure_.code) != code)

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -186,7 +187,13 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
                                      : (ctx.flags & DCV_DEREF_ALIASES) ? LdapSession::Deref::Finding
                                                                        : LdapSession::Deref::Never;
     const bool values = infoType == DS_ATTRIBUTE_VALUES;
+    // The search under way: its base in parts and its scope, for the entries it returns.
+    std::vector<valuetext::DnComponent> searchBase, parts;
+    int searchScope = 0;
+    std::unordered_set<std::uint64_t> seen;
     auto collect = [&](LdapEntry&& e) {
+        if (!acceptFound(e.dn, searchBase, searchScope, parts, seen))
+            return true;
         ObjectData d = dataOf(*tree, std::move(e), true);
         ObjectData kept;
         kept.dn = d.dn;
@@ -223,16 +230,28 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
     else if (scope != DS_SEARCH_ENTRY)
         for (const auto& b : tree->bases)
             searches.emplace_back(b, scope == DS_SEARCH_SUBTREE ? 2 : 0);
+    refused_.clear();
+    out.kind = Pending::Search;
     for (const auto& [dn, s] : searches) {
+        // Aliases read through during the search bring their objects from anywhere.
+        searchScope = deref == LdapSession::Deref::Always ? -1 : s;
+        if (!valuetext::splitDn(dn, searchBase))
+            searchBase.clear();
         NWDSCCODE rc = tree->session->search(dn, s, text, attributes, false, deref, collect);
+        refused_.add(RefusedAnswers::Undecodable, tree->session->lastSearchSkipped().undecodable);
+        refused_.add(RefusedAnswers::Reference, tree->session->lastSearchSkipped().references);
         if (rc == ERR_NO_SUCH_ENTRY && base.empty())
             continue;
         if (rc != 0) {
             fail(*tree);
-            return rc;
+            if (out.objects.empty())
+                return rc;
+            // What arrived goes out first; the pass after it tells the failure.
+            out.ended = rc;
+            out.endedBecause = lastFailure_;
+            break;
         }
     }
-    out.kind = Pending::Search;
     out.tree = tree;
     out.infoType = infoType;
     out.typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
@@ -242,6 +261,10 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
 NWDSCCODE LdapDirectory::fillSearch(Pending& s, Buf_T& out, std::int32_t countObjectsToSearch,
                                     std::int32_t& searched, bool& done) {
     Tree& tree = *s.tree;
+    if (s.ended != 0 && s.position >= s.objects.size()) {
+        lastFailure_ = s.endedBecause;
+        return s.ended;
+    }
     const bool values = s.infoType == DS_ATTRIBUTE_VALUES;
     beginReply(out, ReplyKind::Objects, values);
     ObjectReply reply(out);
@@ -309,6 +332,41 @@ NWDSCCODE LdapDirectory::fillSearch(Pending& s, Buf_T& out, std::int32_t countOb
         break;
     }
     reply.finish();
-    done = s.position >= s.objects.size();
+    done = s.position >= s.objects.size() && s.ended == 0;
     return 0;
+}
+
+bool LdapDirectory::acceptFound(std::string_view dn,
+                                const std::vector<valuetext::DnComponent>& base, int scope,
+                                std::vector<valuetext::DnComponent>& parts,
+                                std::unordered_set<std::uint64_t>& seen) {
+    using Reason = RefusedAnswers::Reason;
+    Reason why = Reason::kReasons;
+    if (dn.empty())
+        why = RefusedAnswers::NoName;
+    else if (!names::isUtf8(dn))
+        why = RefusedAnswers::NotUtf8;
+    else if (!valuetext::splitDn(dn, parts))
+        why = RefusedAnswers::BadName;
+    else {
+        const bool deepEnough = scope < 0    ? parts.size() >= base.size()
+                                : scope == 0 ? parts.size() == base.size()
+                                : scope == 1 ? parts.size() == base.size() + 1
+                                             : parts.size() >= base.size();
+        const bool below =
+            scope < 0 || (deepEnough && std::equal(base.begin(), base.end(),
+                                                   parts.end() - std::ptrdiff_t(base.size()),
+                                                   [](const auto& x, const auto& y) {
+                                                       return names::equalFolded(x.type, y.type) &&
+                                                              names::equalFolded(x.value, y.value);
+                                                   }));
+        if (!below)
+            why = RefusedAnswers::OutsideBase;
+        else if (!seen.insert(std::hash<std::string>{}(names::fold(dn))).second)
+            why = RefusedAnswers::Twice;
+    }
+    if (why == Reason::kReasons)
+        return true;
+    refused_.refuse(why, dn);
+    return false;
 }

@@ -68,6 +68,7 @@ NWDSCCODE LdapSearchStream::start() {
     for (auto* s : others)
         s->settle();
     readAhead();
+    budget_ = std::make_unique<OperationBudget>(session_->limits_, session_->pagesHonoured_);
     if (!sendPage()) {
         const NWDSCCODE rc = code_;
         code_ = 0;
@@ -114,6 +115,10 @@ void LdapSearchStream::stop(NWDSCCODE code) {
         failure_ = session_->failure_;
 }
 
+void LdapSearchStream::stop(const LimitReached& limit) {
+    stop(session_->fail(limit));
+}
+
 void LdapSearchStream::abandon() {
     if (msgid_ < 0 || session_ == nullptr)
         return;
@@ -152,13 +157,11 @@ bool LdapSearchStream::pageDone(LDAPMessage* result) {
         return false;
     }
     ++pagesDone_;
-    if (cookie_ != nullptr) {
-        ber_bvfree(cookie_);
-        cookie_ = nullptr;
-    }
     LDAPControl* response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr);
     ber_int_t estimate = 0;
     berval next{0, nullptr};
+    berval* previous = cookie_;
+    cookie_ = nullptr;
     if (response != nullptr &&
         ldap_parse_pageresponse_control(ld, response, &estimate, &next) == LDAP_SUCCESS) {
         if (next.bv_len > 0)
@@ -166,30 +169,41 @@ bool LdapSearchStream::pageDone(LDAPMessage* result) {
         ber_memfree(next.bv_val);
     }
     ldap_controls_free(returned);
+    const bool same = previous != nullptr && cookie_ != nullptr &&
+                      previous->bv_len == cookie_->bv_len &&
+                      std::memcmp(previous->bv_val, cookie_->bv_val, cookie_->bv_len) == 0;
+    if (previous != nullptr)
+        ber_bvfree(previous);
+    if (!budget_->admitPage(pageEntries_, cookie_ != nullptr, same)) {
+        stop(budget_->reached());
+        return false;
+    }
     // The next page is asked for at once, so that the server works while the caller does.
     return cookie_ == nullptr || sendPage();
 }
 
 void LdapSearchStream::pump(bool block) {
     LDAP* ld = session_->ld_;
-    timeval* limit = nullptr; // the session's time limit for calls, when one is set
-    if (block)
-        ldap_get_option(ld, LDAP_OPT_TIMEOUT, &limit);
     timeval zero{0, 0};
     bool waiting = block;
-    while (msgid_ >= 0) {
+    // What has been read and not yet taken stays under the limit: past it the server waits.
+    while (msgid_ >= 0 && queuedBytes_ < session_->limits_.maxBufferedBytes) {
+        timeval wait = zero;
+        if (waiting && !budget_->nextWait(wait)) {
+            stop(budget_->reached());
+            break;
+        }
         MessageGuard msg;
-        const int rc = ldap_result(ld, msgid_, LDAP_MSG_ONE, waiting ? limit : &zero, &msg.m);
+        const int rc = ldap_result(ld, msgid_, LDAP_MSG_ONE, &wait, &msg.m);
         if (rc == 0) {
             if (waiting)
-                stop(session_->fail(LDAP_TIMEOUT));
+                stop(session_->failWait(0, *budget_));
             break;
         }
         if (rc < 0) {
-            int err = LDAP_SERVER_DOWN;
-            ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &err);
+            const NWDSCCODE code = session_->failWait(rc, *budget_);
             msgid_ = -1; // nothing more can come on this connection
-            stop(session_->fail(err != LDAP_SUCCESS ? err : LDAP_SERVER_DOWN));
+            stop(code);
             break;
         }
         if (rc == LDAP_RES_SEARCH_ENTRY) {
@@ -198,17 +212,28 @@ void LdapSearchStream::pump(bool block) {
                 --skip_; // handed over already, before the search began again
                 continue;
             }
+            if (!budget_->admitEntry(pageEntries_, pageSize_)) {
+                stop(budget_->reached());
+                break;
+            }
+            const std::size_t bytes = ldapber::messageBytes(ld, msg.m);
             queued_.push_back(msg.m);
+            queuedSizes_.push_back(bytes);
+            queuedBytes_ += bytes;
             msg.m = nullptr;
             waiting = false;
         } else if (rc == LDAP_RES_SEARCH_RESULT) {
             if (!pageDone(msg.m))
                 break;
+        } else if (rc == LDAP_RES_SEARCH_REFERENCE) {
+            ++references_; // not followed, as by the synchronous searches
         }
-        // Search references are not followed, as by the synchronous searches.
+        // A server that never pauses still meets the operation's end.
+        if (timeval left{}; !budget_->nextWait(left)) {
+            stop(budget_->reached());
+            break;
+        }
     }
-    if (limit != nullptr)
-        ldap_memfree(limit);
 }
 
 NWDSCCODE LdapSearchStream::take(const std::function<void(const LdapEntryView&)>& each, bool wait,
@@ -226,8 +251,13 @@ NWDSCCODE LdapSearchStream::take(const std::function<void(const LdapEntryView&)>
     while (session_ != nullptr && !queued_.empty() && taken < most) {
         MessageGuard msg{queued_.front()};
         queued_.pop_front();
-        ldapber::decodeEntry(session_->ld_, msg.m, entry_);
+        queuedBytes_ -= queuedSizes_.front();
+        queuedSizes_.pop_front();
         ++taken;
+        if (!ldapber::decodeEntry(session_->ld_, msg.m, entry_)) {
+            ++undecodable_;
+            continue;
+        }
         each(entry_);
     }
     if (code_ != 0 && taken == 0) {
@@ -239,14 +269,24 @@ NWDSCCODE LdapSearchStream::take(const std::function<void(const LdapEntryView&)>
 }
 
 void LdapSearchStream::settle() {
-    while (session_ != nullptr && msgid_ >= 0)
+    while (session_ != nullptr && msgid_ >= 0) {
+        if (queuedBytes_ >= session_->limits_.maxBufferedBytes) {
+            stop(LimitReached{ERR_NOT_ENOUGH_MEMORY,
+                              "another request needed the connection while more than " +
+                                  byteSize(session_->limits_.maxBufferedBytes) +
+                                  " of the listing waited to be shown"});
+            break;
+        }
         pump(true);
+    }
 }
 
 void LdapSearchStream::dropQueued() {
     for (LDAPMessage* m : queued_)
         ldap_msgfree(m);
     queued_.clear();
+    queuedSizes_.clear();
+    queuedBytes_ = 0;
 }
 
 void LdapSearchStream::detach() {

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,8 +40,11 @@ public:
                    std::size_t most, std::size_t& taken);
     // Nothing more will come: every page arrived, or the search failed or was cut off.
     bool finished() const { return msgid_ < 0 && queued_.empty() && code_ == 0; }
-    // The session's server word on the failure that ended the search.
+    // The session's server word on the failure that ended the search, or the limit.
     const LdapFailure& failure() const { return failure_; }
+    // Entries passed over because they do not decode, and search references (not followed).
+    std::size_t undecodable() const { return undecodable_; }
+    std::size_t references() const { return references_; }
 
 private:
     friend class LdapSession;
@@ -56,6 +60,7 @@ private:
     bool pageDone(ldapmsg* result);
     bool sendPage();
     void stop(NWDSCCODE code);
+    void stop(const LimitReached& limit);
     void abandon();
 
     LdapSession* session_;
@@ -68,7 +73,12 @@ private:
     bool retried_ = false;
     struct berval* cookie_ = nullptr;
     std::deque<ldapmsg*> queued_; // entries read, decoded as they are handed over
-    NWDSCCODE code_ = 0;          // the failure still to report
+    std::deque<std::size_t> queuedSizes_;
+    std::size_t queuedBytes_ = 0;
+    std::size_t undecodable_ = 0;
+    std::size_t references_ = 0;
+    std::unique_ptr<OperationBudget> budget_; // from the first page's request on
+    NWDSCCODE code_ = 0;                      // the failure still to report
     LdapFailure failure_;
     LdapEntryView entry_; // reused from entry to entry
 };

@@ -4,6 +4,7 @@
 #include "LdapEntryDecoding.h"
 #include "directory/ResultCodes.h"
 
+#include <cerrno>
 #include <cstring>
 #include <ldap.h>
 
@@ -71,6 +72,11 @@ NWDSCCODE codeOfLdapResult(int rc) {
         return ERR_NO_REFERRALS;
     case LDAP_NO_MEMORY:
         return ERR_NOT_ENOUGH_MEMORY;
+    case LDAP_DECODING_ERROR:
+        return ERR_INVALID_SERVER_RESPONSE;
+    case LDAP_ALIAS_PROBLEM:
+    case LDAP_ALIAS_DEREF_PROBLEM:
+        return ERR_ALIAS_OF_AN_ALIAS;
     case LDAP_FILTER_ERROR:
     case LDAP_PARAM_ERROR:
     case LDAP_PROTOCOL_ERROR:
@@ -108,6 +114,7 @@ LdapSession::~LdapSession() {
 
 NWDSCCODE LdapSession::fail(int rc) {
     lost_ = lost_ || isConnectionLoss(rc);
+    failure_ = {};
     failure_.code = rc;
     failure_.text = ldap_err2string(rc);
     const std::string more = diagnostic(ld_);
@@ -116,10 +123,46 @@ NWDSCCODE LdapSession::fail(int rc) {
     return codeOfLdapResult(rc);
 }
 
+NWDSCCODE LdapSession::fail(const LimitReached& limit) {
+    failure_ = {};
+    failure_.limit = limit;
+    return limit.code;
+}
+
+NWDSCCODE LdapSession::failWait(int result, const OperationBudget& budget) {
+    if (result == 0) {
+        if (budget.lastWaitCut())
+            return fail(budget.waitEnded()); // the operation's own time: the connection is sound
+        const NWDSCCODE code = fail(LDAP_TIMEOUT);
+        failure_.limit = budget.waitEnded();
+        return code;
+    }
+    // The library refuses a message over the connection's cap as a lost connection.
+    const int cause = errno;
+    int err = LDAP_SERVER_DOWN;
+    ldap_get_option(ld_, LDAP_OPT_RESULT_CODE, &err);
+    if (cause == ERANGE && (err == LDAP_SERVER_DOWN || err == LDAP_SUCCESS)) {
+        lost_ = true;
+        return fail(LimitReached{ERR_NOT_ENOUGH_MEMORY,
+                                 "the server sent an entry larger than the limit of " +
+                                     byteSize(limits_.maxMessageBytes) + " for one entry"});
+    }
+    return fail(err != LDAP_SUCCESS ? err : LDAP_SERVER_DOWN);
+}
+
+void LdapSession::limitMessages() {
+    Sockbuf* sb = nullptr;
+    if (ldap_get_option(ld_, LDAP_OPT_SOCKBUF, &sb) != LDAP_OPT_SUCCESS || sb == nullptr)
+        return;
+    ber_len_t most = limits_.maxMessageBytes;
+    ber_sockbuf_ctrl(sb, LBER_SB_OPT_SET_MAX_INCOMING, &most);
+}
+
 std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Security& security,
                                                const Credentials& credentials, int pageSize,
                                                NWDSCCODE& code, std::string& message,
-                                               int timeoutSeconds) {
+                                               const LdapLimits& limits) {
+    const int timeoutSeconds = limits.waitSeconds;
     LDAP* ld = nullptr;
     int rc = ldap_initialize(&ld, uri.c_str());
     if (rc != LDAP_SUCCESS) {
@@ -127,7 +170,7 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
         message = uri + ": not an LDAP URI (" + ldap_err2string(rc) + ")";
         return nullptr;
     }
-    std::unique_ptr<LdapSession> session(new LdapSession(ld, pageSize));
+    std::unique_ptr<LdapSession> session(new LdapSession(ld, pageSize, limits));
     const int version = LDAP_VERSION3;
     ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
     ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
@@ -166,6 +209,15 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
             return nullptr;
         }
     }
+    // Connected first, so that a failed bind tells a server not there from one that answered
+    // with what is not LDAP.
+    bool connected = tls || (security.startTls && uri.rfind("ldapi://", 0) != 0);
+    if (!connected) {
+        rc = ldap_connect(ld);
+        if (rc != LDAP_SUCCESS)
+            return failed("the server cannot be reached");
+        connected = true;
+    }
     berval cred{0, nullptr};
     bool external = false;
     const char* dn = nullptr;
@@ -200,10 +252,19 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
                       std::to_string(rc) + ": " + session->failure_.text + ")";
             return nullptr;
         }
+        if (rc == LDAP_DECODING_ERROR || rc == LDAP_PROTOCOL_ERROR || rc == LDAP_LOCAL_ERROR) {
+            failed("the server's answer to the bind is not LDAP");
+            code = ERR_INVALID_SERVER_RESPONSE;
+            return nullptr;
+        }
+        if (rc == LDAP_SERVER_DOWN && connected && !tls)
+            return failed("the server took the connection but closed it, or answered the bind "
+                          "with what is not LDAP");
         if (rc == LDAP_SERVER_DOWN || rc == LDAP_CONNECT_ERROR)
             return failed("the server cannot be reached");
         return failed(external ? "SASL EXTERNAL bind refused" : "bind refused");
     }
+    session->limitMessages();
     code = 0;
     return session;
 }
@@ -220,66 +281,119 @@ NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::str
                             : deref == Deref::Finding ? LDAP_DEREF_FINDING
                                                       : LDAP_DEREF_NEVER;
     ldap_set_option(ld_, LDAP_OPT_DEREF, &derefOption);
+    skipped_ = {};
 
-    berval* cookie = nullptr;
     const bool paged = scope != LDAP_SCOPE_BASE;
     if (paged)
         settleStreams();
+    // Entries are taken one message at a time as they arrive, so that neither an endless
+    // answer nor a slow one holds more than one entry or outlasts the operation's time.
+    OperationBudget budget(limits_, pagesHonoured_);
+    berval* cookie = nullptr;
     NWDSCCODE result = 0;
     bool more = true;
-    while (more) {
+    while (more && result == 0) {
         more = false;
         LDAPControl* page = nullptr;
         if (paged) {
-            int rc = ldap_create_page_control(ld_, ber_int_t(pageSize_), cookie, 0, &page);
-            if (rc != LDAP_SUCCESS) {
+            if (int rc = ldap_create_page_control(ld_, ber_int_t(pageSize_), cookie, 0, &page);
+                rc != LDAP_SUCCESS) {
                 result = fail(rc);
                 break;
             }
         }
         LDAPControl manage = manageDsaIt();
         LDAPControl* controls[3] = {page, &manage, nullptr};
-        MessageGuard res;
+        int msgid = -1;
         ++roundTrips_;
-        int rc = ldap_search_ext_s(ld_, base.c_str(), scope, filter.c_str(), attrv.data(),
-                                   typesOnly ? 1 : 0, paged ? controls : nullptr, nullptr, nullptr,
-                                   LDAP_NO_LIMIT, &res.m);
+        int rc = ldap_search_ext(ld_, base.c_str(), scope, filter.c_str(), attrv.data(),
+                                 typesOnly ? 1 : 0, paged ? controls : nullptr, nullptr, nullptr,
+                                 LDAP_NO_LIMIT, &msgid);
         if (page != nullptr)
             ldap_control_free(page);
         if (rc != LDAP_SUCCESS) {
             result = fail(rc);
             break;
         }
+        int inPage = 0;
         bool stop = false;
-        for (LDAPMessage* m = ldap_first_entry(ld_, res.m); m != nullptr && !stop;
-             m = ldap_next_entry(ld_, m)) {
-            LdapEntry entry;
-            ldapber::collectEntry(ld_, m, typesOnly, valuesOf, entry);
-            stop = !each(std::move(entry));
-        }
-        if (cookie != nullptr) {
-            ber_bvfree(cookie);
-            cookie = nullptr;
-        }
-        if (!paged || stop)
-            break;
-        LDAPControl** returned = nullptr;
-        int err = 0;
-        rc = ldap_parse_result(ld_, res.m, &err, nullptr, nullptr, nullptr, &returned, 0);
-        if (rc == LDAP_SUCCESS && returned != nullptr) {
-            LDAPControl* response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr);
-            ber_int_t estimate = 0;
+        bool passing = false; // a base search's entry is in: the rest is read to its end
+        for (;;) {
+            timeval wait{};
+            if (!budget.nextWait(wait)) {
+                result = fail(budget.reached());
+                break;
+            }
+            MessageGuard msg;
+            const int got = ldap_result(ld_, msgid, LDAP_MSG_ONE, &wait, &msg.m);
+            if (got <= 0) {
+                result = failWait(got, budget);
+                break;
+            }
+            if (got == LDAP_RES_SEARCH_REFERENCE) {
+                ++skipped_.references;
+                continue;
+            }
+            if (got == LDAP_RES_SEARCH_ENTRY) {
+                if (!budget.admitEntry(++inPage, paged ? pageSize_ : 0)) {
+                    result = fail(budget.reached());
+                    break;
+                }
+                LdapEntry entry;
+                if (passing)
+                    continue;
+                if (!ldapber::collectEntry(ld_, msg.m, typesOnly, valuesOf, entry)) {
+                    ++skipped_.undecodable;
+                    continue;
+                }
+                if (!each(std::move(entry))) {
+                    passing = !paged;
+                    stop = paged;
+                    if (stop)
+                        break;
+                }
+                continue;
+            }
+            if (got != LDAP_RES_SEARCH_RESULT)
+                continue;
+            msgid = -1;
+            LDAPControl** returned = nullptr;
+            int err = LDAP_SUCCESS;
+            rc = ldap_parse_result(ld_, msg.m, &err, nullptr, nullptr, nullptr, &returned, 0);
+            if (rc != LDAP_SUCCESS || (err != LDAP_SUCCESS && !passing)) {
+                ldap_controls_free(returned);
+                result = fail(rc != LDAP_SUCCESS ? rc : err);
+                break;
+            }
             berval next{0, nullptr};
+            LDAPControl* response =
+                paged ? ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr) : nullptr;
+            ber_int_t estimate = 0;
             if (response != nullptr &&
-                ldap_parse_pageresponse_control(ld_, response, &estimate, &next) == LDAP_SUCCESS) {
-                if (next.bv_len > 0) {
+                ldap_parse_pageresponse_control(ld_, response, &estimate, &next) == LDAP_SUCCESS &&
+                next.bv_len > 0) {
+                const bool same = cookie != nullptr && cookie->bv_len == next.bv_len &&
+                                  std::memcmp(cookie->bv_val, next.bv_val, next.bv_len) == 0;
+                if (budget.admitPage(inPage, true, same)) {
+                    if (cookie != nullptr)
+                        ber_bvfree(cookie);
                     cookie = ber_bvdup(&next);
                     more = true;
+                } else {
+                    result = fail(budget.reached());
                 }
-                ber_memfree(next.bv_val);
             }
+            ber_memfree(next.bv_val);
             ldap_controls_free(returned);
+            break;
         }
+        if (msgid >= 0) { // ended before its result: the server stops working on it
+            while (ldap_msgdelete(ld_, msgid) == 0) {
+            }
+            ldap_abandon_ext(ld_, msgid, nullptr, nullptr);
+        }
+        if (stop || passing)
+            break;
     }
     if (cookie != nullptr)
         ber_bvfree(cookie);

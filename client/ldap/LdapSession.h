@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LdapLimits.h"
 #include "LdapSettings.h"
 #include "directory/Codes.h"
 
@@ -21,8 +22,6 @@ struct LdapEntry {
     const std::vector<std::string>* find(std::string_view name) const;
 };
 
-// What went wrong on the server side of the last failed call: the LDAP result code and its
-// text, for the message the caller shows. Never holds a password.
 // One change of an LDAP modify (or one attribute of an add, op ignored).
 struct LdapMod {
     enum Op { Add, Delete, Replace } op = Add;
@@ -30,9 +29,13 @@ struct LdapMod {
     std::vector<std::string> values; // none with Delete: the whole attribute
 };
 
+// What went wrong on the server side of the last failed call: the LDAP result code and its
+// text, for the message the caller shows; or the client's own limit that ended it (code 0).
+// Never holds a password.
 struct LdapFailure {
     int code = 0;
     std::string text;
+    LimitReached limit;
 };
 
 // One LDAP connection: connected, secured and bound at open; searches over it (paged where the
@@ -60,15 +63,18 @@ public:
 
     // nullptr with the failure (and a message for the user) when the server cannot be reached,
     // the TLS handshake fails or the bind is refused.
-    // Connecting, and every request after it, waits at most timeoutSeconds for the server.
-    static std::unique_ptr<LdapSession>
-    open(const std::string& uri, const Security& security, const Credentials& credentials,
-         int pageSize, NWDSCCODE& code, std::string& message,
-         int timeoutSeconds = LdapSettings::kDefaultTimeoutSeconds);
+    // Connecting, and every request after it, waits at most the limits' wait for the server;
+    // what a search or read takes from it is bounded by the rest of the limits.
+    static std::unique_ptr<LdapSession> open(const std::string& uri, const Security& security,
+                                             const Credentials& credentials, int pageSize,
+                                             NWDSCCODE& code, std::string& message,
+                                             const LdapLimits& limits = {});
 
     // scope: 0 base, 1 one level, 2 subtree. `each` gets every entry; it may return false to
     // stop early. With `valuesOf`, only those attributes keep their values (the others come
-    // by name). ERR_* on failure, with lastFailure() telling the server's word.
+    // by name). ERR_* on failure, with lastFailure() telling the server's word or the limit;
+    // the entries before a failure have been handed over. Entries that do not decode and
+    // search references are passed over and counted in lastSearchSkipped().
     NWDSCCODE search(const std::string& base, int scope, const std::string& filter,
                      const std::vector<std::string>& attributes, bool typesOnly, Deref deref,
                      const std::function<bool(LdapEntry&&)>& each,
@@ -101,6 +107,16 @@ public:
     NWDSCCODE anyEntry(const std::string& base, const std::string& filter, bool& found);
 
     const LdapFailure& lastFailure() const { return failure_; }
+    struct Skipped {
+        std::size_t undecodable = 0;
+        std::size_t references = 0;
+    };
+    const Skipped& lastSearchSkipped() const { return skipped_; }
+    const LdapLimits& limits() const { return limits_; }
+    // Whether the server keeps to the page size asked for (it offers the paging control): a
+    // page of more entries is then taken for a server that goes on without end.
+    void setPagesHonoured(bool honoured) { pagesHonoured_ = honoured; }
+    bool pagesHonoured() const { return pagesHonoured_; }
     std::uint64_t roundTrips() const { return roundTrips_; }
 
     // ---- Losing the server (LdapReconnect.cpp) ----
@@ -119,12 +135,21 @@ private:
     void detachStreams(); // the connection goes: what is still to come never will
     std::vector<LdapSearchStream*> streams_;
 
-    explicit LdapSession(ldap* ld, int pageSize) : ld_(ld), pageSize_(pageSize) {}
+    LdapSession(ldap* ld, int pageSize, const LdapLimits& limits)
+        : ld_(ld), pageSize_(pageSize), limits_(limits) {}
     NWDSCCODE fail(int ldapCode);
+    NWDSCCODE fail(const LimitReached& limit);
+    // The failure of a wait for a result that came back empty-handed or in error.
+    NWDSCCODE failWait(int result, const OperationBudget& budget);
+    // Caps the size of one message the connection takes from the server.
+    void limitMessages();
 
     ldap* ld_;
     int pageSize_;
+    LdapLimits limits_;
+    bool pagesHonoured_ = false;
     LdapFailure failure_;
+    Skipped skipped_;
     std::uint64_t roundTrips_ = 0;
     bool lost_ = false;
     mutable std::chrono::steady_clock::time_point lastPeerCheck_{};

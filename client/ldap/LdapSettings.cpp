@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <type_traits>
 
 bool readSettingFile(const std::string& path, std::string& out) {
     constexpr std::streamoff kMaxBytes = 16 * 1024 * 1024;
@@ -134,15 +135,26 @@ bool readLdapSettings(const SettingSource& source, const std::string& defaultUri
         return fail("OSTREL_LDAP_STARTTLS: expected yes or no");
     out.startTls = startTls == "yes";
     out.schemaHints = source("OSTREL_LDAP_SCHEMA").value_or("");
-    if (auto timeout = source("OSTREL_LDAP_TIMEOUT")) {
-        const bool digits = timeout->size() <= 4 &&
-                            std::all_of(timeout->begin(), timeout->end(),
+    // A whole number within bounds, or a message that names the setting and the bounds.
+    auto number = [&](const char* name, long long low, long long high, auto& into) {
+        const auto text = source(name);
+        if (!text)
+            return true;
+        const bool digits = !text->empty() && text->size() <= 10 &&
+                            std::all_of(text->begin(), text->end(),
                                         [](unsigned char c) { return std::isdigit(c) != 0; });
-        const int seconds = digits ? std::stoi(*timeout) : 0;
-        if (seconds < 1 || seconds > LdapSettings::kMaxTimeoutSeconds)
-            return fail("OSTREL_LDAP_TIMEOUT: expected a number of seconds from 1 to " +
-                        std::to_string(LdapSettings::kMaxTimeoutSeconds));
-        out.timeoutSeconds = seconds;
-    }
+        const long long value = digits ? std::stoll(*text) : 0;
+        if (value < low || value > high)
+            return fail(std::string(name) + ": expected a number from " + std::to_string(low) +
+                        " to " + std::to_string(high));
+        into = static_cast<std::remove_reference_t<decltype(into)>>(value);
+        return true;
+    };
+    if (!number("OSTREL_LDAP_TIMEOUT", 1, LdapSettings::kMaxTimeoutSeconds, out.timeoutSeconds))
+        return false;
+    if (!number("OSTREL_LDAP_OPERATION_TIMEOUT", 1, 24 * 3600, out.operationSeconds))
+        return false;
+    if (!number("OSTREL_LDAP_MAX_ENTRIES", 1, 100000000, out.maxEntries))
+        return false;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LdapLimits.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,6 +23,10 @@
 //   OSTREL_LDAP_SCHEMA                  a schema file naming the server's built-in definitions
 //   OSTREL_LDAP_TIMEOUT                 seconds to wait for a connection or for any answer
 //                                       before the call fails (default 30)
+//   OSTREL_LDAP_OPERATION_TIMEOUT       seconds a whole listing, search or read may take
+//                                       (default 300)
+//   OSTREL_LDAP_MAX_ENTRIES             entries one listing or search may bring (default
+//                                       2000000)
 struct LdapTreeSetting {
     std::string name;
     std::string uri;
@@ -40,6 +46,14 @@ struct LdapSettings {
     static constexpr int kDefaultTimeoutSeconds = 30;
     static constexpr int kMaxTimeoutSeconds = 3600;
     int timeoutSeconds = kDefaultTimeoutSeconds;
+    int operationSeconds = LdapLimits{}.operationSeconds;
+    std::size_t maxEntries = LdapLimits{}.maxEntries;
+    std::size_t maxMessageBytes = LdapLimits{}.maxMessageBytes;
+    std::size_t maxBufferedBytes = LdapLimits{}.maxBufferedBytes;
+
+    LdapLimits limits() const {
+        return {timeoutSeconds, operationSeconds, maxEntries, maxMessageBytes, maxBufferedBytes};
+    }
 };
 
 // A setting by name, or nothing when unset or empty.

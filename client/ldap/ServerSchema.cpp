@@ -6,6 +6,7 @@
 #include "StandardSchema.h"
 #include "client/common/Names.h"
 #include "client/common/SchemaFile.h"
+#include "client/common/ValueText.h"
 #include "directory/Codes.h"
 #include "directory/SyntaxNames.h"
 
@@ -54,12 +55,17 @@ struct Index {
     }
 };
 
-void parseAll(const std::vector<std::string>& values, const char* keyword, Index& out) {
+void parseAll(const std::vector<std::string>& values, const char* keyword, Index& out,
+              std::vector<std::string>* unreadable) {
     for (const auto& v : values) {
         Definition d;
+        if (!schemastatements::parseDescription(keyword, v, d)) {
+            if (unreadable != nullptr)
+                unreadable->push_back(v);
+            continue;
+        }
         // The class that lets entries hold what the directory allows is never shown.
-        if (schemastatements::parseDescription(keyword, v, d) && !d.first("NAME").empty() &&
-            !ostrelobject::isThisClass(d.oid))
+        if (!d.first("NAME").empty() && !ostrelobject::isThisClass(d.oid))
             out.add(std::move(d));
     }
 }
@@ -337,10 +343,11 @@ void canonicalList(Definition& d, std::string_view key, const Index& index,
 
 } // namespace
 
-std::string directoryStatements(const SubschemaValues& values, const Schema* hints) {
+std::string directoryStatements(const SubschemaValues& values, const Schema* hints,
+                                std::vector<std::string>* unreadable) {
     Index syntaxes, attrs, classes;
-    parseAll(values.attributeTypes, "attributetype", attrs);
-    parseAll(values.objectClasses, "objectclass", classes);
+    parseAll(values.attributeTypes, "attributetype", attrs, unreadable);
+    parseAll(values.objectClasses, "objectclass", classes, unreadable);
     // Optional attributes added to the server's own Top, kept by the project's class.
     if (const auto added = ostrelobject::addedToTop(values.objectClasses); !added.empty()) {
         const std::size_t at = classes.indexOf("top");
@@ -518,8 +525,27 @@ std::string directoryStatements(const SubschemaValues& values, const Schema* hin
     return text;
 }
 
-bool build(const SubschemaValues& values, const Schema* hints, Schema& out, std::string* error) {
-    return schemafile::load(directoryStatements(values, hints), "subschema", out, error);
+bool build(const SubschemaValues& values, const Schema* hints, Schema& out, std::string* error,
+           std::vector<std::string>* unreadable) {
+    return schemafile::load(directoryStatements(values, hints, unreadable), "subschema", out,
+                            error);
+}
+
+std::string unreadableNote(const std::vector<std::string>& unreadable) {
+    constexpr std::size_t kShown = 3, kMostBytes = 100;
+    std::string out = std::to_string(unreadable.size()) +
+                      (unreadable.size() == 1 ? " definition" : " definitions") +
+                      " of the server's schema do not parse";
+    for (std::size_t i = 0; i < unreadable.size() && i < kShown; ++i) {
+        std::string shown =
+            valuetext::printableDn(std::string_view(unreadable[i]).substr(0, kMostBytes));
+        if (unreadable[i].size() > kMostBytes)
+            shown += "...";
+        out += (i == 0 ? ": " : "; ") + shown;
+    }
+    if (unreadable.size() > kShown)
+        out += "; and " + std::to_string(unreadable.size() - kShown) + " more";
+    return out;
 }
 
 } // namespace serverschema

@@ -20,10 +20,17 @@ struct SubschemaValues {
     std::vector<std::string> objectClasses;
 };
 
-// The schema file text the values amount to (statements separated by blank lines).
-std::string directoryStatements(const SubschemaValues& values, const Schema* hints);
+// The schema file text the values amount to (statements separated by blank lines). Values
+// that do not parse as definitions are left out, and given in `unreadable`.
+std::string directoryStatements(const SubschemaValues& values, const Schema* hints,
+                                std::vector<std::string>* unreadable = nullptr);
 
 // Builds `out` from the values; false with a message when they do not make a schema.
-bool build(const SubschemaValues& values, const Schema* hints, Schema& out, std::string* error);
+bool build(const SubschemaValues& values, const Schema* hints, Schema& out, std::string* error,
+           std::vector<std::string>* unreadable = nullptr);
+
+// "2 definitions of the server's schema do not parse: ( 1.2 NAME ...; ( 1.3 ..." with the
+// first few shown (control bytes escaped) and how many more.
+std::string unreadableNote(const std::vector<std::string>& unreadable);
 
 } // namespace serverschema

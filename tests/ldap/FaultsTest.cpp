@@ -203,7 +203,8 @@ TEST_F(LdapFaults, AServerThatStopsAnsweringIsReportedWithinTheTimeLimit) {
     LdapSession::Credentials credentials;
     credentials.bindDn = "cn=Admin,o=Acme";
     credentials.password = kPassword;
-    auto session = LdapSession::open(silent.uri(), {}, credentials, 100, code, message, 1);
+    auto session = LdapSession::open(silent.uri(), {}, credentials, 100, code, message,
+                                     LdapLimits{.waitSeconds = 1});
     EXPECT_EQ(session, nullptr);
     EXPECT_EQ(code, ERR_TIMEOUT);
     EXPECT_NE(message.find("no answer within 1 s"), std::string::npos) << message;

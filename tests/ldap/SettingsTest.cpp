@@ -138,6 +138,21 @@ TEST(LdapSettings, TheTimeLimitIsAWholeNumberOfSecondsWithADefault) {
             << bad;
         EXPECT_NE(error.find("OSTREL_LDAP_TIMEOUT"), std::string::npos) << error;
     }
+    // The whole operation and the entries it may bring have limits of their own, alike.
+    ASSERT_TRUE(readLdapSettings(from({{"LDAPURI", "ldap://h"},
+                                       {"OSTREL_LDAP_OPERATION_TIMEOUT", "45"},
+                                       {"OSTREL_LDAP_MAX_ENTRIES", "5000"}}),
+                                 "", s, &error))
+        << error;
+    EXPECT_EQ(s.limits().operationSeconds, 45);
+    EXPECT_EQ(s.limits().maxEntries, 5000u);
+    for (const char* name : {"OSTREL_LDAP_OPERATION_TIMEOUT", "OSTREL_LDAP_MAX_ENTRIES"}) {
+        for (const char* bad : {"0", "", "x", "99999999999"}) {
+            EXPECT_FALSE(
+                readLdapSettings(from({{"LDAPURI", "ldap://h"}, {name, bad}}), "", s, &error))
+                << name << "=" << bad;
+        }
+    }
     // A server that gives no answer in time has a code of its own; a lost one another.
     EXPECT_EQ(codeOfLdapResult(-5), ERR_TIMEOUT);
     EXPECT_EQ(codeOfLdapResult(3), ERR_TIMEOUT);

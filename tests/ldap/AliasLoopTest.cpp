@@ -1,0 +1,57 @@
+// Aliases that name each other: the server's alias problem reaches the caller with its words,
+// and a listing of their container still lists them.
+#include "LdapFixture.h"
+
+#include <fstream>
+
+namespace {
+
+TEST(LdapAliasLoop, ReadingThroughALoopIsTheServersAliasProblem) {
+    SlapdServer server;
+    ASSERT_TRUE(server.running()) << server.failure();
+    std::ifstream in(server.passwordFile());
+    LdapSession::Credentials credentials;
+    credentials.bindDn = "cn=Admin,o=Acme";
+    std::getline(in, credentials.password);
+    NWDSCCODE code = 0;
+    std::string message;
+    auto raw = LdapSession::open(server.uri(), {}, credentials, 100, code, message);
+    ASSERT_NE(raw, nullptr) << message;
+    for (const auto& [own, other] : {std::pair{"LoopA", "LoopB"}, std::pair{"LoopB", "LoopA"}}) {
+        const std::vector<LdapMod> attributes = {
+            {LdapMod::Add, "objectClass", {"alias", "extensibleObject"}},
+            {LdapMod::Add, "cn", {own}},
+            {LdapMod::Add, "aliasedObjectName", {std::string("cn=") + other + ",o=Acme"}}};
+        ASSERT_EQ(raw->add(std::string("cn=") + own + ",o=Acme", attributes), 0)
+            << raw->lastFailure().text;
+    }
+
+    std::string error;
+    auto ldap = LdapDirectory::open(ldapOptionsFor(server), &error);
+    ASSERT_NE(ldap, nullptr) << error;
+    NWDSContextHandle ctx = pageContext(*ldap);
+    std::uint32_t flags = 0;
+    ldap->NWDSGetContext(ctx, DCK_FLAGS, &flags, sizeof flags);
+    flags |= DCV_DEREF_ALIASES;
+    ldap->NWDSSetContext(ctx, DCK_FLAGS, &flags);
+
+    Buf_T* buf = nullptr;
+    ldap->NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
+    std::int32_t handle = NO_MORE_ITERATIONS;
+    const NWDSCCODE rc =
+        ldap->NWDSRead(ctx, "LoopA.Acme", DS_ATTRIBUTE_NAMES, true, nullptr, &handle, buf);
+    EXPECT_EQ(rc, ERR_ALIAS_OF_AN_ALIAS);
+    EXPECT_EQ(ldap->serverReason(rc).rfind("LDAP 33: ", 0), 0u) << ldap->serverReason(rc);
+
+    // Listed, the aliases are themselves: nothing is read through.
+    std::vector<ListedItem> listed;
+    EXPECT_EQ(listAll(*ldap, ctx, "Acme", listed), 0);
+    EXPECT_EQ(std::count_if(listed.begin(), listed.end(),
+                            [](const ListedItem& i) { return i.name.rfind("Loop", 0) == 0; }),
+              2);
+    EXPECT_EQ(ldap->takeRefusedNote(), "");
+    ldap->NWDSFreeBuf(buf);
+    ldap->NWDSFreeContext(ctx);
+}
+
+} // namespace
