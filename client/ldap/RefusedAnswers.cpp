@@ -22,7 +22,7 @@ const char* reasonText(RefusedAnswers::Reason why) {
     case RefusedAnswers::Undecodable:
         return "that does not decode";
     case RefusedAnswers::Reference:
-        return "search reference to another server, not followed";
+        return "that refer to another server (search references, not followed)";
     case RefusedAnswers::kReasons:
         break;
     }

@@ -346,6 +346,23 @@ private slots:
         QCOMPARE(demo->outstanding().buffers, 0);
     }
 
+    void namesReadsFailingForEveryObjectGiveTwoMessages() {
+        openPage();
+        const int objects = root()->childCount();
+        QVERIFY(objects > 2);
+        demo->reporter.clear();
+        demo->faults.failFrom("NWDSRead", 1, Refused);
+        page->refresh();
+        demo->faults.clearFaults();
+        // the first failure as it happened, then how many more: never a message per object
+        QCOMPARE(demo->reporter.messages,
+                 (QStringList{failed("\nNWDSRead returned: %04X\n"),
+                              QStringLiteral("The attribute names of %1 more objects could not be "
+                                             "read either.\n")
+                                  .arg(objects - 1)}));
+        QCOMPARE(root()->childCount(), objects);
+    }
+
     void showingTheContextReportsAndStillBuilds() {
         demo->faults.failCall("NWDSSetDefNameContext", 1, Refused);
         demo->faults.failCall("NWDSReadObjectInfo", 1, Refused);

@@ -1,22 +1,48 @@
-// Aliases that name each other: the server's alias problem reaches the caller with its words,
-// and a listing of their container still lists them.
+// What a real server can do to a client: aliases that name each other, whose alias problem
+// reaches the caller with the server's words; answers larger than the client takes.
 #include "LdapFixture.h"
 
 #include <fstream>
 
 namespace {
 
-TEST(LdapAliasLoop, ReadingThroughALoopIsTheServersAliasProblem) {
-    SlapdServer server;
-    ASSERT_TRUE(server.running()) << server.failure();
+std::unique_ptr<LdapSession> adminSession(const SlapdServer& server,
+                                          const LdapLimits& limits = {}) {
     std::ifstream in(server.passwordFile());
     LdapSession::Credentials credentials;
     credentials.bindDn = "cn=Admin,o=Acme";
     std::getline(in, credentials.password);
     NWDSCCODE code = 0;
     std::string message;
-    auto raw = LdapSession::open(server.uri(), {}, credentials, 100, code, message);
-    ASSERT_NE(raw, nullptr) << message;
+    auto session = LdapSession::open(server.uri(), {}, credentials, 100, code, message, limits);
+    EXPECT_NE(session, nullptr) << message;
+    return session;
+}
+
+TEST(LdapServerProblems, AnAnswerLargerThanTheLimitEndsTheReadAndSaysTheLimit) {
+    SlapdServer server;
+    ASSERT_TRUE(server.running()) << server.failure();
+    LdapLimits limits;
+    limits.maxMessageBytes = 4096; // the schema entry is far larger
+    auto session = adminSession(server, limits);
+    ASSERT_NE(session, nullptr);
+    LdapEntry small;
+    EXPECT_EQ(session->readEntry("o=Acme", {"1.1"}, true, LdapSession::Deref::Never, small), 0);
+    LdapEntry schema;
+    EXPECT_EQ(session->readEntry("cn=Subschema", {"attributeTypes"}, false,
+                                 LdapSession::Deref::Never, schema),
+              ERR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(session->lastFailure().limit.code, ERR_NOT_ENOUGH_MEMORY);
+    EXPECT_NE(session->lastFailure().limit.reason.find("limit of 4 KiB"), std::string::npos)
+        << session->lastFailure().limit.reason;
+    EXPECT_TRUE(session->connectionLost());
+}
+
+TEST(LdapServerProblems, ReadingThroughAnAliasLoopIsTheServersAliasProblem) {
+    SlapdServer server;
+    ASSERT_TRUE(server.running()) << server.failure();
+    auto raw = adminSession(server);
+    ASSERT_NE(raw, nullptr);
     for (const auto& [own, other] : {std::pair{"LoopA", "LoopB"}, std::pair{"LoopB", "LoopA"}}) {
         const std::vector<LdapMod> attributes = {
             {LdapMod::Add, "objectClass", {"alias", "extensibleObject"}},
