@@ -83,25 +83,6 @@ const ClassDefinition* baseClassOf(const Schema& schema,
     return nullptr;
 }
 
-// A DN as a message can show it: control bytes, and every byte beyond ASCII when the text is
-// not UTF-8, written as DN hex escapes ("\00").
-std::string printableDn(std::string_view dn) {
-    static const char* const hex = "0123456789ABCDEF";
-    const bool utf8 = names::isUtf8(dn);
-    std::string out;
-    for (char ch : dn) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
-            out += '\\';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
 // Whether a DN holds the byte 0xFF, as it stands or escaped ("\FF"): no UTF-8 text does, and
 // splitDn refuses it, as it joins the values of a multi-valued RDN.
 bool holdsByteFF(std::string_view dn) {
@@ -182,7 +163,7 @@ bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records
             return false;
         };
         auto fail = [&](const std::string& what) {
-            return failAt(r.line, "dn: " + printableDn(r.dn) + ": " + what);
+            return failAt(r.line, "dn: " + names::printable(r.dn) + ": " + what);
         };
         std::vector<const ClassDefinition*> classes;
         std::vector<const ldif::Attribute*> values;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -168,6 +169,12 @@ TEST_F(DataFolder, SchemaDefinitionsThatContradictEachOtherAreRefused) {
          "1: class selfish is its own super class through selfish, selfish"},
         {"", " holds no definitions"},
         {"# only a comment\n\n", " holds no definitions"},
+        // what the file holds is quoted with its control bytes escaped, NUL included
+        {"ldap\0syntax\x1b[2J ( 1 )"s, "1: unknown statement 'ldap\\00syntax\\1B[2J'"},
+        {"attributetype ( " + arc + "1 NAME 'nick' X-NDS-SYNTAX '3' X-NDS-FLAGS 'A\\00\x7f\rB' )",
+         "1: unknown attribute flag A\\00\\7F\\0DB"},
+        {"objectclass ( " + arc + "1 NAME 'thing' SUP 'top\xff' )",
+         "1: thing: SUP names unknown class top\\FF"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.schema);
