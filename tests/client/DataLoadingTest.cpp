@@ -187,6 +187,8 @@ TEST_F(DataFolder, ConfigurationMistakesAreNamedAsWhatTheyAre) {
     const std::string conf = root + "/directory.conf";
     EXPECT_EQ(refusalOf("", kConf + "tree T_TREE T-FS2\n"),
               conf + ":4: tree T_TREE is named a second time");
+    EXPECT_EQ(refusalOf("", kConf + "tree t_Tree T-FS2\n"),
+              conf + ":4: tree t_Tree is named a second time");
     EXPECT_EQ(refusalOf("", kConf + "tree U_TREE U-FS1\n"),
               conf + ": tree U_TREE has no load line");
     EXPECT_EQ(refusalOf("", "tree T_TREE T-FS1\nload T_TREE t.ldif\n"), conf + ": no schema");
@@ -226,7 +228,8 @@ TEST_F(DataFolder, FileReferencesStayInsideTheDataFolderAndWithinTheirSize) {
                                                            root},
         {"file:link.txt",
          "the file " + root + "/link.txt of description is outside the data folder " + root},
-        {"file:huge.bin", "the file " + root + "/huge.bin of description is larger than 16 MiB"},
+        {"file:huge.bin",
+         "the file " + root + "/huge.bin of description is larger than the limit of 16 MiB"},
         {"file:nowhere.txt", "the file " + root + "/nowhere.txt of description does not exist"},
         {"http://example.invalid/x", "only file: URLs are read"},
     };
