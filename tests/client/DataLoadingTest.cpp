@@ -245,6 +245,39 @@ TEST_F(DataFolder, FileReferencesStayInsideTheDataFolderAndWithinTheirSize) {
     EXPECT_TRUE(loadDataSet(root, 0, data, &error)) << error;
 }
 
+TEST_F(DataFolder, AliasesThatComeBackToAnAliasAlreadyPassedAreRefused) {
+    auto alias = [](const std::string& name, const std::string& target) {
+        return "dn: cn=" + name + ",o=Acme\nobjectClass: alias\ncn: " + name +
+               "\naliasedObjectName: cn=" + target + ",o=Acme\n\n";
+    };
+    struct Case {
+        std::string ldif; // from line 10, five lines an alias
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {alias("Self", "Self"),
+         "13: following aliases from cn=Self,o=Acme comes back to it: cn=Self,o=Acme, "
+         "cn=Self,o=Acme"},
+        {alias("A", "B") + alias("B", "A"),
+         "18: following aliases from cn=B,o=Acme comes back to it: cn=B,o=Acme, cn=A,o=Acme, "
+         "cn=B,o=Acme"},
+        // the way in to the loop is not part of it
+        {alias("In", "A") + alias("A", "B") + alias("B", "C") + alias("C", "A"),
+         "28: following aliases from cn=C,o=Acme comes back to it: cn=C,o=Acme, cn=A,o=Acme, "
+         "cn=B,o=Acme, cn=C,o=Acme"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ldif);
+        EXPECT_EQ(refusalOf(c.ldif), root + "/t.ldif:" + c.reason);
+    }
+    // Aliases naming aliases without coming back load.
+    write(dir / "directory.conf", kConf);
+    write(dir / "t.ldif", kTree + alias("A", "B") + alias("B", "Admin") + alias("C", "B"));
+    DataSet data;
+    std::string error;
+    EXPECT_TRUE(loadDataSet(root, 0, data, &error)) << error;
+}
+
 TEST_F(DataFolder, OnlyAUserIsAnIdentity) {
     write(dir / "directory.conf", kConf);
     write(dir / "t.ldif", kTree);
