@@ -80,19 +80,4 @@ TEST_F(SettingsFolder, OnlyRegularFilesWithinTheLimitAreRead) {
     EXPECT_EQ(out, "abc\n");
 }
 
-TEST_F(SettingsFolder, TheDataFolderReaderKeepsItsOwnChecksAndSaysTheLimit) {
-    const std::string root = dir.string();
-    std::ofstream(dir / "huge.bin").close();
-    fs::resize_file(dir / "huge.bin", kMaxDataFileBytes + 1);
-    std::string out, why;
-    EXPECT_FALSE(readDataFile(root, root + "/huge.bin", out, why));
-    EXPECT_EQ(why, "is larger than the limit of 16 MiB");
-    EXPECT_FALSE(readDataFile(root + "/folder", root + "/small.txt", out, why));
-    EXPECT_EQ(why, "is outside the data folder " + root + "/folder");
-    EXPECT_FALSE(readDataFile(root + "/folder", root + "/pipe", out, why));
-    EXPECT_EQ(why, "is not a regular file");
-    ASSERT_TRUE(readDataFile(root, root + "/small.txt", out, why)) << why;
-    EXPECT_EQ(out, "abc\n");
-}
-
 } // namespace

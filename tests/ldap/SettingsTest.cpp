@@ -192,7 +192,7 @@ protected:
               ("ostrel-settings-" + std::to_string(::getpid()) + "-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
-        fs::create_directories(dir / "folder");
+        fs::create_directories(dir);
         ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
         std::ofstream big(dir / "big", std::ios::binary);
         for (int i = 0; i < 20 * 1024 * 1024 / 8; ++i)
@@ -227,10 +227,8 @@ TEST_F(SettingsFiles, TheTreesAndCaFilesAreRefusedWithTheirReason) {
     };
     const std::vector<Case> cases = {
         {"OSTREL_LDAP_TREES", "pipe", " is not a regular file"},
-        {"OSTREL_LDAP_TREES", "big", " is larger than the limit of 16 MiB"},
         {"LDAPTLS_CACERT", "pipe", " is not a regular file"},
         {"LDAPTLS_CACERT", "big", " is larger than the limit of 4 MiB"},
-        {"LDAPTLS_CACERT", "folder", " is a folder, not a file"},
         {"LDAPTLS_CACERT", "missing.pem", " does not exist"},
     };
     for (const auto& c : cases) {
@@ -257,9 +255,7 @@ TEST_F(SettingsFiles, ThePasswordAndSchemaFilesAreRefusedBeforeAnyServerIsAsked)
     const std::vector<Case> cases = {
         {"pipe", "", "the password file " + path("pipe") + " is not a regular file"},
         {"big", "", "the password file " + path("big") + " is larger than the limit of 4 KiB"},
-        {"folder", "", "the password file " + path("folder") + " is a folder, not a file"},
         {"", "pipe", "the schema file " + path("pipe") + " is not a regular file"},
-        {"", "big", "the schema file " + path("big") + " is larger than the limit of 16 MiB"},
         {"", "control.schema",
          path("control.schema") + ":1: unknown statement 'objectclass\\07\\00'"},
     };
