@@ -224,7 +224,9 @@ void CBrowserPage::moveTo(QListWidgetItem* entry) {
             showCurrentContext();
         } else {
             clearListing();
-            listTrees();
+            // Without the list of trees the page stays at the top of the tree it was in.
+            if (!listTrees())
+                showCurrentContext();
         }
     } else {
         // Every other entry is a container the listing found: entered whatever its class.
@@ -234,18 +236,18 @@ void CBrowserPage::moveTo(QListWidgetItem* entry) {
     }
 }
 
-void CBrowserPage::listTrees() {
+bool CBrowserPage::listTrees() {
     NWCCConnRef reference = 0;
     NWDSCCODE rc = client().NWCCGetPrimConnRef(&reference);
     if (rc != 0) {
         report("\nNWCCGetPrimConnRef() returned : %04X\n", unsigned(rc));
-        return;
+        return false;
     }
     NWCONN_HANDLE connection = 0;
     rc = client().NWCCOpenConnByRef(reference, NWCC_OPEN_LICENSED, 0, &connection);
     if (rc != 0) {
         report("\nNWCCOpenConnByRef() returned : %04X\n", unsigned(rc));
-        return;
+        return false;
     }
     std::uint32_t objectID = BINDERY_SCAN_START;
     char scanned[MAX_BINDERY_NAME_BYTES] = {};
@@ -258,6 +260,7 @@ void CBrowserPage::listTrees() {
     client().NWCCCloseConn(connection);
     treeField_->clear();
     typeField_->clear();
+    return true;
 }
 
 bool CBrowserPage::openTree(const std::string& treeName) {

@@ -40,7 +40,8 @@ protected:
 private:
     void showCurrentContext();
     void clearListing();
-    void listTrees();
+    // false, reported, when the trees cannot be scanned.
+    bool listTrees();
     bool openTree(const std::string& treeName);
     void selectObjectItem(QTreeWidgetItem* item);
     void onSelectionChanged();

@@ -122,23 +122,6 @@ bool splitDn(std::string_view dn, std::vector<DnComponent>& out) {
     }
 }
 
-std::string printableDn(std::string_view dn) {
-    static const char* const hex = "0123456789ABCDEF";
-    const bool utf8 = names::isUtf8(dn);
-    std::string out;
-    for (char ch : dn) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
-            out += '\\';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
 std::string escapeDnValue(std::string_view value) {
     static const char* const hex = "0123456789ABCDEF";
     std::string out;

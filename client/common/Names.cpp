@@ -159,6 +159,23 @@ bool isUtf8(std::string_view text) {
     return true;
 }
 
+std::string printable(std::string_view text) {
+    static const char* const hex = "0123456789ABCDEF";
+    const bool utf8 = isUtf8(text);
+    std::string out;
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
+            out += '\\';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
 NWDSCCODE checkComponent(std::string_view component) {
     for (const auto& v : valuesOf(component)) {
         if (v.empty() || v.find('\0') != std::string::npos || !isUtf8(v))

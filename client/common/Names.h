@@ -54,6 +54,9 @@ std::string escapeComponent(std::string_view component);
 // MAX_RDN_CHARS.
 NWDSCCODE checkComponent(std::string_view component);
 bool isUtf8(std::string_view text);
+// Text as a message can show it: control bytes, and every byte beyond ASCII when the text is
+// not UTF-8, written as hex escapes ("\00").
+std::string printable(std::string_view text);
 
 // The one conversion between LDAP DNs ("cn=a.b,o=Acme", RFC 4514) and typeless names
 // ("a\.b.Acme"). fromDn gives "[Root]" for the empty DN; ERR_INVALID_OBJECT_NAME for a DN

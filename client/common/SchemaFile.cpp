@@ -261,7 +261,7 @@ bool load(std::string_view text, std::string_view fileName, Schema& schema, std:
     std::vector<Statement> statements;
     auto fail = [&](const std::string& what) {
         if (error != nullptr)
-            *error = std::string(fileName) + ":" + what;
+            *error = std::string(fileName) + ":" + names::printable(what);
         return false;
     };
     if (!tokenize(text, tokens, why) || !parseStatements(tokens, statements, why))

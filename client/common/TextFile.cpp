@@ -1,8 +1,14 @@
+// The one reader of the files the clients are set up from: data folders and settings files.
 #include "TextFile.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -19,47 +25,121 @@ bool isInside(const fs::path& folder, const fs::path& file) {
     return true;
 }
 
+std::string unreadable(int error) {
+    return std::string("cannot be read: ") + std::strerror(error);
+}
+
+std::string kindProblem(mode_t mode) {
+    if (S_ISDIR(mode))
+        return "is a folder, not a file";
+    if (!S_ISREG(mode))
+        return "is not a regular file";
+    return {};
+}
+
+// The status of what `path` names, links followed, and why it is no file to read ("" if none).
+std::string statusProblem(const std::string& path, struct stat& status) {
+    if (::stat(path.c_str(), &status) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? "does not exist" : unreadable(errno);
+    return kindProblem(status.st_mode);
+}
+
+// "16 MiB", "4 KiB" or "100 bytes".
+std::string sizeText(std::size_t bytes) {
+    constexpr std::size_t kKiB = 1024, kMiB = 1024 * 1024;
+    if (bytes >= kMiB && bytes % kMiB == 0)
+        return std::to_string(bytes / kMiB) + " MiB";
+    if (bytes >= kKiB && bytes % kKiB == 0)
+        return std::to_string(bytes / kKiB) + " KiB";
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
+std::string tooLarge(std::size_t limit) {
+    return "is larger than the limit of " + sizeText(limit);
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 } // namespace
+
+std::string fileKindProblem(const std::string& path) {
+    struct stat status {};
+    return statusProblem(path, status);
+}
+
+bool readRegularFile(const std::string& path, std::size_t limit, std::string& out,
+                     std::string& why) {
+    auto fail = [&](std::string what) {
+        why = std::move(what);
+        return false;
+    };
+    struct stat named {};
+    if (auto problem = statusProblem(path, named); !problem.empty())
+        return fail(problem);
+    if (std::uintmax_t(named.st_size) > limit)
+        return fail(tooLarge(limit));
+
+    // Not blocking: whatever was put in the file's place since it was checked is opened at once
+    // and refused below, a pipe without a writer included.
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0)
+        return fail(unreadable(errno));
+    struct stat opened {};
+    if (::fstat(fd.get(), &opened) != 0)
+        return fail(unreadable(errno));
+    if (auto problem = kindProblem(opened.st_mode); !problem.empty())
+        return fail(problem);
+    if (opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
+        return fail("changed while it was opened");
+
+    // One byte beyond the limit tells a file that grew since it was measured.
+    out.assign(std::min<std::uintmax_t>(std::uintmax_t(opened.st_size), limit) + 1, '\0');
+    std::size_t got = 0;
+    while (got < out.size()) {
+        const ssize_t n = ::read(fd.get(), out.data() + got, out.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(unreadable(errno));
+        if (n == 0)
+            break;
+        got += std::size_t(n);
+        if (got == out.size() && got <= limit)
+            out.resize(std::min(out.size() * 2, limit + 1), '\0');
+    }
+    if (got > limit) {
+        out.clear();
+        return fail(tooLarge(limit));
+    }
+    out.resize(got);
+    return true;
+}
 
 bool readDataFile(const std::string& dataRoot, const std::string& path, std::string& out,
                   std::string& why) {
+    // What the file is comes first: a device or a pipe is named as such wherever it lies.
+    why = fileKindProblem(path);
+    if (!why.empty())
+        return false;
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (!fs::exists(status)) {
-        why = "does not exist";
-        return false;
-    }
-    if (fs::is_directory(status)) {
-        why = "is a folder, not a file";
-        return false;
-    }
-    if (!fs::is_regular_file(status)) {
-        why = "is not a regular file";
-        return false;
-    }
     const fs::path root = fs::canonical(dataRoot, ec);
     const fs::path real = ec ? fs::path() : fs::canonical(path, ec);
     if (ec || !isInside(root, real)) {
         why = "is outside the data folder " + dataRoot;
         return false;
     }
-    const std::uintmax_t size = fs::file_size(real, ec);
-    if (ec || size > kMaxDataFileBytes) {
-        why = ec ? "cannot be read" : "is larger than 16 MiB";
-        return false;
-    }
-    std::ifstream in(real, std::ios::binary);
-    if (!in) {
-        why = "cannot be read";
-        return false;
-    }
-    // Read at most one byte beyond the limit, in case the file grew since it was measured.
-    out.assign(std::size_t(size), '\0');
-    in.read(out.data(), std::streamsize(size));
-    out.resize(std::size_t(in.gcount()));
-    if (in.bad() || (in.peek() != std::char_traits<char>::eof())) {
-        why = in.bad() ? "cannot be read" : "is larger than when it was measured";
-        return false;
-    }
-    return true;
+    return readRegularFile(real.string(), kMaxDataFileBytes, out, why);
 }

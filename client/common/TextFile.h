@@ -4,12 +4,23 @@
 #include <string>
 
 // The largest file the data folder may hand the directory: a schema, an LDIF file or a value
-// read from a file reference.
+// read from a file reference. Settings files other than passwords have the same limit.
 constexpr std::size_t kMaxDataFileBytes = 16u * 1024 * 1024;
 
-// The whole content of `path`, which must be a regular file inside the folder `dataRoot`
-// (once links are followed) of at most kMaxDataFileBytes. false with the reason in `why`:
-// "does not exist", "is a folder, not a file", "is not a regular file", "is outside the data
-// folder ...", "is larger than 16 MiB", "cannot be read".
+// Why `path` cannot be a file to read, from its status alone (nothing is opened): "does not
+// exist", "is a folder, not a file", "is not a regular file" (a pipe, a device, a socket) or
+// "cannot be read: <reason>"; "" when it is a regular file.
+std::string fileKindProblem(const std::string& path);
+
+// The whole content of `path`, which must be a regular file of at most `limit` bytes. Neither
+// a pipe nor a device is ever waited on: the path is checked before it is opened, and the
+// opened file again. false with the reason in `why`, as fileKindProblem gives it or "is larger
+// than the limit of 16 MiB", "cannot be read: <reason>", "changed while it was opened".
+bool readRegularFile(const std::string& path, std::size_t limit, std::string& out,
+                     std::string& why);
+
+// readRegularFile for a file that must lie inside the folder `dataRoot` (once links are
+// followed), with the limit kMaxDataFileBytes; besides readRegularFile's reasons, "is outside
+// the data folder ...".
 bool readDataFile(const std::string& dataRoot, const std::string& path, std::string& out,
                   std::string& why);

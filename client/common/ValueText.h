@@ -66,9 +66,6 @@ struct DnComponent {
 };
 bool splitDn(std::string_view dn, std::vector<DnComponent>& out);
 std::string escapeDnValue(std::string_view value);
-// A DN as a message can show it: control bytes, and every byte beyond ASCII when the text is
-// not UTF-8, written as DN hex escapes ("\00").
-std::string printableDn(std::string_view dn);
 // One RDN from a component's type and value, each value escaped, "+" between values; "cn"
 // for a type not given.
 std::string rdnText(std::string_view type, std::string_view value);

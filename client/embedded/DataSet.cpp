@@ -2,6 +2,7 @@
 
 #include "TreeLoader.h"
 #include "client/common/Ldif.h"
+#include "client/common/Names.h"
 #include "client/common/SchemaFile.h"
 #include "client/common/TextFile.h"
 
@@ -55,7 +56,7 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
             schemaFiles.emplace_back(w[1], where);
         } else if (w[0] == "tree" && w.size() >= 3) {
             for (const auto& t : out.trees) {
-                if (t->treeName() == w[1])
+                if (names::equalFolded(t->treeName(), w[1]))
                     return fail(where + "tree " + w[1] + " is named a second time");
             }
             out.trees.push_back(std::make_unique<DirectoryModel>(w[1], clock));

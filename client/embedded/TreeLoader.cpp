@@ -4,6 +4,9 @@
 #include "client/common/ValueRules.h"
 #include "directory/ResultCodes.h"
 
+#include <algorithm>
+#include <unordered_set>
+
 std::optional<std::string> LdapNames::nameFromText(std::string_view text) const {
     if (text.empty())
         return std::nullopt;
@@ -145,6 +148,33 @@ std::string boundsProblem(const AttributeDefinition& def, std::string_view wire)
     return {};
 }
 
+constexpr std::string_view kAliasedObjectName = "Aliased Object Name";
+
+// The aliases met going from `start` to the object its aliased object names, and on from
+// alias to alias, up to and including the first one met a second time; empty when the way
+// ends at an object that is no alias, or at none.
+std::vector<EntryId> aliasLoopFrom(const DirectoryModel& model, EntryId start) {
+    const AttributeDefinition* aliased = model.schema().findAttribute(kAliasedObjectName);
+    std::vector<EntryId> path;
+    std::unordered_set<EntryId> passed;
+    for (std::optional<EntryId> at = start; at;) {
+        const Entry* e = model.objects().get(*at);
+        if (e == nullptr || !e->live || !model.isAliasClass(e->baseClass))
+            return {};
+        if (!passed.insert(*at).second) {
+            path.erase(path.begin(), std::find(path.begin(), path.end(), *at));
+            path.push_back(*at);
+            return path;
+        }
+        path.push_back(*at);
+        const AttributeValues* v = aliased == nullptr ? nullptr : e->find(aliased);
+        if (v == nullptr || v->values.empty())
+            return {};
+        at = model.find(v->values.front());
+    }
+    return {};
+}
+
 std::string codeText(NWDSCCODE rc) {
     const auto info = describeDirectoryError(rc);
     return info.name.empty() ? std::to_string(rc) : std::string(info.name);
@@ -163,7 +193,7 @@ bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records
             return false;
         };
         auto fail = [&](const std::string& what) {
-            return failAt(r.line, "dn: " + valuetext::printableDn(r.dn) + ": " + what);
+            return failAt(r.line, "dn: " + names::printable(r.dn) + ": " + what);
         };
         std::vector<const ClassDefinition*> classes;
         std::vector<const ldif::Attribute*> values;
@@ -223,6 +253,25 @@ bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records
                 return failAt(a->line, "the value of " + a->name + " " + why);
             if (auto rc = model.addValues(id, *def, {std::move(w)}); rc != 0)
                 return failAt(a->line, "cannot add the value of " + a->name + ": " + codeText(rc));
+        }
+        // An alias closes a loop when it is added; checked then, every loop is found at the
+        // alias that closes it.
+        if (!dn.empty() && model.isAliasClass(base)) {
+            if (auto loop = aliasLoopFrom(model, id); !loop.empty()) {
+                int line = r.line;
+                for (const ldif::Attribute* a : values) {
+                    const AttributeDefinition* def = attributeByText(schema, a->name);
+                    if (def != nullptr && def->name == kAliasedObjectName)
+                        line = a->line;
+                }
+                std::string through;
+                for (EntryId each : loop)
+                    through += (through.empty() ? "" : ", ") +
+                               names.nameToText(model.objects().fullName(each));
+                return failAt(line, "following aliases from " +
+                                        names.nameToText(model.objects().fullName(loop.front())) +
+                                        " comes back to it: " + through);
+            }
         }
         if (dn.empty()) {
             // [Root] carries its class in Object Class like every other object.

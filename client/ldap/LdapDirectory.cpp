@@ -7,6 +7,7 @@
 #include "ServerSchema.h"
 #include "client/common/Names.h"
 #include "client/common/SchemaFile.h"
+#include "client/common/TextFile.h"
 #include "client/common/ValueText.h"
 #include "directory/ResultCodes.h"
 
@@ -87,18 +88,19 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
     if (!s.schemaHints.empty()) {
         std::string text, why;
         dir->hints_ = std::make_unique<Schema>();
-        if (!readSettingFile(s.schemaHints, text))
-            return fail(s.schemaHints + ": cannot be read");
+        if (!readRegularFile(s.schemaHints, kMaxDataFileBytes, text, why))
+            return fail("the schema file " + s.schemaHints + " " + why);
         if (!schemafile::load(text, s.schemaHints, *dir->hints_, &why))
             return fail(why);
     }
     const std::string who = !s.bindDn.empty() ? s.bindDn : s.identity;
     if (!who.empty()) {
         if (!s.passwordFile.empty()) {
-            std::string text;
-            if (!readSettingFile(s.passwordFile, text))
-                return fail(s.passwordFile + ": the password file cannot be read");
+            std::string text, why;
+            if (!readRegularFile(s.passwordFile, LdapSettings::kMaxPasswordFileBytes, text, why))
+                return fail("the password file " + s.passwordFile + " " + why);
             dir->password_ = text.substr(0, text.find_first_of("\r\n"));
+            std::fill(text.begin(), text.end(), '\0');
         } else if (dir->options_.askPassword) {
             auto answer = dir->options_.askPassword(who);
             if (!answer)
@@ -208,7 +210,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
         if (b.empty() || !valuetext::splitDn(b, parts)) {
             if (configuredBases)
                 return refuse(ERR_ILLEGAL_DS_NAME,
-                              tree.setting.uri + ": the base \"" + valuetext::printableDn(b) +
+                              tree.setting.uri + ": the base \"" + names::printable(b) +
                                   "\" (LDAPBASE or the trees file) is not a DN");
             continue; // a naming context the server lists but no client can name
         }
@@ -268,7 +270,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
             tree.session->readEntry(tree.bases[i], {"1.1"}, true, LdapSession::Deref::Never, top);
         if (rc == ERR_NO_SUCH_ENTRY)
             return refuse(rc, tree.setting.uri + ": the base \"" +
-                                  valuetext::printableDn(tree.bases[i]) +
+                                  names::printable(tree.bases[i]) +
                                   "\" (LDAPBASE or the trees file) names no entry on the server");
     }
     return 0;

@@ -1,27 +1,14 @@
 #include "LdapSettings.h"
 
+#include "client/common/Names.h"
+#include "client/common/TextFile.h"
 #include "directory/Codes.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <type_traits>
-
-bool readSettingFile(const std::string& path, std::string& out) {
-    constexpr std::streamoff kMaxBytes = 16 * 1024 * 1024;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxBytes)
-        return false;
-    in.seekg(0);
-    out.assign(std::size_t(size), '\0');
-    return bool(in.read(out.data(), size));
-}
 
 SettingSource environmentSettings() {
     return [](const char* name) -> std::optional<std::string> {
@@ -78,6 +65,10 @@ bool parseTreesFile(std::string_view text, std::vector<LdapTreeSetting>& out, st
                 return fail("expected: tree NAME URI");
             if (tree.name.size() > MAX_TREE_NAME_CHARS)
                 return fail("tree name longer than 32 characters");
+            for (const auto& known : out) {
+                if (names::equalFolded(known.name, tree.name))
+                    return fail("tree " + tree.name + " is named a second time");
+            }
             out.push_back(std::move(tree));
         } else if (kind == "base") {
             if (out.empty())
@@ -106,8 +97,8 @@ bool readLdapSettings(const SettingSource& source, const std::string& defaultUri
     out = LdapSettings{};
     if (auto file = source("OSTREL_LDAP_TREES")) {
         std::string text, why;
-        if (!readSettingFile(*file, text))
-            return fail(*file + ": cannot be read");
+        if (!readRegularFile(*file, kMaxDataFileBytes, text, why))
+            return fail("the trees file " + *file + " " + why);
         if (!parseTreesFile(text, out.trees, &why))
             return fail(*file + ": " + why);
         if (out.trees.empty())
@@ -129,7 +120,12 @@ bool readLdapSettings(const SettingSource& source, const std::string& defaultUri
     out.bindDn = source("LDAPBINDDN").value_or("");
     out.identity = source("OSTREL_IDENTITY").value_or("");
     out.passwordFile = source("OSTREL_LDAP_PASSWORD_FILE").value_or("");
-    out.caCertFile = source("LDAPTLS_CACERT").value_or("");
+    if (auto ca = source("LDAPTLS_CACERT")) {
+        std::string certificates, why;
+        if (!readRegularFile(*ca, LdapSettings::kMaxCaFileBytes, certificates, why))
+            return fail("the CA file " + *ca + " " + why);
+        out.caCertFile = *ca;
+    }
     const std::string startTls = source("OSTREL_LDAP_STARTTLS").value_or("no");
     if (startTls != "yes" && startTls != "no")
         return fail("OSTREL_LDAP_STARTTLS: expected yes or no");

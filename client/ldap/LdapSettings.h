@@ -2,6 +2,7 @@
 
 #include "LdapLimits.h"
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,7 +19,9 @@
 //                                       looked up on the server; with neither, SASL EXTERNAL
 //   OSTREL_LDAP_PASSWORD_FILE           a file whose first line is the password; without it
 //                                       the password is asked for at start-up
-//   LDAPTLS_CACERT                      the CA certificates the server's is verified against
+//   LDAPTLS_CACERT                      the CA certificates the server's is verified against;
+//                                       checked here like every settings file, as libldap
+//                                       would wait on a pipe for ever
 //   OSTREL_LDAP_STARTTLS=yes            StartTLS on ldap:// URIs (ldaps:// is always TLS)
 //   OSTREL_LDAP_SCHEMA                  a schema file naming the server's built-in definitions
 //   OSTREL_LDAP_TIMEOUT                 seconds to wait for a connection or for any answer
@@ -54,6 +57,9 @@ struct LdapSettings {
     LdapLimits limits() const {
         return {timeoutSeconds, operationSeconds, maxEntries, maxMessageBytes, maxBufferedBytes};
     }
+    // The trees and schema files are read up to kMaxDataFileBytes (client/common/TextFile.h).
+    static constexpr std::size_t kMaxPasswordFileBytes = 4 * 1024;
+    static constexpr std::size_t kMaxCaFileBytes = 4 * 1024 * 1024;
 };
 
 // A setting by name, or nothing when unset or empty.
@@ -63,11 +69,9 @@ SettingSource environmentSettings();
 // defaultUri is what ldap.conf names when LDAPURI is unset. false with a message.
 bool readLdapSettings(const SettingSource& source, const std::string& defaultUri, LdapSettings& out,
                       std::string* error);
+// Tree names compare without regard to case, as contexts name them; a tree named twice is
+// refused at its second line.
 bool parseTreesFile(std::string_view text, std::vector<LdapTreeSetting>& out, std::string* error);
-
-// The whole content of a settings file (trees, password, schema hints); false when it cannot
-// be read or is larger than 16 MiB.
-bool readSettingFile(const std::string& path, std::string& out);
 
 // The host of an LDAP URI ("ldap://dir.example:389/" gives "dir.example"); "" for ldapi.
 std::string hostOfUri(std::string_view uri);

@@ -1,6 +1,6 @@
 #include "RefusedAnswers.h"
 
-#include "client/common/ValueText.h"
+#include "client/common/Names.h"
 
 namespace {
 constexpr std::size_t kMostShownBytes = 120;
@@ -32,7 +32,7 @@ const char* reasonText(RefusedAnswers::Reason why) {
 
 void RefusedAnswers::refuse(Reason why, std::string_view dn) {
     if (counts_[why]++ == 0 && !dn.empty()) {
-        std::string shown = valuetext::printableDn(dn.substr(0, kMostShownBytes));
+        std::string shown = names::printable(dn.substr(0, kMostShownBytes));
         if (dn.size() > kMostShownBytes)
             shown += "...";
         first_[why] = std::move(shown);

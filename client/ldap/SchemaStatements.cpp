@@ -1,5 +1,6 @@
 #include "SchemaStatements.h"
 
+#include "client/common/Names.h"
 #include "client/common/SchemaFile.h"
 
 #include <algorithm>
@@ -197,7 +198,7 @@ bool parseFile(std::string_view text, std::vector<Definition>& out, std::string*
     std::string why;
     auto fail = [&](const std::string& what) {
         if (error != nullptr)
-            *error = what;
+            *error = names::printable(what);
         return false;
     };
     if (!tokenize(text, true, tokens, why))

@@ -317,6 +317,50 @@ private slots:
         QCOMPARE(field("contextField"), QStringLiteral("[Root]"));
     }
 
+    void enteringAContainerThatCannotBeShownLeavesTheWayUp_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<bool>("always");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("list") << "NWDSList" << false << failed("\nNWDSList returned : %04X\n");
+        QTest::newRow("list always")
+            << "NWDSList" << true << failed("\nNWDSList returned : %04X\n");
+        QTest::newRow("object info")
+            << "NWDSReadObjectInfo" << false << failed("NWDSReadObjectInfo returned: %04X\n");
+        QTest::newRow("name context") << "NWDSSetDefNameContext" << false
+                                      << failed("NWDSSetDefNameContext() returned: %04X\n");
+        QTest::newRow("name context always") << "NWDSSetDefNameContext" << true
+                                             << failed("NWDSSetDefNameContext() returned: %04X\n");
+    }
+    void enteringAContainerThatCannotBeShownLeavesTheWayUp() {
+        QFETCH(QString, operation);
+        QFETCH(bool, always);
+        QFETCH(QString, message);
+        openPage();
+        demo->reporter.clear();
+        if (always)
+            demo->faults.failFrom(operation.toStdString(), 1, Refused);
+        else
+            demo->faults.failCall(operation.toStdString(), 1, Refused);
+        enter("Sales");
+        QVERIFY(!demo->reporter.messages.isEmpty());
+        QCOMPARE(demo->reporter.messages.first(), message);
+        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
+        QCOMPARE(root()->text(0), QStringLiteral("Sales"));
+        QCOMPARE(field("contextField"), QStringLiteral("Sales.Acme"));
+        QCOMPARE(entries().count(QString()), 1);
+        goUp();
+        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
+        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        QCOMPARE(field("contextField"), QStringLiteral("Acme"));
+        QCOMPARE(entries().count(QString()), 1);
+        // Once the directory answers again, the container lists in full.
+        demo->faults.clearFaults();
+        page->refresh();
+        enter("Sales");
+        QVERIFY(root()->childCount() > 0);
+        QCOMPARE(demo->outstanding().buffers, 0);
+    }
+
     void failedNamesReadEndsOnlyThatObject_data() {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("message");
@@ -392,10 +436,15 @@ private slots:
         demo->faults.failCall(operation.toStdString(), 1, Refused);
         goUp();
         QCOMPARE(demo->reporter.messages, QStringList{message});
-        QCOMPARE(page->objectTree()->topLevelItemCount(), 0);
-        QCOMPARE(page->containerList()->count(), 0);
+        // still at the top of the tree, with the way up to try again
+        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
+        QCOMPARE(root()->text(0), QStringLiteral("ACME_TREE"));
+        QCOMPARE(field("contextField"), QStringLiteral("[Root]"));
         QCOMPARE(field("treeField"), QStringLiteral("ACME_TREE"));
+        QCOMPARE(entries().count(QString()), 1);
         QCOMPARE(demo->outstanding().connections, 0);
+        goUp();
+        QVERIFY(entry("TEST_TREE"));
     }
 
     void treeOpeningFailuresChangeNothing_data() {

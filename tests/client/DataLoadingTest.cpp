@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -168,6 +169,12 @@ TEST_F(DataFolder, SchemaDefinitionsThatContradictEachOtherAreRefused) {
          "1: class selfish is its own super class through selfish, selfish"},
         {"", " holds no definitions"},
         {"# only a comment\n\n", " holds no definitions"},
+        // what the file holds is quoted with its control bytes escaped, NUL included
+        {"ldap\0syntax\x1b[2J ( 1 )"s, "1: unknown statement 'ldap\\00syntax\\1B[2J'"},
+        {"attributetype ( " + arc + "1 NAME 'nick' X-NDS-SYNTAX '3' X-NDS-FLAGS 'A\\00\x7f\rB' )",
+         "1: unknown attribute flag A\\00\\7F\\0DB"},
+        {"objectclass ( " + arc + "1 NAME 'thing' SUP 'top\xff' )",
+         "1: thing: SUP names unknown class top\\FF"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.schema);
@@ -180,6 +187,8 @@ TEST_F(DataFolder, ConfigurationMistakesAreNamedAsWhatTheyAre) {
     const std::string conf = root + "/directory.conf";
     EXPECT_EQ(refusalOf("", kConf + "tree T_TREE T-FS2\n"),
               conf + ":4: tree T_TREE is named a second time");
+    EXPECT_EQ(refusalOf("", kConf + "tree t_Tree T-FS2\n"),
+              conf + ":4: tree t_Tree is named a second time");
     EXPECT_EQ(refusalOf("", kConf + "tree U_TREE U-FS1\n"),
               conf + ": tree U_TREE has no load line");
     EXPECT_EQ(refusalOf("", "tree T_TREE T-FS1\nload T_TREE t.ldif\n"), conf + ": no schema");
@@ -219,7 +228,8 @@ TEST_F(DataFolder, FileReferencesStayInsideTheDataFolderAndWithinTheirSize) {
                                                            root},
         {"file:link.txt",
          "the file " + root + "/link.txt of description is outside the data folder " + root},
-        {"file:huge.bin", "the file " + root + "/huge.bin of description is larger than 16 MiB"},
+        {"file:huge.bin",
+         "the file " + root + "/huge.bin of description is larger than the limit of 16 MiB"},
         {"file:nowhere.txt", "the file " + root + "/nowhere.txt of description does not exist"},
         {"http://example.invalid/x", "only file: URLs are read"},
     };
@@ -230,6 +240,39 @@ TEST_F(DataFolder, FileReferencesStayInsideTheDataFolderAndWithinTheirSize) {
     }
     write(dir / "directory.conf", kConf);
     write(dir / "t.ldif", kTree + kJane + "description:< file:fine.txt\n");
+    DataSet data;
+    std::string error;
+    EXPECT_TRUE(loadDataSet(root, 0, data, &error)) << error;
+}
+
+TEST_F(DataFolder, AliasesThatComeBackToAnAliasAlreadyPassedAreRefused) {
+    auto alias = [](const std::string& name, const std::string& target) {
+        return "dn: cn=" + name + ",o=Acme\nobjectClass: alias\ncn: " + name +
+               "\naliasedObjectName: cn=" + target + ",o=Acme\n\n";
+    };
+    struct Case {
+        std::string ldif; // from line 10, five lines an alias
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {alias("Self", "Self"),
+         "13: following aliases from cn=Self,o=Acme comes back to it: cn=Self,o=Acme, "
+         "cn=Self,o=Acme"},
+        {alias("A", "B") + alias("B", "A"),
+         "18: following aliases from cn=B,o=Acme comes back to it: cn=B,o=Acme, cn=A,o=Acme, "
+         "cn=B,o=Acme"},
+        // the way in to the loop is not part of it
+        {alias("In", "A") + alias("A", "B") + alias("B", "C") + alias("C", "A"),
+         "28: following aliases from cn=C,o=Acme comes back to it: cn=C,o=Acme, cn=A,o=Acme, "
+         "cn=B,o=Acme, cn=C,o=Acme"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ldif);
+        EXPECT_EQ(refusalOf(c.ldif), root + "/t.ldif:" + c.reason);
+    }
+    // Aliases naming aliases without coming back load.
+    write(dir / "directory.conf", kConf);
+    write(dir / "t.ldif", kTree + alias("A", "B") + alias("B", "Admin") + alias("C", "B"));
     DataSet data;
     std::string error;
     EXPECT_TRUE(loadDataSet(root, 0, data, &error)) << error;

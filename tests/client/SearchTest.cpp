@@ -4,6 +4,7 @@
 #include "client/common/ValueWire.h"
 
 #include <map>
+#include <set>
 
 namespace {
 
@@ -139,9 +140,9 @@ protected:
         found.clear();
         do {
             std::int32_t searched = -7;
-            const NWDSCCODE rc =
-                dir->NWDSSearch(context, base.c_str(), scope, false, request, DS_ATTRIBUTE_VALUES,
-                                allAttrs, names, &it, perPass, &searched, result);
+            const NWDSCCODE rc = dir->NWDSSearch(context, base.c_str(), scope, followAliases,
+                                                 request, DS_ATTRIBUTE_VALUES, allAttrs, names, &it,
+                                                 perPass, &searched, result);
             if (rc != 0)
                 return rc;
             EXPECT_GE(searched, 0);
@@ -196,6 +197,7 @@ protected:
         return out;
     }
     using Labels = std::vector<std::string>;
+    bool followAliases = false; // the searches' own flag, beside the context's
 };
 
 TEST_F(Search, AndBindsTighterThanOr) {
@@ -264,6 +266,36 @@ TEST_F(Search, PresentNamingValueAndBaseClass) {
     EXPECT_EQ(labels({op(FTOK_BASECLS), name("user", SYN_CLASS_NAME)}),
               (Labels{"Ann", "Bob", "Cy"}));
     EXPECT_TRUE(labels({op(FTOK_BASECLS), name("Top", SYN_CLASS_NAME)}).empty());
+}
+
+// Loading refuses aliases that name each other; written later, they still end every walk.
+TEST_F(Search, AliasesThatNameEachOtherEndEveryWalk) {
+    DirectoryModel& m = dir->model();
+    ASSERT_EQ(m.addObject("Finder.Acme", "Loop1", "Alias",
+                          {{"Aliased Object Name", {"Loop2.Finder.Acme"}}}),
+              0);
+    ASSERT_EQ(m.addObject("Finder.Acme", "Loop2", "Alias",
+                          {{"Aliased Object Name", {"Loop1.Finder.Acme"}}}),
+              0);
+    // A name is followed through one alias only.
+    char dn[MAX_DN_BYTES];
+    Object_Info_T info{};
+    ASSERT_EQ(dir->NWDSReadObjectInfo(context, "Loop1.Finder.Acme", dn, sizeof dn, &info), 0);
+    EXPECT_STREQ(dn, "Loop2.Finder.Acme");
+    std::vector<ReadAttribute> attrs;
+    ASSERT_EQ(read("Loop1.Finder.Acme", attrs, DS_ATTRIBUTE_VALUES, {"Aliased Object Name"}), 0);
+    ASSERT_EQ(attrs.size(), 1u);
+    EXPECT_STREQ(attrs[0].values.at(0).text(), "Loop1.Finder.Acme");
+    EXPECT_TRUE(listAll("Loop1.Finder.Acme").empty());
+    // A search that follows aliases meets each object once.
+    followAliases = true;
+    std::vector<Found> found;
+    ASSERT_EQ(search({op(FTOK_PRESENT), name("Object Class", SYN_CLASS_NAME)}, found), 0);
+    std::set<std::string> names;
+    for (const auto& f : found)
+        names.insert(f.name);
+    EXPECT_EQ(names.size(), found.size());
+    EXPECT_TRUE(names.count("Loop1.Finder.Acme") && names.count("Loop2.Finder.Acme"));
 }
 
 TEST_F(Search, ScopesAndRequestedAttributes) {

@@ -2,7 +2,7 @@
 //   ostrel-ldap-seed bare OUT EXTERNAL_ROOT
 //   ostrel-ldap-seed write DATA OUT URI EXTERNAL_ROOT PASSWORD_FILE BUILTIN_DUMP [TREE=LDIF...]
 #include "SlapdSeed.h"
-#include "client/ldap/LdapSettings.h"
+#include "client/common/TextFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -22,9 +22,9 @@ int main(int argc, char** argv) {
         options.uri = argv[4];
         options.externalRoot = argv[5];
         options.rootPasswordFile = argv[6];
-        std::string dump;
-        if (!readSettingFile(argv[7], dump)) {
-            std::cerr << argv[7] << ": cannot be read\n";
+        std::string dump, why;
+        if (!readRegularFile(argv[7], kMaxDataFileBytes, dump, why)) {
+            std::cerr << "ostrel-ldap-seed: the subschema dump " << argv[7] << " " << why << "\n";
             return 1;
         }
         options.builtInOids = slapdseed::oidsOfSubschemaDump(dump);

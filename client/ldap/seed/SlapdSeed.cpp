@@ -3,6 +3,7 @@
 #include "client/common/Base64.h"
 #include "client/common/Ldif.h"
 #include "client/common/Names.h"
+#include "client/common/TextFile.h"
 #include "client/common/ValueText.h"
 #include "client/ldap/LdapSettings.h"
 #include "client/ldap/OstrelObjectClass.h"
@@ -47,9 +48,9 @@ struct ConfFile {
 };
 
 bool readConf(const std::string& dataDir, ConfFile& conf, std::string* error) {
-    std::string text;
-    if (!readSettingFile(dataDir + "/directory.conf", text)) {
-        *error = dataDir + "/directory.conf: cannot be read";
+    std::string text, why;
+    if (!readRegularFile(dataDir + "/directory.conf", kMaxDataFileBytes, text, why)) {
+        *error = dataDir + "/directory.conf " + why;
         return false;
     }
     std::istringstream lines(text);
@@ -68,11 +69,19 @@ bool readConf(const std::string& dataDir, ConfFile& conf, std::string* error) {
     return true;
 }
 
-std::string readPassword(const std::string& file) {
-    std::string text;
-    if (file.empty() || !readSettingFile(file, text))
-        return {};
-    return text.substr(0, text.find_first_of("\r\n"));
+// The first line of the password file; "" when none is named.
+bool readPassword(const std::string& file, std::string& password, std::string* error) {
+    password.clear();
+    if (file.empty())
+        return true;
+    std::string text, why;
+    if (!readRegularFile(file, LdapSettings::kMaxPasswordFileBytes, text, why)) {
+        *error = "the password file " + file + " " + why;
+        return false;
+    }
+    password = text.substr(0, text.find_first_of("\r\n"));
+    std::fill(text.begin(), text.end(), '\0');
+    return true;
 }
 
 // The ldapsyntax, attributetype and objectclass values of the schema entry.
@@ -206,11 +215,15 @@ bool write(const Options& options, std::string* error) {
     ConfFile conf;
     if (!readConf(options.dataDir, conf, &why))
         return fail(why);
+    std::string password;
+    if (!readPassword(options.rootPasswordFile, password, &why))
+        return fail(why);
     std::vector<Definition> defs;
     for (const auto& file : conf.schemaFiles) {
         std::string text;
-        if (!readSettingFile(options.dataDir + "/" + file, text))
-            return fail(file + ": cannot be read");
+        const std::string path = options.dataDir + "/" + file;
+        if (!readRegularFile(path, kMaxDataFileBytes, text, why))
+            return fail("the schema file " + path + " " + why);
         if (!schemastatements::parseFile(text, defs, &why))
             return fail(file + ": " + why);
     }
@@ -230,8 +243,8 @@ bool write(const Options& options, std::string* error) {
         const fs::path path =
             fs::path(file).is_absolute() ? fs::path(file) : fs::path(options.dataDir) / file;
         std::string text;
-        if (!readSettingFile(path.string(), text))
-            return fail(path.string() + ": cannot be read");
+        if (!readRegularFile(path.string(), kMaxDataFileBytes, text, why))
+            return fail("the LDIF file " + path.string() + " " + why);
         std::vector<ldif::Record> records;
         if (!ldif::parse(text,
                          ldif::Source{path.string(), path.parent_path().string(), options.dataDir},
@@ -292,7 +305,6 @@ bool write(const Options& options, std::string* error) {
     std::error_code ec;
     fs::create_directories(options.outDir, ec);
     std::ofstream config(options.outDir + "/config.ldif");
-    const std::string password = readPassword(options.rootPasswordFile);
     config << configHead();
     schemaEntry(defs, options.builtInOids, config);
     config << configDatabases(options.externalRoot, password.empty() ? "" : options.rootIdentity);
