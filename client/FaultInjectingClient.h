@@ -38,6 +38,7 @@ public:
                                     const char* name) override;
     std::string serverReason(NWDSCCODE code) const override { return inner_.serverReason(code); }
     std::string limitReached(NWDSCCODE code) const override { return inner_.limitReached(code); }
+    std::string clientReason(NWDSCCODE code) const override { return inner_.clientReason(code); }
     std::string takeRefusedNote() override { return inner_.takeRefusedNote(); }
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;

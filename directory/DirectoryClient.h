@@ -177,6 +177,12 @@ public:
         (void)code;
         return {};
     }
+    // Why the client itself refused the last change that returned `code` before sending it
+    // to a server ("" when it did not).
+    virtual std::string clientReason(NWDSCCODE code) const {
+        (void)code;
+        return {};
+    }
     // Which of the client's own limits on what a server may send ended the last listing,
     // search or read with `code`, as a clause ("the limit of ... was reached"); "" when none.
     virtual std::string limitReached(NWDSCCODE code) const {

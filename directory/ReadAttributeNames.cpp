@@ -3,8 +3,8 @@
 #include "ClientBuffer.h"
 #include "DirectoryPage.h"
 #include "FormatText.h"
-#include "ServerReason.h"
 #include "NameRules.h"
+#include "ServerReason.h"
 
 void ReadAttributeNames(DirectoryPage& page, const std::string& listedName,
                         const std::function<void(const std::string& attrName)>& insert,

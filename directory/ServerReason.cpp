@@ -2,6 +2,8 @@
 
 std::string serverSaid(const DirectoryClient& client, NWDSCCODE code) {
     constexpr std::size_t kMostShown = 300;
+    if (std::string own = client.clientReason(code); !own.empty())
+        return "\n" + own;
     std::string reason = client.serverReason(code);
     if (reason.empty())
         return {};

@@ -269,8 +269,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
         const NWDSCCODE rc =
             tree.session->readEntry(tree.bases[i], {"1.1"}, true, LdapSession::Deref::Never, top);
         if (rc == ERR_NO_SUCH_ENTRY)
-            return refuse(rc, tree.setting.uri + ": the base \"" +
-                                  names::printable(tree.bases[i]) +
+            return refuse(rc, tree.setting.uri + ": the base \"" + names::printable(tree.bases[i]) +
                                   "\" (LDAPBASE or the trees file) names no entry on the server");
     }
     return 0;
@@ -293,6 +292,7 @@ NWDSCCODE LdapDirectory::treeOf(const ContextState& ctx, Tree*& out) {
 }
 
 void LdapDirectory::fail(Tree& tree) {
+    refusal_ = {};
     if (tree.session)
         lastFailure_ = tree.session->lastFailure();
 }

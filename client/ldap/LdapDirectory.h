@@ -43,6 +43,7 @@ public:
     const LdapFailure& lastFailure() const { return lastFailure_; }
     std::string serverReason(NWDSCCODE code) const override;
     std::string limitReached(NWDSCCODE code) const override;
+    std::string clientReason(NWDSCCODE code) const override;
     std::string takeRefusedNote() override;
     // Requests sent to the servers so far (binds, searches, extended operations).
     std::uint64_t roundTrips() const;
@@ -140,6 +141,7 @@ private:
         // the request did; and the names listed so far, to refuse one the server repeats.
         std::vector<valuetext::DnComponent> container, rest;
         std::unordered_set<std::uint64_t> seen;
+        std::size_t repeatsInRow = 0; // names the listing had already, one after another
     };
     // Where an unfinished multi-pass read goes on from.
     struct Pending {
@@ -285,6 +287,7 @@ private:
     IterationTable<Pending> pending_;
     LdapFailure lastFailure_;
     RefusedAnswers refused_; // of the listing, search or read under way
+    LimitReached refusal_;   // the last change refused before it was sent, and why
 
     friend class LdapDirectoryTestAccess;
 };

@@ -64,12 +64,9 @@ bool OperationBudget::admitEntry(int inPage, int pageSize) {
     return true;
 }
 
-bool OperationBudget::admitPage(int entries, bool another, bool same) {
+bool OperationBudget::admitPage(int entries, bool another) {
     if (!another)
         return true;
-    if (same)
-        return stop(ERR_MAXIMUM_ENTRIES_EXIST,
-                    "the server announced the page it had just sent as the next one");
     emptyPages_ = entries == 0 ? emptyPages_ + 1 : 0;
     if (emptyPages_ >= kMostEmptyPages)
         return stop(ERR_MAXIMUM_ENTRIES_EXIST, "the server announced more pages " +

@@ -39,9 +39,9 @@ public:
     bool lastWaitCut() const { return lastWaitCut_; }
     // One more entry arrived, the `inPage`th of a page of at most `pageSize` asked for.
     bool admitEntry(int inPage, int pageSize);
-    // A page ended with `entries` and a cookie for another (empty: the last page). `same`:
-    // the cookie is the one the page was asked with.
-    bool admitPage(int entries, bool another, bool same);
+    // A page ended with `entries` and a cookie for another (none: the last page). A server
+    // may give every page the same cookie, so only pages without entries count against it.
+    bool admitPage(int entries, bool another);
 
     const LimitReached& reached() const { return reached_; }
 

@@ -14,6 +14,10 @@ using ldapreads::derefOf;
 using ldapreads::withInfo;
 
 namespace {
+// Names the listing had already, one after another, that end it: a server going round in a
+// circle, giving the same pages again.
+constexpr std::size_t kMostRepeatsInRow = 10000;
+
 // Entries taken from the connection at a time: about what one reply buffer holds, so that
 // each pass hands over what has arrived rather than reading on while more keeps coming.
 constexpr std::size_t kMostPerTake = 64;
@@ -261,8 +265,10 @@ bool LdapDirectory::acceptListed(Pending& state, std::string_view dn) {
     const auto& own = memo.parts.front();
     if (!memo.seen.insert(nameKey(own.type, own.value)).second) {
         refused_.refuse(RefusedAnswers::Twice, dn);
+        ++memo.repeatsInRow;
         return false;
     }
+    memo.repeatsInRow = 0;
     return true;
 }
 
@@ -308,6 +314,15 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
         std::size_t taken = 0;
         const NWDSCCODE rc = state.stream->take(admit, reply.count() == 0, kMostPerTake, taken);
         countPassedOver(state);
+        if (rc == 0 && state.memo && state.memo->repeatsInRow >= kMostRepeatsInRow) {
+            state.stream.reset(); // abandoned on the server
+            state.ended = ERR_MAXIMUM_ENTRIES_EXIST;
+            state.endedBecause = {};
+            state.endedBecause.limit = {ERR_MAXIMUM_ENTRIES_EXIST,
+                                        "the server sent " + std::to_string(kMostRepeatsInRow) +
+                                            " entries in a row that the listing had already"};
+            continue;
+        }
         if (rc != 0) {
             state.ended = rc;
             state.endedBecause = state.stream->failure();

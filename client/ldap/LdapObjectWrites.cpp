@@ -196,6 +196,7 @@ void LdapDirectory::forgetNaming(Tree& tree, const std::string& dn) {
 NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* objectName,
                                        std::int32_t* iterationHandle, bool more,
                                        Buf_T* objectInfo) {
+    refusal_ = {};
     lastFailure_ = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
@@ -224,6 +225,17 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     const AttributeDefinition* objectClass = schema.findAttribute(request::kObjectClass);
     if (auto rc = checkContainment(*tree, *cls, parentDn); rc != 0)
         return rc;
+    if (parentDn.empty()) {
+        // No server holds the tree's top: each holds its naming contexts, and an entry goes
+        // below one of them. Sent, the add would be refused for want of a superior.
+        std::string contexts;
+        for (const auto& b : tree->bases)
+            contexts += (contexts.empty() ? "" : ", ") + names::printable(b);
+        refusal_ = {ERR_NOT_SUPPORTED,
+                    "An LDAP server holds only its naming contexts (" + contexts +
+                        "): create the object below one of them, not at [Root]."};
+        return ERR_NOT_SUPPORTED;
+    }
     const auto& naming = schema.effectiveList(*cls, ClassDefinition::Naming);
     const AttributeDefinition* namingAttr =
         naming.empty() ? nullptr : schema.findAttribute(naming.front());
@@ -393,6 +405,10 @@ NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* o
     forgetNaming(*tree, dn);
     rememberNaming(*tree, destination, newName, type);
     return 0;
+}
+
+std::string LdapDirectory::clientReason(NWDSCCODE code) const {
+    return code != 0 && refusal_.code == code ? refusal_.reason : std::string();
 }
 
 std::string LdapDirectory::limitReached(NWDSCCODE code) const {

@@ -169,12 +169,9 @@ bool LdapSearchStream::pageDone(LDAPMessage* result) {
         ber_memfree(next.bv_val);
     }
     ldap_controls_free(returned);
-    const bool same = previous != nullptr && cookie_ != nullptr &&
-                      previous->bv_len == cookie_->bv_len &&
-                      std::memcmp(previous->bv_val, cookie_->bv_val, cookie_->bv_len) == 0;
     if (previous != nullptr)
         ber_bvfree(previous);
-    if (!budget_->admitPage(pageEntries_, cookie_ != nullptr, same)) {
+    if (!budget_->admitPage(pageEntries_, cookie_ != nullptr)) {
         stop(budget_->reached());
         return false;
     }

@@ -372,9 +372,7 @@ NWDSCCODE LdapSession::search(const std::string& base, int scope, const std::str
             if (response != nullptr &&
                 ldap_parse_pageresponse_control(ld_, response, &estimate, &next) == LDAP_SUCCESS &&
                 next.bv_len > 0) {
-                const bool same = cookie != nullptr && cookie->bv_len == next.bv_len &&
-                                  std::memcmp(cookie->bv_val, next.bv_val, next.bv_len) == 0;
-                if (budget.admitPage(inPage, true, same)) {
+                if (budget.admitPage(inPage, true)) {
                     if (cookie != nullptr)
                         ber_bvfree(cookie);
                     cookie = ber_bvdup(&next);

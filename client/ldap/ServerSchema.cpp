@@ -537,8 +537,7 @@ std::string unreadableNote(const std::vector<std::string>& unreadable) {
                       (unreadable.size() == 1 ? " definition" : " definitions") +
                       " of the server's schema do not parse";
     for (std::size_t i = 0; i < unreadable.size() && i < kShown; ++i) {
-        std::string shown =
-            names::printable(std::string_view(unreadable[i]).substr(0, kMostBytes));
+        std::string shown = names::printable(std::string_view(unreadable[i]).substr(0, kMostBytes));
         if (unreadable[i].size() > kMostBytes)
             shown += "...";
         out += (i == 0 ? ": " : "; ") + shown;

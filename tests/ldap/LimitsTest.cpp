@@ -32,23 +32,23 @@ TEST(OperationBudget, EntriesBeyondTheLimitOrThePageAskedForEndTheOperation) {
     EXPECT_TRUE(unpaged.admitEntry(4, 3));
 }
 
-TEST(OperationBudget, PagesThatBringNothingOrRepeatThemselvesEndTheOperation) {
+TEST(OperationBudget, PagesThatBringNothingEndTheOperation) {
     OperationBudget empty(LdapLimits{}, true);
-    EXPECT_TRUE(empty.admitPage(0, true, false));
-    EXPECT_TRUE(empty.admitPage(0, true, false));
-    EXPECT_FALSE(empty.admitPage(0, true, false));
+    EXPECT_TRUE(empty.admitPage(0, true));
+    EXPECT_TRUE(empty.admitPage(0, true));
+    EXPECT_FALSE(empty.admitPage(0, true));
     EXPECT_EQ(empty.reached().code, ERR_MAXIMUM_ENTRIES_EXIST);
 
     OperationBudget progressing(LdapLimits{}, true);
     for (int i = 0; i < 10; ++i) {
-        EXPECT_TRUE(progressing.admitPage(0, true, false));
-        EXPECT_TRUE(progressing.admitPage(5, true, false)); // an entry in between resets
+        EXPECT_TRUE(progressing.admitPage(0, true));
+        EXPECT_TRUE(progressing.admitPage(5, true)); // an entry in between resets
     }
-    EXPECT_TRUE(progressing.admitPage(0, false, false)); // the last page may be empty
-
-    OperationBudget circle(LdapLimits{}, true);
-    EXPECT_FALSE(circle.admitPage(7, true, true));
-    EXPECT_NE(circle.reached().reason.find("the page it had just sent"), std::string::npos);
+    EXPECT_TRUE(progressing.admitPage(0, false)); // the last page may be empty
+    // A server may give every page the same cookie: pages with entries go on.
+    OperationBudget sameCookie(LdapLimits{}, true);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_TRUE(sameCookie.admitPage(7, true));
 }
 
 TEST(OperationBudget, WaitsAreCutToTheOperationsEndAndSayWhichLimitEndedThem) {

@@ -158,6 +158,22 @@ TEST_F(LdapWrites, RefusedAddsGiveTheEmbeddedDirectorysCodesAndCreateNothing) {
     }
 }
 
+TEST_F(LdapWrites, AnObjectAtRootIsRefusedBeforeItIsSentAndSaysWhy) {
+    // The embedded directory holds its whole tree; a server only its naming contexts.
+    ASSERT_EQ(ldap->NWDSSetContext(ctx, DCK_NAME_CONTEXT, ROOT_NAME), 0);
+    const auto before = ldap->roundTrips();
+    EXPECT_EQ(add(*ldap, ctx, "Elsewhere", {{"Object Class", {"Organization"}}}),
+              ERR_NOT_SUPPORTED);
+    EXPECT_EQ(ldap->roundTrips(), before);
+    const std::string why = ldap->clientReason(ERR_NOT_SUPPORTED);
+    EXPECT_NE(why.find("holds only its naming contexts (c=US, o=Acme"), std::string::npos) << why;
+    EXPECT_EQ(ldap->serverReason(ERR_NOT_SUPPORTED), "");
+    // A refusal of the server's afterwards is the server's own again.
+    EXPECT_EQ(add(*ldap, ctx, "Jane.Sales.Acme", {{"Object Class", {"User"}}, {"Surname", {"D"}}}),
+              ERR_ENTRY_ALREADY_EXISTS);
+    EXPECT_EQ(ldap->clientReason(ERR_NOT_SUPPORTED), "");
+}
+
 TEST_F(LdapWrites, ModifyAppliesEveryChangeTypeInOneRequest) {
     ASSERT_EQ(add(*ldap, ctx, "Mod.Sales.Acme",
                   {{"Object Class", {"User"}},
