@@ -13,7 +13,8 @@ using accessrules::Object;
 
 accessrules::Attributes attributes() {
     accessrules::Attributes a;
-    for (const char* name : {"cn", "ou", "o", "description", "telephoneNumber", "objectClass"})
+    for (const char* name :
+         {"cn", "ou", "o", "description", "telephoneNumber", "objectClass", "ACL"})
         a.ldapNames[names::fold(name)] = name;
     a.ldapNames["telephone number"] = "telephoneNumber";
     a.naming = {"cn", "ou", "o"};
@@ -88,6 +89,17 @@ TEST(AccessRules, EachRuleGrantsWhatTheAclValuesGiveThere) {
          "to dn.subtree=\"o=Acme\" attrs=cn,ou,o ",
          {"by * +s continue", "by dn.subtree=\"cn=Ren,o=Acme\" +ws continue"},
          {}},
+        {"an object giving Rename is found by its values where a rename puts it",
+         {kRoot,
+          {"o=Acme", {}, {}},
+          {"ou=Eng,o=Acme",
+           {"8#subtree#cn=R,o=Acme#[Entry Rights]", "1#subtree#[Public]#(x*)"},
+           {}}},
+         "o=Acme",
+         "to dn.onelevel=\"o=Acme\" filter=(&(ACL=8#subtree#cn=R,o=Acme#[Entry\\20"
+         "Rights])(ACL=1#subtree#[Public]#\\28x\\2a\\29)) attrs=cn,ou,o ",
+         {"by dn.subtree=\"cn=R,o=Acme\" +w continue", "by * +0 break"},
+         {}},
         {"browse reads what a listing shows of an object",
          {kRoot, {"o=Acme", {}, {}}},
          "o=Acme",
@@ -142,8 +154,9 @@ TEST(AccessRules, EachRuleGrantsWhatTheAclValuesGiveThere) {
         for (const auto& r : rules)
             all += r + "\n";
         const std::string rule = ruleStarting(rules, c.rule);
-        if (!c.holds.empty())
+        if (!c.holds.empty()) {
             ASSERT_FALSE(rule.empty()) << all;
+        }
         for (const char* piece : c.holds)
             EXPECT_NE(rule.find(piece), std::string::npos) << piece << "\nin: " << rule;
         for (const char* piece : c.lacks)
@@ -173,9 +186,16 @@ TEST(AccessRules, SlapdsOwnNeedsComeFirstAndTheNearestRegionBeforeTheOnesAbove) 
     EXPECT_LT(top, rules.size());
     // Each region protects the entry, the naming attributes, objectClass, what a listing
     // shows and the rest; every rule ends in a clause that keeps what was granted.
-    EXPECT_EQ(rules.size(), 3 + 1 + 3 * 5u);
-    for (std::size_t i = 3; i < rules.size(); ++i)
-        EXPECT_NE(rules[i].rfind(" by * +0 stop"), std::string::npos) << rules[i];
+    // Eng and Lab renamed (the administrator's supervisor right holds Rename), found by
+    // their values; what they grant adds to what their container's region does.
+    const std::size_t renamed = positionOf(rules, "to dn.onelevel=");
+    EXPECT_LT(named, renamed);
+    EXPECT_LT(renamed, lab);
+    EXPECT_EQ(rules.size(), 3 + 1 + 2 + 3 * 5u);
+    for (std::size_t i = 3; i < rules.size(); ++i) {
+        const bool follows = rules[i].starts_with("to dn.onelevel=");
+        EXPECT_TRUE(rules[i].ends_with(follows ? " by * +0 break" : " by * +0 stop")) << rules[i];
+    }
 }
 
 } // namespace

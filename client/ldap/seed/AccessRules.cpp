@@ -191,8 +191,26 @@ struct Node {
     std::vector<std::string> components;
     std::string dn;
     std::vector<Acl> acl;
-    bool inherits = false; // holds entry or all-attributes values, which flow down
+    std::vector<std::string> aclText; // the values as written
+    bool inherits = false;            // holds entry or all-attributes values, which flow down
 };
+
+// A filter value with the characters RFC 4515 reserves escaped, and those that would end the
+// word in slapd's configuration.
+std::string filterValue(std::string_view v) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : v) {
+        if (c == '*' || c == '(' || c == ')' || c == '\\' || c <= ' ' || c == '"') {
+            out += '\\';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
 
 class Generator {
 public:
@@ -202,7 +220,7 @@ public:
             auto components = componentsOf(o.dn);
             if (!components)
                 continue;
-            Node n{*components, o.dn, {}, false};
+            Node n{*components, o.dn, {}, o.acl, false};
             for (const auto& value : o.acl) {
                 auto acl = parseAcl(value, attributes, trusteeNames_);
                 if (!acl)
@@ -260,12 +278,35 @@ public:
         }
         if (std::none_of(regions.begin(), regions.end(),
                          [&](const Node* n) { return n->components == *top; })) {
-            topNode_ = Node{*top, std::string(suffix), {}, false};
+            topNode_ = Node{*top, std::string(suffix), {}, {}, false};
             regions.push_back(&topNode_);
         }
         std::stable_sort(regions.begin(), regions.end(), [](const Node* a, const Node* b) {
             return a->components.size() > b->components.size();
         });
+        // A rename is checked where the object goes: its new naming value is written into
+        // its container's region. An object whose own values give Rename is found there by
+        // those values, which it takes along.
+        for (const Node* region : regions) {
+            if (region->components.size() <= top->size() || region->aclText.empty())
+                continue;
+            std::string r = "to dn.onelevel=" + quoted(parentDn(region->dn)) + " filter=(&";
+            const std::string aclName = attributes_.ldapNames.count("acl")
+                                            ? attributes_.ldapNames.at("acl")
+                                            : std::string("ACL");
+            for (const auto& v : region->aclText)
+                r += "(" + aclName + "=" + filterValue(v) + ")";
+            r += ") attrs=" + joined(attributes_.naming);
+            bool any = false;
+            for (const auto& [trustee, g] : grantsAt(region->components)) {
+                if (widenEntry(g.entry) & DS_ENTRY_RENAME) {
+                    r += by(trustee, kAdd | kDelete);
+                    any = true;
+                }
+            }
+            if (any && !attributes_.naming.empty())
+                out.push_back(r + " by * +0 break");
+        }
         for (const Node* region : regions) {
             const Grants grants = grantsAt(region->components);
             const std::string to = "to dn.subtree=" + quoted(region->dn);
@@ -291,6 +332,16 @@ private:
         std::string out;
         for (const auto& n : names)
             out += (out.empty() ? "" : ",") + n;
+        return out;
+    }
+
+    static std::string parentDn(const std::string& dn) {
+        std::vector<valuetext::DnComponent> parts;
+        if (!valuetext::splitDn(dn, parts) || parts.size() < 2)
+            return {};
+        std::string out;
+        for (std::size_t i = 1; i < parts.size(); ++i)
+            out += (i > 1 ? "," : "") + valuetext::rdnText(parts[i].type, parts[i].value);
         return out;
     }
 
