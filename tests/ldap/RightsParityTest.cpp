@@ -318,4 +318,49 @@ TEST_F(LdapRightsParity, EveryIdentityHoldsOnTheServerTheRightsTheEmbeddedDirect
     EXPECT_FALSE(probe);
 }
 
+// Every User of the demo logs in by its name and the demo password, as OSTREL_IDENTITY does,
+// and reads of every object of acme.ldif show it what the embedded directory shows it.
+TEST_F(LdapRightsParity, EveryUserLogsInByNameAndReadsWhatTheEmbeddedDirectoryShowsIt) {
+    std::vector<std::string> users;
+    std::vector<std::string> scratch;
+    for (const auto& r : records) {
+        if (auto* classes = valuesOf(r, "objectClass", scratch);
+            classes &&
+            std::find(classes->begin(), classes->end(), "inetOrgPerson") != classes->end())
+            users.push_back(dottedName(r.dn));
+    }
+    ASSERT_EQ(users.size(), 8u);
+    std::size_t reads = 0;
+    for (const auto& user : users) {
+        SCOPED_TRACE(user);
+        LdapDirectory::Options options = ldapOptionsFor(*server);
+        options.settings.bindDn.clear();
+        options.settings.identity = user;
+        std::string error;
+        auto ldap = LdapDirectory::open(options, &error);
+        ASSERT_NE(ldap, nullptr) << error;
+        auto embedded = EmbeddedDirectory::openDemo(user);
+        ASSERT_NE(embedded, nullptr);
+        NWDSContextHandle lctx = pageContext(*ldap), ectx = pageContext(*embedded);
+        char who[MAX_DN_BYTES] = {};
+        ASSERT_EQ(ldap->NWDSWhoAmI(lctx, who, sizeof who), 0);
+        EXPECT_EQ(who, user);
+        for (const auto& r : records) {
+            if (r.dn.empty())
+                continue;
+            const std::string name = dottedName(r.dn);
+            std::map<std::string, ReadItem> fromServer, fromEmbedded;
+            EXPECT_EQ(readAll(*ldap, lctx, name, DS_ATTRIBUTE_VALUES, fromServer),
+                      readAll(*embedded, ectx, name, DS_ATTRIBUTE_VALUES, fromEmbedded))
+                << name;
+            EXPECT_EQ(fromServer, fromEmbedded) << name;
+            ++reads;
+        }
+        ldap->NWDSFreeContext(lctx);
+        embedded->NWDSFreeContext(ectx);
+    }
+    std::printf("%zu Users logged in by name, %zu objects read and compared\n", users.size(),
+                reads);
+}
+
 } // namespace

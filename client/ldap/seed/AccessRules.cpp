@@ -229,7 +229,6 @@ public:
                              acl->protectedAttr == "[all attributes rights]";
                 n.acl.push_back(std::move(*acl));
             }
-            const std::string key = keyOf(n.components);
             for (const auto& eq : o.securityEquals) {
                 if (auto c = componentsOf(eq); c && !c->empty())
                     equivalents_[keyOf(*c)].push_back(o.dn);
@@ -284,28 +283,9 @@ public:
         std::stable_sort(regions.begin(), regions.end(), [](const Node* a, const Node* b) {
             return a->components.size() > b->components.size();
         });
-        // A rename is checked where the object goes: its new naming value is written into
-        // its container's region. An object whose own values give Rename is found there by
-        // those values, which it takes along.
         for (const Node* region : regions) {
-            if (region->components.size() <= top->size() || region->aclText.empty())
-                continue;
-            std::string r = "to dn.onelevel=" + quoted(parentDn(region->dn)) + " filter=(&";
-            const std::string aclName = attributes_.ldapNames.count("acl")
-                                            ? attributes_.ldapNames.at("acl")
-                                            : std::string("ACL");
-            for (const auto& v : region->aclText)
-                r += "(" + aclName + "=" + filterValue(v) + ")";
-            r += ") attrs=" + joined(attributes_.naming);
-            bool any = false;
-            for (const auto& [trustee, g] : grantsAt(region->components)) {
-                if (widenEntry(g.entry) & DS_ENTRY_RENAME) {
-                    r += by(trustee, kAdd | kDelete);
-                    any = true;
-                }
-            }
-            if (any && !attributes_.naming.empty())
-                out.push_back(r + " by * +0 break");
+            if (region->components.size() > top->size())
+                renamedRule(*region, out);
         }
         for (const Node* region : regions) {
             const Grants grants = grantsAt(region->components);
@@ -333,6 +313,29 @@ private:
         for (const auto& n : names)
             out += (out.empty() ? "" : ",") + n;
         return out;
+    }
+
+    // A rename is checked where the object goes: its new naming value is written into its
+    // container's region. An object whose own values give Rename is found there by those
+    // values, which it takes along; what the rule grants adds to what that region does.
+    void renamedRule(const Node& n, std::vector<std::string>& out) const {
+        if (n.aclText.empty() || attributes_.naming.empty())
+            return;
+        auto acl = attributes_.ldapNames.find("acl");
+        const std::string aclName = acl == attributes_.ldapNames.end() ? "ACL" : acl->second;
+        std::string r = "to dn.onelevel=" + quoted(parentDn(n.dn)) + " filter=(&";
+        for (const auto& v : n.aclText)
+            r += "(" + aclName + "=" + filterValue(v) + ")";
+        r += ") attrs=" + joined(attributes_.naming);
+        bool any = false;
+        for (const auto& [trustee, g] : grantsAt(n.components)) {
+            if (widenEntry(g.entry) & DS_ENTRY_RENAME) {
+                r += by(trustee, kAdd | kDelete);
+                any = true;
+            }
+        }
+        if (any)
+            out.push_back(r + " by * +0 break");
     }
 
     static std::string parentDn(const std::string& dn) {

@@ -22,7 +22,9 @@
 //   hasSubordinates and modifyTimestamp (the object's class, whether it holds others, when it
 //   changed: what a listing shows);
 // - a rename writes the new naming value and (when it drops the old one) deletes the old one,
-//   which slapd checks as attribute writes: Rename gives write on the naming attributes;
+//   which slapd checks as attribute writes where the object goes: Rename gives write on the
+//   naming attributes, and an object whose own ACL values give it is found by those values
+//   in its container;
 // - attributes the schema marks public read are read and compared by everyone.
 namespace accessrules {
 
