@@ -4,6 +4,8 @@
 # OSTREL_CLIENT=ldap, and stops the server when the program ends.
 #   scripts/ldap-demo.sh [preset]          preset: default (the default) or asan
 #   scripts/ldap-demo.sh --server [preset] only the server, printing the settings to use
+# As the administrator, or as any User of the demo with OSTREL_IDENTITY (Guest.Acme, ...): every
+# User logs in with the password in the server folder's password file.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 server_only=0
@@ -40,13 +42,16 @@ done
 
 export OSTREL_CLIENT=ldap
 export OSTREL_LDAP_TREES="$dir/seed/trees.conf"
-export LDAPBINDDN="cn=Admin,o=Acme"
+if [ -z "${OSTREL_IDENTITY:-}" ]; then
+    export LDAPBINDDN="cn=Admin,o=Acme"
+fi
 export OSTREL_LDAP_PASSWORD_FILE="$dir/password"
 echo "slapd with the demo data on ldap://127.0.0.1:$port (folder $dir)"
 if [ "$server_only" = 1 ]; then
     echo "Settings for Ostrel:"
     echo "  export OSTREL_CLIENT=ldap OSTREL_LDAP_TREES=$OSTREL_LDAP_TREES"
-    echo "  export LDAPBINDDN='$LDAPBINDDN' OSTREL_LDAP_PASSWORD_FILE=$OSTREL_LDAP_PASSWORD_FILE"
+    echo "  export OSTREL_LDAP_PASSWORD_FILE=$OSTREL_LDAP_PASSWORD_FILE"
+    echo "  export LDAPBINDDN='cn=Admin,o=Acme'   (or OSTREL_IDENTITY=Guest.Acme, any User of the demo)"
     echo "Stop with Ctrl-C."
     wait $slapd_pid
 else

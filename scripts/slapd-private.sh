@@ -5,7 +5,8 @@
 #   slapd-private.sh run DIR PORT                             runs slapd in the foreground
 # Settings: OSTREL_SEED (the ostrel-ldap-seed program), OSTREL_DATA (the data folder, default the
 # source tree's), OSTREL_SLAPD_TLS_CERT and OSTREL_SLAPD_TLS_KEY (serve StartTLS and ldaps on
-# PORT+1 with this certificate). DIR/password holds the password of cn=Admin,o=Acme.
+# PORT+1 with this certificate). DIR/password holds the password of every User of the data
+# (cn=Admin,o=Acme among them); the tree's ACL values are the server's access rules.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"

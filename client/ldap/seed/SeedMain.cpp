@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
         options.outDir = argv[3];
         options.uri = argv[4];
         options.externalRoot = argv[5];
-        options.rootPasswordFile = argv[6];
+        options.passwordFile = argv[6];
         std::string dump, why;
         if (!readRegularFile(argv[7], kMaxDataFileBytes, dump, why)) {
             std::cerr << "ostrel-ldap-seed: the subschema dump " << argv[7] << " " << why << "\n";

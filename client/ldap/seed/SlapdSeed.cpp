@@ -1,5 +1,6 @@
 #include "SlapdSeed.h"
 
+#include "AccessRules.h"
 #include "client/common/Base64.h"
 #include "client/common/Ldif.h"
 #include "client/common/Names.h"
@@ -126,8 +127,10 @@ bool schemaEntry(const std::vector<Definition>& defs, const std::set<std::string
         if (d.keyword == "objectclass" && names::equalFolded(d.first("NAME"), "top"))
             topOptional = d.values("MAY");
     }
-    writeAttr(out, "olcObjectClasses",
-              ostrelobject::description(ostrelobject::attributesFor(defs, builtIn), topOptional));
+    // The demo's identities log in with a password, which the class lets every entry hold.
+    auto allowed = ostrelobject::attributesFor(defs, builtIn);
+    allowed.push_back("userPassword");
+    writeAttr(out, "olcObjectClasses", ostrelobject::description(allowed, topOptional));
     out << "\n";
     return true;
 }
@@ -146,6 +149,55 @@ bool holdsOstrelObject(const ldif::Record& r) {
     });
 }
 
+// The attribute names of the schema the access rules may use: every definition's LDAP name,
+// reached by it or by the directory name; the naming attributes the client searches names
+// by; those everyone reads.
+accessrules::Attributes ruleAttributes(const std::vector<Definition>& defs) {
+    accessrules::Attributes out;
+    for (const auto& d : defs) {
+        if (d.keyword != "attributetype" || d.first("NAME").empty())
+            continue;
+        const std::string name = d.first("NAME");
+        out.ldapNames[names::fold(name)] = name;
+        if (!d.first("X-NDS-NAME").empty())
+            out.ldapNames.emplace(names::fold(d.first("X-NDS-NAME")), name);
+        const auto& flags = d.values("X-NDS-FLAGS");
+        if (std::find(flags.begin(), flags.end(), "PUBLIC-READ") != flags.end())
+            out.publicRead.push_back(name);
+    }
+    auto addNaming = [&](std::string_view attr) {
+        auto it = out.ldapNames.find(names::fold(attr));
+        if (it != out.ldapNames.end() &&
+            std::find(out.naming.begin(), out.naming.end(), it->second) == out.naming.end())
+            out.naming.push_back(it->second);
+    };
+    // The client's own list of naming types, then those of the schema's classes.
+    for (const char* standard : {"cn", "ou", "o", "l", "st", "c", "dc", "uid"})
+        addNaming(standard);
+    for (const auto& d : defs) {
+        if (d.keyword == "objectclass") {
+            for (const auto& a : d.values("X-NDS-NAMING"))
+                addNaming(a);
+        }
+    }
+    return out;
+}
+
+// The LDAP name of the attribute or class the directory calls `directoryName`.
+std::string ldapNameOf(const std::vector<Definition>& defs, std::string_view keyword,
+                       std::string_view directoryName) {
+    for (const auto& d : defs) {
+        if (d.keyword == keyword && names::equalFolded(d.first("X-NDS-NAME"), directoryName))
+            return d.first("NAME");
+    }
+    return std::string(directoryName);
+}
+
+bool holdsAttribute(const ldif::Record& r, std::string_view name) {
+    return std::any_of(r.attributes.begin(), r.attributes.end(),
+                       [&](const auto& a) { return names::equalFolded(a.name, name); });
+}
+
 } // namespace
 
 namespace {
@@ -158,6 +210,13 @@ std::string configHead() {
            "dn: cn=schema,cn=config\nobjectClass: olcSchemaConfig\ncn: schema\n\n";
 }
 
+std::string frontendAccess() {
+    std::string out;
+    for (const auto& rule : accessrules::frontendRules())
+        out += "olcAccess: " + rule + "\n";
+    return out;
+}
+
 // The frontend and the configuration database, after the schema (an access rule naming the
 // administrator's DN needs the schema of its naming attributes).
 std::string configDatabases(const std::string& externalRoot, const std::string& administrator) {
@@ -168,7 +227,9 @@ std::string configDatabases(const std::string& externalRoot, const std::string& 
                        administrator + "\" write by * none\n";
     return "dn: olcDatabase={-1}frontend,cn=config\nobjectClass: olcDatabaseConfig\n"
            "objectClass: olcFrontendConfig\nolcDatabase: {-1}frontend\n"
-           "olcSizeLimit: unlimited\n\n"
+           "olcSizeLimit: unlimited\n" +
+           frontendAccess() +
+           "\n"
            "dn: olcDatabase={0}config,cn=config\nobjectClass: olcDatabaseConfig\n"
            "olcDatabase: {0}config\nolcRootDN: " +
            externalRoot + "\n" + schemaAccess + "\n";
@@ -216,7 +277,7 @@ bool write(const Options& options, std::string* error) {
     if (!readConf(options.dataDir, conf, &why))
         return fail(why);
     std::string password;
-    if (!readPassword(options.rootPasswordFile, password, &why))
+    if (!readPassword(options.passwordFile, password, &why))
         return fail(why);
     std::vector<Definition> defs;
     for (const auto& file : conf.schemaFiles) {
@@ -238,7 +299,13 @@ bool write(const Options& options, std::string* error) {
     }
     std::map<std::string, std::vector<std::string>> basesOfTree;
     std::vector<std::string> suffixes;
+    std::map<std::string, std::string> treeOfSuffix;
     std::map<std::string, std::ostringstream> databases;
+    // What the access rules are made from: each object's ACL and Security Equals values.
+    std::map<std::string, std::vector<accessrules::Object>> aclObjects; // by tree
+    const std::string aclName = ldapNameOf(defs, "attributetype", "ACL");
+    const std::string equalsName = ldapNameOf(defs, "attributetype", "Security Equals");
+    const std::string userClass = ldapNameOf(defs, "objectclass", "User");
     for (const auto& [tree, file] : loads) {
         const fs::path path =
             fs::path(file).is_absolute() ? fs::path(file) : fs::path(options.dataDir) / file;
@@ -251,6 +318,14 @@ bool write(const Options& options, std::string* error) {
                          records, &why))
             return fail(why);
         for (const auto& r : records) {
+            accessrules::Object object{r.dn, {}, {}};
+            for (const auto& a : r.attributes) {
+                if (names::equalFolded(a.name, aclName))
+                    object.acl.push_back(a.value);
+                else if (names::equalFolded(a.name, equalsName))
+                    object.securityEquals.push_back(a.value);
+            }
+            aclObjects[tree].push_back(std::move(object));
             if (r.dn.empty())
                 continue; // [Root] itself: the server's root entry holds no data
             std::vector<valuetext::DnComponent> parts;
@@ -260,6 +335,7 @@ bool write(const Options& options, std::string* error) {
             if (!databases.count(suffix)) {
                 suffixes.push_back(suffix);
                 basesOfTree[tree].push_back(suffix);
+                treeOfSuffix[suffix] = tree;
             }
             std::ostream& out = databases[suffix];
             writeAttr(out, "dn", r.dn);
@@ -298,6 +374,13 @@ bool write(const Options& options, std::string* error) {
             }
             if (classes == 1 && !structural)
                 writeAttr(out, "structuralObjectClass", onlyClass);
+            // Every User logs in with the demo's password, unless the data gives it its own.
+            const bool user = std::any_of(r.attributes.begin(), r.attributes.end(), [&](auto& a) {
+                return names::equalFolded(a.name, "objectClass") &&
+                       names::equalFolded(a.value, userClass);
+            });
+            if (user && !password.empty() && !holdsAttribute(r, "userPassword"))
+                writeAttr(out, "userPassword", password);
             out << "\n";
         }
     }
@@ -307,7 +390,8 @@ bool write(const Options& options, std::string* error) {
     std::ofstream config(options.outDir + "/config.ldif");
     config << configHead();
     schemaEntry(defs, options.builtInOids, config);
-    config << configDatabases(options.externalRoot, password.empty() ? "" : options.rootIdentity);
+    config << configDatabases(options.externalRoot, password.empty() ? "" : options.administrator);
+    const accessrules::Attributes ruleNames = ruleAttributes(defs);
     for (std::size_t i = 0; i < suffixes.size(); ++i) {
         const std::string n = std::to_string(i + 1);
         config << "dn: olcDatabase={" << n << "}mdb,cn=config\nobjectClass: olcDatabaseConfig\n"
@@ -315,11 +399,11 @@ bool write(const Options& options, std::string* error) {
                << "olcDbDirectory: " << options.outDir << "/db" << n << "\n";
         writeAttr(config, "olcSuffix", suffixes[i]);
         config << "olcDbMaxSize: 1073741824\n";
-        if (!password.empty() && suffixOf(options.rootIdentity) == suffixes[i]) {
-            writeAttr(config, "olcRootDN", options.rootIdentity);
-            writeAttr(config, "olcRootPW", password);
-        }
-        config << "olcAccess: to * by * read\n\n";
+        // No root DN: the administrator's rights, like everyone's, come from the ACLs.
+        const auto& objects = aclObjects[treeOfSuffix[suffixes[i]]];
+        for (const auto& rule : accessrules::databaseRules(objects, suffixes[i], ruleNames))
+            writeAttr(config, "olcAccess", rule);
+        config << "\n";
         fs::create_directories(options.outDir + "/db" + n, ec);
         std::ofstream(options.outDir + "/db" + n + ".ldif") << databases[suffixes[i]].str();
     }

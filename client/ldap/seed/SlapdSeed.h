@@ -7,15 +7,16 @@
 // Turns a data folder of the embedded directory (directory.conf, its schema files and LDIF)
 // into what a private slapd needs: a cn=config LDIF with the schema (syntaxes substituted by
 // standard ones, matching rules added by syntax, definitions slapd holds itself left out) and
-// one back-mdb database per top-level object, the LDIF of each database, and the tree settings
-// of the LDAP client.
+// one back-mdb database per top-level object with access rules made from the tree's ACL values,
+// the LDIF of each database (every User with the password), and the tree settings of the LDAP
+// client.
 namespace slapdseed {
 
 struct Options {
     std::string dataDir;
     std::string outDir;
-    std::string rootPasswordFile; // the administrator's password (first line)
-    std::string rootIdentity = "cn=Admin,o=Acme";
+    std::string passwordFile; // every User's password (first line), the administrator's too
+    std::string administrator = "cn=Admin,o=Acme"; // who may change the schema
     std::string uri;                    // the server's URI, written into the tree settings
     std::set<std::string> builtInOids;  // definitions the server holds itself
     std::vector<std::string> extraLdif; // "TREE=file.ldif", loaded after the data folder's
