@@ -39,6 +39,7 @@ public:
     std::string serverReason(NWDSCCODE code) const override { return inner_.serverReason(code); }
     std::string limitReached(NWDSCCODE code) const override { return inner_.limitReached(code); }
     std::string clientReason(NWDSCCODE code) const override { return inner_.clientReason(code); }
+    std::string changeNote() const override { return inner_.changeNote(); }
     std::string takeRefusedNote() override { return inner_.takeRefusedNote(); }
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;

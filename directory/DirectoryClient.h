@@ -183,6 +183,9 @@ public:
         (void)code;
         return {};
     }
+    // What the last modify that succeeded did not do as the embedded directory does ("" when
+    // it did all): on a server whose access rules are its own, ACL values rule nothing.
+    virtual std::string changeNote() const { return {}; }
     // Which of the client's own limits on what a server may send ended the last listing,
     // search or read with `code`, as a clause ("the limit of ... was reached"); "" when none.
     virtual std::string limitReached(NWDSCCODE code) const {

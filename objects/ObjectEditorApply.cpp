@@ -60,7 +60,9 @@ void CObjectEditorPage::modifyObject() {
         releaseCriteria();
         return;
     }
-    report("Object %s was successfully modified!", fullName.c_str());
+    const std::string note = client().changeNote();
+    report("Object %s was successfully modified!%s%s", fullName.c_str(), note.empty() ? "" : "\n",
+           note.c_str());
     setChanged();
     releaseCriteria();
     objects_->clear();

@@ -44,6 +44,7 @@ public:
     std::string serverReason(NWDSCCODE code) const override;
     std::string limitReached(NWDSCCODE code) const override;
     std::string clientReason(NWDSCCODE code) const override;
+    std::string changeNote() const override { return changeNote_; }
     std::string takeRefusedNote() override;
     // Requests sent to the servers so far (binds, searches, extended operations).
     std::uint64_t roundTrips() const;
@@ -288,6 +289,7 @@ private:
     LdapFailure lastFailure_;
     RefusedAnswers refused_; // of the listing, search or read under way
     LimitReached refusal_;   // the last change refused before it was sent, and why
+    std::string changeNote_; // what the last modify did not do as the embedded directory would
 
     friend class LdapDirectoryTestAccess;
 };

@@ -67,6 +67,7 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
                                           std::int32_t* iterationHandle, bool more,
                                           Buf_T* changes) {
     lastFailure_ = {}; // the server's word on this change alone
+    changeNote_.clear();
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
@@ -238,5 +239,15 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
     }
     tree->listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
     tree->listedByName.objects.clear();
+    // A server's access rules are its own configuration, not these values: rewriting them
+    // would take its configuration's administrator, and would overwrite rules the server's
+    // administrators wrote themselves. The values are kept; the user is told they rule nothing.
+    const bool rights = std::any_of(decoded.begin(), decoded.end(), [](const request::Change& c) {
+        return names::equalFolded(c.name, "ACL") || names::equalFolded(c.name, "Security Equals");
+    });
+    if (rights)
+        changeNote_ = "The values were stored, but the server's own access rules were not "
+                      "changed: on an LDAP server they are the server's configuration, and rights "
+                      "there stay as they were.";
     return 0;
 }

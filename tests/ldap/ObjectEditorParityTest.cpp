@@ -185,6 +185,15 @@ TEST_F(EditorParity, WhatEveryObjectMayHoldIsWrittenOnAnyObject) {
                            "Object Sales.Acme was successfully modified!",
                            "Object Sales.Acme was successfully modified!"}));
     expectSameContent({"Acme", "Sales.Acme"});
+    // The server's own access rules stay as they were, and the page says so for the ACLs.
+    const QString kept = QStringLiteral("\nThe values were stored, but the server's own access "
+                                        "rules were not changed: on an LDAP server they are the "
+                                        "server's configuration, and rights there stay as they "
+                                        "were.");
+    EXPECT_EQ(ldap->reporter.messages,
+              (QStringList{"Object Admin.Acme was successfully modified!" + kept,
+                           "Object Sales.Acme was successfully modified!" + kept,
+                           "Object Sales.Acme was successfully modified!"}));
 }
 
 } // namespace

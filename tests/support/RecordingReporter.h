@@ -15,13 +15,18 @@ public:
 };
 
 // Messages as the embedded directory gives them: the words a server adds to a refusal
-// ("\nThe server said: ..."), which only a server has, left out.
+// ("\nThe server said: ..."), and the note that ACL values written rule nothing on a server
+// with access rules of its own, which only a server has, left out.
 inline QStringList withoutServerWords(QStringList messages) {
     for (QString& m : messages) {
-        const qsizetype at = m.indexOf(QStringLiteral("\nThe server said: "));
-        if (at >= 0) {
-            const qsizetype end = m.indexOf('\n', at + 1);
-            m.remove(at, end < 0 ? m.size() - at : end - at);
+        for (const auto& line :
+             {QStringLiteral("\nThe server said: "),
+              QStringLiteral("\nThe values were stored, but the server's own")}) {
+            const qsizetype at = m.indexOf(line);
+            if (at >= 0) {
+                const qsizetype end = m.indexOf('\n', at + 1);
+                m.remove(at, end < 0 ? m.size() - at : end - at);
+            }
         }
     }
     return messages;
