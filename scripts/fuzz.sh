@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-targets=(names ldif schema)
+targets=(names ldif schema ldap_entry)
 
 cmake --preset fuzz -G Ninja >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
@@ -17,7 +17,12 @@ for target in "${targets[@]}"; do
     artifacts="build/fuzz/artifacts/$target/"
     log="build/fuzz/$target.log"
     mkdir -p "$corpus" "$artifacts"
-    if "build/fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
+    # libldap 2.5 loses a request's memory when a malformed answer ends its connection: the
+    # LDAP target checks instead that the client's decoding gives back all it takes.
+    leaks=1
+    [[ $target == ldap_entry ]] && leaks=0
+    if ASAN_OPTIONS="detect_leaks=$leaks" "build/fuzz/fuzz/fuzz_$target" \
+        -max_total_time="$seconds" -print_final_stats=1 -detect_leaks="$leaks" \
         -artifact_prefix="$artifacts" "$corpus" "tests/fuzz/$target" >"$log" 2>&1; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         echo "fuzz_$target: ${runs:-?} executions clean in ${seconds}s"
