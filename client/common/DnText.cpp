@@ -122,6 +122,27 @@ bool splitDn(std::string_view dn, std::vector<DnComponent>& out) {
     }
 }
 
+bool wellEscapedDn(std::string_view dn) {
+    const auto hex = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+    for (std::size_t i = 0; i < dn.size(); ++i) {
+        if (dn[i] != '\\')
+            continue;
+        if (i + 1 >= dn.size())
+            return false;
+        const char next = dn[i + 1];
+        if (hex(next) && i + 2 < dn.size() && hex(dn[i + 2])) {
+            i += 2;
+        } else if (std::string_view(" \"#+,;<=>\\").find(next) != std::string_view::npos) {
+            ++i;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string escapeDnValue(std::string_view value) {
     static const char* const hex = "0123456789ABCDEF";
     std::string out;

@@ -66,6 +66,9 @@ struct DnComponent {
 };
 bool splitDn(std::string_view dn, std::vector<DnComponent>& out);
 std::string escapeDnValue(std::string_view value);
+// Whether every escape of a DN is one RFC 4514 allows: a hex pair or one of the characters
+// that need one ("cn=\\zz" is no name, whatever a lenient reading makes of it).
+bool wellEscapedDn(std::string_view dn);
 // One RDN from a component's type and value, each value escaped, "+" between values; "cn"
 // for a type not given.
 std::string rdnText(std::string_view type, std::string_view value);

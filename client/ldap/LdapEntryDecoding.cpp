@@ -40,19 +40,36 @@ bool decodeEntry(LDAP* ld, LDAPMessage* msg, LdapEntryView& out) {
     }
     if (dn.bv_val != nullptr)
         out.dn = std::string_view(dn.bv_val, dn.bv_len);
-    // Each attribute is a sequence of its name and the set of its values. The library bounds
-    // the element to the attribute list, so its end ends the loop.
+    // Each attribute is a sequence of its name (an octet string) and the set of its values
+    // (octet strings). The attribute list ends the message, but for the entry's controls.
+    constexpr unsigned char kOctetString = 0x04, kSequence = 0x30, kSet = 0x31;
+    constexpr ber_tag_t kControls = 0xA0;
+    auto tagged = [](std::string_view in, unsigned char tag) {
+        return !in.empty() && static_cast<unsigned char>(in.front()) == tag;
+    };
     bool whole = true;
     berval element{0, nullptr};
-    while (ber_skip_element(ber, &element) != LBER_DEFAULT) {
+    for (;;) {
+        ber_len_t left = 0;
+        ber_get_option(ber, LBER_OPT_REMAINING_BYTES, &left);
+        if (left == 0)
+            break;
+        ber_len_t length = 0;
+        if (ber_peek_tag(ber, &length) == kControls)
+            break;
+        if (ber_skip_element(ber, &element) != kSequence) {
+            whole = false;
+            break;
+        }
         std::string_view rest(element.bv_val != nullptr ? element.bv_val : "", element.bv_len);
-        std::string_view name, set, value;
-        if (!nextElement(rest, name) || !nextElement(rest, set) || name.empty()) {
+        std::string_view name, set, value; // the element is the sequence's contents
+        if (!tagged(rest, kOctetString) || !nextElement(rest, name) || name.empty() ||
+            !tagged(rest, kSet) || !nextElement(rest, set) || !rest.empty()) {
             whole = false;
             break;
         }
         LdapEntryView::Attribute a{name, out.values.size(), 0};
-        while (!set.empty() && nextElement(set, value)) {
+        while (!set.empty() && tagged(set, kOctetString) && nextElement(set, value)) {
             out.values.push_back(value);
             ++a.count;
         }

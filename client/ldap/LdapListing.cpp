@@ -187,7 +187,7 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
         refused_.refuse(RefusedAnswers::NotUtf8, e.dn);
         return;
     }
-    if (!splitOwnPart(e.dn, memo.parts, simple)) {
+    if (!splitOwnPart(e.dn, memo.parts, simple) || !valuetext::wellEscapedDn(e.dn)) {
         refused_.refuse(RefusedAnswers::BadName, e.dn);
         return;
     }

@@ -346,7 +346,7 @@ bool LdapDirectory::acceptFound(std::string_view dn,
         why = RefusedAnswers::NoName;
     else if (!names::isUtf8(dn))
         why = RefusedAnswers::NotUtf8;
-    else if (!valuetext::splitDn(dn, parts))
+    else if (!valuetext::splitDn(dn, parts) || !valuetext::wellEscapedDn(dn))
         why = RefusedAnswers::BadName;
     else {
         const bool deepEnough = scope < 0    ? parts.size() >= base.size()

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ldap.h>
+#include <sys/socket.h>
 
 const std::vector<std::string>* LdapEntry::find(std::string_view name) const {
     for (const auto& [n, values] : attributes) {
@@ -143,6 +144,10 @@ NWDSCCODE LdapSession::failWait(int result, const OperationBudget& budget) {
     ldap_get_option(ld_, LDAP_OPT_RESULT_CODE, &err);
     if (cause == ERANGE && (err == LDAP_SERVER_DOWN || err == LDAP_SUCCESS)) {
         lost_ = true;
+        // The rest of that message is never read: the server learns at once that no one will.
+        int fd = -1;
+        if (ldap_get_option(ld_, LDAP_OPT_DESC, &fd) == LDAP_OPT_SUCCESS && fd >= 0)
+            shutdown(fd, SHUT_RDWR);
         return fail(LimitReached{ERR_NOT_ENOUGH_MEMORY,
                                  "the server sent an entry larger than the limit of " +
                                      byteSize(limits_.maxMessageBytes) + " for one entry"});
