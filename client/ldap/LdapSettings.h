@@ -29,7 +29,7 @@
 //   OSTREL_LDAP_OPERATION_TIMEOUT       seconds a whole listing, search or read may take
 //                                       (default 300)
 //   OSTREL_LDAP_MAX_ENTRIES             entries one listing or search may bring (default
-//                                       2000000)
+//                                       50000)
 struct LdapTreeSetting {
     std::string name;
     std::string uri;
