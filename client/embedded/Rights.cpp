@@ -1,25 +1,11 @@
 #include "Rights.h"
 
+#include "client/common/EffectiveRights.h"
 #include "client/common/Names.h"
 #include "client/common/ValueWire.h"
 
-namespace {
-
-std::uint32_t widenEntry(std::uint32_t r) {
-    return (r & DS_ENTRY_SUPERVISOR) ? kAllEntryRights : (r & kAllEntryRights);
-}
-
-std::uint32_t widenAttribute(std::uint32_t r) {
-    if (r & DS_ATTR_SUPERVISOR)
-        return kAllAttributeRights;
-    if (r & DS_ATTR_READ)
-        r |= DS_ATTR_COMPARE;
-    if (r & DS_ATTR_WRITE)
-        r |= DS_ATTR_SELF;
-    return r & kAllAttributeRights;
-}
-
-} // namespace
+using effectiverights::widenAttribute;
+using effectiverights::widenEntry;
 
 void RightsEvaluator::apply(const RightsSubject& subject, const Entry& entry,
                             Grants& grants) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ObjectStore.h"
+#include "client/common/EffectiveRights.h"
 
 #include <cstdint>
 #include <string>
@@ -18,10 +19,8 @@ struct RightsSubject {
 
 constexpr std::string_view kEntryRights = "[Entry Rights]";
 constexpr std::string_view kAllAttributesRights = "[All Attributes Rights]";
-constexpr std::uint32_t kAllEntryRights =
-    DS_ENTRY_BROWSE | DS_ENTRY_ADD | DS_ENTRY_DELETE | DS_ENTRY_RENAME | DS_ENTRY_SUPERVISOR;
-constexpr std::uint32_t kAllAttributeRights =
-    DS_ATTR_COMPARE | DS_ATTR_READ | DS_ATTR_WRITE | DS_ATTR_SELF | DS_ATTR_SUPERVISOR;
+using effectiverights::kAllAttributeRights;
+using effectiverights::kAllEntryRights;
 
 // Effective rights from the "ACL" values of an object and of every container above it. An
 // ACL value names a protected attribute, a subject and privileges. "[Entry Rights]" and

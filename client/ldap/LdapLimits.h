@@ -48,7 +48,7 @@ public:
 private:
     bool stop(NWDSCCODE code, std::string reason);
 
-    const LdapLimits& limits_;
+    LdapLimits limits_;
     bool pagesHonoured_;
     std::chrono::steady_clock::time_point deadline_;
     bool lastWaitCut_ = false; // the last wait was shortened to the operation's end

@@ -1,5 +1,6 @@
 #include "AccessRules.h"
 
+#include "client/common/EffectiveRights.h"
 #include "client/common/Names.h"
 #include "client/common/ValueText.h"
 #include "directory/Codes.h"
@@ -11,25 +12,9 @@
 namespace accessrules {
 namespace {
 
-constexpr std::uint32_t kEntryAll =
-    DS_ENTRY_BROWSE | DS_ENTRY_ADD | DS_ENTRY_DELETE | DS_ENTRY_RENAME | DS_ENTRY_SUPERVISOR;
-constexpr std::uint32_t kAttributeAll =
-    DS_ATTR_COMPARE | DS_ATTR_READ | DS_ATTR_WRITE | DS_ATTR_SELF | DS_ATTR_SUPERVISOR;
-
-// The embedded directory's implications: supervisor holds every right of its kind, read
-// holds compare, write holds self.
-std::uint32_t widenEntry(std::uint32_t r) {
-    return (r & DS_ENTRY_SUPERVISOR) ? kEntryAll : (r & kEntryAll);
-}
-std::uint32_t widenAttribute(std::uint32_t r) {
-    if (r & DS_ATTR_SUPERVISOR)
-        return kAttributeAll;
-    if (r & DS_ATTR_READ)
-        r |= DS_ATTR_COMPARE;
-    if (r & DS_ATTR_WRITE)
-        r |= DS_ATTR_SELF;
-    return r & kAttributeAll;
-}
+using effectiverights::kAllAttributeRights;
+using effectiverights::widenAttribute;
+using effectiverights::widenEntry;
 
 // slapd's privileges, as bits.
 enum Privilege : unsigned {
@@ -385,7 +370,7 @@ private:
     // A trustee's rights to attributes; `named` replaces the all-attributes ones.
     static std::uint32_t attributeRights(const Grant& g, const std::uint32_t* named) {
         if (widenEntry(g.entry) & DS_ENTRY_SUPERVISOR)
-            return kAttributeAll;
+            return kAllAttributeRights;
         return widenAttribute(named != nullptr ? *named : g.allAttributes);
     }
 
