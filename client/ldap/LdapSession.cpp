@@ -5,6 +5,7 @@
 #include "directory/ResultCodes.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <ldap.h>
 #include <sys/socket.h>
@@ -168,6 +169,15 @@ std::unique_ptr<LdapSession> LdapSession::open(const std::string& uri, const Sec
                                                NWDSCCODE& code, std::string& message,
                                                const LdapLimits& limits) {
     const int timeoutSeconds = limits.waitSeconds;
+    // A server that closes its end while a request is written must fail that request, not end
+    // the program: writes to a closed socket report EPIPE rather than raise SIGPIPE.
+    static const bool pipeSignalIgnored = [] {
+        struct sigaction current {};
+        if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            std::signal(SIGPIPE, SIG_IGN);
+        return true;
+    }();
+    (void)pipeSignalIgnored;
     LDAP* ld = nullptr;
     int rc = ldap_initialize(&ld, uri.c_str());
     if (rc != LDAP_SUCCESS) {
