@@ -3,6 +3,7 @@
 #include "client/embedded/DataSet.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "directory/Codes.h"
+#include "tests/support/TestFolder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -19,10 +20,7 @@ namespace {
 class DataFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        outer = fs::temp_directory_path() /
-                ("ostrel-data-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(outer);
+        outer = freshTestFolder("ostrel-data");
         dir = outer / "data";
         fs::create_directories(dir / "schema");
         fs::copy_file(fs::path(EmbeddedDirectory::demoDataDir()) / "schema/base.schema",

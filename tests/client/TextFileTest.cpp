@@ -1,6 +1,8 @@
 // The one reader of data and settings files: what it refuses, and that nothing blocks it.
 #include "client/common/TextFile.h"
 
+#include "tests/support/TestFolder.h"
+
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
@@ -17,10 +19,7 @@ namespace {
 class SettingsFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("ostrel-files-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
+        dir = freshTestFolder("ostrel-files");
         fs::create_directories(dir / "folder");
         ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
         fs::create_symlink(dir / "pipe", dir / "link-to-pipe");

@@ -5,6 +5,7 @@
 #include "client/ldap/LdapSession.h"
 #include "client/ldap/LdapSettings.h"
 #include "directory/ResultCodes.h"
+#include "tests/support/TestFolder.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -203,10 +204,7 @@ namespace {
 class SettingsFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("ostrel-settings-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
+        dir = freshTestFolder("ostrel-settings");
         fs::create_directories(dir);
         ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
         std::ofstream big(dir / "big", std::ios::binary);
