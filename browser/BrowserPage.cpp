@@ -1,6 +1,7 @@
 #include "BrowserPage.h"
 
 #include "BrowserSink.h"
+#include "EffectiveRightsDlg.h"
 #include "directory/ListContainer.h"
 #include "directory/NameRules.h"
 #include "pages/ClassIconTable.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <cstring>
 
@@ -71,6 +73,11 @@ void CBrowserPage::buildControls() {
     containers_->installEventFilter(this);
     QLabel* containersLabel = makeBuddyLabel(QStringLiteral("Containers:"), containers_);
 
+    // Beyond what the page shows of the object: what an identity may do with it, and why.
+    rightsButton_ = new QPushButton(QStringLiteral("&Effective Rights..."), this);
+    rightsButton_->setObjectName(QStringLiteral("effectiveRightsButton"));
+    rightsButton_->setEnabled(false);
+
     surfaces_ = makeValueSurfaces(this);
     surfaces_.valueList->setObjectName(QStringLiteral("valueList"));
     surfaces_.valueList->setAccessibleName(QStringLiteral("Values"));
@@ -99,6 +106,7 @@ void CBrowserPage::buildControls() {
     grid->addWidget(selectedField_, 5, 1);
     grid->addWidget(serverLabel, 5, 2);
     grid->addWidget(serverField_, 5, 3);
+    grid->addWidget(rightsButton_, 6, 3, Qt::AlignRight);
     grid->setRowStretch(2, 3);
     grid->setRowStretch(4, 2);
     grid->setColumnStretch(1, 1);
@@ -109,6 +117,32 @@ void CBrowserPage::buildControls() {
 
     // Whatever selects an item (mouse, keyboard, an assistive technology) runs the handler.
     connect(objects_, &QTreeWidget::itemSelectionChanged, this, &CBrowserPage::onSelectionChanged);
+    connect(rightsButton_, &QPushButton::clicked, this, &CBrowserPage::showEffectiveRights);
+}
+
+std::string CBrowserPage::rightsObjectName() const {
+    if (selectedField_->text().isEmpty())
+        return {};
+    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
+    const QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.first();
+    if (item != nullptr && itemImage(item) == ClassIcon::Attribute)
+        item = item->parent();
+    if (item == nullptr)
+        return {};
+    // The top item stands for the context itself.
+    if (item == rootItem_)
+        return isRootName(nameContext_) || nameContext_.empty() ? std::string(ROOT_NAME)
+                                                                : nameContext_;
+    return fullNameOf(itemLabel(item), nameContext_);
+}
+
+void CBrowserPage::showEffectiveRights() {
+    const std::string object = rightsObjectName();
+    if (object.empty())
+        return;
+    CEffectiveRightsDlg dialog(*this, object, this);
+    if (dialog.showRights())
+        dialog.exec();
 }
 
 void CBrowserPage::fillPage() {
@@ -187,6 +221,7 @@ bool CBrowserPage::eventFilter(QObject* watched, QEvent* event) {
         if (!entry) {
             selectedField_->clear();
             serverField_->clear();
+            rightsButton_->setEnabled(false);
         } else {
             moveTo(entry);
         }
@@ -209,6 +244,7 @@ void CBrowserPage::moveTo(QListWidgetItem* entry) {
         objects_->setCurrentItem(rootItem_);
     serverField_->clear();
     selectedField_->clear();
+    rightsButton_->setEnabled(false);
 
     WaitCursor wait;
     if (image == ClassIcon::Tree) {
@@ -308,6 +344,7 @@ void CBrowserPage::onSelectionChanged() {
         return;
     selectedObject_ = itemLabel(object);
     selectedField_->setText(object->text(0));
+    rightsButton_->setEnabled(true);
     const std::string attrName = item->text(0).toStdString();
     ReadAttributeValues(*this, surfaces_, selectedObject_, attrName);
 }
@@ -321,6 +358,7 @@ void CBrowserPage::selectObjectItem(QTreeWidgetItem* item) {
         item == rootItem_ ? ClassIconTable::typeNameForFullName(*this, image, nameContext_)
                           : ClassIconTable::typeNameFor(*this, image, selectedObject_);
     typeField_->setText(QString::fromStdString(typeName));
+    rightsButton_->setEnabled(true);
     surfaces_.syntaxField->clear();
     surfaces_.textPanel->clear();
     surfaces_.valueList->hide();

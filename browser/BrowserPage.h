@@ -10,6 +10,7 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -27,6 +28,9 @@ public:
     void moveTo(QListWidgetItem* entry);
 
     QTreeWidget* objectTree() const { return objects_; }
+    QPushButton* rightsButton() const { return rightsButton_; }
+    // The selected object as the rights dialog names it ("" when none is selected).
+    std::string rightsObjectName() const;
     QListWidget* containerList() const { return containers_; }
 
 protected:
@@ -45,6 +49,7 @@ private:
     bool openTree(const std::string& treeName);
     void selectObjectItem(QTreeWidgetItem* item);
     void onSelectionChanged();
+    void showEffectiveRights();
     QListWidgetItem* addContainerEntry(const QString& label, int image);
 
     friend class BrowserSink;
@@ -56,6 +61,7 @@ private:
     QLineEdit* typeField_ = nullptr;
     QLineEdit* selectedField_ = nullptr;
     QLineEdit* serverField_ = nullptr;
+    QPushButton* rightsButton_ = nullptr;
     ValueSurfaces surfaces_;
 
     QTreeWidgetItem* rootItem_ = nullptr;

@@ -41,6 +41,10 @@ public:
     std::string clientReason(NWDSCCODE code) const override { return inner_.clientReason(code); }
     std::string changeNote() const override { return inner_.changeNote(); }
     std::string takeRefusedNote() override { return inner_.takeRefusedNote(); }
+    NWDSCCODE explainRights(NWDSContextHandle context, const char* subjectName,
+                            const char* objectName, RightsReport& report) override {
+        return inner_.explainRights(context, subjectName, objectName, report);
+    }
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;
     NWDSCCODE NWDSAllocBuf(std::size_t size, Buf_T** buffer) override;

@@ -2,6 +2,8 @@
 
 #include "Codes.h"
 #include "Records.h"
+#include "ResultCodes.h"
+#include "RightsReport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -191,6 +193,18 @@ public:
     virtual std::string limitReached(NWDSCCODE code) const {
         (void)code;
         return {};
+    }
+    // The effective rights of `subjectName` on the object, entry rights first, then
+    // "[All Attributes Rights]", then each attribute the object holds, with where each comes
+    // from. ERR_NOT_SUPPORTED (with clientReason) where the directory cannot tell them for
+    // that subject.
+    virtual NWDSCCODE explainRights(NWDSContextHandle context, const char* subjectName,
+                                    const char* objectName, RightsReport& report) {
+        (void)context;
+        (void)subjectName;
+        (void)objectName;
+        report = {};
+        return ERR_NOT_SUPPORTED;
     }
     // What the client could not take of the server's answers to the last listing, search or
     // read, said once ("3 entries from the server could not be shown: ..."); "" when nothing.

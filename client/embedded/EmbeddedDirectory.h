@@ -47,6 +47,8 @@ public:
     NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                      const char* objectName, const char* attrName,
                                      std::uint32_t* privileges) override;
+    NWDSCCODE explainRights(NWDSContextHandle context, const char* subjectName,
+                            const char* objectName, RightsReport& report) override;
     NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char* objectName,
                              const char* attrName, std::uint32_t flags,
                              NWFILE_HANDLE* fileHandle) override;
@@ -107,6 +109,10 @@ private:
     // following an alias at the end when `deref` and the context's flag say so.
     NWDSCCODE resolve(const ContextState& ctx, const char* name, bool deref, Target& out);
     const RightsSubject& identitySubject(DirectoryModel& tree);
+    // The object and the subject's full name (as written where it is no object of the tree)
+    // for a rights question.
+    NWDSCCODE rightsOf(const ContextState& ctx, const char* subjectName, const char* objectName,
+                       Target& object, std::string& subject);
     bool canBrowse(DirectoryModel& tree, EntryId id);
     bool canRead(DirectoryModel& tree, EntryId id, const AttributeDefinition& attr);
     Object_Info_T objectInfoOf(DirectoryModel& tree, const Entry& e) const;

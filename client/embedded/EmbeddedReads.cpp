@@ -203,6 +203,22 @@ NWDSCCODE EmbeddedDirectory::NWDSOpenStream(NWDSContextHandle context, const cha
     return openStreamFile(a->values.front(), fileHandle);
 }
 
+NWDSCCODE EmbeddedDirectory::rightsOf(const ContextState& ctx, const char* subjectName,
+                                      const char* objectName, Target& object,
+                                      std::string& subject) {
+    names::ParsedName subjectParsed;
+    if (auto rc = names::parse(subjectName, subjectParsed); rc != 0)
+        return rc;
+    if (auto rc = resolve(ctx, objectName, true, object); rc != 0)
+        return rc;
+    // The subject by its full name when it is an object of the tree, else as written.
+    subject = subjectName;
+    Target s;
+    if (!subjectParsed.root && resolve(ctx, subjectName, false, s) == 0)
+        subject = s.tree->objects().fullName(s.id);
+    return 0;
+}
+
 NWDSCCODE EmbeddedDirectory::NWDSGetEffectiveRights(NWDSContextHandle context,
                                                     const char* subjectName, const char* objectName,
                                                     const char* attrName,
@@ -212,11 +228,9 @@ NWDSCCODE EmbeddedDirectory::NWDSGetEffectiveRights(NWDSContextHandle context,
         return ERR_BAD_CONTEXT;
     if (privileges == nullptr || subjectName == nullptr || attrName == nullptr)
         return ERR_NULL_POINTER;
-    names::ParsedName subjectParsed;
-    if (auto rc = names::parse(subjectName, subjectParsed); rc != 0)
-        return rc;
     Target t;
-    if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+    std::string subject;
+    if (auto rc = rightsOf(*ctx, subjectName, objectName, t, subject); rc != 0)
         return rc;
     if (auto rc = names::checkSchemaName(attrName); rc != 0)
         return rc;
@@ -226,11 +240,6 @@ NWDSCCODE EmbeddedDirectory::NWDSGetEffectiveRights(NWDSContextHandle context,
                         names::equalFolded(attr, "[SMS Rights]");
     if (!pseudo && t.tree->schema().findAttribute(attr) == nullptr)
         return ERR_NO_SUCH_ATTRIBUTE;
-    // The subject by its full name when it is an object of the tree, else as written.
-    std::string subject = subjectName;
-    Target s;
-    if (!subjectParsed.root && resolve(*ctx, subjectName, false, s) == 0)
-        subject = s.tree->objects().fullName(s.id);
     const RightsSubject who = t.tree->subjectFor(subject);
     if (names::equalFolded(attr, kEntryRights))
         *privileges = t.tree->rights().entryRights(who, t.id);

@@ -39,6 +39,19 @@ public:
     // `attr` is an attribute name or "[All Attributes Rights]".
     std::uint32_t attributeRights(const RightsSubject& subject, EntryId object,
                                   std::string_view attr);
+    // The ACL values the rights above come from: for each name of the subject, the values of
+    // the nearest object (the object itself or a container above it) that has any of the
+    // kind; for one named attribute, the object's own values for it where there are any.
+    struct Source {
+        EntryId heldBy = kRootEntry;
+        std::string trustee;
+        std::string protectedAttr;
+        std::uint32_t privileges = 0;
+    };
+    std::vector<Source> entrySources(const RightsSubject& subject, EntryId object) const;
+    std::vector<Source> attributeSources(const RightsSubject& subject, EntryId object,
+                                         std::string_view attr) const;
+
     void invalidate() {
         cache_.clear();
         last_ = nullptr;
@@ -58,6 +71,12 @@ private:
     // A leaf without ACL values has what its container passes down.
     const Grants* inheritedOnly(const RightsSubject& subject, EntryId object);
     void apply(const RightsSubject& subject, const Entry& entry, Grants& grants) const;
+    // The values protecting `kind` that name `trustee` on one object.
+    void valuesOn(EntryId holder, std::string_view kind, std::string_view trustee,
+                  std::vector<Source>& out) const;
+    // Those of the nearest object from `object` up that has any; false when none has.
+    bool nearestValues(EntryId object, std::string_view kind, std::string_view trustee,
+                       std::vector<Source>& out) const;
 
     const ObjectStore& store_;
     const AttributeDefinition* aclDef_;

@@ -190,8 +190,10 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
             subschema = v->front();
         if (!configuredBases && root.find("namingContexts") != nullptr)
             tree.setting.bases = *root.find("namingContexts");
-        if (auto* v = root.find("supportedControl"))
+        if (auto* v = root.find("supportedControl")) {
             pagesHonoured = std::find(v->begin(), v->end(), LDAP_CONTROL_PAGEDRESULTS) != v->end();
+            tree.supportedControls = *v;
+        }
     }
     tree.session->setPagesHonoured(pagesHonoured);
     auto refuse = [&](NWDSCCODE rc, const std::string& what) {

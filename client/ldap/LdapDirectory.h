@@ -66,6 +66,8 @@ public:
     NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                      const char* objectName, const char* attrName,
                                      std::uint32_t* privileges) override;
+    NWDSCCODE explainRights(NWDSContextHandle context, const char* subjectName,
+                            const char* objectName, RightsReport& report) override;
     NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char* objectName,
                              const char* attrName, std::uint32_t flags,
                              NWFILE_HANDLE* fileHandle) override;
@@ -177,6 +179,20 @@ private:
     // *message when it cannot.
     NWDSCCODE loadSchema(Tree& tree, std::string* message = nullptr);
     void fail(Tree& tree);
+    // The rights report from the server's get-effective-rights control, for any subject
+    // (LdapRightsReport.cpp), and from changes tried with the no-op control, for the bound
+    // identity only.
+    NWDSCCODE reportedRights(const ContextState& ctx, Tree& tree, const char* subjectName,
+                             const std::string& dn, RightsReport& report);
+    NWDSCCODE triedRights(Tree& tree, const std::string& dn, RightsReport& report);
+    // Whether the bound identity may add below one of `parents` (and could read any).
+    NWDSCCODE mayAddBelow(Tree& tree, const std::vector<std::string>& parents, bool& readable,
+                          bool& mayAdd);
+    // Whether the bound identity reads every attribute of every object of the tree, so that a
+    // listing's attribute names are all the objects hold; found once per tree.
+    bool readsEverything(Tree& tree);
+    // Whether a subject names the identity the client is bound as.
+    bool isBoundIdentity(std::string_view subjectName) const;
 
     // ---- Names ----
     // The DN of a dotted name given to an operation, relative to the context's name context
@@ -212,6 +228,11 @@ private:
     Object_Info_T infoOf(Tree& tree, const LdapEntry& e) const;
     // Its DN is written back from its parts.
     ObjectData dataOf(Tree& tree, LdapEntry&& e, bool withValues) const;
+    // ERR_NO_ACCESS when an attribute asked for by a values read, but not answered, is held by
+    // the object: the server withheld its values. 0 otherwise.
+    NWDSCCODE withheldNames(Tree& tree, const std::string& dn,
+                            const std::vector<const AttributeDefinition*>& asked,
+                            const ObjectData& answered, const ContextState& ctx);
     // The object information of a listed entry, and the attributes it shows.
     Object_Info_T infoOf(Tree& tree, const LdapEntryView& e, ListingMemo& memo) const;
     std::shared_ptr<const AttributeList> shownAttributes(Tree& tree, const LdapEntryView& e,

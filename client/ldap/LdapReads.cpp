@@ -276,6 +276,25 @@ NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     return 0;
 }
 
+NWDSCCODE LdapDirectory::withheldNames(Tree& tree, const std::string& dn,
+                                       const std::vector<const AttributeDefinition*>& asked,
+                                       const ObjectData& answered, const ContextState& ctx) {
+    std::vector<std::string> missing;
+    for (const auto* def : asked) {
+        if (std::find(answered.attributes.begin(), answered.attributes.end(), def) ==
+            answered.attributes.end())
+            missing.push_back(def->ldapName);
+    }
+    LdapEntry e;
+    if (tree.session->readEntry(dn, missing, true, ldapreads::derefOf(ctx), e) != 0)
+        return 0; // the answer stands as it came
+    for (const auto& name : missing) {
+        if (e.find(name) != nullptr)
+            return ERR_NO_ACCESS;
+    }
+    return 0;
+}
+
 NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectName,
                                   std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
                                   std::int32_t* iterationHandle, Buf_T* objectInfo) {
@@ -300,10 +319,17 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
         std::shared_ptr<const AttributeList> cached;
         if (listed != nullptr)
             cached = *listed;
+        // A listing brings the names of the attributes the identity may read; where it may not
+        // read them all, the server gives the others' names only when asked for names alone.
+        const bool wholeNames = infoType != DS_ATTRIBUTE_NAMES || readsEverything(*tree);
+        if (!wholeNames)
+            cached = nullptr;
         if (cached == nullptr) {
-            if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
-                return rc;
-            if (auto it = tree->listedNames.find(dn); it != tree->listedNames.end())
+            if (listed == nullptr) {
+                if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+                    return rc;
+            }
+            if (auto it = tree->listedNames.find(dn); wholeNames && it != tree->listedNames.end())
                 cached = it->second;
         }
         fresh.tree = tree;
@@ -345,12 +371,21 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
                         twice = twice || p == def;
                     for (std::size_t i = 0; i < fresh.object.attributes.size() && !twice; ++i) {
                         if (fresh.object.attributes[i] == def) {
+                            // The name came without its values: the server withholds them.
+                            if (values && fresh.object.values[i].empty())
+                                return ERR_NO_ACCESS;
                             picked.attributes.push_back(def);
                             if (values)
                                 picked.values.push_back(fresh.object.values[i]);
                             break;
                         }
                     }
+                }
+                if (values && picked.attributes.size() < asked.size()) {
+                    // Values withheld leave their attribute out of the answer; asked for by
+                    // name alone, the server shows whether the object holds it.
+                    if (auto rc = withheldNames(*tree, dn, asked, picked, *ctx); rc != 0)
+                        return rc;
                 }
                 if (picked.attributes.empty())
                     return ERR_NO_SUCH_ATTRIBUTE;

@@ -25,6 +25,56 @@ std::string withoutLeadingDot(std::string_view name) {
 
 } // namespace
 
+bool LdapDirectory::isBoundIdentity(std::string_view subjectName) const {
+    return names::equalFolded(withoutLeadingDot(subjectName), withoutLeadingDot(identity()));
+}
+
+NWDSCCODE LdapDirectory::mayAddBelow(Tree& tree, const std::vector<std::string>& parents,
+                                     bool& readable, bool& mayAdd) {
+    readable = mayAdd = false;
+    for (const auto& parent : parents) {
+        LdapEntry e;
+        const NWDSCCODE read =
+            tree.session->readEntry(parent, {"1.1"}, true, LdapSession::Deref::Never, e);
+        if (read == ERR_NO_SUCH_ENTRY || read == ERR_NO_ACCESS)
+            continue;
+        if (read != 0)
+            return read;
+        bool allowed = false;
+        const std::vector<LdapMod> probe = {{LdapMod::Add, "objectClass", {"organizationalUnit"}},
+                                            {LdapMod::Add, "ou", {kProbeName}}};
+        NWDSCCODE rc =
+            tree.session->addDryRun(std::string("ou=") + kProbeName + "," + parent, probe, allowed);
+        if (rc == ERR_NOT_SUPPORTED) {
+            // No no-op control: the server's own report of the rights, where it gives one.
+            std::string authz, entryRights;
+            rc = tree.session->whoAmI(authz);
+            const std::size_t dn =
+                authz.rfind("dn:", 0) == 0 ? authz.find_first_not_of(' ', 3) : std::string::npos;
+            if (rc == 0 && dn != std::string::npos) // anonymous adds nothing anywhere
+                rc = tree.session->entryRights(parent, "dn:" + authz.substr(dn), entryRights);
+            allowed = rc == 0 && entryRights.find('a') != std::string::npos;
+        }
+        if (rc != 0)
+            return rc;
+        readable = true;
+        mayAdd = mayAdd || allowed;
+        if (mayAdd)
+            break;
+    }
+    return 0;
+}
+
+bool LdapDirectory::readsEverything(Tree& tree) {
+    // Whoever administers a naming context reads all of it; anyone else may be shown an
+    // object without some of its attributes, whose names the server then leaves out too.
+    if (!tree.readsEverything) {
+        bool readable = false, mayAdd = false;
+        tree.readsEverything = mayAddBelow(tree, tree.bases, readable, mayAdd) == 0 && mayAdd;
+    }
+    return *tree.readsEverything;
+}
+
 NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                                 const char* objectName, const char* attrName,
                                                 std::uint32_t* privileges) {
@@ -36,7 +86,7 @@ NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const
     if (auto rc = names::checkSchemaName(attrName); rc != 0)
         return rc;
     // The server answers for the identity bound to it, and no other.
-    if (!names::equalFolded(withoutLeadingDot(subjectName), withoutLeadingDot(identity())))
+    if (!isBoundIdentity(subjectName))
         return ERR_NOT_SUPPORTED;
     Tree* tree = nullptr;
     if (auto rc = treeOf(*ctx, tree); rc != 0)
@@ -57,39 +107,9 @@ NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const
     else
         parents = {dn};
     bool readable = false, mayAdd = false;
-    for (const auto& parent : parents) {
-        LdapEntry e;
-        const NWDSCCODE read =
-            tree->session->readEntry(parent, {"1.1"}, true, LdapSession::Deref::Never, e);
-        if (read == ERR_NO_SUCH_ENTRY || read == ERR_NO_ACCESS)
-            continue;
-        if (read != 0) {
-            fail(*tree);
-            return read;
-        }
-        bool allowed = false;
-        const std::vector<LdapMod> probe = {{LdapMod::Add, "objectClass", {"organizationalUnit"}},
-                                            {LdapMod::Add, "ou", {kProbeName}}};
-        NWDSCCODE rc = tree->session->addDryRun(std::string("ou=") + kProbeName + "," + parent,
-                                                probe, allowed);
-        if (rc == ERR_NOT_SUPPORTED) {
-            // No no-op control: the server's own report of the rights, where it gives one.
-            std::string authz, entryRights;
-            rc = tree->session->whoAmI(authz);
-            const std::size_t dn =
-                authz.rfind("dn:", 0) == 0 ? authz.find_first_not_of(' ', 3) : std::string::npos;
-            if (rc == 0 && dn != std::string::npos) // anonymous adds nothing anywhere
-                rc = tree->session->entryRights(parent, "dn:" + authz.substr(dn), entryRights);
-            allowed = rc == 0 && entryRights.find('a') != std::string::npos;
-        }
-        if (rc != 0) {
-            fail(*tree);
-            return rc;
-        }
-        readable = true;
-        mayAdd = mayAdd || allowed;
-        if (mayAdd)
-            break;
+    if (auto rc = mayAddBelow(*tree, parents, readable, mayAdd); rc != 0) {
+        fail(*tree);
+        return rc;
     }
     const bool administrator = dn.empty() && mayAdd;
     bool schemaWriter = false;

@@ -101,6 +101,20 @@ public:
     // What `authzId` ("dn:...") may do to an entry, as a server with the get-effective-rights
     // control reports it; ERR_NOT_SUPPORTED from a server without it.
     NWDSCCODE entryRights(const std::string& dn, const std::string& authzId, std::string& rights);
+    // The same search returning the attributes asked for with their values, entryLevelRights
+    // and attributeLevelRights for the attributes asked for.
+    NWDSCCODE effectiveRights(const std::string& dn, const std::string& authzId,
+                              const std::vector<std::string>& attributes, LdapEntry& out);
+    // A modify, delete or rename (in place) sent with the no-op control: `result` is the LDAP
+    // code the change would have had (LDAP_SUCCESS where the server would have carried it
+    // out); nothing changes. ERR_NOT_SUPPORTED from a server without the control.
+    struct TriedChange {
+        enum Kind { Modify, Delete, Rename } kind = Modify;
+        std::string dn;
+        std::vector<LdapMod> mods; // Modify
+        std::string newRdn;        // Rename
+    };
+    NWDSCCODE tryChange(const TriedChange& change, int& result);
 
     // ---- Checks (LdapSessionChecks.cpp) ----
     // Whether any entry below `base` (subtree) matches the filter: one entry is asked for.

@@ -72,12 +72,17 @@ NWDSCCODE LdapSession::modify(const std::string& dn, const std::vector<LdapMod>&
     return rc == LDAP_SUCCESS ? 0 : fail(rc);
 }
 
+namespace {
+
+constexpr char kNoOp[] = "1.3.6.1.4.1.4203.666.5.2";
+constexpr int kNoOperation = 0x410e;
+
+} // namespace
+
 NWDSCCODE LdapSession::addDryRun(const std::string& dn, const std::vector<LdapMod>& attributes,
                                  bool& allowed) {
     // The no-op control: the server runs every check of the add, access included, and
     // answers LDAP_X_NO_OPERATION where it would have added the entry.
-    static constexpr char kNoOp[] = "1.3.6.1.4.1.4203.666.5.2";
-    constexpr int kNoOperation = 0x410e;
     LDAPControl noop{const_cast<char*>(kNoOp), {0, nullptr}, 1};
     LDAPControl* controls[2] = {&noop, nullptr};
     ModList mods(attributes);
@@ -93,30 +98,72 @@ NWDSCCODE LdapSession::addDryRun(const std::string& dn, const std::vector<LdapMo
     return fail(rc);
 }
 
-NWDSCCODE LdapSession::entryRights(const std::string& dn, const std::string& authzId,
-                                   std::string& rights) {
+NWDSCCODE LdapSession::tryChange(const TriedChange& change, int& result) {
+    LDAPControl noop{const_cast<char*>(kNoOp), {0, nullptr}, 1};
+    LDAPControl* controls[2] = {&noop, nullptr};
+    ++roundTrips_;
+    int rc = LDAP_OTHER;
+    switch (change.kind) {
+    case TriedChange::Modify: {
+        ModList mods(change.mods);
+        rc = ldap_modify_ext_s(ld_, change.dn.c_str(), mods.get(), controls, nullptr);
+        break;
+    }
+    case TriedChange::Delete:
+        rc = ldap_delete_ext_s(ld_, change.dn.c_str(), controls, nullptr);
+        break;
+    case TriedChange::Rename:
+        rc = ldap_rename_s(ld_, change.dn.c_str(), change.newRdn.c_str(), nullptr, 0, controls,
+                           nullptr);
+        break;
+    }
+    if (rc == LDAP_UNAVAILABLE_CRITICAL_EXTENSION) {
+        fail(rc);
+        return ERR_NOT_SUPPORTED;
+    }
+    // Negative codes are the client's own: the connection, not the change, failed.
+    if (rc < 0)
+        return fail(rc);
+    result = rc == kNoOperation ? LDAP_SUCCESS : rc;
+    return 0;
+}
+
+NWDSCCODE LdapSession::effectiveRights(const std::string& dn, const std::string& authzId,
+                                       const std::vector<std::string>& attributes, LdapEntry& out) {
     // The get-effective-rights control: the server reports, as entryLevelRights, what the
-    // identity may do to the entry ("v" view, "a" add below, "d" delete, "n" rename).
+    // identity may do to the entry ("v" view, "a" add below, "d" delete, "n" rename), and as
+    // attributeLevelRights what it may do to each attribute asked for ("cn:rscwo, ...").
     static constexpr char kGetRights[] = "1.3.6.1.4.1.42.2.27.9.5.2";
-    rights.clear();
+    out = {};
     // Its value is the subject's authorization identity itself.
     LDAPControl getRights{const_cast<char*>(kGetRights),
                           {ber_len_t(authzId.size()), const_cast<char*>(authzId.data())},
                           1};
     LDAPControl* controls[2] = {&getRights, nullptr};
-    char attribute[] = "entryLevelRights";
-    char* attrs[] = {attribute, nullptr};
+    std::vector<char*> attrs;
+    for (const auto& a : attributes)
+        attrs.push_back(const_cast<char*>(a.c_str()));
+    attrs.push_back(nullptr);
     LDAPMessage* res = nullptr;
     ++roundTrips_;
-    const int rc = ldap_search_ext_s(ld_, dn.c_str(), LDAP_SCOPE_BASE, "(objectClass=*)", attrs, 0,
-                                     controls, nullptr, nullptr, 1, &res);
+    const int rc = ldap_search_ext_s(ld_, dn.c_str(), LDAP_SCOPE_BASE, "(objectClass=*)",
+                                     attrs.data(), 0, controls, nullptr, nullptr, 1, &res);
     if (rc == LDAP_SUCCESS && res != nullptr) {
         if (LDAPMessage* e = ldap_first_entry(ld_, res)) {
-            if (berval** v = ldap_get_values_len(ld_, e, attribute)) {
-                if (v[0] != nullptr)
-                    rights.assign(v[0]->bv_val, v[0]->bv_len);
-                ldap_value_free_len(v);
+            BerElement* ber = nullptr;
+            for (char* a = ldap_first_attribute(ld_, e, &ber); a != nullptr;
+                 a = ldap_next_attribute(ld_, e, ber)) {
+                std::vector<std::string> values;
+                if (berval** v = ldap_get_values_len(ld_, e, a)) {
+                    for (berval** p = v; *p != nullptr; ++p)
+                        values.emplace_back((*p)->bv_val, (*p)->bv_len);
+                    ldap_value_free_len(v);
+                }
+                out.attributes.emplace_back(a, std::move(values));
+                ldap_memfree(a);
             }
+            if (ber != nullptr)
+                ber_free(ber, 0);
         }
     }
     if (res != nullptr)
@@ -126,4 +173,14 @@ NWDSCCODE LdapSession::entryRights(const std::string& dn, const std::string& aut
         return ERR_NOT_SUPPORTED;
     }
     return rc == LDAP_SUCCESS ? 0 : fail(rc);
+}
+
+NWDSCCODE LdapSession::entryRights(const std::string& dn, const std::string& authzId,
+                                   std::string& rights) {
+    rights.clear();
+    LdapEntry e;
+    const NWDSCCODE rc = effectiveRights(dn, authzId, {"entryLevelRights"}, e);
+    if (auto* v = e.find("entryLevelRights"); v != nullptr && !v->empty())
+        rights = v->front();
+    return rc;
 }

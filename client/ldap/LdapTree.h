@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <unordered_map>
 
 namespace ldapnames {
@@ -53,7 +54,9 @@ struct LdapDirectory::Tree {
     std::vector<std::vector<std::string>> baseRdnValues;
     std::vector<std::vector<valuetext::DnComponent>> baseParts;
     std::unique_ptr<Schema> schema;
-    std::vector<std::string> namingTypes; // LDAP names that name objects
+    std::vector<std::string> namingTypes;       // LDAP names that name objects
+    std::vector<std::string> supportedControls; // as the root DSE lists them
+    std::optional<bool> readsEverything;        // LdapDirectory::readsEverything
     // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).
     std::unordered_map<std::string, std::string> childType;
     // The attributes of listed objects, by DN (case ignored), answering names reads without a

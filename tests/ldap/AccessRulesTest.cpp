@@ -169,11 +169,18 @@ TEST(AccessRules, SlapdsOwnNeedsComeFirstAndTheNearestRegionBeforeTheOnesAbove) 
     ASSERT_GE(rules.size(), 4u);
     EXPECT_EQ(rules[0], "to attrs=userPassword by anonymous auth by * none");
     EXPECT_EQ(rules[1], "to attrs=children by * +az stop");
-    EXPECT_EQ(rules[2], "to attrs=description by * +rsc break");
+    // Whether an object is seen at all comes before anything else, nearest region first;
+    // then every attribute's name is shown to whoever sees the object, not its values.
+    const std::size_t names = positionOf(rules, "to attrs=@extensibleObject by * +r break");
+    EXPECT_EQ(names, 2 + 3u); // the entry rules of the three regions
+    for (std::size_t i = 2; i < names; ++i)
+        EXPECT_NE(rules[i].find(" attrs=entry by "), std::string::npos) << rules[i];
+    EXPECT_EQ(rules[names + 1], "to attrs=@extensibleObject val.regex=\".*\" by * -r break");
+    EXPECT_EQ(rules[names + 2], "to attrs=description by * +rsc break");
     const std::size_t named = positionOf(rules, "to dn.base=\"cn=X,ou=Lab,ou=Eng,o=Acme\"");
-    const std::size_t lab = positionOf(rules, "to dn.subtree=\"ou=Lab,ou=Eng,o=Acme\"");
-    const std::size_t eng = positionOf(rules, "to dn.subtree=\"ou=Eng,o=Acme\"");
-    const std::size_t top = positionOf(rules, "to dn.subtree=\"o=Acme\"");
+    const std::size_t lab = positionOf(rules, "to dn.subtree=\"ou=Lab,ou=Eng,o=Acme\" attrs=cn");
+    const std::size_t eng = positionOf(rules, "to dn.subtree=\"ou=Eng,o=Acme\" attrs=cn");
+    const std::size_t top = positionOf(rules, "to dn.subtree=\"o=Acme\" attrs=cn");
     EXPECT_LT(named, lab);
     EXPECT_LT(lab, eng);
     EXPECT_LT(eng, top);
@@ -185,8 +192,8 @@ TEST(AccessRules, SlapdsOwnNeedsComeFirstAndTheNearestRegionBeforeTheOnesAbove) 
     const std::size_t renamed = positionOf(rules, "to dn.onelevel=");
     EXPECT_LT(named, renamed);
     EXPECT_LT(renamed, lab);
-    EXPECT_EQ(rules.size(), 3 + 1 + 2 + 3 * 5u);
-    for (std::size_t i = 3; i < rules.size(); ++i) {
+    EXPECT_EQ(rules.size(), 2 + 3 + 3 + 1 + 2 + 3 * 4u);
+    for (std::size_t i = names + 3; i < rules.size(); ++i) {
         const bool follows = rules[i].starts_with("to dn.onelevel=");
         EXPECT_TRUE(rules[i].ends_with(follows ? " by * +0 break" : " by * +0 stop")) << rules[i];
     }

@@ -134,3 +134,10 @@ inline NWDSCCODE readAll(DirectoryClient& client, NWDSContextHandle ctx, const s
     client.NWDSFreeBuf(buf);
     return rc;
 }
+
+// One names read, after which the client knows whether the names a listing brings are all an
+// object's (it asks the server once per tree, at the first names read).
+inline void readNamesOnce(DirectoryClient& client, NWDSContextHandle ctx) {
+    std::map<std::string, ReadItem> names;
+    EXPECT_EQ(readAll(client, ctx, "Acme", DS_ATTRIBUTE_NAMES, names), 0);
+}

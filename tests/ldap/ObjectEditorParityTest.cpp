@@ -196,4 +196,30 @@ TEST_F(EditorParity, WhatEveryObjectMayHoldIsWrittenOnAnyObject) {
                            "Object Sales.Acme was successfully modified!"}));
 }
 
+// The guest sees the objects and the names of their attributes as on the embedded directory,
+// and its changes are refused alike.
+TEST_F(EditorParity, TheGuestsChangesAreRefusedAlike) {
+    using S = EditorSteps;
+    openAs("Guest.Acme");
+    openPages();
+    run({
+        {"select", [](auto& p) { S::select(p, S::attribute(p, "Admin", "Surname")); }},
+        {"refused",
+         [](auto& p) {
+             S::queue(p, "Title", "Add Value", {"Chief"});
+             S::modify(p);
+         }},
+        {"own entry", [](auto& p) { S::select(p, S::attribute(p, "Guest", "Surname")); }},
+        {"refused there too",
+         [](auto& p) {
+             S::queue(p, "Title", "Add Value", {"Visitor"});
+             S::modify(p);
+         }},
+    });
+    // Each selection of a value it may not read is refused, and so is each change.
+    EXPECT_EQ(embedded->reporter.messages.filter("NWDSModifyObject() returned: ").size(), 2);
+    EXPECT_EQ(embedded->reporter.messages.filter("NWDSRead returned: ").size(), 2);
+    expectSameContent({"Acme"});
+}
+
 } // namespace

@@ -154,4 +154,48 @@ TEST_F(WritePageParity, TheObjectManagerIsRefusedAlikeAndNothingChanges) {
     expectSameContent({"Acme", "Sales.Acme"});
 }
 
+// The guest, who may only browse, is refused every change alike, and nothing changes.
+TEST_F(WritePageParity, TheGuestIsRefusedEveryChangeAlike) {
+    using S = ManagerSteps;
+    openAs("Guest.Acme");
+    CObjectManagerPage want(embedded->services(), nullptr), got(ldap->services(), nullptr);
+    want.create("ACME_TREE");
+    got.create("ACME_TREE");
+    ASSERT_EQ(shown(got), shown(want));
+    using Step = std::function<void(CObjectManagerPage&)>;
+    const std::vector<std::pair<const char*, Step>> steps{
+        {"create Ann",
+         [](auto& p) {
+             S::chooseClass(p, "User");
+             S::addPair(p, "Smith");
+             S::create(p, "Ann");
+         }},
+        {"rename Boss",
+         [](auto& p) {
+             S::set(p, "deleteNameField", "Boss");
+             S::set(p, "newNameField", "Chief");
+             S::click(p, "renameButton");
+         }},
+        {"move Guest",
+         [](auto& p) {
+             S::set(p, "moveNameField", "Guest");
+             S::set(p, "newContextField", "Sales.Acme");
+             S::click(p, "moveButton");
+         }},
+        {"delete Edit",
+         [](auto& p) {
+             S::set(p, "deleteNameField", "Edit");
+             S::click(p, "deleteButton");
+         }},
+    };
+    for (const auto& [what, step] : steps) {
+        SCOPED_TRACE(what);
+        onBoth<CObjectManagerPage>(want, got, step);
+    }
+    ASSERT_EQ(embedded->reporter.messages.size(), 4);
+    for (const QString& m : embedded->reporter.messages)
+        EXPECT_FALSE(m.contains("success")) << m.toStdString();
+    expectSameContent({"Acme", "Sales.Acme"});
+}
+
 } // namespace

@@ -363,4 +363,106 @@ TEST_F(LdapRightsParity, EveryUserLogsInByNameAndReadsWhatTheEmbeddedDirectorySh
                 reads);
 }
 
+// The rights view of each User on slapd (found by tries with the no-op control) agrees with
+// what the embedded directory computes for it, right by right, for every object it can see.
+TEST_F(LdapRightsParity, TheRightsViewShowsEachUserOnTheServerWhatTheEmbeddedDirectoryComputes) {
+    std::vector<std::string> users;
+    std::vector<std::string> scratch;
+    for (const auto& r : records) {
+        if (auto* classes = valuesOf(r, "objectClass", scratch);
+            classes &&
+            std::find(classes->begin(), classes->end(), "inetOrgPerson") != classes->end())
+            users.push_back(dottedName(r.dn));
+    }
+    auto withoutAliases = [](DirectoryClient& dir) {
+        NWDSContextHandle ctx = pageContext(dir);
+        std::uint32_t flags = 0;
+        dir.NWDSGetContext(ctx, DCK_FLAGS, &flags, sizeof flags);
+        flags &= ~std::uint32_t(DCV_DEREF_ALIASES);
+        dir.NWDSSetContext(ctx, DCK_FLAGS, &flags);
+        return ctx;
+    };
+    std::vector<Difference> differences;
+    std::size_t compared = 0;
+    for (const auto& user : {users[0], users[1], users[2], users.back()}) {
+        SCOPED_TRACE(user);
+        LdapDirectory::Options options = ldapOptionsFor(*server);
+        options.settings.bindDn.clear();
+        options.settings.identity = user;
+        std::string error;
+        auto ldap = LdapDirectory::open(options, &error);
+        ASSERT_NE(ldap, nullptr) << error;
+        auto embedded = EmbeddedDirectory::openDemo(user);
+        NWDSContextHandle lctx = withoutAliases(*ldap), ectx = withoutAliases(*embedded);
+
+        // Only the bound identity's own rights can be found by trying.
+        RightsReport report;
+        const std::string other = user == users[0] ? users[1] : users[0];
+        EXPECT_EQ(ldap->explainRights(lctx, other.c_str(), "Acme", report), ERR_NOT_SUPPORTED);
+        EXPECT_NE(ldap->clientReason(ERR_NOT_SUPPORTED).find(user), std::string::npos);
+        EXPECT_EQ(ldap->explainRights(lctx, user.c_str(), "[Root]", report), ERR_NOT_SUPPORTED);
+        EXPECT_NE(ldap->clientReason(ERR_NOT_SUPPORTED).find("naming contexts"), std::string::npos);
+
+        for (const auto& r : records) {
+            if (r.dn.empty())
+                continue;
+            const std::string name = dottedName(r.dn);
+            RightsReport want, got;
+            ASSERT_EQ(embedded->explainRights(ectx, user.c_str(), name.c_str(), want), 0) << name;
+            ASSERT_EQ(ldap->explainRights(lctx, user.c_str(), name.c_str(), got), 0) << name;
+            ASSERT_FALSE(got.lines.empty());
+            auto differ = [&](const std::string& what, bool embeddedSays, bool serverSays) {
+                ++compared;
+                if (embeddedSays != serverSays)
+                    differences.push_back({user, name, what, embeddedSays, serverSays});
+            };
+            const std::uint32_t entryWant = want.lines[0].rights, entryGot = got.lines[0].rights;
+            const bool top = r.dn.find(',') == std::string::npos;
+            for (std::uint32_t right :
+                 {DS_ENTRY_BROWSE, DS_ENTRY_ADD, DS_ENTRY_DELETE, DS_ENTRY_RENAME}) {
+                // A database's top object is deleted and renamed by its root DN alone.
+                if ((top && (right == DS_ENTRY_DELETE || right == DS_ENTRY_RENAME)) ||
+                    !(got.lines[0].known & right))
+                    continue;
+                differ("entry right " + std::to_string(right), entryWant & right, entryGot & right);
+            }
+            for (std::size_t i = 1; i < got.lines.size(); ++i) {
+                const RightsLine& line = got.lines[i];
+                const auto match =
+                    std::find_if(want.lines.begin(), want.lines.end(), [&](const RightsLine& w) {
+                        return w.attribute == line.attribute;
+                    });
+                if (match == want.lines.end())
+                    continue; // the server's own attributes
+                differ("read " + line.attribute,
+                       (match->rights & DS_ATTR_READ) || match->publicRead, true);
+                differ("write " + line.attribute, match->rights & DS_ATTR_WRITE,
+                       line.rights & DS_ATTR_WRITE);
+            }
+        }
+        ldap->NWDSFreeContext(lctx);
+        embedded->NWDSFreeContext(ectx);
+    }
+    std::string listed;
+    for (const auto& d : differences)
+        listed += "\n  " + d.identity + " on " + d.object + ": " + d.what + " embedded " +
+                  (d.embedded ? "yes" : "no") + ", server " + (d.server ? "yes" : "no");
+    std::printf("%zu rights of the rights view compared\n", compared);
+    // Nothing the tries sent was carried out.
+    LdapSession::Credentials admin;
+    admin.bindDn = "cn=Admin,o=Acme";
+    admin.password = password;
+    NWDSCCODE code = 0;
+    std::string message;
+    auto session = LdapSession::open(server->uri(), {}, admin, 100, code, message);
+    ASSERT_NE(session, nullptr) << message;
+    bool probe = true;
+    ASSERT_EQ(
+        session->anyEntry("o=Acme", "(|(ou=ostrel-rights-probe)(cn=*ostrel-rights-probe))", probe),
+        0);
+    EXPECT_FALSE(probe);
+    EXPECT_GT(compared, 300u);
+    EXPECT_TRUE(differences.empty()) << differences.size() << " differences:" << listed;
+}
+
 } // namespace

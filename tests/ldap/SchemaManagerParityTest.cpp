@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -184,6 +185,26 @@ TEST_F(SchemaManagerParity, DefiningExtendingAndRemovingShowTheSameAndLeaveTheSa
     EXPECT_EQ(attributes.items.count("Shoe Size"), 0u);
     fresh->NWDSFreeContext(f);
     embeddedDirectory->NWDSFreeContext(e);
+}
+
+// The guest holds no supervisor right on [Root]: the page opens without rights on both.
+TEST_F(SchemaManagerParity, TheGuestGetsThePageWithoutRightsOnBoth) {
+    ldap.reset();
+    embedded.reset();
+    LdapDirectory::Options options = ldapOptionsFor(*server);
+    options.settings.bindDn.clear();
+    options.settings.identity = "Guest.Acme";
+    std::string error;
+    ldapDirectory = LdapDirectory::open(options, &error);
+    ASSERT_NE(ldapDirectory, nullptr) << error;
+    embeddedDirectory = EmbeddedDirectory::openDemo("Guest.Acme");
+    ldap = std::make_unique<Side>(*ldapDirectory);
+    embedded = std::make_unique<Side>(*embeddedDirectory);
+    embedded->open();
+    ldap->open();
+    EXPECT_EQ(ldap->take(), embedded->take());
+    EXPECT_EQ(shown(*ldap->page), shown(*embedded->page));
+    EXPECT_FALSE(embedded->page->findChild<QLabel*>("noRightsText")->isHidden());
 }
 
 } // namespace

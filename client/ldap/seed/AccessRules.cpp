@@ -227,11 +227,24 @@ public:
             "to attrs=userPassword by anonymous auth by * none",
             "to attrs=children by * +az stop",
         };
+        auto top = componentsOf(suffix);
+        if (!top || top->empty()) {
+            if (!attributes_.publicRead.empty())
+                out.push_back("to attrs=" + joined(attributes_.publicRead) + " by * +rsc break");
+            return out;
+        }
+        const std::vector<const Node*> regions = regionsBelow(*top, suffix);
+        // Whether an object is seen at all: its region's entry rule, which ends every check.
+        for (const Node* region : regions)
+            out.push_back(regionRule(*region, "entry", Group::Entry));
+        // Whoever sees an object sees the names of all its attributes, as the directory shows
+        // them: slapd asks for an attribute's read right without a value when it sends the
+        // name, and with each value when it sends that. Read is granted to the first and
+        // taken back from the second; the rules below give each value what the ACLs give.
+        out.push_back("to attrs=@extensibleObject by * +r break");
+        out.push_back("to attrs=@extensibleObject val.regex=\".*\" by * -r break");
         if (!attributes_.publicRead.empty())
             out.push_back("to attrs=" + joined(attributes_.publicRead) + " by * +rsc break");
-        auto top = componentsOf(suffix);
-        if (!top || top->empty())
-            return out;
 
         // Values naming one attribute: on their own object only.
         for (const auto& n : nodes_) {
@@ -253,46 +266,50 @@ public:
                 out.push_back(namedRule(n, grants, attr));
         }
 
-        // Regions: the top object and every object below it whose values flow down, the
-        // deepest first, so that the first region a name falls in is its nearest.
-        std::vector<const Node*> regions;
-        for (const auto& n : nodes_) {
-            if (within(n.components, *top) && (n.inherits || n.components == *top))
-                regions.push_back(&n);
-        }
-        if (std::none_of(regions.begin(), regions.end(),
-                         [&](const Node* n) { return n->components == *top; })) {
-            topNode_ = Node{*top, std::string(suffix), {}, {}, false};
-            regions.push_back(&topNode_);
-        }
-        std::stable_sort(regions.begin(), regions.end(), [](const Node* a, const Node* b) {
-            return a->components.size() > b->components.size();
-        });
         for (const Node* region : regions) {
             if (region->components.size() > top->size())
                 renamedRule(*region, out);
         }
         for (const Node* region : regions) {
-            const Grants grants = grantsAt(region->components);
-            const std::string to = "to dn.subtree=" + quoted(region->dn);
-            auto rule = [&](const std::string& attrs, Group group) {
-                std::string r = to + (attrs.empty() ? "" : " attrs=" + attrs);
-                for (const auto& [trustee, g] : grants)
-                    r += by(trustee,
-                            privilegesOf(group, widenEntry(g.entry), attributeRights(g, nullptr)));
-                return r + " by * +0 stop";
-            };
-            out.push_back(rule("entry", Group::Entry));
             if (!attributes_.naming.empty())
-                out.push_back(rule(joined(attributes_.naming), Group::Naming));
-            out.push_back(rule("objectClass", Group::ObjectClass));
-            out.push_back(rule(kInfoAttributes, Group::Info));
-            out.push_back(rule("", Group::Other));
+                out.push_back(regionRule(*region, joined(attributes_.naming), Group::Naming));
+            out.push_back(regionRule(*region, "objectClass", Group::ObjectClass));
+            out.push_back(regionRule(*region, kInfoAttributes, Group::Info));
+            out.push_back(regionRule(*region, "", Group::Other));
         }
         return out;
     }
 
 private:
+    // Regions: the top object and every object below it whose values flow down, the deepest
+    // first, so that the first region a name falls in is its nearest.
+    std::vector<const Node*> regionsBelow(const std::vector<std::string>& top,
+                                          std::string_view suffix) {
+        std::vector<const Node*> regions;
+        for (const auto& n : nodes_) {
+            if (within(n.components, top) && (n.inherits || n.components == top))
+                regions.push_back(&n);
+        }
+        if (std::none_of(regions.begin(), regions.end(),
+                         [&](const Node* n) { return n->components == top; })) {
+            topNode_ = Node{top, std::string(suffix), {}, {}, false};
+            regions.push_back(&topNode_);
+        }
+        std::stable_sort(regions.begin(), regions.end(), [](const Node* a, const Node* b) {
+            return a->components.size() > b->components.size();
+        });
+        return regions;
+    }
+
+    // One region's rule for a group of attributes (all others when `attrs` is empty).
+    std::string regionRule(const Node& region, const std::string& attrs, Group group) const {
+        std::string r =
+            "to dn.subtree=" + quoted(region.dn) + (attrs.empty() ? "" : " attrs=" + attrs);
+        for (const auto& [trustee, g] : grantsAt(region.components))
+            r += by(trustee, privilegesOf(group, widenEntry(g.entry), attributeRights(g, nullptr)));
+        return r + " by * +0 stop";
+    }
+
     static std::string joined(const std::vector<std::string>& names) {
         std::string out;
         for (const auto& n : names)
