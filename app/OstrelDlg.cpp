@@ -177,7 +177,10 @@ void COstrelDlg::showSchemaViewer() {
     hidePage(Query);
     if (!pages_[SchemaViewer] || pages_[SchemaViewer]->treeName() != browserTree()) {
         destroyPage(SchemaViewer);
-        viewerRefreshPending_ = false; // a new viewer reads the schema anyway
+        // A new viewer reads the schema as it is now: no change is left for it to show.
+        viewerRefreshPending_ = false;
+        if (PageFrame* manager = pages_[SchemaManager])
+            manager->clearChanged();
         pages_[SchemaViewer] = createPage(SchemaViewer);
     } else {
         if (viewerRefreshPending_) {

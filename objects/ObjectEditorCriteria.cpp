@@ -71,7 +71,7 @@ void CObjectEditorPage::takeShownValue(QTreeWidgetItem* row) {
     }
     editPanel_->reset();
     editPanel_->showForm(QStringLiteral("Type: %1 ").arg(syntaxName),
-                         takenContent(formOf(syntaxID), cells));
+                         takenContent(formOf(syntaxID), cells, attrName == "Partition Control"));
     operations_->setEditText(QStringLiteral("Remove Value"));
 }
 

@@ -1,6 +1,7 @@
 #include "ValueEntry.h"
 
 #include "directory/TypedNumbers.h"
+#include "render/CalendarText.h"
 
 #include <cstring>
 
@@ -353,7 +354,7 @@ void rightsFromCell(PanelContent& c, const QString& protectedAttr, const QString
 
 } // namespace
 
-PanelContent takenContent(ValueForm form, const QStringList& cells) {
+PanelContent takenContent(ValueForm form, const QStringList& cells, bool partitionLayout) {
     const auto cell = [&](int i) { return cells.value(i); };
     PanelContent c = setUpContent(form);
     switch (form) {
@@ -388,11 +389,20 @@ PanelContent takenContent(ValueForm form, const QStringList& cells) {
         rightsFromCell(c, cell(0), cell(1));
         break;
     case ValueForm::Time:
-        break; // the shown calendar text is not a number the form takes
+        // The form takes the seconds count the calendar text was written from.
+        if (const auto seconds = calendarSeconds(cell(0).toStdString()))
+            c.text1 = QString::number(static_cast<std::int32_t>(*seconds));
+        break;
     case ValueForm::TypedName:
-        c.text1 = cell(0);
-        c.text2 = decimalOfHexCell(cell(1));
-        c.text3 = decimalOfHexCell(cell(2));
+        if (partitionLayout) { // level as "%d", interval as "%04X", an empty column, the name
+            c.text1 = cell(3);
+            c.text2 = cell(0).trimmed();
+            c.text3 = decimalOfHexCell(cell(1));
+        } else {
+            c.text1 = cell(0);
+            c.text2 = decimalOfHexCell(cell(1));
+            c.text3 = decimalOfHexCell(cell(2));
+        }
         break;
     case ValueForm::Hold:
         c.text1 = cell(0);

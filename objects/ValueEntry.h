@@ -44,5 +44,6 @@ struct PanelContent {
 
 // The form set up for an attribute: empty fields, no check box.
 PanelContent setUpContent(ValueForm form);
-// The form filled from the cells of a clicked row of "Values: ", as the renderer wrote them.
-PanelContent takenContent(ValueForm form, const QStringList& cells);
+// The form filled from the cells of a clicked row of "Values: ", as the renderer wrote them
+// (a "Partition Control" typed name in its own layout).
+PanelContent takenContent(ValueForm form, const QStringList& cells, bool partitionLayout = false);

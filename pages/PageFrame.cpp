@@ -3,6 +3,7 @@
 #include "Reporter.h"
 #include "directory/FormatText.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,6 +26,12 @@ void PageFrame::create(const std::string& treeName) {
 
 void PageFrame::initialise() {
     buildControls();
+    // A screen reader names a widget without a name of its own by the group box around it, so
+    // a group inside another would be announced by the outer one's title.
+    for (QGroupBox* group : findChildren<QGroupBox*>()) {
+        if (group->accessibleName().isEmpty())
+            group->setAccessibleName(QString(group->title()).remove(QLatin1Char('&')));
+    }
 
     if (kind_ != PageKind::SchemaManager) {
         images_ = ImageList::fromStrip(kind_ == PageKind::SchemaViewer ? SchemaIconStrip

@@ -1,5 +1,6 @@
 #include "CalendarText.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -35,7 +36,47 @@ CivilDate civilFromDays(std::int64_t days) {
     return {year, month, day};
 }
 
+// Days since 1970-01-01 of a proleptic Gregorian date: civilFromDays turned round.
+std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = floorDiv(year, 400);
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
 } // namespace
+
+std::optional<std::uint32_t> calendarSeconds(std::string_view text) {
+    if (!text.empty() && text.back() == '\n')
+        text.remove_suffix(1);
+    char weekday[4] = {}, month[4] = {};
+    int day = 0, hour = 0, minute = 0, second = 0, consumed = 0;
+    long long year = 0;
+    const std::string copy(text);
+    if (std::sscanf(copy.c_str(), "%3s %3s %2d %2d:%2d:%2d %lld%n", weekday, month, &day, &hour,
+                    &minute, &second, &year, &consumed) != 7 ||
+        consumed != static_cast<int>(copy.size()))
+        return std::nullopt;
+    int monthNumber = 0;
+    for (int m = 0; m < 12; ++m) {
+        if (std::string_view(kMonths[m]) == month)
+            monthNumber = m + 1;
+    }
+    if (monthNumber == 0 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59 ||
+        hour < 0 || minute < 0 || second < 0)
+        return std::nullopt;
+    const std::int64_t seconds =
+        daysFromCivil(year, monthNumber, day) * 86400 + hour * 3600 + minute * 60 + second;
+    if (seconds < INT32_MIN || seconds > INT32_MAX)
+        return std::nullopt;
+    const auto value = static_cast<std::uint32_t>(static_cast<std::int32_t>(seconds));
+    // Only a text calendarText() would write names a value: the weekday and day must agree.
+    if (calendarText(value) != copy + "\n")
+        return std::nullopt;
+    return value;
+}
 
 std::string calendarText(std::uint32_t seconds) {
     const std::int64_t signedSeconds = static_cast<std::int32_t>(seconds);

@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -228,6 +229,20 @@ private slots:
         QCOMPARE(classReads(), before);
     }
 
+    // A page built after a change already shows it: clicking its own tab while it is on show
+    // reads nothing again.
+    void aPageBuiltAfterAChangeIsNotReadAgainByItsOwnTab() {
+        openWindow();
+        click(COstrelDlg::SchemaManager);
+        page(COstrelDlg::SchemaManager)->setChanged();
+        click(COstrelDlg::SchemaViewer); // built now, after the change
+        QVERIFY(!page(COstrelDlg::SchemaManager)->changed());
+        const int before = classReads();
+        click(COstrelDlg::SchemaViewer);
+        click(COstrelDlg::SchemaViewer);
+        QCOMPARE(classReads(), before);
+    }
+
     void aboutItemFollowsItsString() {
         openWindow();
         const QList<QAction*> actions = window->windowMenu()->actions();
@@ -283,6 +298,14 @@ private slots:
                     qPrintable(QString("%1 %2 on tab %3")
                                    .arg(control->metaObject()->className(), control->objectName())
                                    .arg(tab)));
+            }
+        }
+        // Every group box is announced by its own title, nested ones too.
+        for (int tab = 0; tab < COstrelDlg::PageCount; ++tab) {
+            for (QGroupBox* group : page(COstrelDlg::Page(tab))->findChildren<QGroupBox*>()) {
+                QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(group);
+                QVERIFY(accessible);
+                QCOMPARE(accessible->text(QAccessible::Name), group->title());
             }
         }
         QAccessibleInterface* tabs = QAccessible::queryAccessibleInterface(window->tabBar());

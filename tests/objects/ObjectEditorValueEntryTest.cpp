@@ -185,7 +185,15 @@ private slots:
         const PanelContent path = takenContent(ValueForm::Path, {"0", "SYS", "home"});
         QCOMPARE(path.prompt1, QStringLiteral(" Enter String: DN of volume: "));
         QCOMPARE(path.text1, QStringLiteral("SYS"));
-        QVERIFY(takenContent(ValueForm::Time, {"Thu Jan 01 00:00:00 1970\n"}).text1.isEmpty());
+        QCOMPARE(takenContent(ValueForm::Time, {"Thu Jan 01 00:00:00 1970\n"}).text1,
+                 QStringLiteral("0"));
+        QCOMPARE(takenContent(ValueForm::Time, {"Fri Dec 13 20:45:52 1901\n"}).text1,
+                 QStringLiteral("-2147483648"));
+        QVERIFY(takenContent(ValueForm::Time, {"Mon Jan 01 00:00:00 1970\n"}).text1.isEmpty());
+        const PanelContent partition =
+            takenContent(ValueForm::TypedName, {"-1", "0010", "", "ACME-FS1.Acme"}, true);
+        QCOMPARE(QStringList({partition.text1, partition.text2, partition.text3}),
+                 QStringList({"ACME-FS1.Acme", "-1", "16"}));
     }
 
     // ---- Through the page ----

@@ -48,8 +48,15 @@ TEST(CalendarText, SignedSecondsInUtc) {
         {-31536000, "Wed Jan 01 00:00:00 1969\n"},   {-57974399, "Fri Mar 01 00:00:01 1968\n"},
         {-2077704000, "Mon Feb 29 12:00:00 1904\n"}, {-2147483648LL, "Fri Dec 13 20:45:52 1901\n"},
     };
-    for (const auto& [seconds, text] : cases)
+    for (const auto& [seconds, text] : cases) {
         EXPECT_EQ(calendarText(static_cast<std::uint32_t>(seconds)), text) << seconds;
+        // and back, as a value shown is taken back into a form
+        EXPECT_EQ(calendarSeconds(text), static_cast<std::uint32_t>(seconds)) << text;
+    }
+    for (const char* other :
+         {"", "Thu Jan 01 00:00:00 1970 x", "Mon Jan 01 00:00:00 1970\n",
+          "Thu Jan 32 00:00:00 1970", "Thu Foo 01 00:00:00 1970", "Sat Jan 01 00:00:00 2039\n"})
+        EXPECT_FALSE(calendarSeconds(other)) << other;
 }
 
 TEST(StreamText, ShownUpToTheFirstNulWithNonTextAsDots) {
