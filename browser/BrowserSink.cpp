@@ -13,6 +13,7 @@ BrowserSink::BrowserSink(CBrowserPage& page)
 void BrowserSink::listed(const ListedObject& object) {
     if (object.info.objectFlags & DS_CONTAINER_ENTRY)
         setEntryLabel(
-            page_.addContainerEntry(QString::fromStdString(labelText(object.label)), object.icon),
+            page_.addContainerEntry(QString::fromStdString(labelText(object.label)),
+                                    ClassIconTable::iconFor(object.info.baseClass)),
             object.label);
 }

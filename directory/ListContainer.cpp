@@ -4,7 +4,6 @@
 #include "DirectoryPage.h"
 #include "NameRules.h"
 #include "PartialResults.h"
-#include "pages/ClassIconTable.h"
 
 bool ListContainer(DirectoryPage& page, const std::string& container, ContainerSink& sink) {
     DirectoryClient& client = page.client();
@@ -45,7 +44,6 @@ bool ListContainer(DirectoryPage& page, const std::string& container, ContainerS
             object.info.baseClass[sizeof object.info.baseClass - 1] = '\0';
             object.listedName = name;
             object.label = labelOf(object.listedName);
-            object.icon = ClassIconTable::iconFor(object.info.baseClass);
             sink.addObject(object);
             ++shown;
         }

@@ -9,7 +9,6 @@ class DirectoryPage;
 // One object of a listing, as handed to the page's sink.
 struct ListedObject {
     std::string label;      // the listed name up to its first "."
-    int icon = 0;           // class icon index of its base class
     Object_Info_T info{};   // flag word first, base class from byte 12
     std::string listedName; // as the directory returned it
 };

@@ -18,7 +18,7 @@ void ObjectTreeSink::addObject(const ListedObject& object) {
         page_.showLiteralMessage("Could Not Add Node");
         return;
     }
-    QTreeWidgetItem* item = makeItem(object.icon, object.label);
+    QTreeWidgetItem* item = makeItem(ClassIconTable::iconFor(object.info.baseClass), object.label);
     objects_.add(item);
     if (names_ == AttributeNames::Skip)
         return;

@@ -1,7 +1,7 @@
 // The browser on a tree whose names hold dots, equals signs, commas, backslashes, blanks and
 // other text: every object listed is opened and read as itself.
 #include "browser/BrowserPage.h"
-#include "client/FaultInjectingClient.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "pages/TreeItems.h"
 #include "tests/support/RecordingReporter.h"

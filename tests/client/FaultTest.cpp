@@ -1,7 +1,7 @@
 // The fault-injecting wrapper, resource counts through it, the client settings, and the
 // table of result codes.
 #include "client/ClientFactory.h"
-#include "client/FaultInjectingClient.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "directory/ResultCodes.h"
 

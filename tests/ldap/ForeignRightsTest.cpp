@@ -5,7 +5,7 @@
 #include "LdapFixture.h"
 #include "browser/BrowserPage.h"
 #include "browser/EffectiveRightsDlg.h"
-#include "client/FaultInjectingClient.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // class and attribute; and neither page reports a message on either directory.
 #include "LdapFixture.h"
 #include "browser/BrowserPage.h"
-#include "client/FaultInjectingClient.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "query/QueryPage.h"
 #include "schema/SchemaViewerPage.h"
 #include "tests/support/RecordingReporter.h"

@@ -4,7 +4,7 @@
 // the server) is the same on both.
 #include "LdapFixture.h"
 #include "SchemaDump.h"
-#include "client/FaultInjectingClient.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "schema/SchemaManagerPage.h"
 #include "tests/support/RecordingReporter.h"
 

@@ -4,7 +4,7 @@
 // through the same steps, and comparing what each shows and reports and what each directory
 // holds afterwards.
 #include "LdapFixture.h"
-#include "client/FaultInjectingClient.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "directory/NameRules.h"
 #include "pages/PageFrame.h"
 #include "tests/support/RecordingReporter.h"

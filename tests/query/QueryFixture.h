@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/FaultInjectingClient.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "pages/TreeItems.h"
 #include "query/QueryPage.h"

@@ -1,7 +1,7 @@
 #include "render/ReadAttributeValues.h"
 
 #include "QStringPrinter.h"
-#include "client/FaultInjectingClient.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "client/common/ValueText.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "directory/ResultCodes.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RecordingReporter.h"
-#include "client/FaultInjectingClient.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "pages/PageFrame.h"
 

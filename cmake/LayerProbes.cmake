@@ -1,0 +1,45 @@
+# The layers the build holds, tried: each probe is one small program built on its own, against
+# one library of the program. Those that reach a layer the library may not use must fail to
+# build; each has a twin that reaches an allowed layer the same way and must build, so that a
+# probe fails for the reason it is there for.
+set(probe_dir ${CMAKE_BINARY_DIR}/layer_probes)
+
+# ostrel_layer_probe(name LIBRARY lib CODE text [FORBIDDEN])
+function(ostrel_layer_probe name)
+    cmake_parse_arguments(ARG "FORBIDDEN" "LIBRARY;CODE" "" ${ARGN})
+    file(WRITE ${probe_dir}/${name}.cpp "${ARG_CODE}\nint main() { return 0; }\n")
+    add_executable(layer_probe_${name} EXCLUDE_FROM_ALL ${probe_dir}/${name}.cpp)
+    target_link_libraries(layer_probe_${name} PRIVATE ${ARG_LIBRARY})
+    add_test(NAME layer_probe_${name}
+             COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target layer_probe_${name})
+    # Probes build in the build folder one at a time.
+    set_tests_properties(layer_probe_${name} PROPERTIES RESOURCE_LOCK layer_probes)
+    if(ARG_FORBIDDEN)
+        set_tests_properties(layer_probe_${name} PROPERTIES WILL_FAIL TRUE)
+    endif()
+endfunction()
+
+# The seam: no page, no client, no Qt.
+ostrel_layer_probe(directory_reads_itself LIBRARY ostrel_directory
+                   CODE "#include \"directory/ListContainer.h\"")
+ostrel_layer_probe(directory_reads_no_page FORBIDDEN LIBRARY ostrel_directory
+                   CODE "#include \"pages/ClassIconTable.h\"")
+ostrel_layer_probe(directory_reads_no_client FORBIDDEN LIBRARY ostrel_directory
+                   CODE "#include \"client/common/Names.h\"")
+ostrel_layer_probe(directory_reads_no_qt FORBIDDEN LIBRARY ostrel_directory
+                   CODE "#include <QString>")
+
+# The pages: the seam, and no client.
+ostrel_layer_probe(pages_read_the_seam LIBRARY ostrel_objects
+                   CODE "#include \"directory/DirectoryClient.h\"\n#include \"pages/PageFrame.h\"")
+ostrel_layer_probe(pages_read_no_client FORBIDDEN LIBRARY ostrel_objects
+                   CODE "#include \"client/embedded/EmbeddedDirectory.h\"")
+
+# Only the LDAP client links libldap: a program of the embedded client alone that calls it
+# does not link.
+set(ldap_call "#include <ldap.h>\nint (*volatile ldapCall)(LDAP**, const char*) = ldap_initialize;")
+if(TARGET ostrel_client_ldap)
+    ostrel_layer_probe(ldap_client_links_libldap LIBRARY ostrel_client_ldap CODE "${ldap_call}")
+endif()
+ostrel_layer_probe(embedded_client_links_no_libldap FORBIDDEN LIBRARY ostrel_client_embedded
+                   CODE "${ldap_call}")
