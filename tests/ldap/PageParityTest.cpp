@@ -237,8 +237,9 @@ TEST_P(PageParity, TheQueryPageFindsTheSameObjectsWithTheSameValues) {
         const QTreeWidget* results = want.findChild<QTreeWidget*>("resultsTree");
         ASSERT_GT(results->topLevelItemCount(), 0);
         const bool none = results->topLevelItem(0)->text(0).startsWith('<');
-        if (GetParam() == "Admin.Acme" || &criteria == &searches.back())
+        if (GetParam() == "Admin.Acme" || &criteria == &searches.back()) {
             EXPECT_EQ(none, &criteria == &searches.back());
+        }
     }
 }
 
