@@ -1,44 +1,21 @@
 // Modifying one object's attributes over LDAP: every change of the request goes in one modify
-// request, so the server applies all of them or none. What the server cannot judge (the
-// bounds of sized attributes, attributes the directory's class does not allow, values the
-// request adds that the object already holds) is settled here before anything is sent.
+// request, so the server applies all of them or none. The directory's rules
+// (client/common/ModifyRules.h) are checked here first against the values the object holds,
+// as the embedded directory checks them: what a server cannot judge (the bounds of sized
+// attributes, attributes the directory's class does not allow, values the request adds that
+// the object already holds) is settled before anything is sent.
 #include "LdapDirectory.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "OstrelObjectClass.h"
+#include "client/common/ModifyRules.h"
 #include "client/common/Names.h"
 #include "client/common/RequestDecoding.h"
-#include "client/common/ValueRules.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
 
 namespace {
-
-bool caseIgnored(std::uint32_t syntax) {
-    return syntax == SYN_CI_STRING || syntax == SYN_CLASS_NAME || syntax == SYN_DIST_NAME ||
-           syntax == SYN_TEL_NUMBER;
-}
-
-bool sameText(std::uint32_t syntax, std::string_view a, std::string_view b) {
-    return caseIgnored(syntax) ? names::equalFolded(a, b) : a == b;
-}
-
-bool allowedByClass(const Schema& schema, const ClassDefinition* cls,
-                    const AttributeDefinition& def) {
-    if (cls == nullptr)
-        return false;
-    for (const ClassDefinition* c : schema.lineage(*cls)) {
-        for (auto list :
-             {ClassDefinition::Naming, ClassDefinition::Mandatory, ClassDefinition::Optional}) {
-            for (const std::string& name : c->lists[list]) {
-                if (schema.findAttribute(name) == &def)
-                    return true;
-            }
-        }
-    }
-    return false;
-}
 
 // An entry another tool made lacks the class that lets it hold what every directory object
 // may; when a change gives it such an attribute, the same modify adds the class (where the
@@ -115,119 +92,35 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
     };
 
     LdapValueNames valueNames(schema, dnOfName(*tree));
-    std::vector<LdapMod> mods;
-    // The values of each attribute as they stand after the changes so far.
-    std::vector<std::pair<const AttributeDefinition*, std::vector<std::string>>> held;
-    auto heldOf = [&](const AttributeDefinition& def) -> std::vector<std::string>& {
-        for (auto& [d, v] : held) {
-            if (d == &def)
-                return v;
-        }
+    modifyrules::Target target;
+    target.baseClass = cls;
+    target.held = [&](const AttributeDefinition& def) {
         const auto* now = entry.find(def.ldapName);
-        held.emplace_back(&def, now != nullptr ? *now : std::vector<std::string>{});
-        return held.back().second;
+        return now != nullptr ? *now : std::vector<std::string>{};
     };
-    for (const request::Change& change : decoded) {
-        const AttributeDefinition& def = *schema.findAttribute(change.name);
-        if (change.type > DS_OVERWRITE_VALUE)
-            return ERR_INVALID_REQUEST;
-        std::vector<std::string> texts;
-        if (change.type != DS_REMOVE_ATTRIBUTE) {
-            if (change.values.empty())
-                return ERR_INVALID_REQUEST;
-            for (const request::Value& v : change.values) {
-                if (v.syntax != def.syntax)
-                    return ERR_SYNTAX_VIOLATION;
-                if (def.syntax == SYN_STREAM)
-                    return ERR_INVALID_REQUEST; // stream content is written through a stream
-                const valuerules::AttributeShape shape{def.syntax, def.flags, def.lower, def.upper};
-                if (auto rc = valuerules::checkValue(shape, v.bytes); rc != 0)
-                    return rc;
-                std::string text;
-                if (auto rc = valuetext::format(def.syntax, v.bytes, valueNames, text); rc != 0)
-                    return rc;
-                texts.push_back(std::move(text));
-            }
-        }
-        const bool adds = change.type != DS_REMOVE_ATTRIBUTE && change.type != DS_REMOVE_VALUE;
-        if (adds && !allowedByClass(schema, cls, def))
-            return ERR_ILLEGAL_ATTRIBUTE;
-        std::vector<std::string>& values = heldOf(def);
-        auto holds = [&](const std::string& t) {
-            return std::any_of(values.begin(), values.end(),
-                               [&](const std::string& v) { return sameText(def.syntax, v, t); });
-        };
-        switch (change.type) {
-        case DS_ADD_ATTRIBUTE:
-            if (!values.empty())
-                return ERR_ATTRIBUTE_ALREADY_EXISTS;
-            [[fallthrough]];
-        case DS_ADD_VALUE:
-            for (const auto& t : texts) {
-                if (holds(t))
-                    return ERR_DUPLICATE_VALUE;
-                values.push_back(t);
-            }
-            mods.push_back({LdapMod::Add, def.ldapName, texts});
+    target.isNamingValue = isNamingValue;
+    target.form = [&](const AttributeDefinition& def, const std::string& wire, std::string& text) {
+        return valuetext::format(def.syntax, wire, valueNames, text);
+    };
+    modifyrules::Outcome outcome;
+    if (auto rc = modifyrules::apply(schema, target, decoded, outcome); rc != 0)
+        return rc;
+    std::vector<LdapMod> mods;
+    for (auto& effect : outcome.effects) {
+        const std::string& type = effect.def->ldapName;
+        switch (effect.kind) {
+        case modifyrules::Effect::AddValues:
+            mods.push_back({LdapMod::Add, type, std::move(effect.values)});
             break;
-        case DS_REMOVE_ATTRIBUTE:
-            if (values.empty())
-                return ERR_NO_SUCH_ATTRIBUTE;
-            for (const auto& v : values) {
-                if (isNamingValue(def, v))
-                    return ERR_CANT_REMOVE_NAMING_VALUE;
-            }
-            values.clear();
-            mods.push_back({LdapMod::Delete, def.ldapName, {}});
+        case modifyrules::Effect::RemoveAttribute:
+            mods.push_back({LdapMod::Delete, type, {}});
             break;
-        case DS_REMOVE_VALUE:
-            for (const auto& t : texts) {
-                auto it = std::find_if(values.begin(), values.end(), [&](const std::string& v) {
-                    return sameText(def.syntax, v, t);
-                });
-                if (it == values.end())
-                    return ERR_NO_SUCH_VALUE;
-                if (isNamingValue(def, *it))
-                    return ERR_CANT_REMOVE_NAMING_VALUE;
-                values.erase(it);
-            }
-            mods.push_back({LdapMod::Delete, def.ldapName, texts});
+        case modifyrules::Effect::RemoveValues:
+            mods.push_back({LdapMod::Delete, type, std::move(effect.values)});
             break;
-        case DS_ADDITIONAL_VALUE:
-        case DS_OVERWRITE_VALUE: {
-            if (change.type == DS_OVERWRITE_VALUE && (def.flags & DS_SINGLE_VALUED_ATTR)) {
-                values = {texts.front()};
-                mods.push_back({LdapMod::Replace, def.ldapName, {texts.front()}});
-                if (texts.size() > 1)
-                    return ERR_CANT_HAVE_MULTIPLE_VALUES;
-                break;
-            }
-            std::vector<std::string> fresh;
-            for (const auto& t : texts) {
-                if (!holds(t)) {
-                    values.push_back(t);
-                    fresh.push_back(t);
-                }
-            }
-            if (!fresh.empty())
-                mods.push_back({LdapMod::Add, def.ldapName, std::move(fresh)});
+        case modifyrules::Effect::Replace:
+            mods.push_back({LdapMod::Replace, type, std::move(effect.values)});
             break;
-        }
-        }
-        if ((def.flags & DS_SINGLE_VALUED_ATTR) && values.size() > 1)
-            return ERR_CANT_HAVE_MULTIPLE_VALUES;
-    }
-    // A mandatory attribute the request took away (those never held stay as they were).
-    if (cls != nullptr) {
-        for (const auto& [def, values] : held) {
-            if (!values.empty())
-                continue;
-            for (const ClassDefinition* c : schema.lineage(*cls)) {
-                for (const auto& name : c->lists[ClassDefinition::Mandatory]) {
-                    if (schema.findAttribute(name) == def)
-                        return ERR_MISSING_MANDATORY;
-                }
-            }
         }
     }
     if (mods.empty())

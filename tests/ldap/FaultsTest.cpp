@@ -34,8 +34,6 @@ constexpr int kTimeoutSeconds = 2;
 const std::string kPassword = "Ostrel-Kestrel-7Qx9-Secret";
 const std::string kWrongPassword = "Wrong-Heron-3Vb5-Secret";
 
-using Changes = std::vector<std::tuple<std::uint32_t, std::string, std::vector<std::string>>>;
-
 std::string writeBigContainer(const std::string& folder) {
     const std::string path = folder + "/big.ldif";
     std::ofstream out(path);
@@ -52,23 +50,6 @@ LdapDirectory::Options optionsThrough(const SlapdServer& server, const std::stri
         tree.uri = uri;
     options.settings.timeoutSeconds = kTimeoutSeconds;
     return options;
-}
-
-NWDSCCODE modify(DirectoryClient& client, NWDSContextHandle c, const std::string& name,
-                 const Changes& changes) {
-    Buf_T* buf = nullptr;
-    client.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
-    client.NWDSInitBuf(c, DSV_MODIFY_ENTRY, buf);
-    for (const auto& [type, attr, values] : changes) {
-        EXPECT_EQ(client.NWDSPutChange(c, buf, type, attr.c_str()), 0) << attr;
-        std::uint32_t syntax = SYN_CI_STRING;
-        client.NWDSGetSyntaxID(c, attr.c_str(), &syntax);
-        for (const auto& v : values)
-            EXPECT_EQ(client.NWDSPutAttrVal(c, buf, syntax, v.c_str()), 0) << attr;
-    }
-    const NWDSCCODE rc = client.NWDSModifyObject(c, name.c_str(), nullptr, false, buf);
-    client.NWDSFreeBuf(buf);
-    return rc;
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
@@ -171,7 +152,7 @@ TEST_F(LdapFaults, AServerKilledDuringAModifyHasNoneOfItsChangesAndTheNextOneIsO
     ASSERT_FALSE(before.empty());
     // The request reaches the line, slapd dies before it takes it.
     relay->cutOnRequest(LdapRelay::kModifyRequest, [] { server->kill(); });
-    EXPECT_EQ(modify(*ldap, ctx, "Admin.Acme", changes), ERR_UNREACHABLE_SERVER);
+    EXPECT_EQ(modifyObject(*ldap, ctx, "Admin.Acme", changes), ERR_UNREACHABLE_SERVER);
     EXPECT_EQ(relay->requests(LdapRelay::kModifyRequest), 1);
 
     ASSERT_TRUE(server->restart()) << server->failure();
@@ -179,7 +160,7 @@ TEST_F(LdapFaults, AServerKilledDuringAModifyHasNoneOfItsChangesAndTheNextOneIsO
 
     // The next action binds again as the administrator (an anonymous client would be refused)
     // and carries all three changes in one request.
-    ASSERT_EQ(modify(*ldap, ctx, "Admin.Acme", changes), 0) << ldap->lastFailure().text;
+    ASSERT_EQ(modifyObject(*ldap, ctx, "Admin.Acme", changes), 0) << ldap->lastFailure().text;
     EXPECT_EQ(relay->requests(LdapRelay::kModifyRequest), 2);
     EXPECT_EQ(relay->requests(LdapRelay::kBindRequest), 2);
     const auto after = readBack("Admin.Acme");
@@ -237,7 +218,7 @@ TEST_F(LdapFaults, AServerThatStopsAnsweringIsReportedWithinTheTimeLimit) {
     // A change that never gets its answer is reported in time, and was never made.
     relay->swallowFromRequest(LdapRelay::kModifyRequest);
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(modify(*ldap, ctx, "Guest.Acme", {{DS_ADD_VALUE, "Title", {"Unanswered"}}}),
+    EXPECT_EQ(modifyObject(*ldap, ctx, "Guest.Acme", {{DS_ADD_VALUE, "Title", {"Unanswered"}}}),
               ERR_TIMEOUT);
     EXPECT_LT(secondsSince(start), kTimeoutSeconds + 3.0);
     EXPECT_EQ(readBack("Guest.Acme").count("Title"), 0u);

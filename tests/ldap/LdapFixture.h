@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // The settings of the LDAP client for a private slapd: its trees, bound as the demo's
@@ -140,4 +141,26 @@ inline NWDSCCODE readAll(DirectoryClient& client, NWDSContextHandle ctx, const s
 inline void readNamesOnce(DirectoryClient& client, NWDSContextHandle ctx) {
     std::map<std::string, ReadItem> names;
     EXPECT_EQ(readAll(client, ctx, "Acme", DS_ATTRIBUTE_NAMES, names), 0);
+}
+
+// Changes of one modify request: type, attribute, values in their text forms.
+using Changes = std::vector<std::tuple<std::uint32_t, std::string, std::vector<std::string>>>;
+
+// One modify request through the seam, as the Object Editor sends it.
+inline NWDSCCODE modifyObject(DirectoryClient& client, NWDSContextHandle c, const std::string& name,
+                              const Changes& changes) {
+    Buf_T* buf = nullptr;
+    client.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
+    EXPECT_EQ(client.NWDSInitBuf(c, DSV_MODIFY_ENTRY, buf), 0);
+    for (const auto& [type, attr, values] : changes) {
+        EXPECT_EQ(client.NWDSPutChange(c, buf, type, attr.c_str()), 0) << attr;
+        std::uint32_t syntax = SYN_CI_STRING;
+        client.NWDSGetSyntaxID(c, attr.c_str(), &syntax);
+        for (const auto& v : values)
+            EXPECT_EQ(client.NWDSPutAttrVal(c, buf, syntax, v.c_str()), 0) << attr;
+    }
+    std::int32_t it = NO_MORE_ITERATIONS;
+    const NWDSCCODE rc = client.NWDSModifyObject(c, name.c_str(), &it, false, buf);
+    client.NWDSFreeBuf(buf);
+    return rc;
 }

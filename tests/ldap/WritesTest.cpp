@@ -8,7 +8,6 @@
 namespace {
 
 using Attributes = std::vector<std::pair<std::string, std::vector<std::string>>>;
-using Changes = std::vector<std::tuple<std::uint32_t, std::string, std::vector<std::string>>>;
 
 class LdapWrites : public ::testing::Test {
 protected:
@@ -53,31 +52,14 @@ protected:
         client.NWDSFreeBuf(buf);
         return rc;
     }
-    static NWDSCCODE modify(DirectoryClient& client, NWDSContextHandle c, const std::string& name,
-                            const Changes& changes) {
-        Buf_T* buf = nullptr;
-        client.NWDSAllocBuf(DEFAULT_MESSAGE_LEN, &buf);
-        EXPECT_EQ(client.NWDSInitBuf(c, DSV_MODIFY_ENTRY, buf), 0);
-        for (const auto& [type, attr, values] : changes) {
-            EXPECT_EQ(client.NWDSPutChange(c, buf, type, attr.c_str()), 0) << attr;
-            std::uint32_t syntax = SYN_CI_STRING;
-            client.NWDSGetSyntaxID(c, attr.c_str(), &syntax);
-            for (const auto& v : values)
-                EXPECT_EQ(client.NWDSPutAttrVal(c, buf, syntax, v.c_str()), 0) << attr;
-        }
-        std::int32_t it = NO_MORE_ITERATIONS;
-        const NWDSCCODE rc = client.NWDSModifyObject(c, name.c_str(), &it, false, buf);
-        client.NWDSFreeBuf(buf);
-        return rc;
-    }
     // The same add on both directories: the LDAP client answers as the embedded one does.
     void addOnBoth(const std::string& name, const Attributes& attrs, NWDSCCODE expected) {
         EXPECT_EQ(add(*embedded, ectx, name, attrs), expected) << "embedded: " << name;
         EXPECT_EQ(add(*ldap, ctx, name, attrs), expected) << "LDAP: " << name;
     }
     void modifyOnBoth(const std::string& name, const Changes& changes, NWDSCCODE expected) {
-        EXPECT_EQ(modify(*embedded, ectx, name, changes), expected) << "embedded: " << name;
-        EXPECT_EQ(modify(*ldap, ctx, name, changes), expected) << "LDAP: " << name;
+        EXPECT_EQ(modifyObject(*embedded, ectx, name, changes), expected) << "embedded: " << name;
+        EXPECT_EQ(modifyObject(*ldap, ctx, name, changes), expected) << "LDAP: " << name;
     }
     // An object's values as a fresh client reads them from the server.
     std::map<std::string, ReadItem> readBack(const std::string& name, NWDSCCODE* code = nullptr) {
@@ -181,13 +163,13 @@ TEST_F(LdapWrites, ModifyAppliesEveryChangeTypeInOneRequest) {
                    {"Telephone Number", {"1", "2"}},
                    {"Description", {"old"}}}),
               0);
-    ASSERT_EQ(modify(*ldap, ctx, "Mod.Sales.Acme",
-                     {{DS_ADD_ATTRIBUTE, "Title", {"Boss"}},
-                      {DS_REMOVE_VALUE, "Telephone Number", {"1"}},
-                      {DS_ADD_VALUE, "Telephone Number", {"3"}},
-                      {DS_ADDITIONAL_VALUE, "Telephone Number", {"3", "4"}},
-                      {DS_REMOVE_ATTRIBUTE, "Description", {}},
-                      {DS_OVERWRITE_VALUE, "Surname", {"Moderne"}}}),
+    ASSERT_EQ(modifyObject(*ldap, ctx, "Mod.Sales.Acme",
+                           {{DS_ADD_ATTRIBUTE, "Title", {"Boss"}},
+                            {DS_REMOVE_VALUE, "Telephone Number", {"1"}},
+                            {DS_ADD_VALUE, "Telephone Number", {"3"}},
+                            {DS_ADDITIONAL_VALUE, "Telephone Number", {"3", "4"}},
+                            {DS_REMOVE_ATTRIBUTE, "Description", {}},
+                            {DS_OVERWRITE_VALUE, "Surname", {"Moderne"}}}),
               0);
     const auto read = readBack("Mod.Sales.Acme");
     EXPECT_EQ(valuesOf(read, "Title"), std::vector<std::string>{"Boss"});
@@ -222,8 +204,8 @@ TEST_F(LdapWrites, ARefusedChangeLeavesTheChangesBeforeItUnapplied) {
                  ERR_CANT_REMOVE_NAMING_VALUE);
     // Refused by the server, which then applies none of the request: a value it holds
     // already, written with spaces its matching rule ignores.
-    EXPECT_EQ(modify(*ldap, ctx, "Jane.Sales.Acme",
-                     withThird({DS_ADD_VALUE, "Title", {"Account  Manager"}})),
+    EXPECT_EQ(modifyObject(*ldap, ctx, "Jane.Sales.Acme",
+                           withThird({DS_ADD_VALUE, "Title", {"Account  Manager"}})),
               ERR_DUPLICATE_VALUE);
     for (const char* name : {"John.Sales.Acme", "Jane.Sales.Acme"}) {
         const auto read = readBack(name);
@@ -232,6 +214,76 @@ TEST_F(LdapWrites, ARefusedChangeLeavesTheChangesBeforeItUnapplied) {
         EXPECT_EQ(read.count("Description"), 0u) << name;
     }
     EXPECT_EQ(valuesOf(readBack("John.Sales.Acme"), "CN"), std::vector<std::string>{"John"});
+}
+
+// One table of the directory's modify rules, run on both directories in order (each step
+// starts from what the ones before left), with the codes each gives.
+TEST_F(LdapWrites, TheModifyRulesAreTheSameOnBothDirectories) {
+    const struct {
+        const char* what;
+        const char* object;
+        Changes changes;
+        NWDSCCODE expected;
+    } steps[] = {
+        {"a Printable String value",
+         "Guest.Acme",
+         {{DS_ADD_VALUE, "Serial Number", {"SN-42A"}}},
+         0},
+        // Its syntax ignores case: the same value again, in other case, is held already.
+        {"it again in lower case",
+         "Guest.Acme",
+         {{DS_ADD_VALUE, "Serial Number", {"sn-42a"}}},
+         ERR_DUPLICATE_VALUE},
+        {"and removed so", "Guest.Acme", {{DS_REMOVE_VALUE, "Serial Number", {"sn-42a"}}}, 0},
+        // Telephone numbers do not ignore case: these are two values.
+        {"a telephone number", "Guest.Acme", {{DS_ADD_VALUE, "Telephone Number", {"555-CALL"}}}, 0},
+        {"it in lower case", "Guest.Acme", {{DS_ADD_VALUE, "Telephone Number", {"555-call"}}}, 0},
+        {"a Case Ignore String", "Guest.Acme", {{DS_ADD_VALUE, "Title", {"Visitor"}}}, 0},
+        {"it in upper case", "Guest.Acme", {{DS_ADDITIONAL_VALUE, "Title", {"VISITOR"}}}, 0},
+        {"removed in upper case", "Guest.Acme", {{DS_REMOVE_VALUE, "Title", {"VISITOR"}}}, 0},
+        // An alias is named by its CN, which its class lists neither as mandatory nor as
+        // optional: no CN value may be added to it.
+        {"a name for an alias",
+         "Boss.Acme",
+         {{DS_ADD_VALUE, "CN", {"Chief"}}},
+         ERR_ILLEGAL_ATTRIBUTE},
+        {"the naming value",
+         "Guest.Acme",
+         {{DS_REMOVE_VALUE, "CN", {"GUEST"}}},
+         ERR_CANT_REMOVE_NAMING_VALUE},
+        {"the last surname",
+         "Guest.Acme",
+         {{DS_REMOVE_ATTRIBUTE, "Surname", {}}},
+         ERR_MISSING_MANDATORY},
+        {"a login shell", "Guest.Acme", {{DS_ADD_VALUE, "Login Shell", {"/bin/sh"}}}, 0},
+        {"a second one",
+         "Guest.Acme",
+         {{DS_ADD_VALUE, "Login Shell", {"/bin/ksh"}}},
+         ERR_CANT_HAVE_MULTIPLE_VALUES},
+        {"the login shell overwritten",
+         "Guest.Acme",
+         {{DS_OVERWRITE_VALUE, "Login Shell", {"/bin/bash"}}},
+         0},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        modifyOnBoth(step.object, step.changes, step.expected);
+    }
+    for (const char* name : {"Guest.Acme", "Boss.Acme"}) {
+        std::map<std::string, ReadItem> want, got;
+        NWDSContextHandle plain = pageContext(*embedded);
+        ASSERT_EQ(readAll(*embedded, plain, name, DS_ATTRIBUTE_VALUES, want), 0);
+        embedded->NWDSFreeContext(plain);
+        got = readBack(name);
+        for (const char* attr :
+             {"Serial Number", "Telephone Number", "Title", "Login Shell", "CN"}) {
+            auto sorted = [](std::vector<std::string> v) {
+                std::sort(v.begin(), v.end());
+                return v;
+            };
+            EXPECT_EQ(sorted(valuesOf(got, attr)), sorted(valuesOf(want, attr))) << name << attr;
+        }
+    }
 }
 
 TEST_F(LdapWrites, RenameMoveAndRemoveAreSeenByTheNextRead) {
