@@ -12,10 +12,10 @@ class QTreeWidgetItem;
 // formatting of cells into the output text.
 class RenderContext {
 public:
-    RenderContext(const ValueRecord& value, int valueIndex, const std::string& attrName,
-                  RenderTarget& target)
-        : record(value.data, value.size), valueIndex(valueIndex), attrName(attrName),
-          target(target) {}
+    RenderContext(const ValueRecord& value, int index, const std::string& attributeName,
+                  RenderTarget& output)
+        : record(value.data, value.size), valueIndex(index), attrName(attributeName),
+          target(output) {}
 
     bool firstValue() const { return valueIndex == 0; }
     // Appends a column when this is the first value.

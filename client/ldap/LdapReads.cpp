@@ -384,8 +384,8 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
                 if (values && picked.attributes.size() < asked.size()) {
                     // Values withheld leave their attribute out of the answer; asked for by
                     // name alone, the server shows whether the object holds it.
-                    if (auto rc = withheldNames(*tree, dn, asked, picked, *ctx); rc != 0)
-                        return rc;
+                    if (auto withheld = withheldNames(*tree, dn, asked, picked, *ctx); withheld != 0)
+                        return withheld;
                 }
                 if (picked.attributes.empty())
                     return ERR_NO_SUCH_ATTRIBUTE;

@@ -173,9 +173,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "Admin.Acme",
                  {{DS_ADD_VALUE, "Title"}},
                  ERR_INVALID_REQUEST}),
-    [](const ::testing::TestParamInfo<RuleCase>& info) {
+    [](const ::testing::TestParamInfo<RuleCase>& rule) {
         std::string name;
-        for (const char* c = info.param.what; *c; ++c)
+        for (const char* c = rule.param.what; *c; ++c)
             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
         return name;
     });

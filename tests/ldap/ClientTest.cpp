@@ -175,11 +175,12 @@ TEST_F(LdapClient, WithoutABindDnTheClientBindsBySaslExternalOverLdapi) {
     EXPECT_EQ(listAll(*external, c, "Acme", listed), 0);
     EXPECT_FALSE(listed.empty());
     // The server name of a socket connection.
-    char server[CONN_INFO_SERVER_NAME_BYTES] = {};
+    char serverName[CONN_INFO_SERVER_NAME_BYTES] = {};
     std::uint32_t conn = 0;
     ASSERT_EQ(external->NWDSGetContext(c, DCK_LAST_CONNECTION, &conn, sizeof conn), 0);
-    EXPECT_EQ(external->NWCCGetConnInfo(conn, NWCC_INFO_SERVER_NAME, sizeof server, server), 0);
-    EXPECT_STREQ(server, "localhost");
+    EXPECT_EQ(
+        external->NWCCGetConnInfo(conn, NWCC_INFO_SERVER_NAME, sizeof serverName, serverName), 0);
+    EXPECT_STREQ(serverName, "localhost");
     external->NWDSFreeContext(c);
 }
 

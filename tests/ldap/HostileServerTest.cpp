@@ -264,8 +264,8 @@ TEST_P(HostileServerListing, EndsAsExpectedWithinBoundsAndLeavesNothingOpen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Behaviours, HostileServerListing, ::testing::ValuesIn(kRows),
-                         [](const ::testing::TestParamInfo<Row>& info) {
-                             return std::string(hostile::nameOf(info.param.behaviour));
+                         [](const ::testing::TestParamInfo<Row>& row) {
+                             return std::string(hostile::nameOf(row.param.behaviour));
                          });
 
 TEST(HostileServer, AWellFormedServerOpensAnonymouslyAndListsItsContainer) {

@@ -244,6 +244,6 @@ TEST_P(PageParity, TheQueryPageFindsTheSameObjectsWithTheSameValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Identities, PageParity, ::testing::Values("Admin.Acme", "Guest.Acme"),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                             return info.param.substr(0, info.param.find('.'));
+                         [](const ::testing::TestParamInfo<std::string>& param) {
+                             return param.param.substr(0, param.param.find('.'));
                          });

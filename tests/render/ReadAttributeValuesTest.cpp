@@ -223,8 +223,8 @@ INSTANTIATE_TEST_SUITE_P(
         DemoAttributeCase{"Server Holds", "Hold", 2, {"ACME-FS1.Acme", "250"}, 1},
         DemoAttributeCase{"Password Expiration Interval", "Interval", 1, {"7776000"}, 1},
         DemoAttributeCase{"Badge Record", "Acme Badge Record", 0, {}, 0}),
-    [](const auto& info) {
-        std::string name = info.param.attrName;
+    [](const auto& row) {
+        std::string name = row.param.attrName;
         std::erase(name, ' ');
         return name;
     });
@@ -280,8 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Demonstration Account", "Test Subject"}},
         FailureCase{
             "NWDSReadSyntaxDef", 1, "\nNWDSReadSyntaxDef() returned: FFFFFED3\n", true, {}}),
-    [](const auto& info) {
-        return std::string(info.param.operation) + std::to_string(info.param.nth);
+    [](const auto& row) {
+        return std::string(row.param.operation) + std::to_string(row.param.nth);
     });
 
 TEST_F(ReadAttributeValuesTest, FailedStreamOpenLeavesNoTextAndTheReadGoesOn) {

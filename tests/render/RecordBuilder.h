@@ -15,9 +15,9 @@
 struct TestRecord {
     using Reference = std::pair<std::size_t, std::size_t>; // slot, target offset
 
-    TestRecord(std::uint32_t syntaxID, std::vector<std::uint8_t> bytes,
-               std::vector<Reference> references = {})
-        : syntaxID(syntaxID), bytes(std::move(bytes)), references(std::move(references)) {
+    TestRecord(std::uint32_t syntax, std::vector<std::uint8_t> content,
+               std::vector<Reference> pointers = {})
+        : syntaxID(syntax), bytes(std::move(content)), references(std::move(pointers)) {
         patch();
     }
     TestRecord(const TestRecord& other)

@@ -326,7 +326,7 @@ TEST_P(SingleValue, ColumnsRowAndOutputText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySyntax, SingleValue, ::testing::ValuesIn(kSingleValueCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ValueRenderer, EveryTextSyntaxShowsItsText) {
     for (std::uint32_t syntax : {SYN_DIST_NAME, SYN_CE_STRING, SYN_CI_STRING, SYN_PR_STRING,
