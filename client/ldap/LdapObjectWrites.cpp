@@ -6,6 +6,7 @@
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "OstrelObjectClass.h"
+#include "client/common/CreateRules.h"
 #include "client/common/Names.h"
 #include "client/common/NewObjectClass.h"
 #include "client/common/ValueRules.h"
@@ -33,10 +34,6 @@ NWDSCCODE singleComponent(const char* name, std::string& component, std::string*
     if (tags != nullptr)
         *tags = parsed.tags.front();
     return 0;
-}
-
-valuerules::AttributeShape shapeOf(const AttributeDefinition& def) {
-    return {def.syntax, def.flags, def.lower, def.upper};
 }
 
 // The naming attribute's LDAP type of the entry at `dn` (its RDN's type).
@@ -77,7 +74,7 @@ NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given
         }
         if (naming == nullptr || naming->ldapName.empty())
             return ERR_BAD_NAMING_ATTRIBUTES;
-        if (auto rc = valuerules::checkValue(shapeOf(*naming), values[i]); rc != 0)
+        if (auto rc = valuerules::checkValue(createrules::shapeOf(*naming), values[i]); rc != 0)
             return rc;
         types.push_back(naming->ldapName);
     }
@@ -222,7 +219,6 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     const ClassDefinition* cls = nullptr;
     if (auto rc = request::classOfNewObject(schema, attributes, cls); rc != 0)
         return rc;
-    const AttributeDefinition* objectClass = schema.findAttribute(request::kObjectClass);
     if (auto rc = checkContainment(*tree, *cls, parentDn); rc != 0)
         return rc;
     if (parentDn.empty()) {
@@ -236,12 +232,10 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
                         "): create the object below one of them, not at [Root]."};
         return ERR_NOT_SUPPORTED;
     }
-    const auto& naming = schema.effectiveList(*cls, ClassDefinition::Naming);
-    const AttributeDefinition* namingAttr =
-        naming.empty() ? nullptr : schema.findAttribute(naming.front());
+    const AttributeDefinition* namingAttr = createrules::namingAttribute(schema, *cls);
     if (namingAttr == nullptr || namingAttr->ldapName.empty())
         return ERR_BAD_NAMING_ATTRIBUTES;
-    if (auto rc = valuerules::checkValue(shapeOf(*namingAttr), ownName); rc != 0)
+    if (auto rc = createrules::checkName(*namingAttr, ownName); rc != 0)
         return rc;
 
     const std::string dn = namingAttr->ldapName + "=" + valuetext::escapeDnValue(ownName) +
@@ -254,56 +248,33 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
                    ? NWDSCCODE(ERR_ENTRY_ALREADY_EXISTS)
                    : rc;
     };
+    std::vector<createrules::Planned> planned;
+    if (auto rc = createrules::plan(schema, *cls, *namingAttr, ownName, attributes, planned);
+        rc != 0)
+        return refuse(rc);
 
-    // The attributes as the server takes them, each value checked against its definition.
+    // The attributes as the server takes them. Where the server defines it, the class that
+    // lets the object hold what every directory object may (an ACL, say) goes on from the
+    // start.
     LdapValueNames valueNames(schema, dnOfName(*tree));
     std::vector<LdapMod> mods;
-    // Where the server defines it, the class that lets the object hold what every directory
-    // object may (an ACL, say) goes on from the start.
     std::vector<std::string> classes = {cls->ldapName};
     if (ostrelobject::allowedBy(tree->subschemaValues.objectClasses))
         classes.emplace_back(ostrelobject::kLdapName);
     mods.push_back({LdapMod::Add, "objectClass", std::move(classes)});
-    mods.push_back({LdapMod::Add, namingAttr->ldapName, {ownName}});
-    for (const auto& a : attributes) {
-        const AttributeDefinition* def = schema.findAttribute(a.name);
-        if (def == nullptr || def->ldapName.empty())
+    for (const auto& p : planned) {
+        if (p.def->ldapName.empty())
             return refuse(ERR_NO_SUCH_ATTRIBUTE);
-        if (def == objectClass)
+        if (p.values.empty())
             continue;
-        auto it = std::find_if(mods.begin(), mods.end(), [&](const LdapMod& m) {
-            return names::equalFolded(m.type, def->ldapName);
-        });
-        if (it == mods.end()) {
-            mods.push_back({LdapMod::Add, def->ldapName, {}});
-            it = mods.end() - 1;
-        }
-        for (const auto& v : a.values) {
-            if (v.syntax != def->syntax)
-                return refuse(ERR_SYNTAX_VIOLATION);
-            if (auto rc = valuerules::checkValue(shapeOf(*def), v.bytes); rc != 0)
-                return refuse(rc);
+        LdapMod mod{LdapMod::Add, p.def->ldapName, {}};
+        for (const auto& wire : p.values) {
             std::string text;
-            if (auto rc = valuetext::format(def->syntax, v.bytes, valueNames, text); rc != 0)
+            if (auto rc = valuetext::format(p.def->syntax, wire, valueNames, text); rc != 0)
                 return refuse(rc);
-            if (std::find(it->values.begin(), it->values.end(), text) == it->values.end())
-                it->values.push_back(std::move(text));
+            mod.values.push_back(std::move(text));
         }
-        if ((def->flags & DS_SINGLE_VALUED_ATTR) && it->values.size() > 1)
-            return refuse(ERR_CANT_HAVE_MULTIPLE_VALUES);
-    }
-    std::erase_if(mods, [](const LdapMod& m) { return m.values.empty(); });
-    // What the directory requires that the server's schema may not (its own mandatory lists).
-    for (const ClassDefinition* c : schema.lineage(*cls)) {
-        for (const auto& name : c->lists[ClassDefinition::Mandatory]) {
-            const AttributeDefinition* def = schema.findAttribute(name);
-            if (def == nullptr || def == objectClass)
-                continue;
-            if (std::none_of(mods.begin(), mods.end(), [&](const LdapMod& m) {
-                    return names::equalFolded(m.type, def->ldapName);
-                }))
-                return refuse(ERR_MISSING_MANDATORY);
-        }
+        mods.push_back(std::move(mod));
     }
 
     if (auto rc = tree->session->add(dn, mods); rc != 0) {
