@@ -1,6 +1,7 @@
 #include "CreateRules.h"
 
 #include "ModifyRules.h"
+#include "Names.h"
 #include "NewObjectClass.h"
 #include "directory/ResultCodes.h"
 
@@ -39,6 +40,28 @@ bool listedByClass(const Schema& schema, const ClassDefinition& cls,
 }
 
 } // namespace
+
+NWDSCCODE checkObjectName(std::string_view name) {
+    if (name.empty() || name == ROOT_NAME)
+        return ERR_INVALID_OBJECT_NAME;
+    if (name.size() > MAX_RDN_CHARS)
+        return ERR_NAME_TOO_LONG;
+    return 0;
+}
+
+bool containmentAllows(const Schema& schema, const ClassDefinition& cls,
+                       const ClassDefinition* parent) {
+    const auto& allowed = schema.effectiveList(cls, ClassDefinition::Containment);
+    if (parent == nullptr) {
+        return std::any_of(allowed.begin(), allowed.end(), [&](const std::string& c) {
+            const ClassDefinition* named = schema.findClass(c);
+            return names::equalFolded(c, "Tree Root") ||
+                   (named != nullptr && names::equalFolded(named->ldapName, "treeRoot"));
+        });
+    }
+    return std::any_of(allowed.begin(), allowed.end(),
+                       [&](const std::string& c) { return schema.isA(*parent, c); });
+}
 
 const AttributeDefinition* namingAttribute(const Schema& schema, const ClassDefinition& cls) {
     const auto& naming = schema.effectiveList(cls, ClassDefinition::Naming);

@@ -18,6 +18,15 @@ inline valuerules::AttributeShape shapeOf(const AttributeDefinition& def) {
     return {def.syntax, def.flags, def.lower, def.upper};
 }
 
+// ERR_INVALID_OBJECT_NAME for an empty name or "[Root]", ERR_NAME_TOO_LONG beyond the
+// longest name component; 0 otherwise.
+NWDSCCODE checkObjectName(std::string_view name);
+
+// Whether objects of `cls` may be placed below an object of class `parent` (null: at the top
+// of the tree, where its containment must name the tree's root class).
+bool containmentAllows(const Schema& schema, const ClassDefinition& cls,
+                       const ClassDefinition* parent);
+
 // The attribute that names objects of the class: the first of its naming attributes (its
 // super classes' when it names none of its own); null when there is none.
 const AttributeDefinition* namingAttribute(const Schema& schema, const ClassDefinition& cls);

@@ -21,14 +21,6 @@ std::string namingTagOf(const AttributeDefinition& def) {
     return tag;
 }
 
-NWDSCCODE checkOwnName(std::string_view name) {
-    if (name.empty() || name == ROOT_NAME)
-        return ERR_INVALID_OBJECT_NAME;
-    if (name.size() > MAX_RDN_CHARS)
-        return ERR_NAME_TOO_LONG;
-    return 0;
-}
-
 } // namespace
 
 NWDSCCODE DirectoryModel::checkNameValue(const AttributeDefinition& naming,
@@ -59,7 +51,7 @@ NWDSCCODE DirectoryModel::createEntry(EntryId parent, std::string_view name,
     const Entry* p = objects_.get(parent);
     if (p == nullptr)
         return ERR_NO_SUCH_ENTRY;
-    if (auto rc = checkOwnName(name); rc != 0)
+    if (auto rc = createrules::checkObjectName(name); rc != 0)
         return rc;
 
     const ClassDefinition* cls = nullptr;
@@ -122,7 +114,7 @@ void DirectoryModel::replaceNamingValue(Entry& e, const AttributeDefinition& nam
 
 NWDSCCODE DirectoryModel::checkNewName(const Entry& e, EntryId parent, std::string_view newName,
                                        const AttributeDefinition*& naming) const {
-    if (auto rc = checkOwnName(newName); rc != 0)
+    if (auto rc = createrules::checkObjectName(newName); rc != 0)
         return rc;
     naming = namingAttributeOf(e);
     if (naming == nullptr)

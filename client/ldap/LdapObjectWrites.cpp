@@ -16,14 +16,6 @@
 
 namespace {
 
-NWDSCCODE checkOwnName(std::string_view name) {
-    if (name.empty() || name == ROOT_NAME)
-        return ERR_INVALID_OBJECT_NAME;
-    if (name.size() > MAX_RDN_CHARS)
-        return ERR_NAME_TOO_LONG;
-    return 0;
-}
-
 NWDSCCODE singleComponent(const char* name, std::string& component, std::string* tags = nullptr) {
     names::ParsedName parsed;
     if (auto rc = names::parse(name, parsed); rc != 0)
@@ -56,7 +48,7 @@ NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given
     std::string tagged;
     if (auto rc = singleComponent(given, newName, &tagged); rc != 0)
         return rc;
-    if (auto rc = checkOwnName(newName); rc != 0)
+    if (auto rc = createrules::checkObjectName(newName); rc != 0)
         return rc;
     const auto oldTypes = names::valuesOf(rdnTypeOf(dn));
     const auto values = names::valuesOf(newName);
@@ -74,7 +66,7 @@ NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given
         }
         if (naming == nullptr || naming->ldapName.empty())
             return ERR_BAD_NAMING_ATTRIBUTES;
-        if (auto rc = valuerules::checkValue(createrules::shapeOf(*naming), values[i]); rc != 0)
+        if (auto rc = createrules::checkName(*naming, values[i]); rc != 0)
             return rc;
         types.push_back(naming->ldapName);
     }
@@ -101,25 +93,14 @@ NWDSCCODE LdapDirectory::classOfEntry(Tree& tree, const std::string& dn,
 
 NWDSCCODE LdapDirectory::checkContainment(Tree& tree, const ClassDefinition& cls,
                                           const std::string& parentDn) {
-    const auto& allowed = tree.schema->effectiveList(cls, ClassDefinition::Containment);
-    if (parentDn.empty()) {
-        const ClassDefinition* root = tree.schema->findClassByLdapName("treeRoot");
-        const bool ok = root != nullptr &&
-                        std::any_of(allowed.begin(), allowed.end(), [&](const std::string& c) {
-                            return tree.schema->findClass(c) == root;
-                        });
-        return ok ? 0 : ERR_ILLEGAL_CONTAINMENT;
-    }
     const ClassDefinition* parent = nullptr;
-    if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
-        return rc;
-    if (parent == nullptr)
-        return ERR_ILLEGAL_CONTAINMENT;
-    for (const auto& c : allowed) {
-        if (tree.schema->isA(*parent, c))
-            return 0;
+    if (!parentDn.empty()) {
+        if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
+            return rc;
+        if (parent == nullptr)
+            return ERR_ILLEGAL_CONTAINMENT;
     }
-    return ERR_ILLEGAL_CONTAINMENT;
+    return createrules::containmentAllows(*tree.schema, cls, parent) ? 0 : ERR_ILLEGAL_CONTAINMENT;
 }
 
 NWDSCCODE LdapDirectory::resolveNew(const ContextState& ctx, Tree& tree, const char* name,
@@ -130,7 +111,7 @@ NWDSCCODE LdapDirectory::resolveNew(const ContextState& ctx, Tree& tree, const c
     if (parsed.root)
         return ERR_INVALID_ENTRY_FOR_ROOT;
     ownName = parsed.components.front();
-    if (auto rc = checkOwnName(ownName); rc != 0)
+    if (auto rc = createrules::checkObjectName(ownName); rc != 0)
         return rc;
     // A new object is named by its class's one naming attribute.
     if (names::isMultiValued(ownName))
