@@ -1,5 +1,6 @@
 #include "DirectoryModel.h"
 
+#include "client/common/CreateRules.h"
 #include "client/common/Names.h"
 #include "client/common/ValueRules.h"
 #include "directory/ResultCodes.h"
@@ -9,7 +10,6 @@
 namespace {
 constexpr std::string_view kObjectClass = "Object Class";
 constexpr std::string_view kSecurityEquals = "Security Equals";
-constexpr std::string_view kTreeRoot = "Tree Root";
 } // namespace
 
 DirectoryModel::DirectoryModel(std::string treeName, std::uint32_t clock)
@@ -81,17 +81,11 @@ std::optional<EntryId> DirectoryModel::find(std::string_view fullName) const {
 }
 
 bool DirectoryModel::containmentAllows(const ClassDefinition& cls, const Entry& parent) const {
-    const auto& allowed = schema_.effectiveList(cls, ClassDefinition::Containment);
+    // The tree's own top, [Root], has no class of its own.
     if (parent.id == kRootEntry && parent.baseClass == nullptr)
-        return std::any_of(allowed.begin(), allowed.end(),
-                           [](const std::string& c) { return names::equalFolded(c, kTreeRoot); });
-    if (parent.baseClass == nullptr)
-        return false;
-    for (const auto& c : allowed) {
-        if (schema_.isA(*parent.baseClass, c))
-            return true;
-    }
-    return false;
+        return createrules::containmentAllows(schema_, cls, nullptr);
+    return parent.baseClass != nullptr &&
+           createrules::containmentAllows(schema_, cls, parent.baseClass);
 }
 
 NWDSCCODE DirectoryModel::addEntry(EntryId parent, std::string name,
@@ -100,10 +94,8 @@ NWDSCCODE DirectoryModel::addEntry(EntryId parent, std::string name,
     Entry* p = objects_.get(parent);
     if (p == nullptr)
         return ERR_NO_SUCH_ENTRY;
-    if (name.empty() || name == ROOT_NAME)
-        return ERR_INVALID_OBJECT_NAME;
-    if (name.size() > MAX_RDN_CHARS)
-        return ERR_NAME_TOO_LONG;
+    if (auto rc = createrules::checkObjectName(name); rc != 0)
+        return rc;
     if (!containmentAllows(cls, *p))
         return ERR_ILLEGAL_CONTAINMENT;
     const auto& naming = schema_.effectiveList(cls, ClassDefinition::Naming);

@@ -105,11 +105,6 @@ public:
     // renameEntry, and ERR_NO_SUCH_ENTRY (destination), ERR_ILLEGAL_CONTAINMENT,
     // ERR_INVALID_REQUEST (into itself or below itself).
     NWDSCCODE moveEntry(EntryId id, EntryId newParent, std::string_view newName);
-    // The first mandatory attribute of the class or of a class above it for which `present`
-    // is false, or null.
-    const AttributeDefinition*
-    missingMandatory(const ClassDefinition& cls,
-                     const std::function<bool(const AttributeDefinition&)>& present) const;
     // The attribute an object's name is the value of.
     const AttributeDefinition* namingAttributeOf(const Entry& e) const;
     // ---- Schema changes made through the directory (SchemaChanges.cpp) ----

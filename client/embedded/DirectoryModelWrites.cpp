@@ -1,29 +1,15 @@
 // Creating, removing, renaming and moving the objects of one tree. Every rule is checked
 // before the first change, so a refused write leaves the tree as it was.
 #include "DirectoryModel.h"
+#include "client/common/CreateRules.h"
 #include "client/common/Names.h"
 #include "client/common/NewObjectClass.h"
-#include "client/common/ValueRules.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace {
-
-// The syntaxes whose values can be an object's name.
-bool isNameSyntax(std::uint32_t syntax) {
-    switch (syntax) {
-    case SYN_CE_STRING:
-    case SYN_CI_STRING:
-    case SYN_PR_STRING:
-    case SYN_NU_STRING:
-    case SYN_TEL_NUMBER:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // The tag an object named by this attribute carries ("CN"), as the tree files it.
 std::string namingTagOf(const AttributeDefinition& def) {
@@ -35,36 +21,11 @@ std::string namingTagOf(const AttributeDefinition& def) {
     return tag;
 }
 
-valuerules::AttributeShape shapeOf(const AttributeDefinition& def) {
-    return {def.syntax, def.flags, def.lower, def.upper};
-}
-
-NWDSCCODE checkOwnName(std::string_view name) {
-    if (name.empty() || name == ROOT_NAME)
-        return ERR_INVALID_OBJECT_NAME;
-    if (name.size() > MAX_RDN_CHARS)
-        return ERR_NAME_TOO_LONG;
-    return 0;
-}
-
-// The values an attribute of a new object will hold, duplicates left out.
-struct PlannedAttribute {
-    const AttributeDefinition* def = nullptr;
-    std::vector<std::string> values;
-
-    void add(const std::string& v) {
-        if (std::find(values.begin(), values.end(), v) == values.end())
-            values.push_back(v);
-    }
-};
-
 } // namespace
 
 NWDSCCODE DirectoryModel::checkNameValue(const AttributeDefinition& naming,
                                          std::string_view name) const {
-    if (!isNameSyntax(naming.syntax))
-        return ERR_SYNTAX_INVALID_IN_NAME;
-    return valuerules::checkValue(shapeOf(naming), name);
+    return createrules::checkName(naming, name);
 }
 
 const AttributeDefinition* DirectoryModel::namingAttributeOf(const Entry& e) const {
@@ -84,97 +45,31 @@ const AttributeDefinition* DirectoryModel::namingAttributeOf(const Entry& e) con
     return first;
 }
 
-const AttributeDefinition* DirectoryModel::missingMandatory(
-    const ClassDefinition& cls,
-    const std::function<bool(const AttributeDefinition&)>& present) const {
-    for (const ClassDefinition* c : schema_.lineage(cls)) {
-        for (const auto& name : c->lists[ClassDefinition::Mandatory]) {
-            const AttributeDefinition* def = schema_.findAttribute(name);
-            if (def != nullptr && !present(*def))
-                return def;
-        }
-    }
-    return nullptr;
-}
-
 NWDSCCODE DirectoryModel::createEntry(EntryId parent, std::string_view name,
                                       const std::vector<request::Attribute>& attributes,
                                       EntryId* id) {
     const Entry* p = objects_.get(parent);
     if (p == nullptr)
         return ERR_NO_SUCH_ENTRY;
-    if (auto rc = checkOwnName(name); rc != 0)
+    if (auto rc = createrules::checkObjectName(name); rc != 0)
         return rc;
 
     const ClassDefinition* cls = nullptr;
     if (auto rc = request::classOfNewObject(schema_, attributes, cls); rc != 0)
         return rc;
-    const AttributeDefinition* objectClass = schema_.findAttribute(request::kObjectClass);
     if (!containmentAllows(*cls, *p))
         return ERR_ILLEGAL_CONTAINMENT;
 
-    const auto& naming = schema_.effectiveList(*cls, ClassDefinition::Naming);
-    const AttributeDefinition* namingAttr =
-        naming.empty() ? nullptr : schema_.findAttribute(naming.front());
+    const AttributeDefinition* namingAttr = createrules::namingAttribute(schema_, *cls);
     if (namingAttr == nullptr)
         return ERR_BAD_NAMING_ATTRIBUTES;
     if (auto rc = checkNameValue(*namingAttr, name); rc != 0)
         return rc;
     if (objects_.child(parent, name))
         return ERR_ENTRY_ALREADY_EXISTS;
-
-    // What the class allows: the naming, mandatory and optional attributes of its lineage.
-    const auto lineage = schema_.lineage(*cls);
-    auto allowed = [&](const AttributeDefinition& def) {
-        for (const ClassDefinition* c : lineage) {
-            for (int list :
-                 {ClassDefinition::Naming, ClassDefinition::Mandatory, ClassDefinition::Optional}) {
-                for (const auto& n : c->lists[list]) {
-                    if (schema_.findAttribute(n) == &def)
-                        return true;
-                }
-            }
-        }
-        return false;
-    };
-
-    std::vector<PlannedAttribute> planned;
-    planned.push_back({namingAttr, {std::string(name)}});
-    for (const auto& a : attributes) {
-        const AttributeDefinition* def = schema_.findAttribute(a.name);
-        if (def == nullptr)
-            return ERR_NO_SUCH_ATTRIBUTE;
-        if (def == objectClass)
-            continue; // the object's classes are its lineage, written by addEntry
-        if (!allowed(*def))
-            return ERR_ILLEGAL_ATTRIBUTE;
-        auto it = std::find_if(planned.begin(), planned.end(),
-                               [&](const PlannedAttribute& x) { return x.def == def; });
-        if (it == planned.end()) {
-            planned.push_back({def, {}});
-            it = planned.end() - 1;
-        }
-        for (const auto& v : a.values) {
-            if (v.syntax != def->syntax)
-                return ERR_SYNTAX_VIOLATION;
-            if (auto rc = valuerules::checkValue(shapeOf(*def), v.bytes); rc != 0)
-                return rc;
-            it->add(v.bytes);
-        }
-        if ((def->flags & DS_SINGLE_VALUED_ATTR) && it->values.size() > 1)
-            return ERR_CANT_HAVE_MULTIPLE_VALUES;
-    }
-
-    const AttributeDefinition* missing =
-        missingMandatory(*cls, [&](const AttributeDefinition& def) {
-            if (&def == objectClass)
-                return true;
-            return std::any_of(planned.begin(), planned.end(), [&](const PlannedAttribute& x) {
-                return x.def == &def && !x.values.empty();
-            });
-        });
-    if (missing != nullptr)
-        return ERR_MISSING_MANDATORY;
+    std::vector<createrules::Planned> planned;
+    if (auto rc = createrules::plan(schema_, *cls, *namingAttr, name, attributes, planned); rc != 0)
+        return rc;
 
     EntryId added = 0;
     if (auto rc = addEntry(parent, std::string(name), namingAttr, *cls, &added); rc != 0)
@@ -219,7 +114,7 @@ void DirectoryModel::replaceNamingValue(Entry& e, const AttributeDefinition& nam
 
 NWDSCCODE DirectoryModel::checkNewName(const Entry& e, EntryId parent, std::string_view newName,
                                        const AttributeDefinition*& naming) const {
-    if (auto rc = checkOwnName(newName); rc != 0)
+    if (auto rc = createrules::checkObjectName(newName); rc != 0)
         return rc;
     naming = namingAttributeOf(e);
     if (naming == nullptr)

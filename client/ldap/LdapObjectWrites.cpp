@@ -6,6 +6,7 @@
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "OstrelObjectClass.h"
+#include "client/common/CreateRules.h"
 #include "client/common/Names.h"
 #include "client/common/NewObjectClass.h"
 #include "client/common/ValueRules.h"
@@ -14,14 +15,6 @@
 #include <algorithm>
 
 namespace {
-
-NWDSCCODE checkOwnName(std::string_view name) {
-    if (name.empty() || name == ROOT_NAME)
-        return ERR_INVALID_OBJECT_NAME;
-    if (name.size() > MAX_RDN_CHARS)
-        return ERR_NAME_TOO_LONG;
-    return 0;
-}
 
 NWDSCCODE singleComponent(const char* name, std::string& component, std::string* tags = nullptr) {
     names::ParsedName parsed;
@@ -33,10 +26,6 @@ NWDSCCODE singleComponent(const char* name, std::string& component, std::string*
     if (tags != nullptr)
         *tags = parsed.tags.front();
     return 0;
-}
-
-valuerules::AttributeShape shapeOf(const AttributeDefinition& def) {
-    return {def.syntax, def.flags, def.lower, def.upper};
 }
 
 // The naming attribute's LDAP type of the entry at `dn` (its RDN's type).
@@ -59,7 +48,7 @@ NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given
     std::string tagged;
     if (auto rc = singleComponent(given, newName, &tagged); rc != 0)
         return rc;
-    if (auto rc = checkOwnName(newName); rc != 0)
+    if (auto rc = createrules::checkObjectName(newName); rc != 0)
         return rc;
     const auto oldTypes = names::valuesOf(rdnTypeOf(dn));
     const auto values = names::valuesOf(newName);
@@ -77,7 +66,7 @@ NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given
         }
         if (naming == nullptr || naming->ldapName.empty())
             return ERR_BAD_NAMING_ATTRIBUTES;
-        if (auto rc = valuerules::checkValue(shapeOf(*naming), values[i]); rc != 0)
+        if (auto rc = createrules::checkName(*naming, values[i]); rc != 0)
             return rc;
         types.push_back(naming->ldapName);
     }
@@ -104,25 +93,14 @@ NWDSCCODE LdapDirectory::classOfEntry(Tree& tree, const std::string& dn,
 
 NWDSCCODE LdapDirectory::checkContainment(Tree& tree, const ClassDefinition& cls,
                                           const std::string& parentDn) {
-    const auto& allowed = tree.schema->effectiveList(cls, ClassDefinition::Containment);
-    if (parentDn.empty()) {
-        const ClassDefinition* root = tree.schema->findClassByLdapName("treeRoot");
-        const bool ok = root != nullptr &&
-                        std::any_of(allowed.begin(), allowed.end(), [&](const std::string& c) {
-                            return tree.schema->findClass(c) == root;
-                        });
-        return ok ? 0 : ERR_ILLEGAL_CONTAINMENT;
-    }
     const ClassDefinition* parent = nullptr;
-    if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
-        return rc;
-    if (parent == nullptr)
-        return ERR_ILLEGAL_CONTAINMENT;
-    for (const auto& c : allowed) {
-        if (tree.schema->isA(*parent, c))
-            return 0;
+    if (!parentDn.empty()) {
+        if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
+            return rc;
+        if (parent == nullptr)
+            return ERR_ILLEGAL_CONTAINMENT;
     }
-    return ERR_ILLEGAL_CONTAINMENT;
+    return createrules::containmentAllows(*tree.schema, cls, parent) ? 0 : ERR_ILLEGAL_CONTAINMENT;
 }
 
 NWDSCCODE LdapDirectory::resolveNew(const ContextState& ctx, Tree& tree, const char* name,
@@ -133,7 +111,7 @@ NWDSCCODE LdapDirectory::resolveNew(const ContextState& ctx, Tree& tree, const c
     if (parsed.root)
         return ERR_INVALID_ENTRY_FOR_ROOT;
     ownName = parsed.components.front();
-    if (auto rc = checkOwnName(ownName); rc != 0)
+    if (auto rc = createrules::checkObjectName(ownName); rc != 0)
         return rc;
     // A new object is named by its class's one naming attribute.
     if (names::isMultiValued(ownName))
@@ -222,7 +200,6 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     const ClassDefinition* cls = nullptr;
     if (auto rc = request::classOfNewObject(schema, attributes, cls); rc != 0)
         return rc;
-    const AttributeDefinition* objectClass = schema.findAttribute(request::kObjectClass);
     if (auto rc = checkContainment(*tree, *cls, parentDn); rc != 0)
         return rc;
     if (parentDn.empty()) {
@@ -236,12 +213,10 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
                         "): create the object below one of them, not at [Root]."};
         return ERR_NOT_SUPPORTED;
     }
-    const auto& naming = schema.effectiveList(*cls, ClassDefinition::Naming);
-    const AttributeDefinition* namingAttr =
-        naming.empty() ? nullptr : schema.findAttribute(naming.front());
+    const AttributeDefinition* namingAttr = createrules::namingAttribute(schema, *cls);
     if (namingAttr == nullptr || namingAttr->ldapName.empty())
         return ERR_BAD_NAMING_ATTRIBUTES;
-    if (auto rc = valuerules::checkValue(shapeOf(*namingAttr), ownName); rc != 0)
+    if (auto rc = createrules::checkName(*namingAttr, ownName); rc != 0)
         return rc;
 
     const std::string dn = namingAttr->ldapName + "=" + valuetext::escapeDnValue(ownName) +
@@ -254,56 +229,33 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
                    ? NWDSCCODE(ERR_ENTRY_ALREADY_EXISTS)
                    : rc;
     };
+    std::vector<createrules::Planned> planned;
+    if (auto rc = createrules::plan(schema, *cls, *namingAttr, ownName, attributes, planned);
+        rc != 0)
+        return refuse(rc);
 
-    // The attributes as the server takes them, each value checked against its definition.
+    // The attributes as the server takes them. Where the server defines it, the class that
+    // lets the object hold what every directory object may (an ACL, say) goes on from the
+    // start.
     LdapValueNames valueNames(schema, dnOfName(*tree));
     std::vector<LdapMod> mods;
-    // Where the server defines it, the class that lets the object hold what every directory
-    // object may (an ACL, say) goes on from the start.
     std::vector<std::string> classes = {cls->ldapName};
     if (ostrelobject::allowedBy(tree->subschemaValues.objectClasses))
         classes.emplace_back(ostrelobject::kLdapName);
     mods.push_back({LdapMod::Add, "objectClass", std::move(classes)});
-    mods.push_back({LdapMod::Add, namingAttr->ldapName, {ownName}});
-    for (const auto& a : attributes) {
-        const AttributeDefinition* def = schema.findAttribute(a.name);
-        if (def == nullptr || def->ldapName.empty())
+    for (const auto& p : planned) {
+        if (p.def->ldapName.empty())
             return refuse(ERR_NO_SUCH_ATTRIBUTE);
-        if (def == objectClass)
+        if (p.values.empty())
             continue;
-        auto it = std::find_if(mods.begin(), mods.end(), [&](const LdapMod& m) {
-            return names::equalFolded(m.type, def->ldapName);
-        });
-        if (it == mods.end()) {
-            mods.push_back({LdapMod::Add, def->ldapName, {}});
-            it = mods.end() - 1;
-        }
-        for (const auto& v : a.values) {
-            if (v.syntax != def->syntax)
-                return refuse(ERR_SYNTAX_VIOLATION);
-            if (auto rc = valuerules::checkValue(shapeOf(*def), v.bytes); rc != 0)
-                return refuse(rc);
+        LdapMod mod{LdapMod::Add, p.def->ldapName, {}};
+        for (const auto& wire : p.values) {
             std::string text;
-            if (auto rc = valuetext::format(def->syntax, v.bytes, valueNames, text); rc != 0)
+            if (auto rc = valuetext::format(p.def->syntax, wire, valueNames, text); rc != 0)
                 return refuse(rc);
-            if (std::find(it->values.begin(), it->values.end(), text) == it->values.end())
-                it->values.push_back(std::move(text));
+            mod.values.push_back(std::move(text));
         }
-        if ((def->flags & DS_SINGLE_VALUED_ATTR) && it->values.size() > 1)
-            return refuse(ERR_CANT_HAVE_MULTIPLE_VALUES);
-    }
-    std::erase_if(mods, [](const LdapMod& m) { return m.values.empty(); });
-    // What the directory requires that the server's schema may not (its own mandatory lists).
-    for (const ClassDefinition* c : schema.lineage(*cls)) {
-        for (const auto& name : c->lists[ClassDefinition::Mandatory]) {
-            const AttributeDefinition* def = schema.findAttribute(name);
-            if (def == nullptr || def == objectClass)
-                continue;
-            if (std::none_of(mods.begin(), mods.end(), [&](const LdapMod& m) {
-                    return names::equalFolded(m.type, def->ldapName);
-                }))
-                return refuse(ERR_MISSING_MANDATORY);
-        }
+        mods.push_back(std::move(mod));
     }
 
     if (auto rc = tree->session->add(dn, mods); rc != 0) {

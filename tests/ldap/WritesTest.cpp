@@ -132,6 +132,15 @@ TEST_F(LdapWrites, RefusedAddsGiveTheEmbeddedDirectorysCodesAndCreateNothing) {
               {{"Object Class", {"User"}}, {"Surname", {"Odd"}}, {"Nonesuch", {"x"}}},
               ERR_NO_SUCH_ATTRIBUTE);
     addOnBoth("Odd.Sales.Acme", {{"Object Class", {"Nonesuch"}}}, ERR_NO_SUCH_CLASS);
+    // One the directory defines but the class does not list; two login shells where one is
+    // the most.
+    addOnBoth(
+        "Odd.Sales.Acme",
+        {{"Object Class", {"User"}}, {"Surname", {"Odd"}}, {"Host Device", {"Jane.Sales.Acme"}}},
+        ERR_ILLEGAL_ATTRIBUTE);
+    addOnBoth("Odd.Sales.Acme",
+              {{"Object Class", {"User"}}, {"Surname", {"Odd"}}, {"Login Shell", {"/a", "/b"}}},
+              ERR_CANT_HAVE_MULTIPLE_VALUES);
     for (const char* name : {"Nosurname.Sales.Acme", "Inside.Jane.Sales.Acme", "Abroad.US",
                              "Long.Sales.Acme", "Odd.Sales.Acme"}) {
         NWDSCCODE rc = 0;
