@@ -4,11 +4,16 @@
 # probe fails for the reason it is there for.
 set(probe_dir ${CMAKE_BINARY_DIR}/layer_probes)
 
-# ostrel_layer_probe(name LIBRARY lib CODE text [FORBIDDEN])
+# ostrel_layer_probe(name LIBRARY lib {CODE include-line | SOURCE file} [FORBIDDEN])
 function(ostrel_layer_probe name)
-    cmake_parse_arguments(ARG "FORBIDDEN" "LIBRARY;CODE" "" ${ARGN})
-    file(WRITE ${probe_dir}/${name}.cpp "${ARG_CODE}\nint main() { return 0; }\n")
-    add_executable(layer_probe_${name} EXCLUDE_FROM_ALL ${probe_dir}/${name}.cpp)
+    cmake_parse_arguments(ARG "FORBIDDEN" "LIBRARY;CODE;SOURCE" "" ${ARGN})
+    if(ARG_SOURCE)
+        set(source ${CMAKE_SOURCE_DIR}/cmake/probes/${ARG_SOURCE})
+    else()
+        set(source ${probe_dir}/${name}.cpp)
+        file(WRITE ${source} "${ARG_CODE}\nint main() { return 0; }\n")
+    endif()
+    add_executable(layer_probe_${name} EXCLUDE_FROM_ALL ${source})
     target_link_libraries(layer_probe_${name} PRIVATE ${ARG_LIBRARY})
     add_test(NAME layer_probe_${name}
              COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target layer_probe_${name})
@@ -37,9 +42,8 @@ ostrel_layer_probe(pages_read_no_client FORBIDDEN LIBRARY ostrel_objects
 
 # Only the LDAP client links libldap: a program of the embedded client alone that calls it
 # does not link.
-set(ldap_call "#include <ldap.h>\nint (*volatile ldapCall)(LDAP**, const char*) = ldap_initialize;")
 if(TARGET ostrel_client_ldap)
-    ostrel_layer_probe(ldap_client_links_libldap LIBRARY ostrel_client_ldap CODE "${ldap_call}")
+    ostrel_layer_probe(ldap_client_links_libldap LIBRARY ostrel_client_ldap SOURCE CallsLdap.cpp)
 endif()
 ostrel_layer_probe(embedded_client_links_no_libldap FORBIDDEN LIBRARY ostrel_client_embedded
-                   CODE "${ldap_call}")
+                   SOURCE CallsLdap.cpp)
