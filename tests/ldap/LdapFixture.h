@@ -15,6 +15,24 @@
 #include <tuple>
 #include <vector>
 
+// A private slapd with the demo data for the tests of one suite: started before its first
+// test, stopped after its last. `Base` is ::testing::Test or a ::testing::TestWithParam.
+template <class Base = ::testing::Test> class SharedSlapd : public Base {
+public:
+    static void SetUpTestSuite() {
+        server = new SlapdServer();
+        ASSERT_TRUE(server->running()) << server->failure();
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
+protected:
+    void SetUp() override { ASSERT_TRUE(server && server->running()); }
+    static inline SlapdServer* server = nullptr;
+};
+
 // The settings of the LDAP client for a private slapd: its trees, bound as the demo's
 // administrator; no hints file, as a user runs it.
 inline LdapDirectory::Options ldapOptionsFor(const SlapdServer& server) {

@@ -81,20 +81,10 @@ std::unique_ptr<LdapDirectory> openWithPages(const SlapdServer& server, int page
     return client;
 }
 
-class LdapListingStream : public ::testing::Test {
+class LdapListingStream : public SharedSlapd<> {
 protected:
-    static void SetUpTestSuite() {
-        server = new SlapdServer();
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override { ASSERT_TRUE(server && server->running()); }
-    static SlapdServer* server;
 };
-SlapdServer* LdapListingStream::server = nullptr;
 
 TEST_F(LdapListingStream, SmallPagesAndSmallBuffersGiveTheSameObjectsInTheSameOrder) {
     auto whole = openWithPages(*server, 1000);

@@ -81,16 +81,8 @@ struct Side {
 
 // Each case runs as the demo's administrator and as its guest, who may browse everything but
 // read only the values of public attributes.
-class PageParity : public ::testing::TestWithParam<std::string> {
+class PageParity : public SharedSlapd<::testing::TestWithParam<std::string>> {
 protected:
-    static void SetUpTestSuite() {
-        server = new SlapdServer();
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         ASSERT_TRUE(server && server->running());
         std::string error;
@@ -111,12 +103,10 @@ protected:
             EXPECT_EQ(ldapDirectory->outstandingResources(), ClientResourceCounts{});
         }
     }
-    static SlapdServer* server;
     std::unique_ptr<LdapDirectory> ldapDirectory;
     std::unique_ptr<EmbeddedDirectory> embeddedDirectory;
     std::unique_ptr<Side> ldap, embedded;
 };
-SlapdServer* PageParity::server = nullptr;
 
 TEST_P(PageParity, TheBrowserShowsTheSameInEveryContainerAndForEveryAttribute) {
     CBrowserPage want(embedded->services(), nullptr), got(ldap->services(), nullptr);

@@ -12,16 +12,8 @@
 
 namespace {
 
-class Parity : public ::testing::Test {
+class Parity : public SharedSlapd<> {
 protected:
-    static void SetUpTestSuite() {
-        server = new SlapdServer();
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         ASSERT_TRUE(server && server->running());
         std::string error;
@@ -35,11 +27,9 @@ protected:
             EXPECT_EQ(ldap->outstandingResources(), ClientResourceCounts{});
         }
     }
-    static SlapdServer* server;
     std::unique_ptr<LdapDirectory> ldap;
     std::unique_ptr<EmbeddedDirectory> embedded;
 };
-SlapdServer* Parity::server = nullptr;
 
 std::string childName(const std::string& label, const std::string& container) {
     return fullNameOf(label, container);

@@ -124,11 +124,10 @@ struct Difference {
     bool embedded, server;
 };
 
-class LdapRightsParity : public ::testing::Test {
+class LdapRightsParity : public SharedSlapd<> {
 protected:
     static void SetUpTestSuite() {
-        server = new SlapdServer();
-        ASSERT_TRUE(server->running()) << server->failure();
+        SharedSlapd::SetUpTestSuite();
         std::ifstream(server->passwordFile()) >> password;
         const std::string dataDir = EmbeddedDirectory::demoDataDir();
         std::string text, why;
@@ -136,15 +135,9 @@ protected:
         ASSERT_TRUE(ldif::parse(text, {"acme.ldif", dataDir + "/acme", dataDir}, records, &why))
             << why;
     }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    static SlapdServer* server;
     static std::string password;
     static std::vector<ldif::Record> records;
 };
-SlapdServer* LdapRightsParity::server = nullptr;
 std::string LdapRightsParity::password;
 std::vector<ldif::Record> LdapRightsParity::records;
 

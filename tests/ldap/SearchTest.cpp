@@ -10,16 +10,8 @@ struct Criterion {
     std::uint32_t syntax;
 };
 
-class LdapSearch : public ::testing::Test {
+class LdapSearch : public SharedSlapd<> {
 protected:
-    static void SetUpTestSuite() {
-        server = new SlapdServer();
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         ASSERT_TRUE(server && server->running());
         std::string error;
@@ -92,11 +84,9 @@ protected:
         return rc;
     }
 
-    static SlapdServer* server;
     std::unique_ptr<LdapDirectory> ldap;
     NWDSContextHandle ctx = NO_CONTEXT;
 };
-SlapdServer* LdapSearch::server = nullptr;
 
 TEST_F(LdapSearch, EveryCriterionKindFindsItsObjects) {
     std::set<std::string> found;

@@ -9,16 +9,8 @@ namespace {
 
 using Attributes = std::vector<std::pair<std::string, std::vector<std::string>>>;
 
-class LdapWrites : public ::testing::Test {
+class LdapWrites : public SharedSlapd<> {
 protected:
-    static void SetUpTestSuite() {
-        server = new SlapdServer();
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override {
         ASSERT_TRUE(server && server->running());
         std::string error;
@@ -84,12 +76,10 @@ protected:
         return it == read.end() ? std::vector<std::string>{} : it->second.values;
     }
 
-    static SlapdServer* server;
     std::unique_ptr<LdapDirectory> ldap;
     std::unique_ptr<EmbeddedDirectory> embedded;
     NWDSContextHandle ctx = NO_CONTEXT, ectx = NO_CONTEXT;
 };
-SlapdServer* LdapWrites::server = nullptr;
 
 TEST_F(LdapWrites, AddCreatesTheObjectWithItsValuesUnderItsContainer) {
     ASSERT_EQ(add(*ldap, ctx, "Ann.Sales.Acme",
