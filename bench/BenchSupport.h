@@ -5,6 +5,7 @@
 // benchmarks that open pages.
 #include "client/embedded/EmbeddedDirectory.h"
 #include "pages/Reporter.h"
+#include "tests/support/PageContext.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -66,11 +67,7 @@ TypelessUnit& typelessUnit(const std::string& unit, int objects, AddOne addOne) 
         return u;
     u.dir = &demoWithUnit(unit, objects, addOne);
     u.container = unit + ".Acme";
-    u.dir->NWDSCreateContextHandle(&u.context);
-    std::uint32_t flags = 0;
-    u.dir->NWDSGetContext(u.context, DCK_FLAGS, &flags, sizeof flags);
-    flags = (flags | DCV_TYPELESS_NAMES) & ~std::uint32_t(DCV_CANONICALIZE_NAMES);
-    u.dir->NWDSSetContext(u.context, DCK_FLAGS, &flags);
+    u.context = pageContextOn(*u.dir);
     return u;
 }
 

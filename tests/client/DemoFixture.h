@@ -3,6 +3,7 @@
 #include "client/embedded/EmbeddedDirectory.h"
 #include "directory/Records.h"
 #include "directory/ResultCodes.h"
+#include "tests/support/PageContext.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -53,10 +54,7 @@ protected:
     NWDSContextHandle pageContext() {
         NWDSContextHandle c = NO_CONTEXT;
         EXPECT_EQ(dir->NWDSCreateContextHandle(&c), 0);
-        std::uint32_t flags = 0;
-        EXPECT_EQ(dir->NWDSGetContext(c, DCK_FLAGS, &flags, sizeof flags), 0);
-        flags = (flags | DCV_TYPELESS_NAMES) & ~std::uint32_t(DCV_CANONICALIZE_NAMES);
-        EXPECT_EQ(dir->NWDSSetContext(c, DCK_FLAGS, &flags), 0);
+        usePageFlags(*dir, c);
         return c;
     }
 

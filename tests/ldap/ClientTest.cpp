@@ -178,8 +178,8 @@ TEST_F(LdapClient, WithoutABindDnTheClientBindsBySaslExternalOverLdapi) {
     char serverName[CONN_INFO_SERVER_NAME_BYTES] = {};
     std::uint32_t conn = 0;
     ASSERT_EQ(external->NWDSGetContext(c, DCK_LAST_CONNECTION, &conn, sizeof conn), 0);
-    EXPECT_EQ(
-        external->NWCCGetConnInfo(conn, NWCC_INFO_SERVER_NAME, sizeof serverName, serverName), 0);
+    EXPECT_EQ(external->NWCCGetConnInfo(conn, NWCC_INFO_SERVER_NAME, sizeof serverName, serverName),
+              0);
     EXPECT_STREQ(serverName, "localhost");
     external->NWDSFreeContext(c);
 }

@@ -4,8 +4,8 @@
 // chosen moment (and kills slapd there), so that each fault lands where the test says.
 #include "LdapFixture.h"
 #include "LdapRelay.h"
-#include "tests/support/FaultInjectingClient.h"
 #include "objects/ObjectManagerPage.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QApplication>

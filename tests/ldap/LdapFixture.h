@@ -6,6 +6,7 @@
 #include "client/embedded/EmbeddedDirectory.h"
 #include "client/ldap/LdapDirectory.h"
 #include "directory/ResultCodes.h"
+#include "tests/support/PageContext.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -79,20 +80,10 @@ inline void PrintTo(const ReadItem& item, std::ostream* os) {
     *os << " ]";
 }
 
-// A context on a tree, set up as the pages set theirs up (typeless names).
+// A context on the demo tree, set up as the pages set theirs up (typeless names).
 inline NWDSContextHandle pageContext(DirectoryClient& client, const char* tree = "ACME_TREE",
                                      const char* nameContext = ROOT_NAME) {
-    NWDSContextHandle ctx = NO_CONTEXT;
-    if (client.NWDSCreateContextHandle(&ctx) != 0)
-        return NO_CONTEXT;
-    std::uint32_t flags = 0;
-    client.NWDSGetContext(ctx, DCK_FLAGS, &flags, sizeof flags);
-    flags |= DCV_TYPELESS_NAMES;
-    flags &= ~std::uint32_t(DCV_CANONICALIZE_NAMES);
-    client.NWDSSetContext(ctx, DCK_FLAGS, &flags);
-    client.NWDSSetContext(ctx, DCK_TREE_NAME, tree);
-    client.NWDSSetContext(ctx, DCK_NAME_CONTEXT, nameContext);
-    return ctx;
+    return pageContextOn(client, tree, nameContext);
 }
 
 // Every object below `container`, over as many passes as it takes; the code of a failure.

@@ -4,9 +4,9 @@
 // class and attribute; and neither page reports a message on either directory.
 #include "LdapFixture.h"
 #include "browser/BrowserPage.h"
-#include "tests/support/FaultInjectingClient.h"
 #include "query/QueryPage.h"
 #include "schema/SchemaViewerPage.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 // the supervisor right on [Root] and the Schema Manager opens for it; an identity the server
 // only lets read gets the page without rights. Neither check adds anything to the tree.
 #include "LdapFixture.h"
-#include "tests/support/FaultInjectingClient.h"
 #include "schema/SchemaManagerPage.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 // the server) is the same on both.
 #include "LdapFixture.h"
 #include "SchemaDump.h"
-#include "tests/support/FaultInjectingClient.h"
 #include "schema/SchemaManagerPage.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QApplication>

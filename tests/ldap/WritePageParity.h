@@ -4,9 +4,9 @@
 // through the same steps, and comparing what each shows and reports and what each directory
 // holds afterwards.
 #include "LdapFixture.h"
-#include "tests/support/FaultInjectingClient.h"
 #include "directory/NameRules.h"
 #include "pages/PageFrame.h"
+#include "tests/support/FaultInjectingClient.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QApplication>

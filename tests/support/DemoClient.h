@@ -1,9 +1,9 @@
 #pragma once
 
 #include "RecordingReporter.h"
-#include "tests/support/FaultInjectingClient.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "pages/PageFrame.h"
+#include "tests/support/FaultInjectingClient.h"
 
 #include <memory>
 #include <stdexcept>

@@ -2,6 +2,7 @@
 
 #include "directory/DirectoryPage.h"
 #include "directory/FormatText.h"
+#include "tests/support/PageContext.h"
 
 #include <cstdarg>
 #include <string>
@@ -15,10 +16,7 @@ public:
         : client_(client), currentContext_(std::move(currentContext)) {
         if (client_.NWDSCreateContextHandle(&context_) < 0)
             return;
-        std::uint32_t flags = 0;
-        client_.NWDSGetContext(context_, DCK_FLAGS, &flags, sizeof flags);
-        flags = (flags | DCV_TYPELESS_NAMES) & ~std::uint32_t(DCV_CANONICALIZE_NAMES);
-        client_.NWDSSetContext(context_, DCK_FLAGS, &flags);
+        usePageFlags(client_, context_);
     }
     ~TestPage() override {
         if (context_ != NO_CONTEXT)
