@@ -1,10 +1,10 @@
-#include "DemoDirectory.h"
 #include "directory/ResultCodes.h"
 #include "schema/AttributeReads.h"
 #include "schema/ClassReads.h"
 #include "schema/ReportPolicies.h"
 #include "schema/SchemaTables.h"
 #include "schema/SyntaxReads.h"
+#include "tests/support/DemoClient.h"
 #include "tests/support/TestPage.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +16,13 @@ using Messages = std::vector<std::string>;
 class SchemaReads : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(demo.ok());
-        page = std::make_unique<TestPage>(*demo.faults, "Acme");
+        ASSERT_TRUE(demo.directory);
+        page = std::make_unique<TestPage>(demo.faults, "Acme");
         ASSERT_NE(page->context(), NO_CONTEXT);
-        before = demo.faults->outstandingResources();
+        before = demo.faults.outstandingResources();
     }
     void TearDown() override {
-        EXPECT_EQ(demo.faults->outstandingResources(), before) << "a client resource was left";
+        EXPECT_EQ(demo.faults.outstandingResources(), before) << "a client resource was left";
         page.reset();
     }
     std::vector<ClassDef> walkClasses(ReadOutcome* outcome = nullptr) {
@@ -41,7 +41,7 @@ protected:
             EXPECT_EQ(read.lists[list], defined.lists[list]) << defined.name << " list " << list;
     }
 
-    DemoDirectory demo;
+    DemoClient demo;
     std::unique_ptr<TestPage> page;
     ClientResourceCounts before;
 };
@@ -50,36 +50,37 @@ TEST_F(SchemaReads, ClassWalkDeliversEveryClassInDirectoryOrderOverSeveralPasses
     ReadOutcome outcome;
     const std::vector<ClassDef> delivered = walkClasses(&outcome);
     EXPECT_TRUE(outcome.ok());
-    EXPECT_GE(demo.faults->callCount("NWDSReadClassDef"), 2);
-    const auto& classes = demo.schema().classes();
+    EXPECT_GE(demo.faults.callCount("NWDSReadClassDef"), 2);
+    const auto& classes = demo.directory->model().schema().classes();
     ASSERT_EQ(delivered.size(), classes.size());
     for (std::size_t i = 0; i < classes.size(); ++i)
         expectSameLists(delivered[i], *classes[i]);
     // Empty lists are asked for too: five counts per class.
-    EXPECT_EQ(demo.faults->callCount("NWDSGetClassItemCount"), int(5 * classes.size()));
+    EXPECT_EQ(demo.faults.callCount("NWDSGetClassItemCount"), int(5 * classes.size()));
     EXPECT_TRUE(page->messages.empty());
 }
 
 TEST_F(SchemaReads, ClassWalkFailingOnTheThirdClassDeliversTheFirstTwoThenReports) {
-    demo.faults->failCall("NWDSGetClassDef", 3, ERR_NO_SUCH_CLASS);
+    demo.faults.failCall("NWDSGetClassDef", 3, ERR_NO_SUCH_CLASS);
     std::vector<std::string> names;
     const ReadOutcome outcome =
         WalkClassDefinitions(*page, SchemaReports::classWalk(), [&](const ClassDef& def) {
             EXPECT_TRUE(page->messages.empty()) << "reported before delivering " << def.name;
             names.push_back(def.name);
         });
-    const auto& classes = demo.schema().classes();
+    const auto& classes = demo.directory->model().schema().classes();
     EXPECT_EQ(names, (Messages{classes[0]->name, classes[1]->name}));
     EXPECT_EQ(page->messages, Messages{"NWDSGetClassDef() returned: FFFFFDA4\n"});
     EXPECT_EQ(outcome.failedStep, SchemaStep::Definition);
 }
 
 TEST_F(SchemaReads, AClassCutShortIsDeliveredWithWhatWasReadOfIt) {
-    demo.faults->failCall("NWDSGetClassItemCount", 3, ERR_BUFFER_EMPTY); // naming attributes
+    demo.faults.failCall("NWDSGetClassItemCount", 3, ERR_BUFFER_EMPTY); // naming attributes
     const std::vector<ClassDef> delivered = walkClasses();
     ASSERT_EQ(delivered.size(), 1u);
     EXPECT_FALSE(delivered[0].complete);
-    EXPECT_EQ(delivered[0].list(ClassList::SuperClasses), demo.schema().classes()[0]->lists[0]);
+    EXPECT_EQ(delivered[0].list(ClassList::SuperClasses),
+              demo.directory->model().schema().classes()[0]->lists[0]);
     EXPECT_TRUE(delivered[0].list(ClassList::NamingAttributes).empty());
 }
 
@@ -89,7 +90,7 @@ TEST_F(SchemaReads, SingleClassReadGivesTheNamedClass) {
                                     [&](const ClassDef& def) { delivered.push_back(def); })
                     .ok());
     ASSERT_EQ(delivered.size(), 1u);
-    expectSameLists(delivered[0], *demo.schema().findClass("User"));
+    expectSameLists(delivered[0], *demo.directory->model().schema().findClass("User"));
 }
 
 TEST_F(SchemaReads, AttributeWalkDeliversEveryAttributeWithItsRecord) {
@@ -97,8 +98,8 @@ TEST_F(SchemaReads, AttributeWalkDeliversEveryAttributeWithItsRecord) {
     EXPECT_TRUE(WalkAttributeDefinitions(*page, SchemaReports::silent(), [&](const AttrDef& def) {
                     delivered.push_back(def);
                 }).ok());
-    EXPECT_GE(demo.faults->callCount("NWDSReadAttrDef"), 2);
-    const auto& attributes = demo.schema().attributes();
+    EXPECT_GE(demo.faults.callCount("NWDSReadAttrDef"), 2);
+    const auto& attributes = demo.directory->model().schema().attributes();
     ASSERT_EQ(delivered.size(), attributes.size());
     for (std::size_t i = 0; i < attributes.size(); ++i) {
         const AttributeDefinition& a = *attributes[i];
@@ -116,17 +117,18 @@ TEST_F(SchemaReads, SyntaxNamesAreTheDirectorysAndMapBackToTheirIds) {
         WalkSyntaxNames(*page, SchemaReports::syntaxNameWalk(), [&](const std::string& name) {
             names.push_back(name);
         }).ok());
-    ASSERT_EQ(names.size(), demo.schema().syntaxes().size());
+    ASSERT_EQ(names.size(), demo.directory->model().schema().syntaxes().size());
     // The Schema Manager turns a picked name back into its id; ids past 27 have none.
     for (const std::string& name : names) {
-        const std::uint32_t id = demo.schema().findSyntax(std::string_view(name))->id;
+        const std::uint32_t id =
+            demo.directory->model().schema().findSyntax(std::string_view(name))->id;
         EXPECT_EQ(syntaxIdForName(name), id < 28 ? std::optional(id) : std::nullopt) << name;
     }
 
     AttributeSyntax syntax;
     EXPECT_TRUE(ReadAttributeSyntax(*page, "CN", SchemaReports::attributeSyntax(), syntax).ok());
     EXPECT_EQ(syntax.id, SYN_CI_STRING);
-    EXPECT_EQ(syntax.name, demo.schema().findSyntax(SYN_CI_STRING)->name);
+    EXPECT_EQ(syntax.name, demo.directory->model().schema().findSyntax(SYN_CI_STRING)->name);
 }
 
 enum Read { Walk, ViewerRead, ObjectRead, Attributes, Syntaxes, OneSyntax };
@@ -196,19 +198,19 @@ TEST_F(SchemaReads, EveryFailingCallIsReportedOrSilentAsTheCallerSaysAndFreesIts
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.read) + ": " + c.operation + " #" + std::to_string(c.nth));
-        demo.faults->clearFaults();
-        demo.faults->resetCounts();
+        demo.faults.clearFaults();
+        demo.faults.resetCounts();
         page->messages.clear();
-        demo.faults->failCall(c.operation, c.nth, ERR_SYSTEM_ERROR);
+        demo.faults.failCall(c.operation, c.nth, ERR_SYSTEM_ERROR);
 
         const ReadOutcome outcome = run(*page, c.read);
 
-        EXPECT_EQ(demo.faults->callCount(c.operation), c.nth) << "the read went on after it";
+        EXPECT_EQ(demo.faults.callCount(c.operation), c.nth) << "the read went on after it";
         EXPECT_EQ(outcome.failedStep, c.step);
         EXPECT_EQ(outcome.code, ERR_SYSTEM_ERROR);
         EXPECT_EQ(page->messages,
                   c.message ? Messages{std::string(c.message) + "FFFFFEC1\n"} : Messages{});
-        EXPECT_EQ(demo.faults->outstandingResources(), before);
+        EXPECT_EQ(demo.faults.outstandingResources(), before);
     }
 }
 
