@@ -38,7 +38,9 @@ NWDSCCODE applyModification(DirectoryModel& tree, const RightsSubject& subject, 
     // The values afterwards replace the object's, each attribute where it was; new ones last.
     std::vector<AttributeValues> attributes = entry->attributes;
     bool aclTouched = false;
-    for (auto& [def, values] : outcome.attributes) {
+    for (auto& touched : outcome.attributes) {
+        const AttributeDefinition* def = touched.first;
+        std::vector<std::string>& values = touched.second;
         aclTouched = aclTouched || def == tree.aclDefinition();
         auto at = std::find_if(attributes.begin(), attributes.end(),
                                [&](const AttributeValues& a) { return a.def == def; });
