@@ -386,6 +386,13 @@ NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::strin
     return 0;
 }
 
+NWDSCCODE LdapDirectory::objectOf(const ContextState& ctx, const char* name, Tree*& tree,
+                                  std::string& dn) {
+    if (auto rc = treeOf(ctx, tree); rc != 0)
+        return rc;
+    return resolve(ctx, *tree, name, dn);
+}
+
 NWDSCCODE LdapDirectory::resolve(const ContextState& ctx, Tree& tree, const char* name,
                                  std::string& dn, std::vector<std::string>* from) {
     names::ParsedName parsed;

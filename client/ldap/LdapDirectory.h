@@ -201,6 +201,8 @@ private:
     // `from`, when given, receives the components that named the object.
     NWDSCCODE resolve(const ContextState& ctx, Tree& tree, const char* name, std::string& dn,
                       std::vector<std::string>* from = nullptr);
+    // The tree of the context and the DN of the object a call names in it.
+    NWDSCCODE objectOf(const ContextState& ctx, const char* name, Tree*& tree, std::string& dn);
     NWDSCCODE dnOfComponents(Tree& tree, const std::vector<std::string>& components,
                              std::string& dn);
     // The dotted name of a DN (typed: "CN=Admin.O=Acme").

@@ -52,10 +52,8 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
     if (auto rc = modifyRequest(iterationHandle, more, changes, decoded); rc != 0)
         return rc;
     Tree* tree = nullptr;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
     std::string dn;
-    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;

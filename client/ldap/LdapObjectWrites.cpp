@@ -272,10 +272,8 @@ NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char*
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
     Tree* tree = nullptr;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
     std::string dn;
-    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
@@ -294,10 +292,8 @@ NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* ob
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
     Tree* tree = nullptr;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
     std::string dn;
-    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;

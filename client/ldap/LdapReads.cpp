@@ -384,7 +384,8 @@ NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectN
                 if (values && picked.attributes.size() < asked.size()) {
                     // Values withheld leave their attribute out of the answer; asked for by
                     // name alone, the server shows whether the object holds it.
-                    if (auto withheld = withheldNames(*tree, dn, asked, picked, *ctx); withheld != 0)
+                    if (auto withheld = withheldNames(*tree, dn, asked, picked, *ctx);
+                        withheld != 0)
                         return withheld;
                 }
                 if (picked.attributes.empty())
@@ -412,10 +413,8 @@ NWDSCCODE LdapDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const cha
     if (objectInfo == nullptr)
         return ERR_NULL_POINTER;
     Tree* tree = nullptr;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
     std::string dn;
-    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     Object_Info_T info{};
     std::string full = ROOT_NAME;
@@ -454,10 +453,8 @@ NWDSCCODE LdapDirectory::NWDSOpenStream(NWDSContextHandle context, const char* o
     if (auto rc = streamRequest(attrName, flags, fileHandle); rc != 0)
         return rc;
     Tree* tree = nullptr;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
     std::string dn;
-    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     const AttributeDefinition* def = tree->schema->findAttribute(attrName);
     if (def == nullptr)

@@ -89,10 +89,8 @@ NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const
     if (!isBoundIdentity(subjectName))
         return ERR_NOT_SUPPORTED;
     Tree* tree = nullptr;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
     std::string dn;
-    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     const std::string_view attr(attrName);
     const bool entry = names::equalFolded(attr, kEntryRights);

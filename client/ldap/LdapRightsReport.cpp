@@ -117,10 +117,8 @@ NWDSCCODE LdapDirectory::explainRights(NWDSContextHandle context, const char* su
     if (subjectName == nullptr)
         return ERR_NULL_POINTER;
     Tree* tree = nullptr;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
     std::string dn;
-    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     if (dn.empty()) {
         refusal_ = {ERR_NOT_SUPPORTED,

@@ -20,25 +20,13 @@ using foreign::Who;
 
 constexpr char kStaff[] = "Staff.example\\.com";
 
-class ForeignRights : public ::testing::TestWithParam<ForeignServer::Kind> {
+class ForeignRights : public foreign::ServerSuite {
 protected:
-    void SetUp() override {
-        server = &foreign::serverOf(GetParam());
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    std::unique_ptr<LdapDirectory> open(Who who) {
-        std::string error;
-        auto dir = LdapDirectory::open(foreign::optionsFor(*server, who), &error);
-        EXPECT_NE(dir, nullptr) << error;
-        return dir;
-    }
     static std::string whoAmI(LdapDirectory& dir, NWDSContextHandle ctx) {
         char me[MAX_DN_BYTES] = {};
         EXPECT_EQ(dir.NWDSWhoAmI(ctx, me, sizeof me), 0);
         return me;
     }
-    bool slapd() const { return server->kind() == ForeignServer::Kind::StockSlapd; }
-
     struct Summary {
         std::uint32_t entry = 0;
         std::size_t attributes = 0, readable = 0, writable = 0;
@@ -56,8 +44,6 @@ protected:
         }
         return s;
     }
-
-    ForeignServer* server = nullptr;
 };
 
 constexpr std::uint32_t kEditorEntry =

@@ -20,23 +20,8 @@ std::vector<std::string> namesOf(const std::vector<ListedItem>& items) {
     return out;
 }
 
-class ForeignServerTest : public ::testing::TestWithParam<ForeignServer::Kind> {
-protected:
-    void SetUp() override {
-        server = &foreign::serverOf(GetParam());
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    std::unique_ptr<LdapDirectory> open(Who who) {
-        std::string error;
-        auto dir = LdapDirectory::open(foreign::optionsFor(*server, who), &error);
-        EXPECT_NE(dir, nullptr) << error;
-        return dir;
-    }
-    bool slapd() const { return server->kind() == ForeignServer::Kind::StockSlapd; }
-
-    // One server of each kind for the whole program, stopped when it ends.
-    ForeignServer* server = nullptr;
-};
+// One server of each kind for the whole program, stopped when it ends.
+class ForeignServerTest : public foreign::ServerSuite {};
 
 TEST_P(ForeignServerTest, OpensWithoutHintsAndListsEachNamingContextOnceAtRoot) {
     for (auto who : {Who::Anonymous, Who::Editor, Who::Root}) {

@@ -49,6 +49,25 @@ inline std::string kindName(const testing::TestParamInfo<ForeignServer::Kind>& i
     return info.param == ForeignServer::Kind::StockSlapd ? "StockSlapd" : "Dirsrv";
 }
 
+// A suite run on each kind of server: the server of its kind, and the client opened on it as
+// one of its identities.
+class ServerSuite : public ::testing::TestWithParam<ForeignServer::Kind> {
+protected:
+    void SetUp() override {
+        server = &serverOf(GetParam());
+        ASSERT_TRUE(server->running()) << server->failure();
+    }
+    std::unique_ptr<LdapDirectory> open(Who who) {
+        std::string error;
+        auto dir = LdapDirectory::open(optionsFor(*server, who), &error);
+        EXPECT_NE(dir, nullptr) << error;
+        return dir;
+    }
+    bool slapd() const { return server->kind() == ForeignServer::Kind::StockSlapd; }
+
+    ForeignServer* server = nullptr;
+};
+
 } // namespace foreign
 
 // Runs a parameterized suite on both kinds of server.

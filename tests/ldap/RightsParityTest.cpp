@@ -151,6 +151,23 @@ const std::vector<std::string>* valuesOf(const ldif::Record& r, std::string_view
     return scratch.empty() ? nullptr : &scratch;
 }
 
+bool isUser(const ldif::Record& r) {
+    std::vector<std::string> scratch;
+    const auto* classes = valuesOf(r, "objectClass", scratch);
+    return classes != nullptr &&
+           std::find(classes->begin(), classes->end(), "inetOrgPerson") != classes->end();
+}
+
+// The Users of acme.ldif by their typeless dotted names.
+std::vector<std::string> usersOf(const std::vector<ldif::Record>& records) {
+    std::vector<std::string> users;
+    for (const auto& r : records) {
+        if (isUser(r))
+            users.push_back(dottedName(r.dn));
+    }
+    return users;
+}
+
 TEST_F(LdapRightsParity, EveryIdentityHoldsOnTheServerTheRightsTheEmbeddedDirectoryGivesIt) {
     const auto started = std::chrono::steady_clock::now();
     auto embedded = EmbeddedDirectory::openDemo();
@@ -169,9 +186,7 @@ TEST_F(LdapRightsParity, EveryIdentityHoldsOnTheServerTheRightsTheEmbeddedDirect
         if (r.dn.empty())
             continue;
         objects.push_back(&r);
-        if (auto* classes = valuesOf(r, "objectClass", scratch);
-            classes &&
-            std::find(classes->begin(), classes->end(), "inetOrgPerson") != classes->end())
+        if (isUser(r))
             identities.push_back({r.dn});
     }
     ASSERT_EQ(identities.size(), 9u); // the anonymous client and the eight Users
@@ -314,14 +329,7 @@ TEST_F(LdapRightsParity, EveryIdentityHoldsOnTheServerTheRightsTheEmbeddedDirect
 // Every User of the demo logs in by its name and the demo password, as OSTREL_IDENTITY does,
 // and reads of every object of acme.ldif show it what the embedded directory shows it.
 TEST_F(LdapRightsParity, EveryUserLogsInByNameAndReadsWhatTheEmbeddedDirectoryShowsIt) {
-    std::vector<std::string> users;
-    std::vector<std::string> scratch;
-    for (const auto& r : records) {
-        if (auto* classes = valuesOf(r, "objectClass", scratch);
-            classes &&
-            std::find(classes->begin(), classes->end(), "inetOrgPerson") != classes->end())
-            users.push_back(dottedName(r.dn));
-    }
+    const std::vector<std::string> users = usersOf(records);
     ASSERT_EQ(users.size(), 8u);
     std::size_t reads = 0;
     for (const auto& user : users) {
@@ -359,14 +367,7 @@ TEST_F(LdapRightsParity, EveryUserLogsInByNameAndReadsWhatTheEmbeddedDirectorySh
 // The rights view of each User on slapd (found by tries with the no-op control) agrees with
 // what the embedded directory computes for it, right by right, for every object it can see.
 TEST_F(LdapRightsParity, TheRightsViewShowsEachUserOnTheServerWhatTheEmbeddedDirectoryComputes) {
-    std::vector<std::string> users;
-    std::vector<std::string> scratch;
-    for (const auto& r : records) {
-        if (auto* classes = valuesOf(r, "objectClass", scratch);
-            classes &&
-            std::find(classes->begin(), classes->end(), "inetOrgPerson") != classes->end())
-            users.push_back(dottedName(r.dn));
-    }
+    const std::vector<std::string> users = usersOf(records);
     auto withoutAliases = [](DirectoryClient& dir) {
         NWDSContextHandle ctx = pageContext(dir);
         std::uint32_t flags = 0;
