@@ -53,6 +53,15 @@ inline LdapDirectory::Options ldapOptionsFor(const SlapdServer& server) {
     return options;
 }
 
+// The same, logged in as a User of the demo by its dotted name (OSTREL_IDENTITY), which the
+// client looks up and binds as with the demo password.
+inline LdapDirectory::Options ldapOptionsAs(const SlapdServer& server, const std::string& user) {
+    LdapDirectory::Options options = ldapOptionsFor(server);
+    options.settings.bindDn.clear();
+    options.settings.identity = user;
+    return options;
+}
+
 // One object of a listing as the browser sees it.
 struct ListedItem {
     std::string name;

@@ -86,12 +86,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server && server->running());
         std::string error;
-        LdapDirectory::Options options = ldapOptionsFor(*server);
-        if (GetParam() != "Admin.Acme") {
-            options.settings.bindDn.clear();
-            options.settings.identity = GetParam();
-        }
-        ldapDirectory = LdapDirectory::open(options, &error);
+        ldapDirectory =
+            LdapDirectory::open(GetParam() == "Admin.Acme" ? ldapOptionsFor(*server)
+                                                           : ldapOptionsAs(*server, GetParam()),
+                                &error);
         ASSERT_NE(ldapDirectory, nullptr) << error;
         embeddedDirectory = EmbeddedDirectory::openDemo(GetParam());
         ldap = std::make_unique<Side>(*ldapDirectory);

@@ -151,6 +151,16 @@ const std::vector<std::string>* valuesOf(const ldif::Record& r, std::string_view
     return scratch.empty() ? nullptr : &scratch;
 }
 
+// A page's context that names an alias itself, as the server's operations on it meet it.
+NWDSContextHandle withoutAliases(DirectoryClient& dir) {
+    NWDSContextHandle ctx = pageContext(dir);
+    std::uint32_t flags = 0;
+    dir.NWDSGetContext(ctx, DCK_FLAGS, &flags, sizeof flags);
+    flags &= ~std::uint32_t(DCV_DEREF_ALIASES);
+    dir.NWDSSetContext(ctx, DCK_FLAGS, &flags);
+    return ctx;
+}
+
 bool isUser(const ldif::Record& r) {
     std::vector<std::string> scratch;
     const auto* classes = valuesOf(r, "objectClass", scratch);
@@ -172,12 +182,7 @@ TEST_F(LdapRightsParity, EveryIdentityHoldsOnTheServerTheRightsTheEmbeddedDirect
     const auto started = std::chrono::steady_clock::now();
     auto embedded = EmbeddedDirectory::openDemo();
     ASSERT_NE(embedded, nullptr);
-    NWDSContextHandle ctx = pageContext(*embedded);
-    // Rights of an alias itself, as the server's operations on it meet them.
-    std::uint32_t flags = 0;
-    embedded->NWDSGetContext(ctx, DCK_FLAGS, &flags, sizeof flags);
-    flags &= ~std::uint32_t(DCV_DEREF_ALIASES);
-    embedded->NWDSSetContext(ctx, DCK_FLAGS, &flags);
+    NWDSContextHandle ctx = withoutAliases(*embedded);
 
     std::vector<Identity> identities = {{""}};
     std::vector<const ldif::Record*> objects;
@@ -334,11 +339,8 @@ TEST_F(LdapRightsParity, EveryUserLogsInByNameAndReadsWhatTheEmbeddedDirectorySh
     std::size_t reads = 0;
     for (const auto& user : users) {
         SCOPED_TRACE(user);
-        LdapDirectory::Options options = ldapOptionsFor(*server);
-        options.settings.bindDn.clear();
-        options.settings.identity = user;
         std::string error;
-        auto ldap = LdapDirectory::open(options, &error);
+        auto ldap = LdapDirectory::open(ldapOptionsAs(*server, user), &error);
         ASSERT_NE(ldap, nullptr) << error;
         auto embedded = EmbeddedDirectory::openDemo(user);
         ASSERT_NE(embedded, nullptr);
@@ -368,23 +370,12 @@ TEST_F(LdapRightsParity, EveryUserLogsInByNameAndReadsWhatTheEmbeddedDirectorySh
 // what the embedded directory computes for it, right by right, for every object it can see.
 TEST_F(LdapRightsParity, TheRightsViewShowsEachUserOnTheServerWhatTheEmbeddedDirectoryComputes) {
     const std::vector<std::string> users = usersOf(records);
-    auto withoutAliases = [](DirectoryClient& dir) {
-        NWDSContextHandle ctx = pageContext(dir);
-        std::uint32_t flags = 0;
-        dir.NWDSGetContext(ctx, DCK_FLAGS, &flags, sizeof flags);
-        flags &= ~std::uint32_t(DCV_DEREF_ALIASES);
-        dir.NWDSSetContext(ctx, DCK_FLAGS, &flags);
-        return ctx;
-    };
     std::vector<Difference> differences;
     std::size_t compared = 0;
     for (const auto& user : {users[0], users[1], users[2], users.back()}) {
         SCOPED_TRACE(user);
-        LdapDirectory::Options options = ldapOptionsFor(*server);
-        options.settings.bindDn.clear();
-        options.settings.identity = user;
         std::string error;
-        auto ldap = LdapDirectory::open(options, &error);
+        auto ldap = LdapDirectory::open(ldapOptionsAs(*server, user), &error);
         ASSERT_NE(ldap, nullptr) << error;
         auto embedded = EmbeddedDirectory::openDemo(user);
         NWDSContextHandle lctx = withoutAliases(*ldap), ectx = withoutAliases(*embedded);

@@ -191,11 +191,8 @@ TEST_F(SchemaManagerParity, DefiningExtendingAndRemovingShowTheSameAndLeaveTheSa
 TEST_F(SchemaManagerParity, TheGuestGetsThePageWithoutRightsOnBoth) {
     ldap.reset();
     embedded.reset();
-    LdapDirectory::Options options = ldapOptionsFor(*server);
-    options.settings.bindDn.clear();
-    options.settings.identity = "Guest.Acme";
     std::string error;
-    ldapDirectory = LdapDirectory::open(options, &error);
+    ldapDirectory = LdapDirectory::open(ldapOptionsAs(*server, "Guest.Acme"), &error);
     ASSERT_NE(ldapDirectory, nullptr) << error;
     embeddedDirectory = EmbeddedDirectory::openDemo("Guest.Acme");
     ldap = std::make_unique<Side>(*ldapDirectory);

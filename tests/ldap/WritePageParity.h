@@ -128,11 +128,8 @@ protected:
     void openAs(const std::string& identity) {
         ldap.reset();
         embedded.reset();
-        LdapDirectory::Options options = ldapOptionsFor(*server);
-        options.settings.bindDn.clear();
-        options.settings.identity = identity;
         std::string error;
-        ldapDirectory = LdapDirectory::open(options, &error);
+        ldapDirectory = LdapDirectory::open(ldapOptionsAs(*server, identity), &error);
         ASSERT_NE(ldapDirectory, nullptr) << error;
         embeddedDirectory = EmbeddedDirectory::openDemo(identity);
         ASSERT_NE(embeddedDirectory, nullptr);
