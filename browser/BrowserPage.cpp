@@ -4,7 +4,10 @@
 #include "EffectiveRightsDlg.h"
 #include "directory/ListContainer.h"
 #include "directory/NameRules.h"
+#include "directory/ReadAttributeNames.h"
 #include "pages/ClassIconTable.h"
+#include "pages/ObjectListModel.h"
+#include "pages/SliceRunner.h"
 #include "pages/TreeItems.h"
 #include "pages/WaitCursor.h"
 #include "render/ReadAttributeValues.h"
@@ -18,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <cstring>
 
@@ -38,6 +42,10 @@ CBrowserPage::CBrowserPage(const PageServices& services, QWidget* parent)
 }
 
 CBrowserPage::~CBrowserPage() {
+    // A listing still arriving is closed while the context is there.
+    delete runner_;
+    runner_ = nullptr;
+    listing_.reset();
     if (treeConnection_ != 0)
         client().NWCCCloseConn(treeConnection_);
 }
@@ -55,13 +63,24 @@ void CBrowserPage::buildControls() {
                                        &selectedLabel);
     serverField_ = makeReadOnlyField(QStringLiteral("Server:"), "serverField", &serverLabel);
 
-    objects_ = new QTreeWidget(this);
+    model_ = new ObjectListModel(this);
+    model_->setNameReader(
+        [this](const std::string& listedName, std::vector<std::string>& names) {
+            return readNames(listedName, names);
+        },
+        ClassIcon::Attribute);
+    objects_ = new QTreeView(this);
     objects_->setObjectName(QStringLiteral("objectTree"));
     objects_->setHeaderHidden(true);
     objects_->setRootIsDecorated(true);
     objects_->setDragEnabled(false);
     objects_->setUniformRowHeights(true);
+    objects_->setSelectionMode(QAbstractItemView::SingleSelection);
+    objects_->setModel(model_);
     QLabel* objectsLabel = makeBuddyLabel(QStringLiteral("Objects:"), objects_);
+
+    progress_ = new ListingProgress(QStringLiteral("Listing: %1 objects so far"), this);
+    runner_ = new SliceRunner(progress_, this);
 
     containers_ = new QListWidget(this);
     containers_->setObjectName(QStringLiteral("containerList"));
@@ -96,6 +115,7 @@ void CBrowserPage::buildControls() {
     grid->addWidget(containersLabel, 1, 2, 1, 2);
     grid->addWidget(objects_, 2, 0, 1, 2);
     grid->addWidget(containers_, 2, 2, 1, 2);
+    grid->addWidget(progress_, 7, 0, 1, 4);
     grid->addWidget(typeLabel, 3, 0);
     grid->addWidget(typeField_, 3, 1);
     grid->addWidget(syntaxLabel, 3, 2);
@@ -116,21 +136,23 @@ void CBrowserPage::buildControls() {
     surfaces_.textPanel->show();
 
     // Whatever selects an item (mouse, keyboard, an assistive technology) runs the handler.
-    connect(objects_, &QTreeWidget::itemSelectionChanged, this, &CBrowserPage::onSelectionChanged);
+    connect(objects_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CBrowserPage::onSelectionChanged);
+    connect(runner_, &SliceRunner::finished, this, &CBrowserPage::listingFinished);
     connect(rightsButton_, &QPushButton::clicked, this, &CBrowserPage::showEffectiveRights);
 }
 
 std::string CBrowserPage::rightsObjectName() const {
     if (selectedField_->text().isEmpty())
         return {};
-    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
-    const QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.first();
-    if (item != nullptr && itemImage(item) == ClassIcon::Attribute)
-        item = item->parent();
-    if (item == nullptr)
+    const QModelIndexList selected = objects_->selectionModel()->selectedIndexes();
+    QModelIndex item = selected.isEmpty() ? QModelIndex() : selected.first();
+    if (model_->isAttribute(item))
+        item = item.parent();
+    if (!item.isValid())
         return {};
     // The top item stands for the context itself.
-    if (item == rootItem_)
+    if (model_->isHead(item))
         return isRootName(nameContext_) || nameContext_.empty() ? std::string(ROOT_NAME)
                                                                 : nameContext_;
     return fullNameOf(itemLabel(item), nameContext_);
@@ -155,10 +177,36 @@ void CBrowserPage::refresh() {
     showCurrentContext();
 }
 
+QList<QAbstractItemView*> CBrowserPage::imageListViews() {
+    return {objects_};
+}
+
+bool CBrowserPage::isListing() const {
+    return runner_->isRunning();
+}
+
 void CBrowserPage::clearListing() {
-    rootItem_ = nullptr;
-    retiredListing_.empty(objects_);
+    // One listing at a time: the one under way stops and its rows go before the next arrive.
+    runner_->cancel();
+    listingFinished();
+    model_->clear();
     containers_->clear();
+}
+
+bool CBrowserPage::readNames(const std::string& listedName, std::vector<std::string>& names) {
+    WaitCursor wait;
+    std::string failure;
+    ReadAttributeNames(
+        *this, listedName, [&names](const std::string& name) { names.push_back(name); }, &failure);
+    if (failure.empty())
+        return true;
+    report("%s", failure.c_str());
+    return false;
+}
+
+void CBrowserPage::listingFinished() {
+    listing_.reset();
+    sink_.reset();
 }
 
 void CBrowserPage::showCurrentContext() {
@@ -185,19 +233,23 @@ void CBrowserPage::showCurrentContext() {
     // The top of the tree (or no context at all) shows the tree's name.
     const std::string rootText =
         isRootName(current) || current.empty() ? treeName_ : labelText(labelOf(current));
-    rootItem_ =
-        appendItem(objects_, nullptr, QString::fromStdString(rootText), rootIcon, imageList());
+    model_->setImageList(imageList());
+    const QModelIndex head = model_->setHead(QString::fromStdString(rootText), rootIcon);
+    objects_->expand(head);
 
-    BrowserSink sink(*this);
-    // One repaint at the end instead of one per inserted item.
-    objects_->setUpdatesEnabled(false);
-    ListContainer(*this, current, sink);
-    sink.flush();
-    objects_->setUpdatesEnabled(true);
+    // The first screen of objects is there when this returns; the rest arrives from the
+    // event loop while the page answers the user.
+    sink_ = std::make_unique<BrowserSink>(*this);
+    listing_ = std::make_unique<ContainerListing>(*this, current);
+    SliceRunner::Work work;
+    work.pass = [this] { return listing_->next(*sink_) == ContainerListing::State::Running; };
+    work.arrived = [this] { return listing_->shown(); };
+    work.show = [this] { model_->merge(); };
+    work.cancel = [this] { listing_->cancel(); };
+    runner_->start(std::move(work));
 
     // A listing that failed has been reported; what arrived stays, and the way up and the
     // containers listed so far stay usable, so the page never strands the user.
-    rootItem_->setExpanded(true);
     addContainerEntry(QString(), ClassIcon::UpArrow);
     treeField_->setText(QString::fromStdString(treeName_));
     contextField_->setText(QString::fromStdString(current));
@@ -240,8 +292,8 @@ bool CBrowserPage::eventFilter(QObject* watched, QEvent* event) {
 void CBrowserPage::moveTo(QListWidgetItem* entry) {
     const int image = entryImage(entry);
     const std::string label = entryLabel(entry);
-    if (image != ClassIcon::Tree && rootItem_)
-        objects_->setCurrentItem(rootItem_);
+    if (image != ClassIcon::Tree && model_->head().isValid())
+        objects_->setCurrentIndex(model_->head());
     serverField_->clear();
     selectedField_->clear();
     rightsButton_->setEnabled(false);
@@ -330,33 +382,33 @@ bool CBrowserPage::openTree(const std::string& treeName) {
 }
 
 void CBrowserPage::onSelectionChanged() {
-    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
+    const QModelIndexList selected = objects_->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    QTreeWidgetItem* item = selected.first();
-    if (itemImage(item) != ClassIcon::Attribute) {
+    const QModelIndex item = selected.first();
+    if (!model_->isAttribute(item)) {
         selectObjectItem(item);
         return;
     }
     WaitCursor wait;
-    QTreeWidgetItem* object = item->parent();
-    if (!object)
+    const QModelIndex object = item.parent();
+    if (!object.isValid())
         return;
     selectedObject_ = itemLabel(object);
-    selectedField_->setText(object->text(0));
+    selectedField_->setText(object.data().toString());
     rightsButton_->setEnabled(true);
-    const std::string attrName = item->text(0).toStdString();
+    const std::string attrName = item.data().toString().toStdString();
     ReadAttributeValues(*this, surfaces_, selectedObject_, attrName);
 }
 
-void CBrowserPage::selectObjectItem(QTreeWidgetItem* item) {
+void CBrowserPage::selectObjectItem(const QModelIndex& item) {
     selectedObject_ = itemLabel(item);
-    selectedField_->setText(item->text(0));
+    selectedField_->setText(item.data().toString());
     const int image = itemImage(item);
     // The root item stands for the current context itself.
     const std::string typeName =
-        item == rootItem_ ? ClassIconTable::typeNameForFullName(*this, image, nameContext_)
-                          : ClassIconTable::typeNameFor(*this, image, selectedObject_);
+        model_->isHead(item) ? ClassIconTable::typeNameForFullName(*this, image, nameContext_)
+                             : ClassIconTable::typeNameFor(*this, image, selectedObject_);
     typeField_->setText(QString::fromStdString(typeName));
     rightsButton_->setEnabled(true);
     surfaces_.syntaxField->clear();
@@ -364,4 +416,6 @@ void CBrowserPage::selectObjectItem(QTreeWidgetItem* item) {
     surfaces_.valueList->hide();
     surfaces_.textPanel->show();
     refreshServerField();
+    // Its attribute names come with the selection, as with an expansion.
+    model_->readNames(item);
 }

@@ -1,18 +1,23 @@
 #pragma once
 
+#include "directory/ListContainer.h"
 #include "pages/PageFrame.h"
-#include "pages/RetiredItems.h"
 #include "render/ValueSurfaces.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
+class QModelIndex;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class ListingProgress;
+class SliceRunner;
+class ObjectListModel;
 
 // "NDS Browser": walks the tree container by container, lists the trees above "[Root]",
 // and shows every value of a selected attribute.
@@ -27,7 +32,12 @@ public:
     // Runs the move of a double-click on a container list entry.
     void moveTo(QListWidgetItem* entry);
 
-    QTreeWidget* objectTree() const { return objects_; }
+    QTreeView* objectTree() const { return objects_; }
+    ObjectListModel* objectModel() const { return model_; }
+    // Whether a listing is still arriving, and the line that shows its progress.
+    bool isListing() const;
+    ListingProgress* listingProgress() const { return progress_; }
+    SliceRunner* listingRun() const { return runner_; }
     QPushButton* rightsButton() const { return rightsButton_; }
     // The selected object as the rights dialog names it ("" when none is selected).
     std::string rightsObjectName() const;
@@ -35,7 +45,7 @@ public:
 
 protected:
     void buildControls() override;
-    QList<QTreeWidget*> imageListTrees() override { return {objects_}; }
+    QList<QAbstractItemView*> imageListViews() override;
     QListWidget* imageListList() override { return containers_; }
     void fillPage() override;
     QLineEdit* serverField() override { return serverField_; }
@@ -47,7 +57,10 @@ private:
     // false, reported, when the trees cannot be scanned.
     bool listTrees();
     bool openTree(const std::string& treeName);
-    void selectObjectItem(QTreeWidgetItem* item);
+    void selectObjectItem(const QModelIndex& item);
+    // Reads an object's attribute names for the model; false, reported, when it cannot.
+    bool readNames(const std::string& listedName, std::vector<std::string>& names);
+    void listingFinished();
     void onSelectionChanged();
     void showEffectiveRights();
     QListWidgetItem* addContainerEntry(const QString& label, int image);
@@ -56,7 +69,10 @@ private:
 
     QLineEdit* treeField_ = nullptr;
     QLineEdit* contextField_ = nullptr;
-    QTreeWidget* objects_ = nullptr;
+    QTreeView* objects_ = nullptr;
+    ObjectListModel* model_ = nullptr;
+    ListingProgress* progress_ = nullptr;
+    SliceRunner* runner_ = nullptr;
     QListWidget* containers_ = nullptr;
     QLineEdit* typeField_ = nullptr;
     QLineEdit* selectedField_ = nullptr;
@@ -64,8 +80,9 @@ private:
     QPushButton* rightsButton_ = nullptr;
     ValueSurfaces surfaces_;
 
-    QTreeWidgetItem* rootItem_ = nullptr;
-    RetiredItems retiredListing_;
+    // The listing under way and where its objects go.
+    std::unique_ptr<ContainerListing> listing_;
+    std::unique_ptr<ContainerSink> sink_;
     std::string selectedObject_;
     // The connection this page opened to the tree it is on, closed when it moves on.
     NWCONN_HANDLE treeConnection_ = 0;

@@ -3,17 +3,14 @@
 #include "BrowserPage.h"
 #include "directory/NameRules.h"
 #include "pages/ClassIconTable.h"
+#include "pages/ObjectListModel.h"
 #include "pages/TreeItems.h"
 
-BrowserSink::BrowserSink(CBrowserPage& page)
-    : ObjectTreeSink(page, page.rootItem_ ? page.objects_ : nullptr, page.rootItem_,
-                     AttributeNames::Read),
-      page_(page) {}
-
-void BrowserSink::listed(const ListedObject& object) {
+void BrowserSink::addObject(const ListedObject& object) {
+    const int icon = ClassIconTable::iconFor(object.info.baseClass);
     if (object.info.objectFlags & DS_CONTAINER_ENTRY)
         setEntryLabel(
-            page_.addContainerEntry(QString::fromStdString(labelText(object.label)),
-                                    ClassIconTable::iconFor(object.info.baseClass)),
+            page_.addContainerEntry(QString::fromStdString(labelText(object.label)), icon),
             object.label);
+    page_.model_->addObject(object, icon);
 }

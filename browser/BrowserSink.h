@@ -1,17 +1,15 @@
 #pragma once
 
-#include "pages/ObjectTreeSink.h"
+#include "directory/ListContainer.h"
 
 class CBrowserPage;
 
-// The browser's share of a listing: every object sorted under the root item with its
-// attribute names below it, and containers with a known class icon in the container list.
-class BrowserSink : public ObjectTreeSink {
+// The browser's share of a listing: every object into the object model below its top row,
+// and containers with a known class icon into the container list.
+class BrowserSink : public ContainerSink {
 public:
-    explicit BrowserSink(CBrowserPage& page);
-
-protected:
-    void listed(const ListedObject& object) override;
+    explicit BrowserSink(CBrowserPage& page) : page_(page) {}
+    void addObject(const ListedObject& object) override;
 
 private:
     CBrowserPage& page_;

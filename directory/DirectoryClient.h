@@ -92,6 +92,11 @@ public:
     // ---- Reads ----
     virtual NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
                                std::int32_t* iterationHandle, Buf_T* subordinates) = 0;
+    // Ends an unfinished multi-pass read (`operation` DSV_LIST, DSV_READ or DSV_SEARCH) before
+    // its last pass: what the directory still holds for it is dropped (a server's search is
+    // abandoned). A handle of -1 is nothing to close.
+    virtual NWDSCCODE NWDSCloseIteration(NWDSContextHandle context, std::int32_t iterationHandle,
+                                         std::uint32_t operation) = 0;
     // attrNames is used only when allAttrs is false.
     virtual NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName,
                                std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,

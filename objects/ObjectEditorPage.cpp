@@ -205,3 +205,7 @@ bool CObjectEditorPage::eventFilter(QObject* watched, QEvent* event) {
 void CObjectEditorPage::showMessages(const QString& messages) {
     report("%s", messages.toStdString().c_str());
 }
+
+QList<QAbstractItemView*> CObjectEditorPage::imageListViews() {
+    return {objects_};
+}

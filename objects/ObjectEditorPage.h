@@ -28,7 +28,7 @@ public:
 
 protected:
     void buildControls() override;
-    QList<QTreeWidget*> imageListTrees() override { return {objects_}; }
+    QList<QAbstractItemView*> imageListViews() override;
     void fillPage() override;
     QLineEdit* serverField() override { return serverField_; }
     bool eventFilter(QObject* watched, QEvent* event) override;

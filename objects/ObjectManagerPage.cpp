@@ -240,3 +240,7 @@ void CObjectManagerPage::RefreshObjects() {
     ListContextObjects();
     setChanged();
 }
+
+QList<QAbstractItemView*> CObjectManagerPage::imageListViews() {
+    return {objects_};
+}

@@ -27,7 +27,7 @@ public:
 
 protected:
     void buildControls() override;
-    QList<QTreeWidget*> imageListTrees() override { return {objects_}; }
+    QList<QAbstractItemView*> imageListViews() override;
     void fillPage() override;
 
 private:

@@ -4,6 +4,7 @@
 #include "directory/NameRules.h"
 
 #include <QListWidgetItem>
+#include <QModelIndex>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <algorithm>
@@ -52,6 +53,17 @@ int entryImage(const QListWidgetItem* entry) {
 int itemImage(const QTreeWidgetItem* item) {
     const QVariant value = item->data(0, ImageRole);
     return value.isValid() ? value.toInt() : -1;
+}
+
+int itemImage(const QModelIndex& index) {
+    const QVariant value = index.data(ImageRole);
+    return value.isValid() ? value.toInt() : -1;
+}
+
+std::string itemLabel(const QModelIndex& index) {
+    const QVariant kept = index.data(LabelRole);
+    return kept.isValid() ? kept.toByteArray().toStdString()
+                          : index.data(Qt::DisplayRole).toString().toStdString();
 }
 
 void setItemLabel(QTreeWidgetItem* item, const std::string& label) {

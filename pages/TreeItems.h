@@ -6,6 +6,7 @@
 
 class ImageList;
 class QListWidgetItem;
+class QModelIndex;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -13,6 +14,7 @@ class QTreeWidgetItem;
 void setItemImage(QTreeWidgetItem* item, int image, const ImageList* images);
 void setItemImage(QTreeWidgetItem* item, int image, int selectedImage, const ImageList* images);
 int itemImage(const QTreeWidgetItem* item); // -1 when none was set
+int itemImage(const QModelIndex& index);    // the same for a row of a model
 
 // The same for the entries of a list in list mode.
 void setEntryImage(QListWidgetItem* entry, int image, const ImageList* images);
@@ -22,6 +24,7 @@ int entryImage(const QListWidgetItem* entry); // -1 when none was set
 // name's label, which no text can hold, is kept with it. itemLabel gives the label back.
 void setItemLabel(QTreeWidgetItem* item, const std::string& label);
 std::string itemLabel(const QTreeWidgetItem* item);
+std::string itemLabel(const QModelIndex& index);
 void setEntryLabel(QListWidgetItem* entry, const std::string& label);
 std::string entryLabel(const QListWidgetItem* entry);
 

@@ -11,8 +11,12 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class ListingProgress;
+class SearchResultsModel;
+class SliceRunner;
 struct SearchCriterion;
 
 // "NDS Query": builds a search filter criterion by criterion, searches the subtree below
@@ -39,10 +43,15 @@ public:
     void removeSelectedRequestedAttribute();
 
     bool hasFilter() const { return filter_ != nullptr; }
+    // Whether a search's results are still arriving, and the line that shows its progress.
+    bool isListing() const;
+    QTreeView* resultsTree() const { return results_; }
+    ListingProgress* searchProgress() const { return progress_; }
+    SliceRunner* searchRun() const { return runner_; }
 
 protected:
     void buildControls() override;
-    QList<QTreeWidget*> imageListTrees() override { return {results_}; }
+    QList<QAbstractItemView*> imageListViews() override;
     void fillPage() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -58,10 +67,13 @@ private:
     // never shows a criterion the filter lacks.
     void rebuildFilterFromRows();
     void releaseFilter();
-    // The search passes of a submitted query, each failure reported.
+    // The search of a submitted query, a pass at a time; each failure reported.
     enum class SearchEnd { Completed, SearchCallFailed, Failed };
-    SearchEnd showSearchResults(Buf_T* attrNames, Buf_T* filterRequest, Buf_T* result,
-                                const std::string& baseObject);
+    struct Search;
+    void startSearch(std::unique_ptr<Search> search);
+    // One pass: its objects into the results; false once the search is over.
+    bool searchPass();
+    void searchFinished(bool cancelled);
 
     QComboBox* attributeCombo_ = nullptr;
     QListWidget* requestedList_ = nullptr;
@@ -75,7 +87,11 @@ private:
     QPushButton* submitButton_ = nullptr;
     QLineEdit* locationEdit_ = nullptr;
     QPushButton* resetButton_ = nullptr;
-    QTreeWidget* results_ = nullptr;
+    QTreeView* results_ = nullptr;
+    SearchResultsModel* resultsModel_ = nullptr;
+    ListingProgress* progress_ = nullptr;
+    SliceRunner* runner_ = nullptr;
+    std::unique_ptr<Search> search_; // the search under way
 
     Filter_Cursor_T* filter_ = nullptr;
     std::uint32_t currentOperator_ = FTOK_EQ;

@@ -3,11 +3,12 @@
 // of three requested attributes.
 #include "bench/BenchSupport.h"
 #include "query/QueryPage.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <string>
 
 namespace {
@@ -51,13 +52,13 @@ void searchSubtree(benchmark::State& state) {
         control<QLineEdit>(page, "valueEdit")->setText("User");
         page.OnAddCriteria();
         page.OnSubmitQuery();
+        rows::finishListing(page);
     }
-    QTreeWidget* results = control<QTreeWidget>(page, "resultsTree");
-    const QTreeWidgetItem* first = results->topLevelItem(0);
-    if (results->topLevelItemCount() != objects || reporter.count != 0 || !first ||
-        first->childCount() != 3)
+    const QTreeView* results = control<QTreeView>(page, "resultsTree");
+    if (rows::topCount(results) != objects || reporter.count != 0 ||
+        rows::count(rows::top(results)) != 3)
         state.SkipWithError("the results were not shown completely");
-    state.counters["objects"] = results->topLevelItemCount();
+    state.counters["objects"] = rows::topCount(results);
 }
 BENCHMARK(searchSubtree)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond)->Iterations(3);
 } // namespace

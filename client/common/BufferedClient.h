@@ -153,6 +153,9 @@ public:
                            std::uint32_t* objectID, char* objectName,
                            std::size_t objectNameSize) override;
 
+    NWDSCCODE NWDSCloseIteration(NWDSContextHandle context, std::int32_t iterationHandle,
+                                 std::uint32_t operation) override;
+
 protected:
     // ---- What the directory behind the client tells this layer ----
     // The logged-in object, as NWDSWhoAmI gives it.
@@ -178,6 +181,8 @@ protected:
 
     // Called when a context is released, so that the directory forgets its pending reads.
     virtual void contextReleased(NWDSContextHandle /*context*/) {}
+    // Forgets the unfinished read of the context under `handle`; false when there is none.
+    virtual bool closeIteration(NWDSContextHandle context, std::int32_t handle) = 0;
 
     // ---- Filling replies ----
     // Empties the buffer for a reply of the given kind (count placeholder written).

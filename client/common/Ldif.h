@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,12 @@ struct Source {
 
 // false with "<fileName>:<line>: <reason>" on malformed input or a refused file reference.
 bool parse(std::string_view text, const Source& source, std::vector<Record>& out,
+           std::string* error);
+
+// The same, handing each record over as soon as it is read, so that a large file is never
+// held as records all at once. Parsing stops when `each` returns false (having said why).
+using RecordHandler = std::function<bool(Record& record)>;
+bool parse(std::string_view text, const Source& source, const RecordHandler& each,
            std::string* error);
 
 } // namespace ldif

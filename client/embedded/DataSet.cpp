@@ -116,9 +116,11 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
         std::string text;
         if (!readDataFile(dataDir, path, text, why))
             return fail(load.where + "the LDIF file " + path + " " + why);
-        std::vector<ldif::Record> records;
         const ldif::Source source{path, folderOf(path), dataDir};
-        if (!ldif::parse(text, source, records, &why) || !loadRecords(*tree, records, path, &why))
+        RecordLoader loader(*tree, path);
+        const bool loaded = ldif::parse(
+            text, source, [&](ldif::Record& record) { return loader.load(record, &why); }, &why);
+        if (!loaded)
             return fail(why);
     }
     return true;

@@ -80,6 +80,9 @@ public:
 protected:
     bool isKnownSyntax(std::uint32_t syntaxID) const override;
     void contextReleased(NWDSContextHandle context) override;
+    bool closeIteration(NWDSContextHandle context, std::int32_t handle) override {
+        return pending_.close(handle, context);
+    }
 
 private:
     EmbeddedDirectory() = default;

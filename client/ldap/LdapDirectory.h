@@ -99,6 +99,9 @@ public:
 
 protected:
     void contextReleased(NWDSContextHandle context) override;
+    bool closeIteration(NWDSContextHandle context, std::int32_t handle) override {
+        return pending_.close(handle, context);
+    }
     bool isKnownSyntax(std::uint32_t syntaxID) const override;
 
 private:

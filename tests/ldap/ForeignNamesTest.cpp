@@ -9,6 +9,7 @@
 #include "directory/NameRules.h"
 #include "objects/ObjectEditorPage.h"
 #include "objects/ObjectManagerPage.h"
+#include "tests/support/ObjectRows.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QComboBox>
@@ -250,15 +251,6 @@ TEST_P(ForeignNamesTest, ReferralsAreListedAsObjectsAndTheirRefRead) {
                             [](const auto& n) { return names::equalFolded(n.first, "ref"); }));
 }
 
-// The item of a tree whose text is `text`, among the top level's children.
-QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text) {
-    for (int i = 0; parent != nullptr && i < parent->childCount(); ++i) {
-        if (parent->child(i)->text(0) == text)
-            return parent->child(i);
-    }
-    return nullptr;
-}
-
 TEST_P(ForeignNamesTest, TheBrowserSelectsAMultiValuedObjectAndReadsItsAttributes) {
     RecordingReporter reporter;
     CBrowserPage page(PageServices{*dir, reporter}, nullptr);
@@ -268,15 +260,15 @@ TEST_P(ForeignNamesTest, TheBrowserSelectsAMultiValuedObjectAndReadsItsAttribute
     page.moveTo(people.first());
     auto field = [&](const char* name) { return page.findChild<QLineEdit*>(name)->text(); };
     EXPECT_EQ(field("contextField"), QString::fromLatin1(kPeople));
-    QTreeWidgetItem* ann =
-        childNamed(page.objectTree()->topLevelItem(0), QStringLiteral("Ann Lee+4711"));
-    ASSERT_NE(ann, nullptr);
-    page.objectTree()->setCurrentItem(ann);
+    const QModelIndex ann =
+        rows::named(rows::top(page.objectTree()), QStringLiteral("Ann Lee+4711"));
+    ASSERT_TRUE(ann.isValid());
+    page.objectTree()->setCurrentIndex(ann);
     EXPECT_EQ(field("selectedObjectField"), QStringLiteral("Ann Lee+4711"));
     EXPECT_NE(field("typeField"), QStringLiteral("Unknown"));
-    QTreeWidgetItem* surname = childNamed(ann, QStringLiteral("Surname"));
-    ASSERT_NE(surname, nullptr);
-    page.objectTree()->setCurrentItem(surname);
+    const QModelIndex surname = rows::named(ann, QStringLiteral("Surname"));
+    ASSERT_TRUE(surname.isValid());
+    page.objectTree()->setCurrentIndex(surname);
     auto* values = page.findChild<QTreeWidget*>(QStringLiteral("valueList"));
     ASSERT_EQ(values->topLevelItemCount(), 1);
     EXPECT_EQ(values->topLevelItem(0)->text(0), QStringLiteral("Lee"));

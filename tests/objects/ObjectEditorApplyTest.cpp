@@ -1,5 +1,6 @@
 #include "ObjectEditorFixture.h"
 #include "browser/BrowserPage.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QPointer>
 
@@ -12,27 +13,20 @@ class ObjectEditorApplyTest : public ObjectEditorFixture {
     QList<QStringList> browserRows(const QString& attr) {
         CBrowserPage browser(demo->services(), nullptr);
         browser.create();
-        QTreeWidgetItem* root = browser.objectTree()->topLevelItem(0);
-        QTreeWidgetItem* admin = nullptr;
-        for (int i = 0; root && i < root->childCount(); ++i)
-            if (root->child(i)->text(0) == "Admin")
-                admin = root->child(i);
-        QTreeWidgetItem* item = nullptr;
-        for (int i = 0; admin && i < admin->childCount(); ++i)
-            if (admin->child(i)->text(0) == attr)
-                item = admin->child(i);
-        QList<QStringList> rows;
-        if (!item)
-            return rows;
-        item->setSelected(true);
+        const QModelIndex admin = rows::named(rows::top(browser.objectTree()), "Admin");
+        const QModelIndex item = rows::named(admin, attr);
+        QList<QStringList> shown;
+        if (!item.isValid())
+            return shown;
+        browser.objectTree()->selectionModel()->select(item, QItemSelectionModel::Select);
         auto* list = browser.findChild<QTreeWidget*>("valueList");
         for (int r = 0; r < list->topLevelItemCount(); ++r) {
             QStringList cells;
             for (int c = 0; c < list->columnCount(); ++c)
                 cells << list->topLevelItem(r)->text(c);
-            rows << cells;
+            shown << cells;
         }
-        return rows;
+        return shown;
     }
 
     void queueTitle(const QString& value, const QString& operation) {

@@ -2,6 +2,7 @@
 #include "app/OstrelDlg.h"
 #include "app/Strings.h"
 #include "browser/BrowserPage.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QTabBar>
 
@@ -194,9 +195,9 @@ private slots:
         auto* browser = static_cast<CBrowserPage*>(window.page(COstrelDlg::Browser));
         auto browserLabels = [&] {
             QStringList out;
-            QTreeWidgetItem* root = browser->objectTree()->topLevelItem(0);
-            for (int i = 0; root && i < root->childCount(); ++i)
-                out << root->child(i)->text(0);
+            const QModelIndex root = rows::top(browser->objectTree());
+            for (int i = 0; i < rows::count(root); ++i)
+                out << rows::text(rows::child(root, i));
             return out;
         };
         QVERIFY(browserLabels().contains("Boss"));

@@ -484,3 +484,11 @@ NWDSCCODE FaultInjectingClient::NWScanObject(NWCONN_HANDLE conn, const char* sea
         return *code;
     return inner_.NWScanObject(conn, searchName, objectType, objectID, objectName, objectNameSize);
 }
+
+NWDSCCODE FaultInjectingClient::NWDSCloseIteration(NWDSContextHandle context,
+                                                   std::int32_t iterationHandle,
+                                                   std::uint32_t operation) {
+    if (auto code = fault("NWDSCloseIteration"))
+        return *code;
+    return inner_.NWDSCloseIteration(context, iterationHandle, operation);
+}

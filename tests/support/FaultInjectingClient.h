@@ -90,6 +90,8 @@ public:
                                std::size_t syntaxNameSize, Syntax_Info_T* syntaxDef) override;
     NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
                        std::int32_t* iterationHandle, Buf_T* subordinates) override;
+    NWDSCCODE NWDSCloseIteration(NWDSContextHandle context, std::int32_t iterationHandle,
+                                 std::uint32_t operation) override;
     NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName, std::uint32_t infoType,
                        bool allAttrs, Buf_T* attrNames, std::int32_t* iterationHandle,
                        Buf_T* objectInfo) override;
