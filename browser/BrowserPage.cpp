@@ -244,7 +244,7 @@ void CBrowserPage::showCurrentContext() {
     SliceRunner::Work work;
     work.pass = [this] { return listing_->next(*sink_) == ContainerListing::State::Running; };
     work.arrived = [this] { return listing_->shown(); };
-    work.show = [this] { model_->merge(); };
+    work.show = [this](bool all) { all ? model_->merge() : model_->mergeWhenDue(); };
     work.cancel = [this] { listing_->cancel(); };
     runner_->start(std::move(work));
 

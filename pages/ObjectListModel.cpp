@@ -100,9 +100,16 @@ void ObjectListModel::addObject(const ListedObject& object, int image) {
     waiting_.push_back(added);
 }
 
+void ObjectListModel::mergeWhenDue() {
+    if (waiting_.size() >= std::max<std::size_t>(2000, objects_.size() / 4) ||
+        !sinceMerge_.isValid() || sinceMerge_.elapsed() >= 250)
+        merge();
+}
+
 void ObjectListModel::merge() {
     if (waiting_.empty())
         return;
+    sinceMerge_.start();
     const auto order = [this](const Object& a, const Object& b) { return before(a, b); };
     std::stable_sort(waiting_.begin(), waiting_.end(), order);
     rowOf_.resize(rowOf_.size() + waiting_.size());
@@ -131,15 +138,20 @@ void ObjectListModel::merge() {
         persistentIds.push_back(isObject(index) ? objects_[std::size_t(index.row())].id
                                                 : std::uint32_t(-1));
 
-    // Objects already shown come before arrivals with an equal key.
-    std::vector<Object> merged;
-    merged.reserve(objects_.size() + waiting_.size());
-    std::merge(objects_.begin(), objects_.end(), waiting_.begin(), waiting_.end(),
-               std::back_inserter(merged), order);
-    objects_.swap(merged);
-    std::vector<Object>().swap(merged);
+    // From the back, in place: objects already shown come before arrivals with an equal key,
+    // and only the rows from the first one placed onwards move.
+    std::size_t shown = objects_.size();
+    std::size_t arrived = waiting_.size();
+    objects_.resize(shown + arrived);
+    std::size_t at = objects_.size();
+    while (arrived > 0) {
+        if (shown > 0 && before(waiting_[arrived - 1], objects_[shown - 1]))
+            objects_[--at] = objects_[--shown];
+        else
+            objects_[--at] = waiting_[--arrived];
+    }
     std::vector<Object>().swap(waiting_);
-    for (std::size_t row = 0; row < objects_.size(); ++row)
+    for (std::size_t row = shown; row < objects_.size(); ++row)
         rowOf_[objects_[row].id] = std::uint32_t(row);
 
     QModelIndexList from, to;

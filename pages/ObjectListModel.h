@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QElapsedTimer>
 #include <QStringView>
 #include <cstdint>
 #include <functional>
@@ -47,6 +48,10 @@ public:
     std::size_t waiting() const { return waiting_.size(); }
     // Puts the objects added since the last merge at their sorted places.
     void merge();
+    // The same once enough has arrived to be worth it: each merge moves every row after the
+    // first one it places, and a view lays out all rows again, so a large listing merges
+    // when what waits is a good share of what is shown, or a quarter second has passed.
+    void mergeWhenDue();
 
     int objectCount() const { return int(objects_.size()); }
     QModelIndex objectAt(int row) const;
@@ -102,8 +107,9 @@ private:
     int headImage_ = -1;
 
     std::vector<std::vector<char16_t>> chars_;
-    std::vector<Object> objects_;                                   // sorted
-    std::vector<Object> waiting_;                                   // arrived since the last merge
+    std::vector<Object> objects_; // sorted
+    std::vector<Object> waiting_; // arrived since the last merge
+    QElapsedTimer sinceMerge_;
     std::vector<std::uint32_t> rowOf_;                              // by id
     std::unordered_map<std::uint32_t, std::vector<QString>> names_; // by id, once read
 };

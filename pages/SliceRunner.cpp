@@ -60,7 +60,7 @@ void SliceRunner::start(Work work) {
     running_ = true;
     since_.start();
     runPasses(kFirstScreen, kFirstScreenMs);
-    work_.show();
+    work_.show(true);
     if (!running_) {
         end(false);
         return;
@@ -84,7 +84,7 @@ void SliceRunner::runSlice() {
     if (!running_)
         return;
     runPasses(std::size_t(-1), kSliceMs);
-    work_.show();
+    work_.show(!running_);
     if (!running_) {
         end(false);
         return;
@@ -104,7 +104,7 @@ void SliceRunner::cancel() {
         return;
     running_ = false;
     work_.cancel();
-    work_.show();
+    work_.show(true);
     end(true);
 }
 

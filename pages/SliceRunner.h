@@ -39,8 +39,9 @@ public:
     struct Work {
         std::function<bool()> pass;           // runs one pass; false once the work is over
         std::function<std::size_t()> arrived; // objects so far
-        std::function<void()> show;           // puts what arrived on screen
-        std::function<void()> cancel;         // stops the work where it stands
+        // Puts what arrived on screen; `all` when the work is over (else it may wait for more).
+        std::function<void(bool all)> show;
+        std::function<void()> cancel; // stops the work where it stands
     };
 
     explicit SliceRunner(ListingProgress* progress, QObject* parent = nullptr);

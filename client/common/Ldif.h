@@ -42,4 +42,30 @@ using RecordHandler = std::function<bool(Record& record)>;
 bool parse(std::string_view text, const Source& source, const RecordHandler& each,
            std::string* error);
 
+// The same over text that arrives in pieces (a file read a block at a time): feed each piece
+// in order, then finish. Lines may be split anywhere between pieces.
+class Reader {
+public:
+    Reader(Source source, RecordHandler each, std::string* error);
+    bool feed(std::string_view chunk);
+    bool finish();
+
+private:
+    bool line(std::string_view raw);
+    bool take(const std::string& line, int number);
+    bool flush();
+    bool fail(int line, const std::string& what);
+
+    Source source_;
+    RecordHandler each_;
+    std::string* error_;
+    Record current_;
+    bool inRecord_ = false;
+    std::string logical_; // the logical line being continued
+    int logicalNumber_ = 0;
+    bool haveLogical_ = false;
+    int number_ = 0;
+    std::string partial_; // a line the last piece ended inside
+};
+
 } // namespace ldif
