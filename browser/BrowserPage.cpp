@@ -1,11 +1,11 @@
 #include "BrowserPage.h"
 
-#include "BrowserSink.h"
 #include "EffectiveRightsDlg.h"
 #include "directory/ListContainer.h"
 #include "directory/NameRules.h"
 #include "directory/ReadAttributeNames.h"
 #include "pages/ClassIconTable.h"
+#include "pages/ModelListing.h"
 #include "pages/ObjectListModel.h"
 #include "pages/SliceRunner.h"
 #include "pages/TreeItems.h"
@@ -43,9 +43,8 @@ CBrowserPage::CBrowserPage(const PageServices& services, QWidget* parent)
 
 CBrowserPage::~CBrowserPage() {
     // A listing still arriving is closed while the context is there.
-    delete runner_;
-    runner_ = nullptr;
-    listing_.reset();
+    delete listing_;
+    listing_ = nullptr;
     if (treeConnection_ != 0)
         client().NWCCCloseConn(treeConnection_);
 }
@@ -64,11 +63,7 @@ void CBrowserPage::buildControls() {
     serverField_ = makeReadOnlyField(QStringLiteral("Server:"), "serverField", &serverLabel);
 
     model_ = new ObjectListModel(this);
-    model_->setNameReader(
-        [this](const std::string& listedName, std::vector<std::string>& names) {
-            return readNames(listedName, names);
-        },
-        ClassIcon::Attribute);
+    model_->setNameReader(ModelListing::nameReader(*this), ClassIcon::Attribute);
     objects_ = new QTreeView(this);
     objects_->setObjectName(QStringLiteral("objectTree"));
     objects_->setHeaderHidden(true);
@@ -79,8 +74,7 @@ void CBrowserPage::buildControls() {
     objects_->setModel(model_);
     QLabel* objectsLabel = makeBuddyLabel(QStringLiteral("Objects:"), objects_);
 
-    progress_ = new ListingProgress(QStringLiteral("Listing: %1 objects so far"), this);
-    runner_ = new SliceRunner(progress_, this);
+    listing_ = new ModelListing(*this, model_, this);
 
     containers_ = new QListWidget(this);
     containers_->setObjectName(QStringLiteral("containerList"));
@@ -115,7 +109,7 @@ void CBrowserPage::buildControls() {
     grid->addWidget(containersLabel, 1, 2, 1, 2);
     grid->addWidget(objects_, 2, 0, 1, 2);
     grid->addWidget(containers_, 2, 2, 1, 2);
-    grid->addWidget(progress_, 7, 0, 1, 4);
+    grid->addWidget(listing_->progress(), 7, 0, 1, 4);
     grid->addWidget(typeLabel, 3, 0);
     grid->addWidget(typeField_, 3, 1);
     grid->addWidget(syntaxLabel, 3, 2);
@@ -138,7 +132,6 @@ void CBrowserPage::buildControls() {
     // Whatever selects an item (mouse, keyboard, an assistive technology) runs the handler.
     connect(objects_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CBrowserPage::onSelectionChanged);
-    connect(runner_, &SliceRunner::finished, this, &CBrowserPage::listingFinished);
     connect(rightsButton_, &QPushButton::clicked, this, &CBrowserPage::showEffectiveRights);
 }
 
@@ -182,31 +175,22 @@ QList<QAbstractItemView*> CBrowserPage::imageListViews() {
 }
 
 bool CBrowserPage::isListing() const {
-    return runner_->isRunning();
+    return listing_->isRunning();
+}
+
+ListingProgress* CBrowserPage::listingProgress() const {
+    return listing_->progress();
+}
+
+SliceRunner* CBrowserPage::listingRun() const {
+    return listing_->runner();
 }
 
 void CBrowserPage::clearListing() {
     // One listing at a time: the one under way stops and its rows go before the next arrive.
-    runner_->cancel();
-    listingFinished();
+    listing_->cancel();
     model_->clear();
     containers_->clear();
-}
-
-bool CBrowserPage::readNames(const std::string& listedName, std::vector<std::string>& names) {
-    WaitCursor wait;
-    std::string failure;
-    ReadAttributeNames(
-        *this, listedName, [&names](const std::string& name) { names.push_back(name); }, &failure);
-    if (failure.empty())
-        return true;
-    report("%s", failure.c_str());
-    return false;
-}
-
-void CBrowserPage::listingFinished() {
-    listing_.reset();
-    sink_.reset();
 }
 
 void CBrowserPage::showCurrentContext() {
@@ -239,14 +223,11 @@ void CBrowserPage::showCurrentContext() {
 
     // The first screen of objects is there when this returns; the rest arrives from the
     // event loop while the page answers the user.
-    sink_ = std::make_unique<BrowserSink>(*this);
-    listing_ = std::make_unique<ContainerListing>(*this, current);
-    SliceRunner::Work work;
-    work.pass = [this] { return listing_->next(*sink_) == ContainerListing::State::Running; };
-    work.arrived = [this] { return listing_->shown(); };
-    work.show = [this](bool all) { all ? model_->merge() : model_->mergeWhenDue(); };
-    work.cancel = [this] { listing_->cancel(); };
-    runner_->start(std::move(work));
+    listing_->start(current, [this](const ListedObject& object, int icon) {
+        if (object.info.objectFlags & DS_CONTAINER_ENTRY)
+            setEntryLabel(addContainerEntry(QString::fromStdString(labelText(object.label)), icon),
+                          object.label);
+    });
 
     // A listing that failed has been reported; what arrived stays, and the way up and the
     // containers listed so far stay usable, so the page never strands the user.

@@ -16,6 +16,7 @@ class QModelIndex;
 class QPushButton;
 class QTreeView;
 class ListingProgress;
+class ModelListing;
 class SliceRunner;
 class ObjectListModel;
 
@@ -36,8 +37,8 @@ public:
     ObjectListModel* objectModel() const { return model_; }
     // Whether a listing is still arriving, and the line that shows its progress.
     bool isListing() const;
-    ListingProgress* listingProgress() const { return progress_; }
-    SliceRunner* listingRun() const { return runner_; }
+    ListingProgress* listingProgress() const;
+    SliceRunner* listingRun() const;
     QPushButton* rightsButton() const { return rightsButton_; }
     // The selected object as the rights dialog names it ("" when none is selected).
     std::string rightsObjectName() const;
@@ -58,21 +59,15 @@ private:
     bool listTrees();
     bool openTree(const std::string& treeName);
     void selectObjectItem(const QModelIndex& item);
-    // Reads an object's attribute names for the model; false, reported, when it cannot.
-    bool readNames(const std::string& listedName, std::vector<std::string>& names);
-    void listingFinished();
     void onSelectionChanged();
     void showEffectiveRights();
     QListWidgetItem* addContainerEntry(const QString& label, int image);
-
-    friend class BrowserSink;
 
     QLineEdit* treeField_ = nullptr;
     QLineEdit* contextField_ = nullptr;
     QTreeView* objects_ = nullptr;
     ObjectListModel* model_ = nullptr;
-    ListingProgress* progress_ = nullptr;
-    SliceRunner* runner_ = nullptr;
+    ModelListing* listing_ = nullptr;
     QListWidget* containers_ = nullptr;
     QLineEdit* typeField_ = nullptr;
     QLineEdit* selectedField_ = nullptr;
@@ -80,9 +75,6 @@ private:
     QPushButton* rightsButton_ = nullptr;
     ValueSurfaces surfaces_;
 
-    // The listing under way and where its objects go.
-    std::unique_ptr<ContainerListing> listing_;
-    std::unique_ptr<ContainerSink> sink_;
     std::string selectedObject_;
     // The connection this page opened to the tree it is on, closed when it moves on.
     NWCONN_HANDLE treeConnection_ = 0;

@@ -14,9 +14,6 @@ namespace {
 constexpr std::size_t kChunkChars = std::size_t(1) << 20;
 constexpr int kChunkBits = 20;
 
-bool isAscii(QStringView text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
 } // namespace
 
 ObjectListModel::ObjectListModel(QObject* parent) : QAbstractItemModel(parent) {}
@@ -91,9 +88,8 @@ void ObjectListModel::addObject(const ListedObject& object, int image) {
     added.id = std::uint32_t(rowOf_.size() + waiting_.size());
     added.text = store(text);
     added.listed = listed == text ? added.text : store(listed);
-    // The sort key is made once: the text with case folded (plain A-Z lowered for ASCII,
-    // which is what full folding does to it, at a fraction of the cost).
-    const QString key = isAscii(text) ? text.toLower() : text.toCaseFolded();
+    // The sort key is made once per object.
+    const QString key = foldedSortKey(text);
     added.key = key == text ? added.text : store(key);
     added.image = std::uint16_t(image < 0 ? 0xFFFF : image);
     added.names = Names::NotRead;
@@ -216,7 +212,7 @@ void ObjectListModel::readNames(const QModelIndex& object) {
     for (const std::string& name : read)
         names.push_back(QString::fromStdString(name));
     std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return SortedInsertionBatch::sortKey(a) < SortedInsertionBatch::sortKey(b);
+        return foldedSortKey(a) < foldedSortKey(b);
     });
     const QModelIndex at = kept;
     objects_[rowOf_[id]].names = Names::Read;

@@ -29,7 +29,7 @@ void SearchResultsModel::clear() {
 void SearchResultsModel::addObject(const QString& name, int image) {
     Object object;
     object.name = name;
-    object.key = SortedInsertionBatch::sortKey(name);
+    object.key = foldedSortKey(name);
     object.image = image;
     object.id = std::uint32_t(rowOf_.size() + waiting_.size());
     lastId_ = object.id;

@@ -282,14 +282,14 @@ TEST_P(ForeignNamesTest, TheObjectManagerRenamesAndDeletesAMultiValuedObject) {
     RecordingReporter reporter;
     CObjectManagerPage page(PageServices{*dir, reporter}, nullptr);
     page.create("EXAMPLE");
-    auto* tree = page.findChild<QTreeWidget*>(QStringLiteral("objectTree"));
+    auto* tree = page.findChild<QTreeView*>(QStringLiteral("objectTree"));
     auto field = [&](const char* name) { return page.findChild<QLineEdit*>(name); };
     auto click = [&](const char* name) { page.findChild<QPushButton*>(name)->click(); };
     auto select = [&](const QString& text) {
-        const auto found = tree->findItems(text, Qt::MatchExactly);
+        const auto found = rows::topNamed(tree, text);
         if (found.size() != 1)
             return false;
-        tree->setCurrentItem(found.first());
+        tree->setCurrentIndex(found.first());
         return field("deleteNameField")->text() == text;
     };
     ASSERT_TRUE(select(QStringLiteral("Lou Tan+ltan")));
@@ -304,7 +304,7 @@ TEST_P(ForeignNamesTest, TheObjectManagerRenamesAndDeletesAMultiValuedObject) {
     click("renameButton");
     ASSERT_TRUE(select(QStringLiteral("Lou Tan+ltan")));
     click("deleteButton");
-    EXPECT_TRUE(tree->findItems(QStringLiteral("Lou Tan+ltan"), Qt::MatchExactly).isEmpty());
+    EXPECT_TRUE(rows::topNamed(tree, QStringLiteral("Lou Tan+ltan")).isEmpty());
     EXPECT_EQ(reporter.messages,
               (QStringList{"Object Lou Tan+ltan successfully renamed!",
                            "NWDSModifyRDN() returned " +
@@ -320,10 +320,10 @@ TEST_P(ForeignNamesTest, TheObjectEditorModifiesAMultiValuedObject) {
     RecordingReporter reporter;
     CObjectEditorPage page(PageServices{*dir, reporter}, nullptr);
     page.create("EXAMPLE");
-    auto* tree = page.findChild<QTreeWidget*>(QStringLiteral("objectTree"));
-    const auto found = tree->findItems(QStringLiteral("Mo Ray+mray"), Qt::MatchExactly);
+    auto* tree = page.findChild<QTreeView*>(QStringLiteral("objectTree"));
+    const auto found = rows::topNamed(tree, QStringLiteral("Mo Ray+mray"));
     ASSERT_EQ(found.size(), 1);
-    found.first()->setSelected(true);
+    tree->selectionModel()->select(found.first(), QItemSelectionModel::Select);
     auto* attributes = page.findChild<QComboBox*>(QStringLiteral("attributeCombo"));
     attributes->setCurrentIndex(attributes->findText(QStringLiteral("Title"), Qt::MatchExactly));
     page.findChild<QLineEdit*>(QStringLiteral("entryField1"))->setText(QStringLiteral("Pilot"));

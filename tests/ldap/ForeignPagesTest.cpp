@@ -215,9 +215,11 @@ TEST_P(ForeignPages, TheObjectEditorWritesQueuedChangesInOneRequest) {
     open(Who::Editor);
     CObjectEditorPage page(side->services(), nullptr);
     page.create("EXAMPLE");
-    QTreeWidgetItem* people = topItem(page, "People");
-    ASSERT_NE(people, nullptr);
-    people->setSelected(true);
+    const QModelIndex people = topItem(page, "People");
+    ASSERT_TRUE(people.isValid());
+    control<QTreeView>(page, "objectTree")
+        ->selectionModel()
+        ->select(people, QItemSelectionModel::Select);
     auto* attributes = control<QComboBox>(page, "attributeCombo");
     // Each attribute once, and only what the server's classes allow.
     QStringList names;

@@ -37,15 +37,6 @@ void dumpItem(const QTreeWidgetItem* item, int depth, QStringList& out) {
         dumpItem(item->child(i), depth + 1, out);
 }
 
-// A row of a model and every row below it, objects' attribute names read as an expansion
-// reads them.
-void dumpRow(const QModelIndex& row, int depth, QStringList& out) {
-    out << QString(depth, ' ') + rows::text(row);
-    const int n = rows::count(row);
-    for (int i = 0; i < n; ++i)
-        dumpRow(rows::child(row, i), depth + 1, out);
-}
-
 // What a user sees of a page, control by control; the server's name is left out.
 QStringList shown(const QWidget& page) {
     QStringList out;
@@ -56,8 +47,7 @@ QStringList shown(const QWidget& page) {
                 dumpItem(items->topLevelItem(i), 1, out);
             continue;
         }
-        for (int i = 0; i < rows::topCount(tree); ++i)
-            dumpRow(rows::top(tree, i), 1, out);
+        rows::dump(tree, out, false);
     }
     for (auto* list : page.findChildren<QListWidget*>()) {
         out << "list " + list->objectName();

@@ -15,10 +15,16 @@ class ObjectManagerOperationsTest : public QObject {
 
     QStringList messages() const { return demo->reporter.messages; }
     static void select(ManagerPage& p, const QString& label) {
-        auto* tree = p.control<QTreeWidget>("objectTree");
-        const auto found = tree->findItems(label, Qt::MatchExactly);
-        QVERIFY(found.size() == 1);
-        tree->setCurrentItem(found.first());
+        auto* tree = p.control<QTreeView>("objectTree");
+        QModelIndex found;
+        for (int i = 0; i < rows::topCount(tree); ++i) {
+            if (rows::text(rows::top(tree, i)) == label) {
+                QVERIFY(!found.isValid());
+                found = rows::top(tree, i);
+            }
+        }
+        QVERIFY(found.isValid());
+        tree->setCurrentIndex(found);
     }
 
 private slots:

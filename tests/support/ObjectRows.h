@@ -3,8 +3,10 @@
 #include <QAbstractItemModel>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QItemSelectionModel>
 #include <QModelIndex>
 #include <QString>
+#include <QStringList>
 #include <QTreeView>
 
 // The rows of a page's object tree as tests look at them. Counting or walking an object's
@@ -42,6 +44,15 @@ inline QModelIndex named(const QModelIndex& parent, const QString& text) {
     }
     return {};
 }
+// The top-level rows showing `text`, as QTreeWidget::findItems finds them.
+inline QList<QModelIndex> topNamed(const QTreeView* tree, const QString& text) {
+    QList<QModelIndex> found;
+    for (int i = 0; i < topCount(tree); ++i) {
+        if (top(tree, i).data().toString() == text)
+            found.append(top(tree, i));
+    }
+    return found;
+}
 // The row of an index among the rows on show (expanded parents), as an accessibility
 // interface counts them; -1 when it is not on show.
 inline int shownRow(const QTreeView* tree, const QModelIndex& index) {
@@ -51,6 +62,21 @@ inline int shownRow(const QTreeView* tree, const QModelIndex& index) {
             return row;
     }
     return -1;
+}
+
+// A row and every row below it as indented text, objects' attribute names read as an
+// expansion reads them; selected rows marked " *" when `marks`.
+inline void dump(const QTreeView* tree, const QModelIndex& row, int depth, QStringList& out,
+                 bool marks) {
+    const bool selected = marks && tree->selectionModel()->isSelected(row);
+    out << QString(depth, ' ') + text(row) + (selected ? " *" : "");
+    const int n = count(row);
+    for (int i = 0; i < n; ++i)
+        dump(tree, child(row, i), depth + 1, out, marks);
+}
+inline void dump(const QTreeView* tree, QStringList& out, bool marks) {
+    for (int i = 0; i < topCount(tree); ++i)
+        dump(tree, top(tree, i), 1, out, marks);
 }
 
 // Lets the event loop run until a page's listing has arrived in full (at most a minute).
