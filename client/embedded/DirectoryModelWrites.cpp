@@ -107,8 +107,8 @@ void DirectoryModel::replaceNamingValue(Entry& e, const AttributeDefinition& nam
         a = &e.attributes.back();
     }
     if (deleteOldName)
-        std::erase(a->values, oldName);
-    if (std::find(a->values.begin(), a->values.end(), newName) == a->values.end())
+        a->values.erase(oldName);
+    if (!a->values.contains(newName))
         a->values.push_back(newName);
 }
 
