@@ -126,7 +126,7 @@ NWDSCCODE DirectoryModel::addEntry(EntryId parent, std::string name,
 }
 
 NWDSCCODE DirectoryModel::addValues(EntryId id, const AttributeDefinition& def,
-                                    std::vector<std::string> wireValues) {
+                                    const std::vector<std::string>& wireValues) {
     Entry* e = objects_.get(id);
     if (e == nullptr)
         return ERR_NO_SUCH_ENTRY;
@@ -163,6 +163,7 @@ const ValueList& DirectoryModel::objectClassValues(const ClassDefinition& cls) {
     if (!same) {
         // A class defined anew, or one whose super classes changed.
         std::vector<std::string> names;
+        names.reserve(lineage.size());
         for (auto* c : lineage)
             names.push_back(c->name);
         known = ValueList(names);
@@ -182,7 +183,7 @@ NWDSCCODE DirectoryModel::addTextValues(EntryId id, const AttributeText& text,
             return rc;
         values.push_back(std::move(w));
     }
-    return addValues(id, *def, std::move(values));
+    return addValues(id, *def, values);
 }
 
 NWDSCCODE DirectoryModel::addObject(std::string_view parent, std::string_view name,

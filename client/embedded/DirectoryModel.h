@@ -62,7 +62,7 @@ public:
                        const ClassDefinition& cls, EntryId* id);
     // Adds values in wire form; duplicates are skipped.
     NWDSCCODE addValues(EntryId id, const AttributeDefinition& def,
-                        std::vector<std::string> wireValues);
+                        const std::vector<std::string>& wireValues);
     NWDSCCODE addTextValues(EntryId id, const AttributeText& text,
                             const valuetext::NameMapping& names);
 

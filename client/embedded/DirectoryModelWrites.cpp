@@ -78,7 +78,7 @@ NWDSCCODE DirectoryModel::createEntry(EntryId parent, std::string_view name,
         if (a.values.empty() || a.def == namingAttr)
             continue;
         // Checked above, so this cannot be refused now.
-        addValues(added, *a.def, std::move(a.values));
+        addValues(added, *a.def, a.values);
     }
     if (id != nullptr)
         *id = added;

@@ -93,7 +93,8 @@ std::optional<EntryId> ObjectStore::lookup(const std::vector<std::string>& compo
     return at;
 }
 
-std::optional<EntryId> ObjectStore::add(EntryId parent, std::string name, std::string namingType,
+std::optional<EntryId> ObjectStore::add(EntryId parent, std::string name,
+                                        std::string_view namingType,
                                         const ClassDefinition* baseClass, std::uint32_t modified) {
     Entry* p = get(parent);
     if (p == nullptr)

@@ -98,7 +98,7 @@ public:
     std::optional<EntryId> lookup(const std::vector<std::string>& components) const;
 
     // Adds a subordinate; nullopt when the parent has one of that name already.
-    std::optional<EntryId> add(EntryId parent, std::string name, std::string namingType,
+    std::optional<EntryId> add(EntryId parent, std::string name, std::string_view namingType,
                                const ClassDefinition* baseClass, std::uint32_t modified);
 
     // The dotted full name, "[Root]" for the top; typed ("CN=Admin.O=Acme") on request.

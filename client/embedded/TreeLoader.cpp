@@ -282,7 +282,7 @@ bool RecordLoader::load(const ldif::Record& r, std::string* error) {
             std::vector<std::string> lineage;
             for (auto* c : schema.lineage(*base))
                 lineage.push_back(c->name);
-            model.addValues(kRootEntry, *oc, std::move(lineage));
+            model.addValues(kRootEntry, *oc, lineage);
         }
     }
     return true;

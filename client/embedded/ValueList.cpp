@@ -57,14 +57,10 @@ ValueList& ValueList::operator=(ValueList&& other) noexcept {
 ValueList::Block* ValueList::block() const {
     if (isInline())
         return nullptr;
-    Block* b = nullptr;
-    std::memcpy(&b, raw_, sizeof b);
-    return b;
-}
-
-void ValueList::setBlock(Block* b) {
-    clearBytes();
-    std::memcpy(raw_, &b, sizeof b);
+    // The block's address lies in the first bytes.
+    std::uintptr_t address = 0;
+    std::memcpy(&address, raw_, sizeof address);
+    return reinterpret_cast<Block*>(address);
 }
 
 void ValueList::clearBytes() noexcept {
@@ -113,7 +109,8 @@ void ValueList::assign(const std::string_view* values, std::size_t count, std::s
             b->ends()[i] = end;
         }
         b->count = std::uint32_t(count);
-        std::memcpy(next, &b, sizeof b);
+        const auto address = reinterpret_cast<std::uintptr_t>(b);
+        std::memcpy(next, &address, sizeof address);
     }
     release();
     std::memcpy(raw_, next, sizeof raw_);

@@ -112,7 +112,6 @@ private:
     bool isInline() const { return (raw_[kInlineBytes] & kInlineTag) != 0; }
     std::size_t inlineSize() const { return raw_[kInlineBytes] & 0x7F; }
     Block* block() const;
-    void setBlock(Block* b);
     void clearBytes() noexcept;
     void release() noexcept;
     void assign(const std::string_view* values, std::size_t count, std::size_t extraPlaces,
