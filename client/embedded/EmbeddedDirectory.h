@@ -80,6 +80,8 @@ public:
 protected:
     bool isKnownSyntax(std::uint32_t syntaxID) const override;
     void contextReleased(NWDSContextHandle context) override;
+    // DNs with each component's naming attribute from the tree, as its LDIF writes them.
+    NWDSCCODE withTextNames(const ContextState& ctx, const TextNamesUse& use) override;
 
 private:
     EmbeddedDirectory() = default;

@@ -134,7 +134,7 @@ std::function<std::optional<std::string>(std::string_view)> LdapDirectory::dnOfN
         names::ParsedName parsed;
         std::string dn;
         if (names::parse(std::string(name).c_str(), parsed) != 0 || parsed.root ||
-            dnOfComponents(tree, parsed.components, dn) != 0)
+            dnOfComponents(tree, parsed.components, dn, true) != 0)
             return std::nullopt;
         return dn;
     };

@@ -191,9 +191,17 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
     std::vector<valuetext::DnComponent> searchBase, parts;
     int searchScope = 0;
     std::unordered_set<std::uint64_t> seen;
+    std::string parent, key;
     auto collect = [&](LdapEntry&& e) {
         if (!acceptFound(e.dn, searchBase, searchScope, parts, seen))
             return true;
+        // Each object found can be named by its DN without asking the server (an export
+        // writes every one).
+        parent.clear();
+        for (std::size_t i = 1; i < parts.size(); ++i)
+            parent.append(i > 1 ? "," : "")
+                .append(valuetext::rdnText(parts[i].type, parts[i].value));
+        rememberNaming(*tree, parent, parts.front().value, parts.front().type, key);
         ObjectData d = dataOf(*tree, std::move(e), true);
         ObjectData kept;
         kept.dn = d.dn;

@@ -59,6 +59,8 @@ struct LdapDirectory::Tree {
     std::optional<bool> readsEverything;        // LdapDirectory::readsEverything
     // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).
     std::unordered_map<std::string, std::string> childType;
+    // The same for objects a DN read in a text form named and the server did not hold then.
+    std::unordered_map<std::string, std::string> hintedType;
     // The attributes of listed objects, by DN (case ignored), answering names reads without a
     // request.
     std::unordered_map<std::string, std::shared_ptr<const AttributeList>, ldapnames::FoldedHash,

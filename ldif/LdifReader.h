@@ -1,0 +1,35 @@
+#pragma once
+
+#include "LdifRecord.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Reading LDIF (RFC 2849): an optional "version: 1", then records separated by blank lines,
+// each a content record or a change record. Lines starting with one blank continue the line
+// before; "#" lines (and their continuations) are comments; "::" introduces a base64 value,
+// ":<" a URL. Attribute options are left off. Controls are refused.
+namespace ldif {
+
+// Reads the value a ":<" line names, `url` as written; false with the reason, which the
+// message gives after "<file>:<line>: ".
+using UrlReader = std::function<bool(std::string_view attribute, std::string_view url,
+                                     std::string& value, std::string& why)>;
+
+struct ReadOptions {
+    std::string fileName; // as messages name the file
+    UrlReader readUrl;    // none: a ":<" value is refused
+};
+
+// Every record of `text`, or false with "<fileName>:<line>: <what is wrong>" for the first
+// fault (and `out` as it was): the whole text is read before anything is taken from it.
+bool read(std::string_view text, const ReadOptions& options, std::vector<Record>& out,
+          std::string* error);
+
+// The keyword of a change type as files write it ("modrdn" for ChangeType::ModRdn, "" for a
+// content record).
+std::string_view changeTypeName(ChangeType type);
+
+} // namespace ldif
