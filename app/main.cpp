@@ -1,3 +1,4 @@
+#include "ImportCommand.h"
 #include "Startup.h"
 #include "Strings.h"
 #include "client/ClientFactory.h"
@@ -9,6 +10,10 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // A script's import runs without a window.
+    if (const auto command = importCommandOf(argc, argv))
+        return runImportCommand(*command, createDirectoryClient, std::cout, std::cerr);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
 

@@ -50,6 +50,9 @@ private:
     void selectObjectItem(QTreeWidgetItem* item);
     void onSelectionChanged();
     void showEffectiveRights();
+    // "Export LDIF..." and "Import LDIF..." (BrowserLdif.cpp).
+    void exportLdif();
+    void importLdif();
     QListWidgetItem* addContainerEntry(const QString& label, int image);
 
     friend class BrowserSink;
@@ -62,6 +65,8 @@ private:
     QLineEdit* selectedField_ = nullptr;
     QLineEdit* serverField_ = nullptr;
     QPushButton* rightsButton_ = nullptr;
+    QPushButton* exportLdifButton_ = nullptr;
+    QPushButton* importLdifButton_ = nullptr;
     ValueSurfaces surfaces_;
 
     QTreeWidgetItem* rootItem_ = nullptr;

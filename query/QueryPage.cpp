@@ -4,6 +4,7 @@
 #include "QueryPage.h"
 
 #include "SearchCriterion.h"
+#include "SubmittedSearch.h"
 #include "schema/AttributeReads.h"
 #include "schema/ReportPolicies.h"
 #include "schema/SyntaxReads.h"
@@ -132,6 +133,9 @@ void CQueryPage::buildControls() {
     locationEdit_->setMaxLength(255);
     QLabel* locationLabel = makeBuddyLabel(QStringLiteral("Search Location:"), locationEdit_);
     resetButton_ = makeButton(this, QStringLiteral("Reset Criteria"), "resetCriteriaButton");
+    exportResultsButton_ =
+        makeButton(this, QStringLiteral("E&xport Results..."), "exportResultsButton");
+    exportResultsButton_->setEnabled(false);
 
     results_ = new QTreeWidget(this);
     results_->setObjectName(QStringLiteral("resultsTree"));
@@ -146,6 +150,7 @@ void CQueryPage::buildControls() {
     searchRow->addWidget(locationLabel);
     searchRow->addWidget(locationEdit_, 1);
     searchRow->addWidget(resetButton_);
+    searchRow->addWidget(exportResultsButton_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -159,6 +164,7 @@ void CQueryPage::buildControls() {
     connect(addButton_, &QPushButton::clicked, this, [this] { OnAddCriteria(); });
     connect(submitButton_, &QPushButton::clicked, this, [this] { OnSubmitQuery(); });
     connect(resetButton_, &QPushButton::clicked, this, [this] { OnResetCriteria(); });
+    connect(exportResultsButton_, &QPushButton::clicked, this, [this] { exportResults(); });
     connect(attributeCombo_, &QComboBox::activated, this, [this] { OnAttributeSelected(); });
 }
 

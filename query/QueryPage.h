@@ -14,6 +14,7 @@ class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct SearchCriterion;
+struct SubmittedSearch;
 
 // "NDS Query": builds a search filter criterion by criterion, searches the subtree below
 // "Search Location:" and shows every object found with the values of the attributes asked
@@ -62,6 +63,11 @@ private:
     enum class SearchEnd { Completed, SearchCallFailed, Failed };
     SearchEnd showSearchResults(Buf_T* attrNames, Buf_T* filterRequest, Buf_T* result,
                                 const std::string& baseObject);
+    // The search the criteria describe now (QueryCriteria.cpp); kept once submitted, for
+    // "Export Results..." (QueryExport.cpp).
+    SubmittedSearch currentSearch(const std::string& base) const;
+    void rememberSubmittedSearch(SubmittedSearch search);
+    void exportResults();
 
     QComboBox* attributeCombo_ = nullptr;
     QListWidget* requestedList_ = nullptr;
@@ -76,7 +82,9 @@ private:
     QLineEdit* locationEdit_ = nullptr;
     QPushButton* resetButton_ = nullptr;
     QTreeWidget* results_ = nullptr;
+    QPushButton* exportResultsButton_ = nullptr;
 
     Filter_Cursor_T* filter_ = nullptr;
+    std::shared_ptr<const SubmittedSearch> submitted_;
     std::uint32_t currentOperator_ = FTOK_EQ;
 };

@@ -1,6 +1,7 @@
 // "Submit Query": closing the filter, the search passes and the results tree.
 #include "QueryPage.h"
 #include "ResultValueText.h"
+#include "SubmittedSearch.h"
 #include "directory/ClientBuffer.h"
 #include "directory/PartialResults.h"
 #include "pages/ClassIconTable.h"
@@ -47,6 +48,7 @@ void CQueryPage::OnSubmitQuery() {
     }
     results_->clear();
     const std::string baseObject = locationEdit_->text().left(255).toStdString();
+    SubmittedSearch submitted = currentSearch(baseObject);
     DirectoryClient& dc = client();
     {
         ClientBuffer attrNames(dc);
@@ -111,6 +113,7 @@ void CQueryPage::OnSubmitQuery() {
     }
     // A completed search, and one whose search call failed, end with the criteria reset
     // once their buffers are released.
+    rememberSubmittedSearch(std::move(submitted));
     OnResetCriteria();
 }
 
