@@ -34,14 +34,28 @@ struct FoundObject {
     std::vector<FoundAttribute> attributes;
 };
 
-// Names compare with ASCII case ignored, as the directory compares them.
-std::string folded(std::string_view name) {
-    std::string out(name);
-    for (char& c : out) {
+// A name's key: its text with ASCII case ignored, as the directory compares names, hashed
+// (FNV-1a); names are many and keys are kept for each.
+using NameKey = std::uint64_t;
+NameKey keyOf(std::string_view name) {
+    NameKey h = 0xCBF29CE484222325ull;
+    for (char c : name) {
         if (c >= 'A' && c <= 'Z')
             c = char(c - 'A' + 'a');
+        h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
     }
-    return out;
+    return h;
+}
+
+// The container's part of a full name: after the first unescaped ".", or "[Root]".
+std::string_view containerOf(std::string_view name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '\\')
+            ++i;
+        else if (name[i] == '.')
+            return name.substr(i + 1);
+    }
+    return ROOT_NAME;
 }
 
 bool isBinarySyntax(std::uint32_t syntax) {
@@ -55,17 +69,17 @@ class RecordOrder {
 public:
     explicit RecordOrder(std::ostream& out) : out_(out) {}
 
-    void setTop(std::string_view name) { top_ = folded(name); }
+    void setTop(std::string_view name) { top_ = keyOf(name); }
 
-    void add(const std::string& name, std::string text) {
-        const std::string key = folded(name);
-        const std::string parent = folded(parentContextOf(name));
-        if (key == top_ || isRootName(name) || parent == folded(ROOT_NAME) ||
-            written_.count(parent) != 0) {
+    void add(std::string_view name, std::string text) {
+        const NameKey key = keyOf(name);
+        const std::string_view container = containerOf(name);
+        const NameKey parent = keyOf(container);
+        if (key == top_ || isRootName(name) || isRootName(container) || written_.count(parent)) {
             emit(key, std::move(text));
             return;
         }
-        waiting_[parent].push_back({key, std::move(text), depthOf(name)});
+        waiting_[parent].push_back({key, std::move(text), splitEscapedName(name).size()});
     }
 
     // Writes what still waits; false when the stream failed.
@@ -90,25 +104,29 @@ public:
 
 private:
     struct Waiting {
-        std::string key;
+        NameKey key = 0;
         std::string text;
         std::size_t depth = 0;
     };
 
-    static std::size_t depthOf(std::string_view name) { return splitEscapedName(name).size(); }
-
-    void emit(const std::string& key, std::string text) {
-        std::vector<std::pair<std::string, std::string>> ready{{key, std::move(text)}};
-        while (!ready.empty()) {
-            auto [k, t] = std::move(ready.back());
-            ready.pop_back();
-            buffer_.append(t);
-            written_.insert(k);
-            auto it = waiting_.find(k);
-            if (it != waiting_.end()) {
-                for (auto& w : it->second)
-                    ready.emplace_back(std::move(w.key), std::move(w.text));
+    void emit(NameKey key, std::string text) {
+        buffer_.append(text);
+        written_.insert(key);
+        // What waited for this container, and what waited for those in turn.
+        if (!waiting_.empty()) {
+            std::vector<NameKey> released{key};
+            while (!released.empty()) {
+                auto it = waiting_.find(released.back());
+                released.pop_back();
+                if (it == waiting_.end())
+                    continue;
+                std::vector<Waiting> list = std::move(it->second);
                 waiting_.erase(it);
+                for (auto& w : list) {
+                    buffer_.append(w.text);
+                    written_.insert(w.key);
+                    released.push_back(w.key);
+                }
             }
         }
         if (buffer_.size() >= kFlushBytes)
@@ -122,9 +140,9 @@ private:
 
     std::ostream& out_;
     std::string buffer_;
-    std::string top_;
-    std::unordered_set<std::string> written_;
-    std::unordered_map<std::string, std::vector<Waiting>> waiting_;
+    NameKey top_ = 0;
+    std::unordered_set<NameKey> written_;
+    std::unordered_map<NameKey, std::vector<Waiting>> waiting_;
 };
 
 class Exporter {
@@ -253,8 +271,11 @@ private:
         if (object.attributes.empty() || object.attributes.back().name != name)
             object.attributes.push_back({name, syntax, {}});
         FoundAttribute& attribute = object.attributes.back();
-        if (syntax == SYN_STREAM)
-            return {}; // its content is read when the object is written
+        // A stream's content is read when the object is written; the classes are the
+        // object's class and those above it, written as the class alone. Values not taken are
+        // passed over by the next get.
+        if (syntax == SYN_STREAM || attribute.name == kObjectClass)
+            return {};
         for (std::uint32_t v = 0; v < valueCount; ++v) {
             std::string text;
             if (auto rc = client_.getAttrValText(ctx_, reply, syntax, text); rc != 0)

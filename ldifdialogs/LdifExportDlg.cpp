@@ -126,9 +126,12 @@ bool CLdifExportDlg::exportFile() {
     wait.reset();
     const std::string file = path.toStdString();
     if (result.failure) {
-        page_.report("%s returned: %04X\n%s", result.failure.call.c_str(),
+        // A limit of the client's on what a server may send is said, and how to raise it.
+        const std::string limit = page_.client().limitReached(result.failure.code);
+        page_.report("%s returned: %04X\n%s%s", result.failure.call.c_str(),
                      unsigned(result.failure.code),
-                     serverSaid(page_.client(), result.failure.code).c_str());
+                     serverSaid(page_.client(), result.failure.code).c_str(),
+                     limit.empty() ? "" : ("Nothing was written: " + limit + ".\n").c_str());
         return false;
     }
     if (!result.fileProblem.empty()) {

@@ -278,9 +278,13 @@ NWDSCCODE BufferedClient::getAttrValText(NWDSContextHandle context, Buf_T* buffe
         return rc;
     if (syntaxID == SYN_STREAM)
         return ERR_NOT_SUPPORTED; // the content is read through NWDSOpenStream
-    const NWDSCCODE rc = withTextNames(*findContext(context), [&](const auto& names) {
-        return valuetext::format(syntaxID, value, names, text);
-    });
+    // Most values name nothing: only those ask the directory how names are written.
+    static const valuetext::PlainNames plain;
+    const NWDSCCODE rc = valuetext::namesNothing(syntaxID)
+                             ? valuetext::format(syntaxID, value, plain, text)
+                             : withTextNames(*findContext(context), [&](const auto& names) {
+                                   return valuetext::format(syntaxID, value, names, text);
+                               });
     if (rc != 0)
         return rc;
     b->cursor += taken;

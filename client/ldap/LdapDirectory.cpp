@@ -590,6 +590,7 @@ NWDSCCODE LdapDirectory::loadSchema(Tree& tree, std::string* message) {
         tree.retiredSchemas.push_back(std::move(tree.schema));
     tree.listedNames.clear();
     tree.listedByName.objects.clear();
+    tree.knownClasses.clear();
     tree.schema = std::move(schema);
     tree.subschemaValues = std::move(values);
     tree.namingTypes = kStandardNamingTypes;
