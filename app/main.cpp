@@ -1,4 +1,5 @@
 #include "DirectoryCheck.h"
+#include "ImportCommand.h"
 #include "Startup.h"
 #include "Strings.h"
 #include "client/ClientFactory.h"
@@ -39,6 +40,10 @@ std::string installedDemoData() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A script's import runs without a window.
+    if (const auto command = importCommandOf(argc, argv))
+        return runImportCommand(*command, createDirectoryClient, std::cout, std::cerr);
+
     const std::unique_ptr<QCoreApplication> app(
         wantsWindow(argc, argv) ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("Ostrel"));

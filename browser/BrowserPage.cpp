@@ -14,6 +14,7 @@
 
 #include <QEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,6 +91,10 @@ void CBrowserPage::buildControls() {
     rightsButton_ = new QPushButton(QStringLiteral("&Effective Rights..."), this);
     rightsButton_->setObjectName(QStringLiteral("effectiveRightsButton"));
     rightsButton_->setEnabled(false);
+    exportLdifButton_ = new QPushButton(QStringLiteral("E&xport LDIF..."), this);
+    exportLdifButton_->setObjectName(QStringLiteral("exportLdifButton"));
+    importLdifButton_ = new QPushButton(QStringLiteral("&Import LDIF..."), this);
+    importLdifButton_->setObjectName(QStringLiteral("importLdifButton"));
 
     surfaces_ = makeValueSurfaces(this);
     surfaces_.valueList->setObjectName(QStringLiteral("valueList"));
@@ -120,6 +125,11 @@ void CBrowserPage::buildControls() {
     grid->addWidget(selectedField_, 5, 1);
     grid->addWidget(serverLabel, 5, 2);
     grid->addWidget(serverField_, 5, 3);
+    auto* ldifRow = new QHBoxLayout;
+    ldifRow->addWidget(importLdifButton_);
+    ldifRow->addWidget(exportLdifButton_);
+    ldifRow->addStretch(1);
+    grid->addLayout(ldifRow, 6, 0, 1, 3);
     grid->addWidget(rightsButton_, 6, 3, Qt::AlignRight);
     grid->setRowStretch(2, 3);
     grid->setRowStretch(4, 2);
@@ -133,6 +143,8 @@ void CBrowserPage::buildControls() {
     connect(objects_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CBrowserPage::onSelectionChanged);
     connect(rightsButton_, &QPushButton::clicked, this, &CBrowserPage::showEffectiveRights);
+    connect(exportLdifButton_, &QPushButton::clicked, this, &CBrowserPage::exportLdif);
+    connect(importLdifButton_, &QPushButton::clicked, this, &CBrowserPage::importLdif);
 }
 
 std::string CBrowserPage::rightsObjectName() const {

@@ -61,6 +61,9 @@ private:
     void selectObjectItem(const QModelIndex& item);
     void onSelectionChanged();
     void showEffectiveRights();
+    // "Export LDIF..." and "Import LDIF..." (BrowserLdif.cpp).
+    void exportLdif();
+    void importLdif();
     QListWidgetItem* addContainerEntry(const QString& label, int image);
 
     QLineEdit* treeField_ = nullptr;
@@ -73,6 +76,8 @@ private:
     QLineEdit* selectedField_ = nullptr;
     QLineEdit* serverField_ = nullptr;
     QPushButton* rightsButton_ = nullptr;
+    QPushButton* exportLdifButton_ = nullptr;
+    QPushButton* importLdifButton_ = nullptr;
     ValueSurfaces surfaces_;
 
     std::string selectedObject_;

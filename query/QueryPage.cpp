@@ -6,6 +6,7 @@
 #include "QuerySearch.h"
 #include "SearchCriterion.h"
 #include "SearchResultsModel.h"
+#include "SubmittedSearch.h"
 #include "pages/ClassIconTable.h"
 #include "pages/SliceRunner.h"
 #include "schema/AttributeReads.h"
@@ -141,6 +142,9 @@ void CQueryPage::buildControls() {
     locationEdit_->setMaxLength(255);
     QLabel* locationLabel = makeBuddyLabel(QStringLiteral("Search Location:"), locationEdit_);
     resetButton_ = makeButton(this, QStringLiteral("Reset Criteria"), "resetCriteriaButton");
+    exportResultsButton_ =
+        makeButton(this, QStringLiteral("E&xport Results..."), "exportResultsButton");
+    exportResultsButton_->setEnabled(false);
 
     resultsModel_ = new SearchResultsModel(this);
     resultsModel_->setImages(ClassIcon::Attribute, ClassIcon::QueryValue);
@@ -160,6 +164,7 @@ void CQueryPage::buildControls() {
     searchRow->addWidget(locationLabel);
     searchRow->addWidget(locationEdit_, 1);
     searchRow->addWidget(resetButton_);
+    searchRow->addWidget(exportResultsButton_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -174,6 +179,7 @@ void CQueryPage::buildControls() {
     connect(addButton_, &QPushButton::clicked, this, [this] { OnAddCriteria(); });
     connect(submitButton_, &QPushButton::clicked, this, [this] { OnSubmitQuery(); });
     connect(resetButton_, &QPushButton::clicked, this, [this] { OnResetCriteria(); });
+    connect(exportResultsButton_, &QPushButton::clicked, this, [this] { exportResults(); });
     connect(attributeCombo_, &QComboBox::activated, this, [this] { OnAttributeSelected(); });
     connect(runner_, &SliceRunner::finished, this, &CQueryPage::searchFinished);
 }

@@ -18,6 +18,7 @@ class ListingProgress;
 class SearchResultsModel;
 class SliceRunner;
 struct SearchCriterion;
+struct SubmittedSearch;
 
 // "NDS Query": builds a search filter criterion by criterion, searches the subtree below
 // "Search Location:" and shows every object found with the values of the attributes asked
@@ -74,6 +75,11 @@ private:
     // One pass: its objects into the results; false once the search is over.
     bool searchPass();
     void searchFinished(bool cancelled);
+    // The search the criteria describe now (QueryCriteria.cpp); kept once submitted, for
+    // "Export Results..." (QueryExport.cpp).
+    SubmittedSearch currentSearch(const std::string& base) const;
+    void rememberSubmittedSearch(SubmittedSearch search);
+    void exportResults();
 
     QComboBox* attributeCombo_ = nullptr;
     QListWidget* requestedList_ = nullptr;
@@ -92,7 +98,9 @@ private:
     ListingProgress* progress_ = nullptr;
     SliceRunner* runner_ = nullptr;
     std::unique_ptr<Search> search_; // the search under way
+    QPushButton* exportResultsButton_ = nullptr;
 
     Filter_Cursor_T* filter_ = nullptr;
+    std::shared_ptr<const SubmittedSearch> submitted_;
     std::uint32_t currentOperator_ = FTOK_EQ;
 };

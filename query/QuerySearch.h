@@ -1,6 +1,7 @@
 #pragma once
 
 #include "QueryPage.h"
+#include "SubmittedSearch.h"
 #include "directory/ClientBuffer.h"
 
 #include <cstddef>
@@ -15,4 +16,5 @@ struct CQueryPage::Search {
     std::int32_t iteration = NO_MORE_ITERATIONS;
     std::size_t shown = 0;
     SearchEnd end = SearchEnd::Completed;
+    SubmittedSearch submitted; // what "Export Results..." exports once it has run
 };

@@ -3,6 +3,7 @@
 #include "QuerySearch.h"
 #include "ResultValueText.h"
 #include "SearchResultsModel.h"
+#include "SubmittedSearch.h"
 #include "directory/ClientBuffer.h"
 #include "directory/PartialResults.h"
 #include "pages/ClassIconTable.h"
@@ -42,9 +43,11 @@ void CQueryPage::OnSubmitQuery() {
         return;
     }
     resultsModel_->clear();
+    SubmittedSearch submitted = currentSearch(locationEdit_->text().left(255).toStdString());
     DirectoryClient& dc = client();
     auto search = std::make_unique<Search>(dc);
     search->baseObject = locationEdit_->text().left(255).toStdString();
+    search->submitted = std::move(submitted);
     {
         ClientBuffer& attrNames = search->attrNames;
         NWDSCCODE rc = attrNames.allocate();
@@ -122,6 +125,8 @@ void CQueryPage::searchFinished(bool cancelled) {
         return;
     const SearchEnd end = search_->end;
     const bool foundAny = search_->shown > 0;
+    if (end != SearchEnd::Failed)
+        rememberSubmittedSearch(std::move(search_->submitted));
     search_.reset(); // its buffers are released before the criteria go
     if (end == SearchEnd::Failed) {
         ClearCriteria();

@@ -6,6 +6,7 @@
 #include "directory/DirectoryClient.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,6 +20,9 @@ struct AttributeDefinition;
 struct ClassDefinition;
 namespace request {
 struct Change;
+}
+namespace valuetext {
+class NameMapping;
 }
 
 // What one of the three schema listings goes through.
@@ -155,8 +159,27 @@ public:
 
     NWDSCCODE NWDSCloseIteration(NWDSContextHandle context, std::int32_t iterationHandle,
                                  std::uint32_t operation) override;
+    // ---- Text forms, through the names of withTextNames (BufferedClientText.cpp) ----
+    NWDSCCODE nameToText(NWDSContextHandle context, NamedItem item, const char* name,
+                         std::string& text) override;
+    NWDSCCODE nameFromText(NWDSContextHandle context, NamedItem item, std::string_view text,
+                           std::string& name) override;
+    NWDSCCODE getAttrValText(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             std::string& text) override;
+    NWDSCCODE putAttrValText(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             std::string_view text) override;
 
 protected:
+    // Hands `use` how names inside values are written in the text forms on the context's tree
+    // (DNs for objects, LDAP names for schema items), and gives its result; ERR_NOT_SUPPORTED
+    // where the directory has no such names.
+    using TextNamesUse = std::function<NWDSCCODE(const valuetext::NameMapping&)>;
+    virtual NWDSCCODE withTextNames(const ContextState& ctx, const TextNamesUse& use) {
+        (void)ctx;
+        (void)use;
+        return ERR_NOT_SUPPORTED;
+    }
+
     // ---- What the directory behind the client tells this layer ----
     // The logged-in object, as NWDSWhoAmI gives it.
     void setIdentity(std::string identity) { identity_ = std::move(identity); }
@@ -266,6 +289,13 @@ protected:
                                      bool definitions, Buf_T& out, bool& done);
 
 private:
+    // The checks of a value get and a value put, in the seam's order, and the put itself.
+    NWDSCCODE valueAtCursor(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                            const void* out, Buf_T*& b, std::string_view& value,
+                            std::uint32_t& taken);
+    NWDSCCODE valuePutRequest(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                              const void* value, Buf_T*& b);
+    static NWDSCCODE appendValue(Buf_T& b, std::uint32_t syntaxID, std::string_view wireValue);
     NWDSCCODE checkedRequest(NWDSContextHandle context, Buf_T* buffer, Buf_T*& out);
     NWDSCCODE checkedReply(NWDSContextHandle context, Buf_T* buffer, ReplyKind kind, Buf_T*& out);
     NWCONN_HANDLE openConnection(std::size_t server, bool counted);

@@ -116,7 +116,7 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
         // Read a block at a time and loaded a record at a time: a file of a million objects is
         // never held whole, as text or as records.
         RecordLoader loader(*tree, path);
-        ldif::Reader reader(
+        ldif::DataFileReader reader(
             ldif::Source{path, folderOf(path), dataDir},
             [&](ldif::Record& record) { return loader.load(record, &why); }, &why);
         std::string readWhy;

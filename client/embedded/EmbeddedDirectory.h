@@ -83,6 +83,8 @@ protected:
     bool closeIteration(NWDSContextHandle context, std::int32_t handle) override {
         return pending_.close(handle, context);
     }
+    // DNs with each component's naming attribute from the tree, as its LDIF writes them.
+    NWDSCCODE withTextNames(const ContextState& ctx, const TextNamesUse& use) override;
 
 private:
     EmbeddedDirectory() = default;

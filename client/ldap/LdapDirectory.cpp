@@ -300,7 +300,12 @@ void LdapDirectory::fail(Tree& tree) {
 }
 
 bool LdapDirectory::isKnownSyntax(std::uint32_t syntaxID) const {
-    return syntaxID < SYNTAX_COUNT;
+    if (syntaxID < SYNTAX_COUNT)
+        return true;
+    // A syntax of the directory's own that a server's schema names (X-NDS-SYNTAX '31').
+    return std::any_of(trees_.begin(), trees_.end(), [&](const auto& t) {
+        return t->schema && t->schema->findSyntax(syntaxID) != nullptr;
+    });
 }
 
 void LdapDirectory::contextReleased(NWDSContextHandle context) {
@@ -331,8 +336,22 @@ void LdapDirectory::rememberNaming(Tree& tree, std::string_view parentDn, std::s
         it->second = type;
 }
 
+void LdapDirectory::hintNaming(Tree& tree, std::string_view dn) {
+    std::vector<valuetext::DnComponent> parts;
+    if (!valuetext::splitDn(dn, parts))
+        return;
+    std::string parent, key;
+    for (std::size_t i = parts.size(); i-- > 0;) {
+        childKey(key, parent, parts[i].value);
+        if (!tree.childType.count(key))
+            tree.hintedType.emplace(key, parts[i].type);
+        const std::string rdn = valuetext::rdnText(parts[i].type, parts[i].value);
+        parent = parent.empty() ? rdn : rdn + "," + parent;
+    }
+}
+
 NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::string>& components,
-                                        std::string& dn) {
+                                        std::string& dn, bool hinted) {
     const std::size_t n = components.size();
     std::size_t best = tree.bases.size(), covered = 0;
     // A top object by its one component ("example\.com"), or written out RDN by RDN
@@ -359,13 +378,14 @@ NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::strin
     for (std::size_t i = n - covered; i-- > 0;) {
         const std::string& value = components[i];
         auto it = tree.childType.find(childKey(key, dn, value));
-        if (it == tree.childType.end()) {
+        const std::string* type = it == tree.childType.end() ? nullptr : &it->second;
+        if (type == nullptr) {
             // Not seen yet: ask the server which of the naming attributes names it (any
             // value of a multi-valued one; its whole RDN is remembered from the answer).
             std::string filter = "(|";
             for (const auto& v : names::valuesOf(value)) {
-                for (const auto& type : tree.namingTypes)
-                    filter += "(" + type + "=" + ldapfilter::escapeValue(v) + ")";
+                for (const auto& naming : tree.namingTypes)
+                    filter += "(" + naming + "=" + ldapfilter::escapeValue(v) + ")";
             }
             filter += ")";
             NWDSCCODE rc = tree.session->search(dn, 1, filter, {"1.1"}, true,
@@ -373,15 +393,22 @@ NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::strin
                                                     rememberNaming(tree, e.dn);
                                                     return true;
                                                 });
-            if (rc != 0) {
+            if (rc != 0 && !(hinted && rc == ERR_NO_SUCH_ENTRY)) {
                 fail(tree);
                 return rc;
             }
             it = tree.childType.find(childKey(key, dn, value));
-            if (it == tree.childType.end())
+            if (it != tree.childType.end()) {
+                type = &it->second;
+            } else if (hinted) {
+                auto hint = tree.hintedType.find(key);
+                if (hint != tree.hintedType.end())
+                    type = &hint->second;
+            }
+            if (type == nullptr)
                 return ERR_NO_SUCH_ENTRY;
         }
-        dn.insert(0, valuetext::rdnText(it->second, value) + ",");
+        dn.insert(0, valuetext::rdnText(*type, value) + ",");
     }
     return 0;
 }
@@ -563,6 +590,7 @@ NWDSCCODE LdapDirectory::loadSchema(Tree& tree, std::string* message) {
         tree.retiredSchemas.push_back(std::move(tree.schema));
     tree.listedNames.clear();
     tree.listedByName.objects.clear();
+    tree.knownClasses.clear();
     tree.schema = std::move(schema);
     tree.subschemaValues = std::move(values);
     tree.namingTypes = kStandardNamingTypes;

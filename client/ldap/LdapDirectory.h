@@ -103,6 +103,7 @@ protected:
         return pending_.close(handle, context);
     }
     bool isKnownSyntax(std::uint32_t syntaxID) const override;
+    NWDSCCODE withTextNames(const ContextState& ctx, const TextNamesUse& use) override;
 
 private:
     struct Tree;
@@ -206,8 +207,14 @@ private:
                       std::vector<std::string>* from = nullptr);
     // The tree of the context and the DN of the object a call names in it.
     NWDSCCODE objectOf(const ContextState& ctx, const char* name, Tree*& tree, std::string& dn);
+    // `hinted`: an object the server does not hold is named as a text form named it
+    // (hintNaming), for names inside values sent to the server.
     NWDSCCODE dnOfComponents(Tree& tree, const std::vector<std::string>& components,
-                             std::string& dn);
+                             std::string& dn, bool hinted = false);
+    // Keeps the naming attribute of each component of a DN read in a text form, for objects
+    // the server does not hold (yet): an import's values name objects it adds later, and
+    // itself.
+    void hintNaming(Tree& tree, std::string_view dn);
     // The dotted name of a DN (typed: "CN=Admin.O=Acme").
     std::string nameOfDn(Tree& tree, std::string_view dn, bool typed) const;
     // The definition of an attribute by its LDAP name (ldapAttribute) or its directory name

@@ -95,8 +95,14 @@ NWDSCCODE LdapDirectory::checkContainment(Tree& tree, const ClassDefinition& cls
                                           const std::string& parentDn) {
     const ClassDefinition* parent = nullptr;
     if (!parentDn.empty()) {
-        if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
-            return rc;
+        Tree::KnownClass& known = tree.lastContainer;
+        if (known.schema == tree.schema.get() && known.cls != nullptr && known.dn == parentDn) {
+            parent = known.cls;
+        } else {
+            if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
+                return rc;
+            known = {parentDn, tree.schema.get(), parent};
+        }
         if (parent == nullptr)
             return ERR_ILLEGAL_CONTAINMENT;
     }
@@ -131,10 +137,14 @@ NWDSCCODE LdapDirectory::resolveNew(const ContextState& ctx, Tree& tree, const c
 
 std::function<std::optional<std::string>(std::string_view)> LdapDirectory::dnOfName(Tree& tree) {
     return [this, &tree](std::string_view name) -> std::optional<std::string> {
+        for (const auto& [replied, dn] : tree.lastReplyNames) {
+            if (replied == name)
+                return dn;
+        }
         names::ParsedName parsed;
         std::string dn;
         if (names::parse(std::string(name).c_str(), parsed) != 0 || parsed.root ||
-            dnOfComponents(tree, parsed.components, dn) != 0)
+            dnOfComponents(tree, parsed.components, dn, true) != 0)
             return std::nullopt;
         return dn;
     };
@@ -161,6 +171,8 @@ std::function<std::string(std::string_view)> LdapDirectory::holderIn(Tree& tree,
 }
 
 void LdapDirectory::forgetNaming(Tree& tree, const std::string& dn) {
+    tree.lastContainer = {};
+    tree.lastReplyNames.clear();
     std::vector<valuetext::DnComponent> parts;
     if (!valuetext::splitDn(dn, parts) || parts.empty())
         return;

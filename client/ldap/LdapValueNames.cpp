@@ -1,5 +1,7 @@
 #include "LdapValueNames.h"
 
+#include "LdapDirectory.h"
+#include "LdapTree.h"
 #include "client/common/Names.h"
 
 std::optional<std::string> LdapValueNames::nameFromText(std::string_view text) const {
@@ -46,4 +48,27 @@ std::optional<std::string> LdapValueNames::attrFromText(std::string_view text) c
 std::string LdapValueNames::attrToText(std::string_view name) const {
     const AttributeDefinition* a = schema_.findAttribute(name);
     return a == nullptr || a->ldapName.empty() ? std::string(name) : a->ldapName;
+}
+
+NWDSCCODE LdapDirectory::withTextNames(const ContextState& ctx, const TextNamesUse& use) {
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(ctx, tree); rc != 0)
+        return rc;
+    // DNs read in a text form name the objects they point at, held by the server or not yet.
+    class Learning : public LdapValueNames {
+    public:
+        Learning(LdapDirectory& directory, Tree& t)
+            : LdapValueNames(*t.schema, directory.dnOfName(t)), directory_(directory), tree_(t) {}
+        std::optional<std::string> nameFromText(std::string_view text) const override {
+            auto name = LdapValueNames::nameFromText(text);
+            if (name)
+                directory_.hintNaming(tree_, text);
+            return name;
+        }
+
+    private:
+        LdapDirectory& directory_;
+        Tree& tree_;
+    };
+    return use(Learning(*this, *tree));
 }

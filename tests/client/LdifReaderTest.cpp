@@ -33,7 +33,7 @@ TEST(LdifReader, PiecesOfAnySizeGiveTheRecordsOfTheWholeText) {
 
     for (std::size_t size = 1; size <= 9; ++size) {
         std::vector<ldif::Record> pieces;
-        ldif::Reader reader(
+        ldif::DataFileReader reader(
             source,
             [&pieces](ldif::Record& r) {
                 pieces.push_back(r);
@@ -51,7 +51,7 @@ TEST(LdifReader, AMistakeOrARefusedRecordStopsTheReading) {
     const ldif::Source source{"t.ldif", ".", "."};
     std::string error;
     int records = 0;
-    ldif::Reader reader(
+    ldif::DataFileReader reader(
         source,
         [&](ldif::Record&) {
             error = "refused";
@@ -63,7 +63,7 @@ TEST(LdifReader, AMistakeOrARefusedRecordStopsTheReading) {
     EXPECT_EQ(error, "refused");
     EXPECT_EQ(records, 2);
 
-    ldif::Reader broken(
+    ldif::DataFileReader broken(
         source, [](ldif::Record&) { return true; }, &error);
     EXPECT_TRUE(broken.feed("dn: o=A\nno colon here"));
     EXPECT_FALSE(broken.finish());

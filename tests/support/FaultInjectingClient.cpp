@@ -492,3 +492,31 @@ NWDSCCODE FaultInjectingClient::NWDSCloseIteration(NWDSContextHandle context,
         return *code;
     return inner_.NWDSCloseIteration(context, iterationHandle, operation);
 }
+
+NWDSCCODE FaultInjectingClient::nameToText(NWDSContextHandle context, NamedItem item,
+                                           const char* name, std::string& text) {
+    if (auto code = fault("nameToText"))
+        return *code;
+    return inner_.nameToText(context, item, name, text);
+}
+
+NWDSCCODE FaultInjectingClient::nameFromText(NWDSContextHandle context, NamedItem item,
+                                             std::string_view text, std::string& name) {
+    if (auto code = fault("nameFromText"))
+        return *code;
+    return inner_.nameFromText(context, item, text, name);
+}
+
+NWDSCCODE FaultInjectingClient::getAttrValText(NWDSContextHandle context, Buf_T* buffer,
+                                               std::uint32_t syntaxID, std::string& text) {
+    if (auto code = fault("getAttrValText"))
+        return *code;
+    return inner_.getAttrValText(context, buffer, syntaxID, text);
+}
+
+NWDSCCODE FaultInjectingClient::putAttrValText(NWDSContextHandle context, Buf_T* buffer,
+                                               std::uint32_t syntaxID, std::string_view text) {
+    if (auto code = fault("putAttrValText"))
+        return *code;
+    return inner_.putAttrValText(context, buffer, syntaxID, text);
+}

@@ -45,6 +45,14 @@ public:
                             const char* objectName, RightsReport& report) override {
         return inner_.explainRights(context, subjectName, objectName, report);
     }
+    NWDSCCODE nameToText(NWDSContextHandle context, NamedItem item, const char* name,
+                         std::string& text) override;
+    NWDSCCODE nameFromText(NWDSContextHandle context, NamedItem item, std::string_view text,
+                           std::string& name) override;
+    NWDSCCODE getAttrValText(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             std::string& text) override;
+    NWDSCCODE putAttrValText(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             std::string_view text) override;
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;
     NWDSCCODE NWDSAllocBuf(std::size_t size, Buf_T** buffer) override;
