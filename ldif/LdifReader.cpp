@@ -76,7 +76,7 @@ public:
             return false;
         if (!sameWord(name, "dn"))
             return fail(lines[at].number, "a record starts with dn:");
-        out.dn = std::move(value);
+        out.dn = value; // `value` is read again for the next line
         out.line = lines[at].number;
         ++at;
         if (at < lines.size()) {
