@@ -65,20 +65,20 @@ CallFailure RecordChanges::apply(const PreparedRecord& prepared, std::string& re
     return failure;
 }
 
-CallFailure RecordChanges::attribute(const std::string& text, const std::string*& name,
-                                     std::uint32_t& syntax) {
+const RecordChanges::Known* RecordChanges::attribute(const std::string& text,
+                                                     CallFailure& failure) {
     auto it = attributes_.find(text);
     if (it == attributes_.end()) {
         Known known;
         if (client_.nameFromText(ctx_, NamedItem::Attribute, text, known.name) != 0)
             known.name = text; // the directory names the fault when it is sent
-        if (auto rc = client_.NWDSGetSyntaxID(ctx_, known.name.c_str(), &known.syntax); rc != 0)
-            return {"NWDSGetSyntaxID", rc};
+        if (auto rc = client_.NWDSGetSyntaxID(ctx_, known.name.c_str(), &known.syntax); rc != 0) {
+            failure = {"NWDSGetSyntaxID", rc};
+            return nullptr;
+        }
         it = attributes_.emplace(text, std::move(known)).first;
     }
-    name = &it->second.name;
-    syntax = it->second.syntax;
-    return {};
+    return &it->second;
 }
 
 CallFailure RecordChanges::putValues(Buf_T* buffer, std::uint32_t syntax,
@@ -97,13 +97,13 @@ CallFailure RecordChanges::add(const PreparedRecord& prepared) {
     if (auto rc = client_.NWDSInitBuf(ctx_, DSV_ADD_ENTRY, request.get()); rc != 0)
         return {"NWDSInitBuf", rc};
     for (const Group& g : grouped(prepared.record.attributes)) {
-        const std::string* name = nullptr;
-        std::uint32_t syntax = 0;
-        if (auto f = attribute(g.attribute, name, syntax))
-            return f;
-        if (auto rc = client_.NWDSPutAttrName(ctx_, request.get(), name->c_str()); rc != 0)
+        CallFailure failure;
+        const Known* known = attribute(g.attribute, failure);
+        if (!known)
+            return failure;
+        if (auto rc = client_.NWDSPutAttrName(ctx_, request.get(), known->name.c_str()); rc != 0)
             return {"NWDSPutAttrName", rc};
-        if (auto f = putValues(request.get(), syntax, g.values))
+        if (auto f = putValues(request.get(), known->syntax, g.values))
             return f;
     }
     std::int32_t iteration = NO_MORE_ITERATIONS;
@@ -175,10 +175,12 @@ CallFailure RecordChanges::modify(const PreparedRecord& prepared) {
         return putValues(request.get(), syntax, values);
     };
     for (const ldif::Modification& m : prepared.record.modifications) {
-        const std::string* name = nullptr;
-        std::uint32_t syntax = 0;
-        if (auto f = attribute(m.attribute, name, syntax))
-            return f;
+        CallFailure failure;
+        const Known* known = attribute(m.attribute, failure);
+        if (!known)
+            return failure;
+        const std::string* name = &known->name;
+        const std::uint32_t syntax = known->syntax;
         const std::vector<std::string> values = valuesOf(m);
         auto seen = view.find(*name);
         switch (m.op) {

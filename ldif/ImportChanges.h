@@ -25,19 +25,19 @@ private:
     CallFailure add(const PreparedRecord& prepared);
     CallFailure modify(const PreparedRecord& prepared);
     CallFailure rename(const PreparedRecord& prepared);
+    struct Known {
+        std::string name;
+        std::uint32_t syntax = 0;
+    };
     // The directory's name of an attribute the file names (as written when it knows none),
-    // and its syntax.
-    CallFailure attribute(const std::string& text, const std::string*& name, std::uint32_t& syntax);
+    // and its syntax; null with `failure` set when the syntax cannot be read.
+    const Known* attribute(const std::string& text, CallFailure& failure);
     // The values (text forms) the object holds of an attribute.
     CallFailure held(const std::string& object, const std::string& attribute, std::uint32_t syntax,
                      std::vector<std::string>& values);
     CallFailure putValues(Buf_T* buffer, std::uint32_t syntax,
                           const std::vector<std::string>& values);
 
-    struct Known {
-        std::string name;
-        std::uint32_t syntax = 0;
-    };
     DirectoryClient& client_;
     NWDSContextHandle ctx_;
     std::unordered_map<std::string, Known> attributes_; // by the file's name
