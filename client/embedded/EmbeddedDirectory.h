@@ -1,8 +1,7 @@
 #pragma once
 
 #include "DirectoryModel.h"
-#include "client/common/BufferedClient.h"
-#include "client/common/IterationTable.h"
+#include "client/common/BufferedClientPasses.h"
 #include "client/common/ReplyWriter.h"
 
 #include <functional>
@@ -11,10 +10,24 @@
 #include <string_view>
 #include <vector>
 
+// Where an unfinished multi-pass read of the embedded directory goes on from.
+struct EmbeddedPending {
+    enum Kind { List, Read, ClassDefs, AttrDefs, Syntaxes, Search } kind = List;
+    NWDSContextHandle context = NO_CONTEXT;
+    DirectoryModel* tree = nullptr;
+    EntryId entry = kRootEntry;
+    std::uint32_t infoType = 0;
+    std::size_t position = 0;                           // child, attribute or definition reached
+    std::size_t valuePosition = 0;                      // value reached within the attribute
+    std::vector<const AttributeDefinition*> attributes; // the attributes read
+    std::vector<std::string> names;                     // the definitions asked for
+    std::shared_ptr<struct EmbeddedSearchState> search; // NWDSSearch (EmbeddedSearch.cpp)
+};
+
 // The in-process directory: the trees of a data folder (directory.conf, the schema files and
 // the LDIF content it names), their servers, rights from ACL values, and every reading
 // operation of the seam over them, acting as one logged-in identity.
-class EmbeddedDirectory : public BufferedClient {
+class EmbeddedDirectory : public MultiPassClient<EmbeddedPending> {
 public:
     struct Options {
         std::string dataDir;
@@ -38,9 +51,6 @@ public:
     // ---- Reads ----
     NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
                        std::int32_t* iterationHandle, Buf_T* subordinates) override;
-    NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName, std::uint32_t infoType,
-                       bool allAttrs, Buf_T* attrNames, std::int32_t* iterationHandle,
-                       Buf_T* objectInfo) override;
     NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
                                  char* distinguishedName, std::size_t distinguishedNameSize,
                                  Object_Info_T* objectInfo) override;
@@ -71,33 +81,14 @@ public:
     NWDSCCODE NWDSRemoveClassDef(NWDSContextHandle context, const char* className) override;
     NWDSCCODE NWDSModifyClass(NWDSContextHandle context, const char* className,
                               Buf_T* optionalAttrs) override;
-    NWDSCCODE NWDSSearch(NWDSContextHandle context, const char* baseObjectName, std::int32_t scope,
-                         bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
-                         Buf_T* attrNames, std::int32_t* iterationHandle,
-                         std::int32_t countObjectsToSearch, std::int32_t* countObjectsSearched,
-                         Buf_T* objectInfo) override;
 
 protected:
     bool isKnownSyntax(std::uint32_t syntaxID) const override;
-    void contextReleased(NWDSContextHandle context) override;
 
 private:
     EmbeddedDirectory() = default;
 
-    // Where an unfinished multi-pass read goes on from.
-    struct Pending {
-        enum Kind { List, Read, ClassDefs, AttrDefs, Syntaxes, Search } kind = List;
-        NWDSContextHandle context = NO_CONTEXT;
-        DirectoryModel* tree = nullptr;
-        EntryId entry = kRootEntry;
-        std::uint32_t infoType = 0;
-        std::size_t position = 0;      // child, attribute or definition reached
-        std::size_t valuePosition = 0; // value reached within the attribute
-        std::vector<const AttributeDefinition*> attributes; // the attributes read
-        std::vector<std::string> names;                     // the definitions asked for
-        std::shared_ptr<struct EmbeddedSearchState> search; // NWDSSearch (EmbeddedSearch.cpp)
-    };
-
+    using Pending = EmbeddedPending;
     struct Target {
         DirectoryModel* tree = nullptr;
         EntryId id = kRootEntry;
@@ -116,12 +107,19 @@ private:
     bool canBrowse(DirectoryModel& tree, EntryId id);
     bool canRead(DirectoryModel& tree, EntryId id, const AttributeDefinition& attr);
     Object_Info_T objectInfoOf(DirectoryModel& tree, const Entry& e) const;
-    NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
 
+    // ---- The steps of the multi-pass reads (EmbeddedReads.cpp, EmbeddedSearch.cpp,
+    // EmbeddedSchemaReads.cpp) ----
+    NWDSCCODE startRead(const ContextState& ctx, const ReadRequest& request,
+                        Pending& fresh) override;
+    NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done) override;
+    NWDSCCODE startSearch(const ContextState& ctx, const SearchRequest& request,
+                          Pending& fresh) override;
+    NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
+                         std::int32_t& searched, bool& done) override;
+    NWDSCCODE startSchemaRead(const ContextState& ctx, Pending& fresh) override;
+    const Schema& schemaRead(const Pending& state) const override;
     NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
-    NWDSCCODE readSchema(SchemaItems items, NWDSContextHandle context, std::uint32_t infoType,
-                         bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
-                         Buf_T* result) override;
 
     // ---- Object writes (EmbeddedObjectWrites.cpp) ----
     // Where a new object named `name` goes: its container (by the same relative-or-from-
@@ -139,14 +137,7 @@ private:
     // The tree of a schema change, once the name is well formed and the caller holds the
     // supervisor right on its "[Root]" (ERR_NO_ACCESS otherwise).
     NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, DirectoryModel*& tree);
-    // ---- Search (EmbeddedSearch.cpp) ----
-    NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
-                          bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
-                          Buf_T* attrNames, Pending& out);
-    NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
-                         std::int32_t& searched, bool& done);
 
     std::vector<std::unique_ptr<DirectoryModel>> trees_;
-    IterationTable<Pending> pending_;
     std::vector<std::pair<DirectoryModel*, RightsSubject>> subjects_;
 };

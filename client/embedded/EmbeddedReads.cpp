@@ -95,60 +95,43 @@ NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     return 0;
 }
 
-NWDSCCODE EmbeddedDirectory::NWDSRead(NWDSContextHandle context, const char* objectName,
-                                      std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
-                                      std::int32_t* iterationHandle, Buf_T* objectInfo) {
-    auto start = [&](const ContextState& ctx, Pending& fresh) -> NWDSCCODE {
-        std::vector<std::string> wanted;
-        if (!allAttrs) {
-            Buf_T* request = nullptr;
-            if (auto rc = findBuffer(attrNames, request); rc != 0)
-                return rc;
-            if (auto rc = requestNames(*request, {DSV_READ}, wanted); rc != 0)
-                return rc;
+NWDSCCODE EmbeddedDirectory::startRead(const ContextState& ctx, const ReadRequest& request,
+                                       Pending& fresh) {
+    Target t;
+    if (auto rc = resolve(ctx, request.objectName, true, t); rc != 0)
+        return rc;
+    if (!canBrowse(*t.tree, t.id))
+        return ERR_NO_ACCESS;
+    const Entry* e = t.tree->objects().get(t.id);
+    const Schema& schema = t.tree->schema();
+    const bool values = request.infoType == DS_ATTRIBUTE_VALUES;
+    fresh.tree = t.tree;
+    fresh.entry = t.id;
+    fresh.infoType = request.infoType;
+    if (request.allAttrs) {
+        for (const auto& a : e->attributes) {
+            if ((a.def->flags & DS_HIDDEN_ATTR) || (values && !canRead(*t.tree, t.id, *a.def)))
+                continue;
+            fresh.attributes.push_back(a.def);
         }
-        Target t;
-        if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
-            return rc;
-        if (!canBrowse(*t.tree, t.id))
-            return ERR_NO_ACCESS;
-        const Entry* e = t.tree->objects().get(t.id);
-        const Schema& schema = t.tree->schema();
-        const bool values = infoType == DS_ATTRIBUTE_VALUES;
-        fresh.tree = t.tree;
-        fresh.entry = t.id;
-        fresh.infoType = infoType;
-        if (allAttrs) {
-            for (const auto& a : e->attributes) {
-                if ((a.def->flags & DS_HIDDEN_ATTR) || (values && !canRead(*t.tree, t.id, *a.def)))
-                    continue;
-                fresh.attributes.push_back(a.def);
-            }
-        } else {
-            for (const auto& name : wanted) {
-                const AttributeDefinition* def = schema.findAttribute(name);
-                const AttributeValues* a = def == nullptr ? nullptr : e->find(def);
-                if (a == nullptr || (def->flags & DS_HIDDEN_ATTR))
-                    continue;
-                if (values && !canRead(*t.tree, t.id, *def))
-                    return ERR_NO_ACCESS;
-                bool twice = false;
-                for (auto* d : fresh.attributes)
-                    twice = twice || d == def;
-                if (!twice)
-                    fresh.attributes.push_back(def);
-            }
-            if (!wanted.empty() && fresh.attributes.empty())
-                return ERR_NO_SUCH_ATTRIBUTE;
+    } else {
+        for (const auto& name : request.wanted) {
+            const AttributeDefinition* def = schema.findAttribute(name);
+            const AttributeValues* a = def == nullptr ? nullptr : e->find(def);
+            if (a == nullptr || (def->flags & DS_HIDDEN_ATTR))
+                continue;
+            if (values && !canRead(*t.tree, t.id, *def))
+                return ERR_NO_ACCESS;
+            bool twice = false;
+            for (auto* d : fresh.attributes)
+                twice = twice || d == def;
+            if (!twice)
+                fresh.attributes.push_back(def);
         }
-        return 0;
-    };
-    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
-        return fillRead(pending, out, done);
-    };
-    const bool infoTypeValid = infoType == DS_ATTRIBUTE_NAMES || infoType == DS_ATTRIBUTE_VALUES;
-    return runPass(pending_, context, Pending::Read, infoTypeValid, iterationHandle, objectInfo,
-                   start, fill);
+        if (!request.wanted.empty() && fresh.attributes.empty())
+            return ERR_NO_SUCH_ATTRIBUTE;
+    }
+    return 0;
 }
 
 NWDSCCODE EmbeddedDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,

@@ -84,65 +84,38 @@ std::vector<EntryId> objectsInScope(DirectoryModel& tree, EntryId base, std::int
 
 } // namespace
 
-NWDSCCODE EmbeddedDirectory::NWDSSearch(NWDSContextHandle context, const char* baseObjectName,
-                                        std::int32_t scope, bool searchAliases, Buf_T* filter,
-                                        std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
-                                        std::int32_t* iterationHandle,
-                                        std::int32_t countObjectsToSearch,
-                                        std::int32_t* countObjectsSearched, Buf_T* objectInfo) {
-    auto start = [&](const ContextState& ctx, Pending& fresh) {
-        return startSearch(ctx, baseObjectName, scope, searchAliases, filter, infoType, allAttrs,
-                           attrNames, fresh);
-    };
-    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
-        std::int32_t searched = 0;
-        if (auto rc = fillSearch(pending, out, countObjectsToSearch, searched, done); rc != 0)
-            return rc;
-        if (countObjectsSearched != nullptr)
-            *countObjectsSearched = searched;
-        return NWDSCCODE(0);
-    };
-    return runPass(pending_, context, Pending::Search, true, iterationHandle, objectInfo, start,
-                   fill);
-}
-
-NWDSCCODE EmbeddedDirectory::startSearch(const ContextState& ctx, const char* baseObjectName,
-                                         std::int32_t scope, bool searchAliases, Buf_T* filter,
-                                         std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
+NWDSCCODE EmbeddedDirectory::startSearch(const ContextState& ctx, const SearchRequest& asked,
                                          Pending& out) {
-    std::vector<std::string> wantedNames;
-    if (auto rc = searchRequest(scope, infoType, allAttrs, attrNames, wantedNames); rc != 0)
-        return rc;
     Target base;
-    if (auto rc = resolve(ctx, baseObjectName, true, base); rc != 0)
+    if (auto rc = resolve(ctx, asked.baseObjectName, true, base); rc != 0)
         return rc;
 
     auto state = std::make_shared<EmbeddedSearchState>();
     const Schema& schema = base.tree->schema();
-    if (filter != nullptr) { // no filter: every object in scope
-        Buf_T* request = nullptr;
-        if (auto rc = findBuffer(filter, request); rc != 0)
+    if (asked.filter != nullptr) { // no filter: every object in scope
+        Buf_T* filter = nullptr;
+        if (auto rc = findBuffer(asked.filter, filter); rc != 0)
             return rc;
         std::vector<FilterToken> tokens;
-        if (auto rc = request::searchFilter(*request, tokens); rc != 0)
+        if (auto rc = request::searchFilter(*filter, tokens); rc != 0)
             return rc;
         if (auto rc = search::compile(tokens, schema, ctx.nameContext, state->filter); rc != 0)
             return rc;
     }
-    state->infoType = infoType;
-    state->allAttrs = allAttrs;
+    state->infoType = asked.infoType;
+    state->allAttrs = asked.allAttrs;
     state->typedNames = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
-    for (const auto& name : wantedNames) {
+    for (const auto& name : asked.wanted) {
         const AttributeDefinition* def = schema.findAttribute(name);
         if (def != nullptr &&
             std::find(state->wanted.begin(), state->wanted.end(), def) == state->wanted.end())
             state->wanted.push_back(def);
     }
-    state->candidates = objectsInScope(*base.tree, base.id, scope, searchAliases);
+    state->candidates = objectsInScope(*base.tree, base.id, asked.scope, asked.searchAliases);
 
     out.tree = base.tree;
     out.entry = base.id;
-    out.infoType = infoType;
+    out.infoType = asked.infoType;
     out.search = std::move(state);
     return 0;
 }

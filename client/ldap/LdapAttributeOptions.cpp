@@ -1,6 +1,7 @@
 // Attributes with options: an entry may hold "userCertificate;binary" or
 // "description;lang-de", which no schema defines by that name. Each is shown and read under
 // its full name with the definition of the attribute before the options.
+#include "LdapDirectory.h"
 #include "LdapTree.h"
 
 namespace {

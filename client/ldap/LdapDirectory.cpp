@@ -303,10 +303,6 @@ bool LdapDirectory::isKnownSyntax(std::uint32_t syntaxID) const {
     return syntaxID < SYNTAX_COUNT;
 }
 
-void LdapDirectory::contextReleased(NWDSContextHandle context) {
-    pending_.forgetIf([context](const Pending& p) { return p.context == context; });
-}
-
 // ---- Names ----
 
 void LdapDirectory::rememberNaming(Tree& tree, std::string_view dn) {

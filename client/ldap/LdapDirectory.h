@@ -1,11 +1,11 @@
 #pragma once
 
+#include "LdapPending.h"
 #include "LdapSearchStream.h"
 #include "LdapSession.h"
 #include "LdapSettings.h"
 #include "RefusedAnswers.h"
-#include "client/common/BufferedClient.h"
-#include "client/common/IterationTable.h"
+#include "client/common/BufferedClientPasses.h"
 #include "client/common/ReplyWriter.h"
 #include "client/common/Schema.h"
 #include "client/common/ValueText.h"
@@ -26,7 +26,7 @@ namespace schemaconfig {
 struct ConfigSchema;
 }
 
-class LdapDirectory : public BufferedClient {
+class LdapDirectory : public MultiPassClient<LdapPending> {
 public:
     struct Options {
         LdapSettings settings;
@@ -57,9 +57,6 @@ public:
     // ---- Reads ----
     NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
                        std::int32_t* iterationHandle, Buf_T* subordinates) override;
-    NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName, std::uint32_t infoType,
-                       bool allAttrs, Buf_T* attrNames, std::int32_t* iterationHandle,
-                       Buf_T* objectInfo) override;
     NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
                                  char* distinguishedName, std::size_t distinguishedNameSize,
                                  Object_Info_T* objectInfo) override;
@@ -91,85 +88,16 @@ public:
     NWDSCCODE NWDSRemoveClassDef(NWDSContextHandle context, const char* className) override;
     NWDSCCODE NWDSModifyClass(NWDSContextHandle context, const char* className,
                               Buf_T* optionalAttrs) override;
-    NWDSCCODE NWDSSearch(NWDSContextHandle context, const char* baseObjectName, std::int32_t scope,
-                         bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
-                         Buf_T* attrNames, std::int32_t* iterationHandle,
-                         std::int32_t countObjectsToSearch, std::int32_t* countObjectsSearched,
-                         Buf_T* objectInfo) override;
 
 protected:
-    void contextReleased(NWDSContextHandle context) override;
     bool isKnownSyntax(std::uint32_t syntaxID) const override;
 
 private:
-    struct Tree;
-    // The attributes an object shows, shared by the listed objects that show the same.
-    using AttributeList = std::vector<const AttributeDefinition*>;
-    // An object as listed or read: its DN, what the object information record says, and its
-    // attributes (directory definitions) with their values when values were read.
-    struct ObjectData {
-        std::string dn;
-        std::string ownName; // a listed object's own name as the listing gives it
-        Object_Info_T info{};
-        std::vector<const AttributeDefinition*> attributes;
-        std::vector<std::vector<std::string>> values; // text forms, parallel to attributes
-        // What a listing brought, shared, in place of `attributes` (names only).
-        std::shared_ptr<const AttributeList> shown;
-        const AttributeList& attributeList() const { return shown ? *shown : attributes; }
-    };
-    // What a listing has looked up once for the thousands of entries that follow: schema
-    // definitions by the LDAP names the server writes them with, and what entries alike in
-    // their classes or attribute names show.
-    struct ListingMemo {
-        struct Class {
-            std::string structural;
-            std::vector<std::string> classes; // as listed
-            const ClassDefinition* cls;
-            bool alias;
-        };
-        std::vector<Class> classes;
-        std::vector<std::pair<std::string, const AttributeDefinition*>> attributes;
-        struct Shown {
-            std::vector<std::string> ldapNames; // an entry's attribute names, in its order
-            std::shared_ptr<const AttributeList> attributes;
-        };
-        std::vector<Shown> shown;
-        std::string time; // the last modification time read, and its seconds
-        std::uint32_t seconds = 0;
-        std::string type, tag; // the last naming attribute's tag, for typed names
-        // Reused from entry to entry.
-        std::vector<valuetext::DnComponent> parts;
-        std::string dn, key;
-        // The listed container's DN in parts, read when an entry's DN gives it otherwise than
-        // the request did; and the names listed so far, to refuse one the server repeats.
-        std::vector<valuetext::DnComponent> container, rest;
-        std::unordered_set<std::uint64_t> seen;
-        std::size_t repeatsInRow = 0; // names the listing had already, one after another
-    };
-    // Where an unfinished multi-pass read goes on from.
-    struct Pending {
-        enum Kind { List, Read, Search, ClassDefs, AttrDefs, Syntaxes } kind = List;
-        NWDSContextHandle context = NO_CONTEXT;
-        Tree* tree = nullptr;
-        bool typed = false;
-        std::uint32_t infoType = 0;
-        std::vector<ObjectData> objects; // List, Search: what the server gave
-        ObjectData object;               // Read
-        std::size_t position = 0;
-        std::size_t attrPosition = 0; // Search: the attribute of the object reached
-        std::size_t valuePosition = 0;
-        std::vector<std::string> names; // schema reads
-        // ---- A listing still arriving (LdapListing.cpp) ----
-        std::unique_ptr<LdapSearchStream> stream; // List: the server's answer still coming
-        std::string dn;                           // List: the container's DN
-        std::string containerName;                // List: as named to the listing
-        std::unique_ptr<ListingMemo> memo;        // List
-        // List: the failure that ended the search, told once what arrived before it is out.
-        NWDSCCODE ended = 0;
-        LdapFailure endedBecause;
-        // What the stream has passed over so far, counted into the refused answers.
-        std::size_t undecodableSeen = 0, referencesSeen = 0;
-    };
+    using Tree = LdapTree;
+    using AttributeList = LdapAttributeList;
+    using ObjectData = LdapObjectData;
+    using ListingMemo = LdapListingMemo;
+    using Pending = LdapPending;
 
     explicit LdapDirectory(Options options);
     NWDSCCODE connect(Tree& tree, std::string* message);
@@ -257,12 +185,17 @@ private:
                                                               NWDSContextHandle context, Tree& tree,
                                                               const char* name,
                                                               std::string& dn) const;
-    NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
-    NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
-                          bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
-                          Buf_T* attrNames, Pending& out);
+    // ---- The steps of the multi-pass reads (LdapReads.cpp, LdapSearch.cpp,
+    // LdapSchemaReads.cpp) ----
+    NWDSCCODE startRead(const ContextState& ctx, const ReadRequest& request,
+                        Pending& fresh) override;
+    NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done) override;
+    NWDSCCODE startSearch(const ContextState& ctx, const SearchRequest& request,
+                          Pending& out) override;
     NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
-                         std::int32_t& searched, bool& done);
+                         std::int32_t& searched, bool& done) override;
+    NWDSCCODE startSchemaRead(const ContextState& ctx, Pending& fresh) override;
+    const Schema& schemaRead(const Pending& state) const override;
     // Whether an entry a search returned lies where the search looked (scope 0 base, 1 one
     // level, 2 subtree below `base`, -1 anywhere) and was not returned before; counts it in
     // refused_ when not. `parts` and `seen` are the caller's, reused from entry to entry.
@@ -270,9 +203,6 @@ private:
                      int scope, std::vector<valuetext::DnComponent>& parts,
                      std::unordered_set<std::uint64_t>& seen);
     NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
-    NWDSCCODE readSchema(SchemaItems items, NWDSContextHandle context, std::uint32_t infoType,
-                         bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
-                         Buf_T* result) override;
 
     // ---- Writes (LdapObjectWrites.cpp, LdapModify.cpp) ----
     // The base class of the entry at `dn` (nullptr when the schema does not know it).
@@ -308,7 +238,6 @@ private:
     std::string password_;
     std::unique_ptr<Schema> hints_;
     std::vector<std::unique_ptr<Tree>> trees_;
-    IterationTable<Pending> pending_;
     LdapFailure lastFailure_;
     RefusedAnswers refused_; // of the listing, search or read under way
     LimitReached refusal_;   // the last change refused before it was sent, and why

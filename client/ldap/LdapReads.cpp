@@ -295,112 +295,94 @@ NWDSCCODE LdapDirectory::withheldNames(Tree& tree, const std::string& dn,
     return 0;
 }
 
-NWDSCCODE LdapDirectory::NWDSRead(NWDSContextHandle context, const char* objectName,
-                                  std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
-                                  std::int32_t* iterationHandle, Buf_T* objectInfo) {
-    auto start = [&](const ContextState& state, Pending& fresh) -> NWDSCCODE {
-        const ContextState* ctx = &state;
-        std::vector<std::string> wanted;
-        if (!allAttrs) {
-            Buf_T* request = nullptr;
-            if (auto rc = findBuffer(attrNames, request); rc != 0)
-                return rc;
-            if (auto rc = requestNames(*request, {DSV_READ}, wanted); rc != 0)
+NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& request,
+                                   Pending& fresh) {
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(ctx, tree); rc != 0)
+        return rc;
+    std::string dn;
+    // The names read that follows a listing: the listing named the object already.
+    const auto* listed = request.allAttrs && request.infoType == DS_ATTRIBUTE_NAMES
+                             ? listedNamesOf(ctx, request.context, *tree, request.objectName, dn)
+                             : nullptr;
+    std::shared_ptr<const AttributeList> cached;
+    if (listed != nullptr)
+        cached = *listed;
+    // A listing brings the names of the attributes the identity may read; where it may not
+    // read them all, the server gives the others' names only when asked for names alone.
+    const bool wholeNames = request.infoType != DS_ATTRIBUTE_NAMES || readsEverything(*tree);
+    if (!wholeNames)
+        cached = nullptr;
+    if (cached == nullptr) {
+        if (listed == nullptr) {
+            if (auto rc = resolve(ctx, *tree, request.objectName, dn); rc != 0)
                 return rc;
         }
-        Tree* tree = nullptr;
-        if (auto rc = treeOf(*ctx, tree); rc != 0)
+        if (auto it = tree->listedNames.find(dn); wholeNames && it != tree->listedNames.end())
+            cached = it->second;
+    }
+    fresh.tree = tree;
+    fresh.infoType = request.infoType;
+    const bool values = request.infoType == DS_ATTRIBUTE_VALUES;
+    std::vector<std::string> ldapNames;
+    std::vector<const AttributeDefinition*> asked;
+    for (const auto& n : request.wanted) {
+        const AttributeDefinition* def = directoryAttribute(*tree, n);
+        if (def != nullptr && !(def->flags & DS_HIDDEN_ATTR)) {
+            asked.push_back(def);
+            ldapNames.push_back(def->ldapName);
+        }
+    }
+    if (!request.allAttrs && asked.empty())
+        return ERR_NO_SUCH_ATTRIBUTE;
+    if (dn.empty()) {
+        fresh.object.dn.clear(); // [Root] itself holds nothing on a server
+    } else if (!values && request.allAttrs && cached != nullptr) {
+        // Listed (and no alias): what the listing brought is the answer.
+        fresh.object.dn = std::move(dn);
+        fresh.object.shown = std::move(cached);
+    } else {
+        LdapEntry e;
+        NWDSCCODE rc =
+            tree->session->readEntry(dn, request.allAttrs ? ldapreads::allAttributes() : ldapNames,
+                                     !values, derefOf(ctx), e);
+        if (rc != 0) {
+            fail(*tree);
             return rc;
-        std::string dn;
-        // The names read that follows a listing: the listing named the object already.
-        const auto* listed = allAttrs && infoType == DS_ATTRIBUTE_NAMES
-                                 ? listedNamesOf(*ctx, context, *tree, objectName, dn)
-                                 : nullptr;
-        std::shared_ptr<const AttributeList> cached;
-        if (listed != nullptr)
-            cached = *listed;
-        // A listing brings the names of the attributes the identity may read; where it may not
-        // read them all, the server gives the others' names only when asked for names alone.
-        const bool wholeNames = infoType != DS_ATTRIBUTE_NAMES || readsEverything(*tree);
-        if (!wholeNames)
-            cached = nullptr;
-        if (cached == nullptr) {
-            if (listed == nullptr) {
-                if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
-                    return rc;
-            }
-            if (auto it = tree->listedNames.find(dn); wholeNames && it != tree->listedNames.end())
-                cached = it->second;
         }
-        fresh.tree = tree;
-        fresh.infoType = infoType;
-        const bool values = infoType == DS_ATTRIBUTE_VALUES;
-        std::vector<std::string> ldapNames;
-        std::vector<const AttributeDefinition*> asked;
-        for (const auto& n : wanted) {
-            const AttributeDefinition* def = directoryAttribute(*tree, n);
-            if (def != nullptr && !(def->flags & DS_HIDDEN_ATTR)) {
-                asked.push_back(def);
-                ldapNames.push_back(def->ldapName);
-            }
-        }
-        if (!allAttrs && asked.empty())
-            return ERR_NO_SUCH_ATTRIBUTE;
-        if (dn.empty()) {
-            fresh.object.dn.clear(); // [Root] itself holds nothing on a server
-        } else if (!values && allAttrs && cached != nullptr) {
-            // Listed (and no alias): what the listing brought is the answer.
-            fresh.object.dn = std::move(dn);
-            fresh.object.shown = std::move(cached);
-        } else {
-            LdapEntry e;
-            NWDSCCODE rc = tree->session->readEntry(
-                dn, allAttrs ? ldapreads::allAttributes() : ldapNames, !values, derefOf(*ctx), e);
-            if (rc != 0) {
-                fail(*tree);
-                return rc;
-            }
-            fresh.object = dataOf(*tree, std::move(e), values);
-            if (!allAttrs) {
-                // In the order asked for, each once.
-                ObjectData picked;
-                picked.dn = fresh.object.dn;
-                for (auto* def : asked) {
-                    bool twice = false;
-                    for (auto* p : picked.attributes)
-                        twice = twice || p == def;
-                    for (std::size_t i = 0; i < fresh.object.attributes.size() && !twice; ++i) {
-                        if (fresh.object.attributes[i] == def) {
-                            // The name came without its values: the server withholds them.
-                            if (values && fresh.object.values[i].empty())
-                                return ERR_NO_ACCESS;
-                            picked.attributes.push_back(def);
-                            if (values)
-                                picked.values.push_back(fresh.object.values[i]);
-                            break;
-                        }
+        fresh.object = dataOf(*tree, std::move(e), values);
+        if (!request.allAttrs) {
+            // In the order asked for, each once.
+            ObjectData picked;
+            picked.dn = fresh.object.dn;
+            for (auto* def : asked) {
+                bool twice = false;
+                for (auto* p : picked.attributes)
+                    twice = twice || p == def;
+                for (std::size_t i = 0; i < fresh.object.attributes.size() && !twice; ++i) {
+                    if (fresh.object.attributes[i] == def) {
+                        // The name came without its values: the server withholds them.
+                        if (values && fresh.object.values[i].empty())
+                            return ERR_NO_ACCESS;
+                        picked.attributes.push_back(def);
+                        if (values)
+                            picked.values.push_back(fresh.object.values[i]);
+                        break;
                     }
                 }
-                if (values && picked.attributes.size() < asked.size()) {
-                    // Values withheld leave their attribute out of the answer; asked for by
-                    // name alone, the server shows whether the object holds it.
-                    if (auto withheld = withheldNames(*tree, dn, asked, picked, *ctx);
-                        withheld != 0)
-                        return withheld;
-                }
-                if (picked.attributes.empty())
-                    return ERR_NO_SUCH_ATTRIBUTE;
-                fresh.object = std::move(picked);
             }
+            if (values && picked.attributes.size() < asked.size()) {
+                // Values withheld leave their attribute out of the answer; asked for by
+                // name alone, the server shows whether the object holds it.
+                if (auto withheld = withheldNames(*tree, dn, asked, picked, ctx); withheld != 0)
+                    return withheld;
+            }
+            if (picked.attributes.empty())
+                return ERR_NO_SUCH_ATTRIBUTE;
+            fresh.object = std::move(picked);
         }
-        return 0;
-    };
-    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
-        return fillRead(pending, out, done);
-    };
-    const bool infoTypeValid = infoType == DS_ATTRIBUTE_NAMES || infoType == DS_ATTRIBUTE_VALUES;
-    return runPass(pending_, context, Pending::Read, infoTypeValid, iterationHandle, objectInfo,
-                   start, fill);
+    }
+    return 0;
 }
 
 NWDSCCODE LdapDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,

@@ -91,50 +91,23 @@ private:
 
 } // namespace
 
-NWDSCCODE LdapDirectory::NWDSSearch(NWDSContextHandle context, const char* baseObjectName,
-                                    std::int32_t scope, bool searchAliases, Buf_T* filter,
-                                    std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
-                                    std::int32_t* iterationHandle,
-                                    std::int32_t countObjectsToSearch,
-                                    std::int32_t* countObjectsSearched, Buf_T* objectInfo) {
-    auto start = [&](const ContextState& ctx, Pending& fresh) {
-        return startSearch(ctx, baseObjectName, scope, searchAliases, filter, infoType, allAttrs,
-                           attrNames, fresh);
-    };
-    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
-        std::int32_t searched = 0;
-        if (auto rc = fillSearch(pending, out, countObjectsToSearch, searched, done); rc != 0)
-            return rc;
-        if (countObjectsSearched != nullptr)
-            *countObjectsSearched = searched;
-        return NWDSCCODE(0);
-    };
-    return runPass(pending_, context, Pending::Search, true, iterationHandle, objectInfo, start,
-                   fill);
-}
-
-NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseObjectName,
-                                     std::int32_t scope, bool searchAliases, Buf_T* filter,
-                                     std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
+NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchRequest& asked,
                                      Pending& out) {
-    std::vector<std::string> wantedNames;
-    if (auto rc = searchRequest(scope, infoType, allAttrs, attrNames, wantedNames); rc != 0)
-        return rc;
     Tree* tree = nullptr;
     if (auto rc = treeOf(ctx, tree); rc != 0)
         return rc;
     std::string base;
-    if (auto rc = resolve(ctx, *tree, baseObjectName, base); rc != 0)
+    if (auto rc = resolve(ctx, *tree, asked.baseObjectName, base); rc != 0)
         return rc;
     const Schema& schema = *tree->schema;
 
     std::string text = "(objectClass=*)";
-    if (filter != nullptr) {
-        Buf_T* request = nullptr;
-        if (auto rc = findBuffer(filter, request); rc != 0)
+    if (asked.filter != nullptr) {
+        Buf_T* filter = nullptr;
+        if (auto rc = findBuffer(asked.filter, filter); rc != 0)
             return rc;
         std::vector<FilterToken> tokens;
-        if (auto rc = ldapfilter::decode(*request, tokens); rc != 0)
+        if (auto rc = ldapfilter::decode(*filter, tokens); rc != 0)
             return rc;
         LdapValueNames valueNames(schema,
                                   [&](std::string_view dotted) -> std::optional<std::string> {
@@ -171,11 +144,11 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
 
     std::vector<std::string> attributes = kInfoAttributes;
     std::vector<const AttributeDefinition*> wanted;
-    if (allAttrs) {
+    if (asked.allAttrs) {
         for (auto& a : ldapreads::allAttributes())
             attributes.push_back(std::move(a));
     } else {
-        for (const auto& n : wantedNames) {
+        for (const auto& n : asked.wanted) {
             const AttributeDefinition* def = schema.findAttribute(n);
             if (def != nullptr && std::find(wanted.begin(), wanted.end(), def) == wanted.end()) {
                 wanted.push_back(def);
@@ -183,10 +156,10 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
             }
         }
     }
-    const LdapSession::Deref deref = searchAliases                     ? LdapSession::Deref::Always
+    const LdapSession::Deref deref = asked.searchAliases               ? LdapSession::Deref::Always
                                      : (ctx.flags & DCV_DEREF_ALIASES) ? LdapSession::Deref::Finding
                                                                        : LdapSession::Deref::Never;
-    const bool values = infoType == DS_ATTRIBUTE_VALUES;
+    const bool values = asked.infoType == DS_ATTRIBUTE_VALUES;
     // The search under way: its base in parts and its scope, for the entries it returns.
     std::vector<valuetext::DnComponent> searchBase, parts;
     int searchScope = 0;
@@ -199,14 +172,14 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
         kept.dn = d.dn;
         kept.info = d.info;
         for (std::size_t i = 0; i < d.attributes.size(); ++i) {
-            const bool asked = allAttrs || std::find(wanted.begin(), wanted.end(),
-                                                     d.attributes[i]) != wanted.end();
-            if (!asked || d.values[i].empty())
+            const bool returned = asked.allAttrs || std::find(wanted.begin(), wanted.end(),
+                                                              d.attributes[i]) != wanted.end();
+            if (!returned || d.values[i].empty())
                 continue;
             kept.attributes.push_back(d.attributes[i]);
             kept.values.push_back(values ? std::move(d.values[i]) : std::vector<std::string>{});
         }
-        if (!allAttrs) { // in the order asked for
+        if (!asked.allAttrs) { // in the order asked for
             ObjectData ordered;
             ordered.dn = kept.dn;
             ordered.info = kept.info;
@@ -226,10 +199,10 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
     // [Root] is no entry of the server: its subordinates are the bases.
     std::vector<std::pair<std::string, int>> searches;
     if (!base.empty())
-        searches.emplace_back(base, scope);
-    else if (scope != DS_SEARCH_ENTRY)
+        searches.emplace_back(base, asked.scope);
+    else if (asked.scope != DS_SEARCH_ENTRY)
         for (const auto& b : tree->bases)
-            searches.emplace_back(b, scope == DS_SEARCH_SUBTREE ? 2 : 0);
+            searches.emplace_back(b, asked.scope == DS_SEARCH_SUBTREE ? 2 : 0);
     refused_.clear();
     out.kind = Pending::Search;
     for (const auto& [dn, s] : searches) {
@@ -253,7 +226,7 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const char* baseOb
         }
     }
     out.tree = tree;
-    out.infoType = infoType;
+    out.infoType = asked.infoType;
     out.typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
     return 0;
 }

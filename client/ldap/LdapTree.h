@@ -1,15 +1,22 @@
 #pragma once
 
-#include "LdapDirectory.h"
+#include "LdapObjects.h"
+#include "LdapSession.h"
+#include "LdapSettings.h"
 #include "ServerSchema.h"
+#include "client/common/BufferedClient.h"
 #include "client/common/Names.h"
+#include "client/common/Schema.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace ldapnames {
 // ASCII case ignored, as names::equalFolded, quick where the texts are the same.
@@ -43,7 +50,7 @@ struct FoldedEqual {
 
 // One tree of the settings: its server connection, bases, schema, and what the client has
 // learnt of its names.
-struct LdapDirectory::Tree {
+struct LdapTree {
     LdapTreeSetting setting;
     std::unique_ptr<LdapSession> session;
     std::vector<std::string> bases; // canonical DNs of the top objects
@@ -56,12 +63,12 @@ struct LdapDirectory::Tree {
     std::unique_ptr<Schema> schema;
     std::vector<std::string> namingTypes;       // LDAP names that name objects
     std::vector<std::string> supportedControls; // as the root DSE lists them
-    std::optional<bool> readsEverything;        // LdapDirectory::readsEverything
+    std::optional<bool> readsEverything;        // found once, by the rights probe
     // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).
     std::unordered_map<std::string, std::string> childType;
     // The attributes of listed objects, by DN (case ignored), answering names reads without a
     // request.
-    std::unordered_map<std::string, std::shared_ptr<const AttributeList>, ldapnames::FoldedHash,
+    std::unordered_map<std::string, std::shared_ptr<const LdapAttributeList>, ldapnames::FoldedHash,
                        ldapnames::FoldedEqual>
         listedNames;
 
@@ -95,8 +102,8 @@ struct LdapDirectory::Tree {
             }
         };
         struct Listed {
-            std::string type;                                // its naming attribute
-            std::shared_ptr<const AttributeList> attributes; // what it shows
+            std::string type;                                    // its naming attribute
+            std::shared_ptr<const LdapAttributeList> attributes; // what it shows
         };
         // Emptied by every change to an object, as what it holds may no longer be so.
         std::unordered_map<std::string, Listed, Hash, std::equal_to<>> objects;
