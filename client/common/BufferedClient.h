@@ -18,8 +18,9 @@ class Schema;
 struct AttributeDefinition;
 struct ClassDefinition;
 namespace request {
+struct Attribute;
 struct Change;
-}
+} // namespace request
 
 // What one of the three schema listings goes through.
 enum class SchemaItems : std::uint8_t { Classes, Attributes, Syntaxes };
@@ -72,6 +73,15 @@ public:
                                     const char* name) override;
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;
+
+    // ---- Object reads in one step (BufferedClientObjects.cpp): the checks and the answer
+    // ---- here, the object's information or stream content from the directory ----
+    NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
+                                 char* distinguishedName, std::size_t distinguishedNameSize,
+                                 Object_Info_T* objectInfo) final;
+    NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char* objectName,
+                             const char* attrName, std::uint32_t flags,
+                             NWFILE_HANDLE* fileHandle) final;
 
     // ---- Buffers ----
     NWDSCCODE NWDSAllocBuf(std::size_t size, Buf_T** buffer) override;
@@ -179,6 +189,19 @@ protected:
     // Called when a context is released, so that the directory forgets its pending reads.
     virtual void contextReleased(NWDSContextHandle /*context*/) {}
 
+    // ---- What the directory answers for the one-step object reads ----
+    // The object information of the object a call names, and, when `fullName` is given, its
+    // full name (typed as the context's names are).
+    virtual NWDSCCODE readObjectInfo(const ContextState& ctx, const char* objectName,
+                                     std::string* fullName, Object_Info_T& info) = 0;
+    // The content of a stream attribute of the object a call names (checked well formed).
+    virtual NWDSCCODE readStream(const ContextState& ctx, const char* objectName,
+                                 const char* attrName, std::string& content) = 0;
+
+    // Copies text with its NUL into a caller's array; ERR_INSUFFICIENT_BUFFER when it does
+    // not fit.
+    static NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size);
+
     // ---- Filling replies ----
     // Empties the buffer for a reply of the given kind (count placeholder written).
     static void beginReply(Buf_T& buffer, ReplyKind kind, bool definitions);
@@ -191,9 +214,21 @@ protected:
     // A search's scope and info type, and the attribute names it asks for (none: all).
     NWDSCCODE searchRequest(std::int32_t scope, std::uint32_t infoType, bool allAttrs,
                             Buf_T* attrNames, std::vector<std::string>& wantedNames) const;
-    // The changes of a modify request, which must come whole in one buffer.
-    NWDSCCODE modifyRequest(std::int32_t* iterationHandle, bool more, Buf_T* changes,
+    // The context and the attributes of an add request, which must come whole in one buffer.
+    NWDSCCODE addEntryRequest(NWDSContextHandle context, std::int32_t* iterationHandle, bool more,
+                              Buf_T* objectInfo, const ContextState*& ctx,
+                              std::vector<request::Attribute>& attributes) const;
+    // The context and the changes of a modify request, which must come whole in one buffer.
+    NWDSCCODE modifyRequest(NWDSContextHandle context, std::int32_t* iterationHandle, bool more,
+                            Buf_T* changes, const ContextState*& ctx,
                             std::vector<request::Change>& decoded) const;
+    // The context of a rights question, with what it must name.
+    NWDSCCODE effectiveRightsRequest(NWDSContextHandle context, const char* subjectName,
+                                     const char* attrName, const std::uint32_t* privileges,
+                                     const ContextState*& ctx) const;
+    // The context of a rights report, which starts empty.
+    NWDSCCODE rightsReportRequest(NWDSContextHandle context, const char* subjectName,
+                                  RightsReport& report, const ContextState*& ctx) const;
     // The definition a define-attribute or define-class request describes (not yet checked
     // against the schema), and the names of a modify-class request.
     static NWDSCCODE attributeDefinitionRequest(const char* attrName, const Attr_Info_T* attrDef,
@@ -210,11 +245,12 @@ protected:
     // The checks every such read makes, then `start` (a new read: fills a fresh state) or
     // the state the handle continues, then `fill` (this pass's reply; done after the last).
     // An unfinished read is kept under a handle given to the caller; a failed pass leaves a
-    // continued read as it was, so the caller may try again with a larger buffer.
+    // continued read as it was, so the caller may try again with a larger buffer, unless
+    // `failureEnds`: then nothing of the read stays behind.
     template <class State, class Start, class Fill>
     NWDSCCODE runPass(IterationTable<State>& table, NWDSContextHandle context,
                       decltype(State::kind) kind, bool infoTypeValid, std::int32_t* iterationHandle,
-                      Buf_T* result, Start&& start, Fill&& fill) {
+                      Buf_T* result, Start&& start, Fill&& fill, bool failureEnds = false) {
         const ContextState* ctx = findContext(context);
         if (ctx == nullptr)
             return ERR_BAD_CONTEXT;
@@ -237,8 +273,11 @@ protected:
             pending = &fresh;
         }
         bool done = false;
-        if (auto rc = fill(*ctx, *pending, *out, done); rc != 0)
+        if (auto rc = fill(*ctx, *pending, *out, done); rc != 0) {
+            if (failureEnds && pending != &fresh)
+                table.finish(*iterationHandle);
             return rc;
+        }
         table.finishPass(done, *pending, iterationHandle);
         return 0;
     }

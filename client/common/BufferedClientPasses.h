@@ -4,19 +4,43 @@
 #include "IterationTable.h"
 #include "directory/ResultCodes.h"
 
+#include <concepts>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-// The multi-pass reads of the seam driven once for every client: reading an object
-// (NWDSRead), searching (NWDSSearch) and the three schema listings. The checks, the request's
-// names, the iteration handle and the read kept between passes are this layer's; a client
-// supplies only a step that starts a read and one that fills one pass of it.
-//
-// `Pending` is what a client keeps of an unfinished read: its `kind` (an enum with the
-// enumerators Read, Search, ClassDefs, AttrDefs and Syntaxes), `context`, `infoType`,
-// `names` and `position` (the schema listings' names and the one reached).
-template <class Pending> class MultiPassClient : public BufferedClient {
+// What every client keeps of an unfinished multi-pass read; a client's own state derives
+// from it and adds where in its directory the read goes on.
+struct PassState {
+    enum Kind : std::uint8_t { List, Read, Search, ClassDefs, AttrDefs, Syntaxes } kind = List;
+    NWDSContextHandle context = NO_CONTEXT;
+    std::uint32_t infoType = 0;
+    std::size_t position = 0;       // the item reached: object, attribute or definition
+    std::size_t valuePosition = 0;  // the value reached within its attribute
+    std::vector<std::string> names; // the definitions a schema listing goes through
+};
+
+// The multi-pass reads of the seam driven once for every client: listing a container
+// (NWDSList), reading an object (NWDSRead), searching (NWDSSearch) and the three schema
+// listings. The checks, the request's names, the iteration handle and the read kept between
+// passes are this layer's; a client supplies only a step that starts a read and one that
+// fills one pass of it, over its own `Pending` (a PassState).
+template <class Pending>
+requires std::derived_from<Pending, PassState>
+class MultiPassClient : public BufferedClient {
 public:
+    NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
+                       std::int32_t* iterationHandle, Buf_T* subordinates) final {
+        auto start = [&](const ContextState& ctx, Pending& fresh) {
+            return startList(ctx, context, objectName, fresh);
+        };
+        auto fill = [&](const ContextState& ctx, Pending& pending, Buf_T& out, bool& done) {
+            return fillList(ctx, pending, out, done);
+        };
+        return runPass(pending_, context, Pending::List, true, iterationHandle, subordinates, start,
+                       fill, failedListEnds());
+    }
+
     NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName, std::uint32_t infoType,
                        bool allAttrs, Buf_T* attrNames, std::int32_t* iterationHandle,
                        Buf_T* objectInfo) final {
@@ -87,6 +111,12 @@ protected:
     };
 
     // ---- The steps a client supplies ----
+    // A new listing of the container a call names (`context` is the caller's handle).
+    virtual NWDSCCODE startList(const ContextState& ctx, NWDSContextHandle context,
+                                const char* objectName, Pending& fresh) = 0;
+    virtual NWDSCCODE fillList(const ContextState& ctx, Pending& state, Buf_T& out, bool& done) = 0;
+    // Whether a failed pass ends a listing, rather than leaving it to be tried again.
+    virtual bool failedListEnds() const { return false; }
     // A new read: what it goes through, in `fresh`; 0 or the code why it cannot begin.
     virtual NWDSCCODE startRead(const ContextState& ctx, const ReadRequest& request,
                                 Pending& fresh) = 0;

@@ -10,17 +10,12 @@
 #include <string_view>
 #include <vector>
 
-// Where an unfinished multi-pass read of the embedded directory goes on from.
-struct EmbeddedPending {
-    enum Kind { List, Read, ClassDefs, AttrDefs, Syntaxes, Search } kind = List;
-    NWDSContextHandle context = NO_CONTEXT;
+// Where an unfinished multi-pass read of the embedded directory goes on from: the object
+// (the container of a listing) and, past `position`, the attributes it reads.
+struct EmbeddedPending : PassState {
     DirectoryModel* tree = nullptr;
     EntryId entry = kRootEntry;
-    std::uint32_t infoType = 0;
-    std::size_t position = 0;                           // child, attribute or definition reached
-    std::size_t valuePosition = 0;                      // value reached within the attribute
     std::vector<const AttributeDefinition*> attributes; // the attributes read
-    std::vector<std::string> names;                     // the definitions asked for
     std::shared_ptr<struct EmbeddedSearchState> search; // NWDSSearch (EmbeddedSearch.cpp)
 };
 
@@ -48,20 +43,12 @@ public:
     DirectoryModel* model(std::string_view treeName);
     const std::string& loggedInAs() const { return identity(); }
 
-    // ---- Reads ----
-    NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
-                       std::int32_t* iterationHandle, Buf_T* subordinates) override;
-    NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
-                                 char* distinguishedName, std::size_t distinguishedNameSize,
-                                 Object_Info_T* objectInfo) override;
+    // ---- Rights ----
     NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                      const char* objectName, const char* attrName,
                                      std::uint32_t* privileges) override;
     NWDSCCODE explainRights(NWDSContextHandle context, const char* subjectName,
                             const char* objectName, RightsReport& report) override;
-    NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char* objectName,
-                             const char* attrName, std::uint32_t flags,
-                             NWFILE_HANDLE* fileHandle) override;
 
     // ---- Changes and search ----
     NWDSCCODE NWDSAddObject(NWDSContextHandle context, const char* objectName,
@@ -110,6 +97,9 @@ private:
 
     // ---- The steps of the multi-pass reads (EmbeddedReads.cpp, EmbeddedSearch.cpp,
     // EmbeddedSchemaReads.cpp) ----
+    NWDSCCODE startList(const ContextState& ctx, NWDSContextHandle context, const char* objectName,
+                        Pending& fresh) override;
+    NWDSCCODE fillList(const ContextState& ctx, Pending& state, Buf_T& out, bool& done) override;
     NWDSCCODE startRead(const ContextState& ctx, const ReadRequest& request,
                         Pending& fresh) override;
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done) override;
@@ -120,6 +110,10 @@ private:
     NWDSCCODE startSchemaRead(const ContextState& ctx, Pending& fresh) override;
     const Schema& schemaRead(const Pending& state) const override;
     NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
+    NWDSCCODE readObjectInfo(const ContextState& ctx, const char* objectName, std::string* fullName,
+                             Object_Info_T& info) override;
+    NWDSCCODE readStream(const ContextState& ctx, const char* objectName, const char* attrName,
+                         std::string& content) override;
 
     // ---- Object writes (EmbeddedObjectWrites.cpp) ----
     // Where a new object named `name` goes: its container (by the same relative-or-from-

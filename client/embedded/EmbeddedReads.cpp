@@ -3,63 +3,47 @@
 #include "EmbeddedDirectory.h"
 #include "client/common/Names.h"
 #include "client/common/ReplyWriter.h"
-#include "client/common/StreamFile.h"
 #include "client/common/Wire.h"
 #include "directory/ResultCodes.h"
 
 #include <cstring>
 
-namespace {
-
-NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
-    if (text.size() + 1 > size)
-        return ERR_INSUFFICIENT_BUFFER;
-    std::memcpy(out, text.data(), text.size());
-    out[text.size()] = '\0';
+NWDSCCODE EmbeddedDirectory::startList(const ContextState& ctx, NWDSContextHandle /*context*/,
+                                       const char* objectName, Pending& fresh) {
+    Target t;
+    if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
+        return rc;
+    if (!canBrowse(*t.tree, t.id))
+        return ERR_NO_ACCESS;
+    fresh.tree = t.tree;
+    fresh.entry = t.id;
     return 0;
 }
 
-} // namespace
+NWDSCCODE EmbeddedDirectory::fillList(const ContextState& ctx, Pending& pending, Buf_T& out,
+                                      bool& done) {
+    DirectoryModel& tree = *pending.tree;
+    const Entry* container = tree.objects().get(pending.entry);
+    if (container == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    const bool typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
 
-NWDSCCODE EmbeddedDirectory::NWDSList(NWDSContextHandle context, const char* objectName,
-                                      std::int32_t* iterationHandle, Buf_T* subordinates) {
-    auto start = [&](const ContextState& ctx, Pending& fresh) -> NWDSCCODE {
-        Target t;
-        if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
-            return rc;
-        if (!canBrowse(*t.tree, t.id))
-            return ERR_NO_ACCESS;
-        fresh.tree = t.tree;
-        fresh.entry = t.id;
-        return 0;
-    };
-    auto fill = [&](const ContextState& ctx, Pending& pending, Buf_T& out,
-                    bool& done) -> NWDSCCODE {
-        DirectoryModel& tree = *pending.tree;
-        const Entry* container = tree.objects().get(pending.entry);
-        if (container == nullptr)
-            return ERR_NO_SUCH_ENTRY;
-        const bool typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
-
-        beginReply(out, ReplyKind::Objects, false);
-        ReplyWriter reply(out);
-        std::size_t& at = pending.position;
-        const auto& children = container->children;
-        for (; at < children.size(); ++at) {
-            const Entry* child = tree.objects().get(children[at]);
-            if (child == nullptr || !canBrowse(tree, child->id))
-                continue;
-            if (!reply.addObject(tree.objects().ownName(*child, typed), objectInfoOf(tree, *child)))
-                break;
-        }
-        reply.finish();
-        done = at >= children.size();
-        if (!done && reply.count() == 0)
-            return ERR_INSUFFICIENT_BUFFER;
-        return 0;
-    };
-    return runPass(pending_, context, Pending::List, true, iterationHandle, subordinates, start,
-                   fill);
+    beginReply(out, ReplyKind::Objects, false);
+    ReplyWriter reply(out);
+    std::size_t& at = pending.position;
+    const auto& children = container->children;
+    for (; at < children.size(); ++at) {
+        const Entry* child = tree.objects().get(children[at]);
+        if (child == nullptr || !canBrowse(tree, child->id))
+            continue;
+        if (!reply.addObject(tree.objects().ownName(*child, typed), objectInfoOf(tree, *child)))
+            break;
+    }
+    reply.finish();
+    done = at >= children.size();
+    if (!done && reply.count() == 0)
+        return ERR_INSUFFICIENT_BUFFER;
+    return 0;
 }
 
 NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
@@ -134,42 +118,23 @@ NWDSCCODE EmbeddedDirectory::startRead(const ContextState& ctx, const ReadReques
     return 0;
 }
 
-NWDSCCODE EmbeddedDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
-                                                char* distinguishedName,
-                                                std::size_t distinguishedNameSize,
-                                                Object_Info_T* objectInfo) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (objectInfo == nullptr)
-        return ERR_NULL_POINTER;
+NWDSCCODE EmbeddedDirectory::readObjectInfo(const ContextState& ctx, const char* objectName,
+                                            std::string* fullName, Object_Info_T& info) {
     Target t;
-    if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+    if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
         return rc;
     if (!canBrowse(*t.tree, t.id))
         return ERR_NO_ACCESS;
-    const Entry* e = t.tree->objects().get(t.id);
-    if (distinguishedName != nullptr) {
-        const bool typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
-        if (auto rc = copyOut(t.tree->objects().fullName(t.id, typed), distinguishedName,
-                              distinguishedNameSize);
-            rc != 0)
-            return rc;
-    }
-    *objectInfo = objectInfoOf(*t.tree, *e);
+    if (fullName != nullptr)
+        *fullName = t.tree->objects().fullName(t.id, (ctx.flags & DCV_TYPELESS_NAMES) == 0);
+    info = objectInfoOf(*t.tree, *t.tree->objects().get(t.id));
     return 0;
 }
 
-NWDSCCODE EmbeddedDirectory::NWDSOpenStream(NWDSContextHandle context, const char* objectName,
-                                            const char* attrName, std::uint32_t flags,
-                                            NWFILE_HANDLE* fileHandle) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (auto rc = streamRequest(attrName, flags, fileHandle); rc != 0)
-        return rc;
+NWDSCCODE EmbeddedDirectory::readStream(const ContextState& ctx, const char* objectName,
+                                        const char* attrName, std::string& content) {
     Target t;
-    if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+    if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
         return rc;
     if (!canBrowse(*t.tree, t.id))
         return ERR_NO_ACCESS;
@@ -183,7 +148,8 @@ NWDSCCODE EmbeddedDirectory::NWDSOpenStream(NWDSContextHandle context, const cha
         return ERR_NO_SUCH_ATTRIBUTE;
     if (!canRead(*t.tree, t.id, *def))
         return ERR_NO_ACCESS;
-    return openStreamFile(a->values.front(), fileHandle);
+    content = a->values.front();
+    return 0;
 }
 
 NWDSCCODE EmbeddedDirectory::rightsOf(const ContextState& ctx, const char* subjectName,
@@ -206,11 +172,9 @@ NWDSCCODE EmbeddedDirectory::NWDSGetEffectiveRights(NWDSContextHandle context,
                                                     const char* subjectName, const char* objectName,
                                                     const char* attrName,
                                                     std::uint32_t* privileges) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (privileges == nullptr || subjectName == nullptr || attrName == nullptr)
-        return ERR_NULL_POINTER;
+    const ContextState* ctx = nullptr;
+    if (auto rc = effectiveRightsRequest(context, subjectName, attrName, privileges, ctx); rc != 0)
+        return rc;
     Target t;
     std::string subject;
     if (auto rc = rightsOf(*ctx, subjectName, objectName, t, subject); rc != 0)

@@ -55,19 +55,11 @@ public:
                          std::size_t objectNameSize) override;
 
     // ---- Reads ----
-    NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
-                       std::int32_t* iterationHandle, Buf_T* subordinates) override;
-    NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
-                                 char* distinguishedName, std::size_t distinguishedNameSize,
-                                 Object_Info_T* objectInfo) override;
     NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                      const char* objectName, const char* attrName,
                                      std::uint32_t* privileges) override;
     NWDSCCODE explainRights(NWDSContextHandle context, const char* subjectName,
                             const char* objectName, RightsReport& report) override;
-    NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char* objectName,
-                             const char* attrName, std::uint32_t flags,
-                             NWFILE_HANDLE* fileHandle) override;
 
     // ---- Object writes (LdapObjectWrites.cpp, LdapModify.cpp), schema definitions ----
     // ---- (LdapSchemaWrites.cpp) and search ----
@@ -187,6 +179,11 @@ private:
                                                               std::string& dn) const;
     // ---- The steps of the multi-pass reads (LdapReads.cpp, LdapSearch.cpp,
     // LdapSchemaReads.cpp) ----
+    NWDSCCODE startList(const ContextState& ctx, NWDSContextHandle context, const char* objectName,
+                        Pending& fresh) override;
+    NWDSCCODE fillList(const ContextState& ctx, Pending& state, Buf_T& out, bool& done) override;
+    // The listing's search is gone with a failed pass.
+    bool failedListEnds() const override { return true; }
     NWDSCCODE startRead(const ContextState& ctx, const ReadRequest& request,
                         Pending& fresh) override;
     NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done) override;
@@ -203,6 +200,10 @@ private:
                      int scope, std::vector<valuetext::DnComponent>& parts,
                      std::unordered_set<std::uint64_t>& seen);
     NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
+    NWDSCCODE readObjectInfo(const ContextState& ctx, const char* objectName, std::string* fullName,
+                             Object_Info_T& info) override;
+    NWDSCCODE readStream(const ContextState& ctx, const char* objectName, const char* attrName,
+                         std::string& content) override;
 
     // ---- Writes (LdapObjectWrites.cpp, LdapModify.cpp) ----
     // The base class of the entry at `dn` (nullptr when the schema does not know it).

@@ -341,66 +341,45 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
     return 0;
 }
 
-NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectName,
-                                  std::int32_t* iterationHandle, Buf_T* subordinates) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(subordinates, out); rc != 0)
+NWDSCCODE LdapDirectory::startList(const ContextState& ctx, NWDSContextHandle context,
+                                   const char* objectName, Pending& fresh) {
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(ctx, tree); rc != 0)
         return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pending_.claim(*iterationHandle, Pending::List, context, pending); rc != 0)
+    std::string dn;
+    std::vector<std::string> from;
+    if (auto rc = resolve(ctx, *tree, objectName, dn, &from); rc != 0)
         return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        Tree* tree = nullptr;
-        if (auto rc = treeOf(*ctx, tree); rc != 0)
-            return rc;
-        std::string dn;
-        std::vector<std::string> from;
-        if (auto rc = resolve(*ctx, *tree, objectName, dn, &from); rc != 0)
-            return rc;
-        // A new listing in a context ends the listings it left unfinished there: their
-        // searches are abandoned rather than left running on the server.
-        pending_.forgetIf([context](const Pending& p) {
-            return p.kind == Pending::List && p.context == context && p.stream;
-        });
-        refused_.clear();
-        fresh.kind = Pending::List;
-        fresh.context = context;
-        fresh.tree = tree;
-        fresh.typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
-        fresh.dn = dn;
-        if (!dn.empty()) {
-            const std::string_view given = objectName;
-            if (!given.empty() && given.front() != '.')
-                fresh.containerName = given;
-            Tree::ListedByName& listed = tree->listedByName;
-            listed.context = context;
-            listed.flags = ctx->flags;
-            listed.nameContext = ctx->nameContext;
-            listed.containerName = fresh.containerName;
-            listed.containerDn = dn;
-            listed.relative = ownNamesAloneFor(*ctx, tree->baseValues, from);
-            listed.objects.clear();
-        }
-        const NWDSCCODE rc = dn.empty() ? listRoot(*tree, fresh) : startListing(*ctx, fresh);
-        if (rc != 0)
-            return rc;
-        pending = &fresh;
+    // A new listing in a context ends the listings it left unfinished there: their
+    // searches are abandoned rather than left running on the server.
+    pending_.forgetIf([context](const Pending& p) {
+        return p.kind == Pending::List && p.context == context && p.stream;
+    });
+    refused_.clear();
+    fresh.kind = Pending::List;
+    fresh.context = context;
+    fresh.tree = tree;
+    fresh.typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
+    fresh.dn = dn;
+    if (!dn.empty()) {
+        const std::string_view given = objectName;
+        if (!given.empty() && given.front() != '.')
+            fresh.containerName = given;
+        Tree::ListedByName& listed = tree->listedByName;
+        listed.context = context;
+        listed.flags = ctx.flags;
+        listed.nameContext = ctx.nameContext;
+        listed.containerName = fresh.containerName;
+        listed.containerDn = dn;
+        listed.relative = ownNamesAloneFor(ctx, tree->baseValues, from);
+        listed.objects.clear();
     }
-    bool done = false;
-    if (auto rc = fillObjects(*pending, *out, done); rc != 0) {
-        // A failure met half way ends the listing; nothing of it stays behind.
-        if (pending != &fresh)
-            pending_.finish(*iterationHandle);
-        return rc;
-    }
-    pending_.finishPass(done, *pending, iterationHandle);
-    return 0;
+    return dn.empty() ? listRoot(*tree, fresh) : startListing(ctx, fresh);
+}
+
+NWDSCCODE LdapDirectory::fillList(const ContextState& /*ctx*/, Pending& state, Buf_T& out,
+                                  bool& done) {
+    return fillObjects(state, out, done);
 }
 
 const std::shared_ptr<const LdapDirectory::AttributeList>*

@@ -45,11 +45,9 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
                                           Buf_T* changes) {
     lastFailure_ = {}; // the server's word on this change alone
     changeNote_.clear();
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
+    const ContextState* ctx = nullptr;
     std::vector<request::Change> decoded;
-    if (auto rc = modifyRequest(iterationHandle, more, changes, decoded); rc != 0)
+    if (auto rc = modifyRequest(context, iterationHandle, more, changes, ctx, decoded); rc != 0)
         return rc;
     Tree* tree = nullptr;
     std::string dn;

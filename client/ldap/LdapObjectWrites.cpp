@@ -176,18 +176,10 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
                                        Buf_T* objectInfo) {
     refusal_ = {};
     lastFailure_ = {}; // the server's word on this change alone
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    Buf_T* request = nullptr;
-    if (auto rc = findBuffer(objectInfo, request); rc != 0)
-        return rc;
-    if (more)
-        return ERR_INVALID_REQUEST; // a new object comes in one request buffer
-    if (iterationHandle != nullptr && *iterationHandle != NO_MORE_ITERATIONS)
-        return ERR_INVALID_ITERATION;
+    const ContextState* ctx = nullptr;
     std::vector<request::Attribute> attributes;
-    if (auto rc = request::addEntryAttributes(*request, attributes); rc != 0)
+    if (auto rc = addEntryRequest(context, iterationHandle, more, objectInfo, ctx, attributes);
+        rc != 0)
         return rc;
     Tree* tree = nullptr;
     if (auto rc = treeOf(*ctx, tree); rc != 0)

@@ -3,6 +3,7 @@
 #include "LdapObjects.h"
 #include "LdapSearchStream.h"
 #include "LdapSession.h"
+#include "client/common/BufferedClientPasses.h"
 #include "client/common/ValueText.h"
 
 #include <cstdint>
@@ -45,18 +46,12 @@ struct LdapListingMemo {
 };
 
 // Where an unfinished multi-pass read of the LDAP client goes on from.
-struct LdapPending {
-    enum Kind { List, Read, Search, ClassDefs, AttrDefs, Syntaxes } kind = List;
-    NWDSContextHandle context = NO_CONTEXT;
+struct LdapPending : PassState {
     LdapTree* tree = nullptr;
     bool typed = false;
-    std::uint32_t infoType = 0;
     std::vector<LdapObjectData> objects; // List, Search: what the server gave
     LdapObjectData object;               // Read
-    std::size_t position = 0;
-    std::size_t attrPosition = 0; // Search: the attribute of the object reached
-    std::size_t valuePosition = 0;
-    std::vector<std::string> names; // schema reads
+    std::size_t attrPosition = 0;        // Search: the attribute of the object reached
     // ---- A listing still arriving (LdapListing.cpp) ----
     std::unique_ptr<LdapSearchStream> stream; // List: the server's answer still coming
     std::string dn;                           // List: the container's DN

@@ -3,25 +3,12 @@
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "client/common/Names.h"
-#include "client/common/StreamFile.h"
 #include "client/common/ValueWire.h"
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
 #include <cstring>
 #include <span>
-
-namespace {
-
-NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
-    if (text.size() + 1 > size)
-        return ERR_INSUFFICIENT_BUFFER;
-    std::memcpy(out, text.data(), text.size());
-    out[text.size()] = '\0';
-    return 0;
-}
-
-} // namespace
 
 using ldapreads::derefOf;
 using ldapreads::withInfo;
@@ -385,20 +372,12 @@ NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& r
     return 0;
 }
 
-NWDSCCODE LdapDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
-                                            char* distinguishedName,
-                                            std::size_t distinguishedNameSize,
-                                            Object_Info_T* objectInfo) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (objectInfo == nullptr)
-        return ERR_NULL_POINTER;
+NWDSCCODE LdapDirectory::readObjectInfo(const ContextState& ctx, const char* objectName,
+                                        std::string* fullName, Object_Info_T& info) {
     Tree* tree = nullptr;
     std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
+    if (auto rc = objectOf(ctx, objectName, tree, dn); rc != 0)
         return rc;
-    Object_Info_T info{};
     std::string full = ROOT_NAME;
     if (dn.empty()) {
         info.objectFlags = DS_CONTAINER_ENTRY;
@@ -409,34 +388,24 @@ NWDSCCODE LdapDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const cha
     } else {
         LdapEntry e;
         NWDSCCODE rc =
-            tree->session->readEntry(dn, withInfo({"objectClass"}), false, derefOf(*ctx), e);
+            tree->session->readEntry(dn, withInfo({"objectClass"}), false, derefOf(ctx), e);
         if (rc != 0) {
             fail(*tree);
             return rc;
         }
         info = infoOf(*tree, e);
-        full =
-            nameOfDn(*tree, ldapnames::canonicalDn(e.dn), (ctx->flags & DCV_TYPELESS_NAMES) == 0);
+        full = nameOfDn(*tree, ldapnames::canonicalDn(e.dn), (ctx.flags & DCV_TYPELESS_NAMES) == 0);
     }
-    if (distinguishedName != nullptr) {
-        if (auto rc = copyOut(full, distinguishedName, distinguishedNameSize); rc != 0)
-            return rc;
-    }
-    *objectInfo = info;
+    if (fullName != nullptr)
+        *fullName = std::move(full);
     return 0;
 }
 
-NWDSCCODE LdapDirectory::NWDSOpenStream(NWDSContextHandle context, const char* objectName,
-                                        const char* attrName, std::uint32_t flags,
-                                        NWFILE_HANDLE* fileHandle) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (auto rc = streamRequest(attrName, flags, fileHandle); rc != 0)
-        return rc;
+NWDSCCODE LdapDirectory::readStream(const ContextState& ctx, const char* objectName,
+                                    const char* attrName, std::string& content) {
     Tree* tree = nullptr;
     std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
+    if (auto rc = objectOf(ctx, objectName, tree, dn); rc != 0)
         return rc;
     const AttributeDefinition* def = tree->schema->findAttribute(attrName);
     if (def == nullptr)
@@ -444,14 +413,15 @@ NWDSCCODE LdapDirectory::NWDSOpenStream(NWDSContextHandle context, const char* o
     if (def->syntax != SYN_STREAM)
         return ERR_BAD_SYNTAX;
     LdapEntry e;
-    if (auto rc = tree->session->readEntry(dn, {def->ldapName}, false, derefOf(*ctx), e); rc != 0) {
+    if (auto rc = tree->session->readEntry(dn, {def->ldapName}, false, derefOf(ctx), e); rc != 0) {
         fail(*tree);
         return rc;
     }
     const auto* values = e.find(def->ldapName);
     if (values == nullptr || values->empty())
         return ERR_NO_SUCH_ATTRIBUTE;
-    return openStreamFile(values->front(), fileHandle);
+    content = values->front();
+    return 0;
 }
 
 NWDSCCODE LdapDirectory::NWDSWhoAmI(NWDSContextHandle context, char* objectName,

@@ -78,11 +78,9 @@ bool LdapDirectory::readsEverything(Tree& tree) {
 NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                                 const char* objectName, const char* attrName,
                                                 std::uint32_t* privileges) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (privileges == nullptr || subjectName == nullptr || attrName == nullptr)
-        return ERR_NULL_POINTER;
+    const ContextState* ctx = nullptr;
+    if (auto rc = effectiveRightsRequest(context, subjectName, attrName, privileges, ctx); rc != 0)
+        return rc;
     if (auto rc = names::checkSchemaName(attrName); rc != 0)
         return rc;
     // The server answers for the identity bound to it, and no other.

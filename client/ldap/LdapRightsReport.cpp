@@ -109,13 +109,10 @@ void sortAttributeLines(std::vector<RightsLine>& lines, std::size_t from) {
 
 NWDSCCODE LdapDirectory::explainRights(NWDSContextHandle context, const char* subjectName,
                                        const char* objectName, RightsReport& report) {
-    report = {};
     refusal_ = {};
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (subjectName == nullptr)
-        return ERR_NULL_POINTER;
+    const ContextState* ctx = nullptr;
+    if (auto rc = rightsReportRequest(context, subjectName, report, ctx); rc != 0)
+        return rc;
     Tree* tree = nullptr;
     std::string dn;
     if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)

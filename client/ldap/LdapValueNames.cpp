@@ -22,28 +22,3 @@ std::string LdapValueNames::nameToText(std::string_view name) const {
     auto dn = dnOf_ ? dnOf_(name) : std::nullopt;
     return dn ? *dn : std::string(name);
 }
-
-std::optional<std::string> LdapValueNames::classFromText(std::string_view text) const {
-    const ClassDefinition* c = schema_.findClassByLdapName(text);
-    if (c == nullptr)
-        c = schema_.findClass(text);
-    return c == nullptr ? std::nullopt : std::optional<std::string>(c->name);
-}
-
-std::string LdapValueNames::classToText(std::string_view name) const {
-    const ClassDefinition* c = schema_.findClass(name);
-    return c == nullptr || c->ldapName.empty() ? std::string(name) : c->ldapName;
-}
-
-std::optional<std::string> LdapValueNames::attrFromText(std::string_view text) const {
-    const AttributeDefinition* a = schema_.findAttributeByLdapName(text);
-    if (a == nullptr)
-        a = schema_.findAttribute(text);
-    // Pseudo attributes ("[Entry Rights]") and names the schema does not hold stay as written.
-    return a == nullptr ? std::string(text) : a->name;
-}
-
-std::string LdapValueNames::attrToText(std::string_view name) const {
-    const AttributeDefinition* a = schema_.findAttribute(name);
-    return a == nullptr || a->ldapName.empty() ? std::string(name) : a->ldapName;
-}
