@@ -214,6 +214,8 @@ protected:
     // A search's scope and info type, and the attribute names it asks for (none: all).
     NWDSCCODE searchRequest(std::int32_t scope, std::uint32_t infoType, bool allAttrs,
                             Buf_T* attrNames, std::vector<std::string>& wantedNames) const;
+    // The tokens of a search's filter request (request::searchFilter's codes).
+    NWDSCCODE filterRequest(Buf_T* filter, std::vector<FilterToken>& tokens) const;
     // The context and the attributes of an add request, which must come whole in one buffer.
     NWDSCCODE addEntryRequest(NWDSContextHandle context, std::int32_t* iterationHandle, bool more,
                               Buf_T* objectInfo, const ContextState*& ctx,

@@ -1,5 +1,6 @@
 // The checks of a request that come before any client looks at its directory.
 #include "BufferedClient.h"
+#include "FilterDecoding.h"
 #include "Names.h"
 #include "RequestDecoding.h"
 #include "Schema.h"
@@ -19,6 +20,13 @@ NWDSCCODE BufferedClient::searchRequest(std::int32_t scope, std::uint32_t infoTy
     if (auto rc = findBuffer(attrNames, request); rc != 0)
         return rc;
     return requestNames(*request, {DSV_SEARCH}, wantedNames);
+}
+
+NWDSCCODE BufferedClient::filterRequest(Buf_T* filter, std::vector<FilterToken>& tokens) const {
+    Buf_T* request = nullptr;
+    if (auto rc = findBuffer(filter, request); rc != 0)
+        return rc;
+    return request::searchFilter(*request, tokens);
 }
 
 NWDSCCODE BufferedClient::addEntryRequest(NWDSContextHandle context, std::int32_t* iterationHandle,

@@ -54,24 +54,15 @@ NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     const bool values = state.infoType == DS_ATTRIBUTE_VALUES;
     beginReply(out, ReplyKind::Attributes, values);
     ReplyWriter reply(out);
-    for (; state.position < state.attributes.size(); ++state.position) {
-        const AttributeDefinition& def = *state.attributes[state.position];
-        const AttributeValues* a = e->find(&def);
-        if (a == nullptr || a->values.empty()) { // removed since the read began
-            state.valuePosition = 0;
-            continue;
-        }
-        if (!reply.beginAttribute(def.name, def.syntax))
-            break;
-        if (!values)
-            continue;
-        if (!reply.addValues(def.syntax, a->values, state.valuePosition)) {
-            if (reply.valuesInAttribute() == 0)
-                reply.dropAttribute();
-            break; // continue with the same attribute's next value in the next pass
-        }
-        state.valuePosition = 0;
-    }
+    // An attribute removed since the read began is passed over.
+    const auto held = [&](std::size_t i) -> const AttributeDefinition* {
+        const AttributeValues* a = e->find(state.attributes[i]);
+        return a == nullptr || a->values.empty() ? nullptr : state.attributes[i];
+    };
+    reply.addAttributes(values, state.attributes.size(), state.position, state.valuePosition, held,
+                        [&](std::size_t, const AttributeDefinition& def, std::size_t& next) {
+                            return reply.addValues(def.syntax, e->find(&def)->values, next);
+                        });
     reply.finish();
     done = state.position >= state.attributes.size();
     if (!done && reply.count() == 0)

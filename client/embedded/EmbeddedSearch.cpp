@@ -2,7 +2,6 @@
 // attributes asked for, over as many passes as the results take.
 #include "EmbeddedDirectory.h"
 #include "FilterEvaluation.h"
-#include "client/common/FilterDecoding.h"
 #include "client/common/ReplyWriter.h"
 #include "directory/ResultCodes.h"
 
@@ -93,11 +92,8 @@ NWDSCCODE EmbeddedDirectory::startSearch(const ContextState& ctx, const SearchRe
     auto state = std::make_shared<EmbeddedSearchState>();
     const Schema& schema = base.tree->schema();
     if (asked.filter != nullptr) { // no filter: every object in scope
-        Buf_T* filter = nullptr;
-        if (auto rc = findBuffer(asked.filter, filter); rc != 0)
-            return rc;
         std::vector<FilterToken> tokens;
-        if (auto rc = request::searchFilter(*filter, tokens); rc != 0)
+        if (auto rc = filterRequest(asked.filter, tokens); rc != 0)
             return rc;
         if (auto rc = search::compile(tokens, schema, ctx.nameContext, state->filter); rc != 0)
             return rc;
@@ -187,46 +183,22 @@ NWDSCCODE EmbeddedDirectory::fillSearch(Pending& pending, Buf_T& out,
                 return ERR_INSUFFICIENT_BUFFER;
             break;
         }
-        bool full = false;
-        for (; s.attribute < s.attributes.size() && !full; ++s.attribute) {
-            const AttributeDefinition& def = *s.attributes[s.attribute];
-            const AttributeValues* a = e->find(&def);
-            if (a == nullptr || a->values.empty()) { // removed between two passes
-                s.value = 0;
-                continue;
-            }
-            const std::size_t firstValue = s.value;
-            if (!reply.beginObjectAttribute(def.name, def.syntax)) {
-                full = true;
-                break;
-            }
-            if (!values)
-                continue;
-            if (reply.addValues(def.syntax, a->values, s.value)) {
-                s.value = 0;
-                continue;
-            }
-            full = true;
-            // Keep an attribute whole for the next pass unless it is what this pass began
-            // with; then its values go on in the next pass from where this one stopped.
-            if (reply.valuesInAttribute() == 0 || reply.attributesInObject() > 1) {
-                reply.dropObjectAttribute();
-                s.value = firstValue;
-            }
-            break;
-        }
-        if (!full) {
+        // An attribute removed between two passes is passed over.
+        const auto held = [&](std::size_t i) -> const AttributeDefinition* {
+            const AttributeValues* a = e->find(s.attributes[i]);
+            return a == nullptr || a->values.empty() ? nullptr : s.attributes[i];
+        };
+        const auto fit = reply.addObjectAttributes(
+            firstInReply, values, s.attributes.size(), s.attribute, s.value, held,
+            [&](std::size_t, const AttributeDefinition& def, std::size_t& next) {
+                return reply.addValues(def.syntax, e->find(&def)->values, next);
+            });
+        if (fit == ReplyWriter::ObjectFit::Whole) {
             s.inObject = false;
             continue;
         }
-        // The reply is full inside this object. An object that is not the first of the reply
-        // goes whole into the next pass; the first one keeps what fitted.
-        if (!firstInReply) {
-            reply.dropObject();
-            s.attribute = s.value = 0;
-        } else if (reply.attributesInObject() == 0) {
-            return ERR_INSUFFICIENT_BUFFER; // one value larger than the buffer
-        }
+        if (fit == ReplyWriter::ObjectFit::TooLarge)
+            return ERR_INSUFFICIENT_BUFFER;
         break;
     }
     reply.finish();

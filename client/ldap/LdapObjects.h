@@ -22,3 +22,18 @@ struct LdapObjectData {
     std::shared_ptr<const LdapAttributeList> shown;
     const LdapAttributeList& attributeList() const { return shown ? *shown : attributes; }
 };
+
+class ReplyWriter;
+namespace valuetext {
+class NameMapping;
+}
+
+namespace ldapobjects {
+// The values of an attribute as the server gave them (text forms), from `next` on, into the
+// reply in their wire forms while they fit; false when it filled up. A text that is no value
+// of the attribute's syntax is left out rather than shown wrongly. `wireValue` is room reused
+// from call to call.
+bool addTextValues(ReplyWriter& reply, const AttributeDefinition& def,
+                   const std::vector<std::string>& texts, std::size_t& next,
+                   const valuetext::NameMapping& names, std::string& wireValue);
+} // namespace ldapobjects

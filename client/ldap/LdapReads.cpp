@@ -223,39 +223,21 @@ NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     ReplyWriter reply(out);
     LdapValueNames valueNames(*tree.schema, nullptr);
     std::string wireValue;
-    bool full = false;
     const AttributeList& attributes = o.attributeList();
-    for (; state.position < attributes.size() && !full; ++state.position) {
-        const AttributeDefinition& def = *attributes[state.position];
-        if (values && o.values[state.position].empty()) {
-            state.valuePosition = 0;
-            continue;
-        }
-        if (!reply.beginAttribute(def.name, def.syntax))
-            break;
-        if (!values)
-            continue;
-        const auto& texts = o.values[state.position];
-        for (; state.valuePosition < texts.size(); ++state.valuePosition) {
-            if (valuetext::parse(def.syntax, texts[state.valuePosition], valueNames, wireValue) !=
-                0)
-                continue; // not a value of its syntax: left out rather than shown wrongly
-            if (def.syntax == SYN_STREAM)
-                wireValue = wire::u32Value(std::uint32_t(wireValue.size()));
-            if (!reply.addValue(wireValue)) {
-                full = true;
-                break;
-            }
-        }
-        if (full) {
+    // An attribute whose values were withheld is passed over; one none of whose values the
+    // client can show is dropped again.
+    const auto shown = [&](std::size_t i) -> const AttributeDefinition* {
+        return values && o.values[i].empty() ? nullptr : attributes[i];
+    };
+    reply.addAttributes(
+        values, attributes.size(), state.position, state.valuePosition, shown,
+        [&](std::size_t i, const AttributeDefinition& def, std::size_t& next) {
+            if (!ldapobjects::addTextValues(reply, def, o.values[i], next, valueNames, wireValue))
+                return false;
             if (reply.valuesInAttribute() == 0)
                 reply.dropAttribute();
-            break;
-        }
-        if (reply.valuesInAttribute() == 0)
-            reply.dropAttribute();
-        state.valuePosition = 0;
-    }
+            return true;
+        });
     reply.finish();
     done = state.position >= attributes.size();
     if (!done && reply.count() == 0)

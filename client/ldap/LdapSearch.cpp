@@ -6,6 +6,7 @@
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "client/common/Names.h"
+#include "client/common/ReplyWriter.h"
 #include "client/common/ValueWire.h"
 #include "client/common/Wire.h"
 #include "directory/ResultCodes.h"
@@ -18,76 +19,6 @@ namespace {
 
 const std::vector<std::string> kInfoAttributes = {"objectClass", "structuralObjectClass",
                                                   "modifyTimestamp", "hasSubordinates"};
-
-// Objects replies whose objects carry attributes: each add writes a whole item or leaves the
-// buffer as it was.
-class ObjectReply {
-public:
-    explicit ObjectReply(Buf_T& b) : b_(b), out_(b.data.data(), b.capacity, b.length) {}
-    bool beginObject(std::string_view name, const Object_Info_T& info) {
-        objectStart_ = out_.used();
-        out_.str(name);
-        out_.u32(info.objectFlags);
-        out_.u32(info.subordinateCount);
-        out_.u32(info.modificationTime);
-        out_.str(std::string_view(info.baseClass, strnlen(info.baseClass, sizeof info.baseClass)));
-        attrCountAt_ = out_.used();
-        out_.u32(0);
-        attrs_ = 0;
-        if (!out_.ok()) {
-            out_.rollback(objectStart_);
-            return false;
-        }
-        ++count_;
-        return true;
-    }
-    bool beginAttribute(std::string_view name, std::uint32_t syntax) {
-        attrStart_ = out_.used();
-        out_.str(name);
-        out_.u32(syntax);
-        valueCountAt_ = out_.used();
-        out_.u32(0);
-        values_ = 0;
-        if (!out_.ok()) {
-            out_.rollback(attrStart_);
-            return false;
-        }
-        out_.patchU32(attrCountAt_, ++attrs_);
-        return true;
-    }
-    bool addValue(std::string_view v) {
-        const std::size_t mark = out_.used();
-        out_.str(v);
-        if (!out_.ok()) {
-            out_.rollback(mark);
-            return false;
-        }
-        out_.patchU32(valueCountAt_, ++values_);
-        return true;
-    }
-    void dropAttribute() {
-        out_.rollback(attrStart_);
-        out_.patchU32(attrCountAt_, --attrs_);
-        values_ = 0;
-    }
-    void dropObject() {
-        out_.rollback(objectStart_);
-        --count_;
-    }
-    std::uint32_t count() const { return count_; }
-    std::uint32_t attributes() const { return attrs_; }
-    std::uint32_t values() const { return values_; }
-    void finish() {
-        out_.patchU32(0, count_);
-        b_.length = std::uint32_t(out_.used());
-    }
-
-private:
-    Buf_T& b_;
-    wire::Writer out_;
-    std::uint32_t count_ = 0, attrs_ = 0, values_ = 0;
-    std::size_t objectStart_ = 0, attrStart_ = 0, attrCountAt_ = 0, valueCountAt_ = 0;
-};
 
 } // namespace
 
@@ -103,11 +34,11 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
 
     std::string text = "(objectClass=*)";
     if (asked.filter != nullptr) {
-        Buf_T* filter = nullptr;
-        if (auto rc = findBuffer(asked.filter, filter); rc != 0)
-            return rc;
         std::vector<FilterToken> tokens;
-        if (auto rc = ldapfilter::decode(*filter, tokens); rc != 0)
+        // A filter request with nothing put into it finds every object in scope.
+        if (auto rc = filterRequest(asked.filter, tokens); rc == ERR_FILTER_TREE_EMPTY)
+            tokens.clear();
+        else if (rc != 0)
             return rc;
         LdapValueNames valueNames(schema,
                                   [&](std::string_view dotted) -> std::optional<std::string> {
@@ -240,7 +171,7 @@ NWDSCCODE LdapDirectory::fillSearch(Pending& s, Buf_T& out, std::int32_t countOb
     }
     const bool values = s.infoType == DS_ATTRIBUTE_VALUES;
     beginReply(out, ReplyKind::Objects, values);
-    ObjectReply reply(out);
+    ReplyWriter reply(out);
     LdapValueNames valueNames(*tree.schema, nullptr);
     std::string wireValue;
     searched = 0;
@@ -256,52 +187,24 @@ NWDSCCODE LdapDirectory::fillSearch(Pending& s, Buf_T& out, std::int32_t countOb
         }
         if (s.attrPosition == 0 && s.valuePosition == 0)
             ++searched;
-        bool full = false;
-        for (; s.attrPosition < o.attributes.size() && !full; ++s.attrPosition) {
-            const AttributeDefinition& def = *o.attributes[s.attrPosition];
-            const std::size_t firstValue = s.valuePosition;
-            if (!reply.beginAttribute(def.name, def.syntax)) {
-                full = true;
-                break;
-            }
-            if (!values)
-                continue;
-            const auto& texts = o.values[s.attrPosition];
-            for (; s.valuePosition < texts.size(); ++s.valuePosition) {
-                if (valuetext::parse(def.syntax, texts[s.valuePosition], valueNames, wireValue) !=
-                    0)
-                    continue;
-                if (def.syntax == SYN_STREAM)
-                    wireValue = wire::u32Value(std::uint32_t(wireValue.size()));
-                if (!reply.addValue(wireValue)) {
-                    full = true;
-                    break;
-                }
-            }
-            if (!full) {
-                if (reply.values() == 0)
-                    reply.dropAttribute();
-                s.valuePosition = 0;
-                continue;
-            }
-            if (reply.values() == 0 || reply.attributes() > 1) {
-                reply.dropAttribute();
-                s.valuePosition = firstValue;
-            }
-            break;
-        }
-        if (!full) {
+        // An attribute none of whose values the client can show is dropped again.
+        const auto fit = reply.addObjectAttributes(
+            first, values, o.attributes.size(), s.attrPosition, s.valuePosition,
+            [&](std::size_t i) { return o.attributes[i]; },
+            [&](std::size_t i, const AttributeDefinition& def, std::size_t& next) {
+                if (!ldapobjects::addTextValues(reply, def, o.values[i], next, valueNames,
+                                                wireValue))
+                    return false;
+                if (reply.valuesInAttribute() == 0)
+                    reply.dropObjectAttribute();
+                return true;
+            });
+        if (fit == ReplyWriter::ObjectFit::Whole) {
             s.attrPosition = 0;
             continue;
         }
-        // Full inside this object: the first object of a reply keeps what fitted and goes on
-        // in the next pass; any other goes whole into the next pass.
-        if (!first) {
-            reply.dropObject();
-            s.attrPosition = s.valuePosition = 0;
-        } else if (reply.attributes() == 0) {
+        if (fit == ReplyWriter::ObjectFit::TooLarge)
             return ERR_INSUFFICIENT_BUFFER;
-        }
         break;
     }
     reply.finish();
