@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LdapNaming.h"
+#include "LdapOutcome.h"
 #include "LdapPending.h"
 #include "LdapSearchStream.h"
 #include "LdapSession.h"
@@ -40,11 +42,11 @@ public:
     ~LdapDirectory() override;
 
     // The server's word on the last failed call (LDAP code and text), for a message.
-    const LdapFailure& lastFailure() const { return lastFailure_; }
+    const LdapFailure& lastFailure() const { return outcome_.lastFailure; }
     std::string serverReason(NWDSCCODE code) const override;
     std::string limitReached(NWDSCCODE code) const override;
     std::string clientReason(NWDSCCODE code) const override;
-    std::string changeNote() const override { return changeNote_; }
+    std::string changeNote() const override { return outcome_.changeNote; }
     std::string takeRefusedNote() override;
     // Requests sent to the servers so far (binds, searches, extended operations).
     std::uint64_t roundTrips() const;
@@ -98,7 +100,6 @@ private:
     // Reads the server's schema (again after a schema change); a message for the user in
     // *message when it cannot.
     NWDSCCODE loadSchema(Tree& tree, std::string* message = nullptr);
-    void fail(Tree& tree);
     // The rights report from the server's get-effective-rights control, for any subject
     // (LdapRightsReport.cpp), and from changes tried with the no-op control, for the bound
     // identity only.
@@ -114,37 +115,8 @@ private:
     // Whether a subject names the identity the client is bound as.
     bool isBoundIdentity(std::string_view subjectName) const;
 
-    // ---- Names ----
-    // The DN of a dotted name given to an operation, relative to the context's name context
-    // or from [Root] (both are tried, the canonicalize flag deciding which first); "" for
-    // [Root] itself.
-    // `from`, when given, receives the components that named the object.
-    NWDSCCODE resolve(const ContextState& ctx, Tree& tree, const char* name, std::string& dn,
-                      std::vector<std::string>* from = nullptr);
     // The tree of the context and the DN of the object a call names in it.
     NWDSCCODE objectOf(const ContextState& ctx, const char* name, Tree*& tree, std::string& dn);
-    NWDSCCODE dnOfComponents(Tree& tree, const std::vector<std::string>& components,
-                             std::string& dn);
-    // The dotted name of a DN (typed: "CN=Admin.O=Acme").
-    std::string nameOfDn(Tree& tree, std::string_view dn, bool typed) const;
-    // The definition of an attribute by its LDAP name (ldapAttribute) or its directory name
-    // (directoryAttribute); a name with options is the attribute's, under its full name
-    // ("Description;lang-de" for "description;lang-de"). nullptr when there is none.
-    static const AttributeDefinition* ldapAttribute(Tree& tree, std::string_view ldapName);
-    static const AttributeDefinition* directoryAttribute(Tree& tree, std::string_view name);
-    // The top object a DN lies below (the longest match), or bases.size().
-    std::size_t baseOf(const Tree& tree, const std::vector<valuetext::DnComponent>& parts) const;
-    // The tag of a typed name for an LDAP naming attribute ("CN" for cn).
-    std::string tagOf(Tree& tree, std::string_view ldapType) const;
-    // A component with its type tags ("CN=Ann Lee+EMPLOYEENUMBER=4711"); the type and the
-    // value joined as valuetext::DnComponent joins them.
-    std::string typedComponent(Tree& tree, std::string_view type, std::string_view value) const;
-    void rememberNaming(Tree& tree, std::string_view dn);
-    // `key` is room for the lookup key, reused by callers that remember many names.
-    void rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
-                        std::string_view type, std::string& key);
-    void rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
-                        std::string_view type);
 
     // ---- Entries ----
     Object_Info_T infoOf(Tree& tree, const LdapEntry& e) const;
@@ -213,12 +185,6 @@ private:
     // The DN of the container a new object's name goes into, and its own name.
     NWDSCCODE resolveNew(const ContextState& ctx, Tree& tree, const char* name,
                          std::string& parentDn, std::string& ownName);
-    // Names in values as DNs, for values sent to the server.
-    std::function<std::optional<std::string>(std::string_view)> dnOfName(Tree& tree);
-    // What the client knows of an entry's name, forgotten when it is removed or renamed.
-    void forgetNaming(Tree& tree, const std::string& dn);
-    // The LDAP type of the attribute of the entry at `dn` that holds a value ("" for none).
-    std::function<std::string(std::string_view)> holderIn(Tree& tree, const std::string& dn);
 
     // ---- Schema definitions (LdapSchemaWrites.cpp) ----
     // The tree a schema change of the context goes to, and the schema as the server's
@@ -239,10 +205,8 @@ private:
     std::string password_;
     std::unique_ptr<Schema> hints_;
     std::vector<std::unique_ptr<Tree>> trees_;
-    LdapFailure lastFailure_;
-    RefusedAnswers refused_; // of the listing, search or read under way
-    LimitReached refusal_;   // the last change refused before it was sent, and why
-    std::string changeNote_; // what the last modify did not do as the embedded directory would
+    LdapOutcome outcome_;
+    LdapNaming naming_;
 
     friend class LdapDirectoryTestAccess;
 };

@@ -145,7 +145,7 @@ NWDSCCODE LdapDirectory::listRoot(Tree& tree, Pending& out) {
         if (rc == ERR_NO_SUCH_ENTRY)
             continue; // a naming context without its top entry
         if (rc != 0) {
-            fail(tree);
+            outcome_.fail(tree);
             return rc;
         }
         ObjectData d = dataOf(tree, std::move(e), false);
@@ -166,7 +166,7 @@ NWDSCCODE LdapDirectory::startListing(const ContextState& ctx, Pending& out) {
     request.deref = derefOf(ctx);
     out.stream = std::make_unique<LdapSearchStream>(*out.tree->session, std::move(request));
     if (auto rc = out.stream->start(); rc != 0) {
-        lastFailure_ = out.stream->failure();
+        outcome_.lastFailure = out.stream->failure();
         out.stream.reset();
         return rc;
     }
@@ -180,15 +180,15 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
     ListingMemo& memo = *state.memo;
     bool simple = false;
     if (e.dn.empty()) {
-        refused_.refuse(RefusedAnswers::NoName);
+        outcome_.refused.refuse(RefusedAnswers::NoName);
         return;
     }
     if (!names::isUtf8(e.dn)) {
-        refused_.refuse(RefusedAnswers::NotUtf8, e.dn);
+        outcome_.refused.refuse(RefusedAnswers::NotUtf8, e.dn);
         return;
     }
     if (!splitOwnPart(e.dn, memo.parts, simple) || !valuetext::wellEscapedDn(e.dn)) {
-        refused_.refuse(RefusedAnswers::BadName, e.dn);
+        outcome_.refused.refuse(RefusedAnswers::BadName, e.dn);
         return;
     }
     if (!acceptListed(state, e.dn))
@@ -200,15 +200,15 @@ void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
     const bool plain = simple ? own.value.size() <= MAX_RDN_CHARS : plainComponent(own.value);
     d.ownName = plain ? own.value : names::escapeComponent(own.value);
     if (state.typed && names::isMultiValued(own.value)) {
-        d.ownName = typedComponent(tree, own.type, own.value);
+        d.ownName = naming_.typedComponent(tree, own.type, own.value);
     } else if (state.typed) {
         if (memo.type != own.type) {
             memo.type = own.type;
-            memo.tag = tagOf(tree, own.type);
+            memo.tag = naming_.tagOf(tree, own.type);
         }
         d.ownName.insert(0, memo.tag + "=");
     }
-    rememberNaming(tree, state.dn, own.value, own.type, memo.key);
+    naming_.rememberNaming(tree, state.dn, own.value, own.type, memo.key);
     if (tree.listedNames.size() > 100000)
         tree.listedNames.clear();
     if (!(d.info.objectFlags & 0x01)) { // an alias is read through to its object
@@ -245,7 +245,7 @@ bool LdapDirectory::acceptListed(Pending& state, std::string_view dn) {
     ListingMemo& memo = *state.memo;
     const std::size_t end = ownPartEnd(dn);
     if (end == std::string_view::npos) {
-        refused_.refuse(RefusedAnswers::NotInContainer, dn);
+        outcome_.refused.refuse(RefusedAnswers::NotInContainer, dn);
         return false;
     }
     // Servers give the container as it was asked for; any other spelling is read and compared.
@@ -254,17 +254,17 @@ bool LdapDirectory::acceptListed(Pending& state, std::string_view dn) {
         if (memo.container.empty() && !valuetext::splitDn(state.dn, memo.container))
             memo.container.clear();
         if (!valuetext::splitDn(rest, memo.rest)) {
-            refused_.refuse(RefusedAnswers::BadName, dn);
+            outcome_.refused.refuse(RefusedAnswers::BadName, dn);
             return false;
         }
         if (memo.container.empty() || !sameParts(memo.rest, memo.container)) {
-            refused_.refuse(RefusedAnswers::NotInContainer, dn);
+            outcome_.refused.refuse(RefusedAnswers::NotInContainer, dn);
             return false;
         }
     }
     const auto& own = memo.parts.front();
     if (!memo.seen.insert(nameKey(own.type, own.value)).second) {
-        refused_.refuse(RefusedAnswers::Twice, dn);
+        outcome_.refused.refuse(RefusedAnswers::Twice, dn);
         ++memo.repeatsInRow;
         return false;
     }
@@ -275,8 +275,10 @@ bool LdapDirectory::acceptListed(Pending& state, std::string_view dn) {
 void LdapDirectory::countPassedOver(Pending& state) {
     if (!state.stream)
         return;
-    refused_.add(RefusedAnswers::Undecodable, state.stream->undecodable() - state.undecodableSeen);
-    refused_.add(RefusedAnswers::Reference, state.stream->references() - state.referencesSeen);
+    outcome_.refused.add(RefusedAnswers::Undecodable,
+                         state.stream->undecodable() - state.undecodableSeen);
+    outcome_.refused.add(RefusedAnswers::Reference,
+                         state.stream->references() - state.referencesSeen);
     state.undecodableSeen = state.stream->undecodable();
     state.referencesSeen = state.stream->references();
 }
@@ -286,7 +288,7 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
     // A search that failed half way: what arrived before the failure goes out first, and the
     // pass after it tells the failure.
     auto endedNow = [&]() {
-        lastFailure_ = state.endedBecause;
+        outcome_.lastFailure = state.endedBecause;
         return state.ended;
     };
     if (state.ended != 0 && state.position >= state.objects.size())
@@ -300,7 +302,7 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
             ObjectData& o = state.objects[state.position];
             // A listed object goes by its own name, the leftmost component.
             const std::string own =
-                o.ownName.empty() ? nameOfDn(tree, o.dn, state.typed) : o.ownName;
+                o.ownName.empty() ? naming_.nameOfDn(tree, o.dn, state.typed) : o.ownName;
             if (!reply.addObject(own, o.info)) {
                 full = true;
                 break;
@@ -348,14 +350,14 @@ NWDSCCODE LdapDirectory::startList(const ContextState& ctx, NWDSContextHandle co
         return rc;
     std::string dn;
     std::vector<std::string> from;
-    if (auto rc = resolve(ctx, *tree, objectName, dn, &from); rc != 0)
+    if (auto rc = naming_.resolve(ctx, *tree, objectName, dn, &from); rc != 0)
         return rc;
     // A new listing in a context ends the listings it left unfinished there: their
     // searches are abandoned rather than left running on the server.
     pending_.forgetIf([context](const Pending& p) {
         return p.kind == Pending::List && p.context == context && p.stream;
     });
-    refused_.clear();
+    outcome_.refused.clear();
     fresh.kind = Pending::List;
     fresh.context = context;
     fresh.tree = tree;

@@ -43,8 +43,8 @@ void addOstrelObjectWhereNeeded(const std::vector<std::string>& serverClasses,
 NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char* objectName,
                                           std::int32_t* iterationHandle, bool more,
                                           Buf_T* changes) {
-    lastFailure_ = {}; // the server's word on this change alone
-    changeNote_.clear();
+    outcome_.lastFailure = {}; // the server's word on this change alone
+    outcome_.changeNote.clear();
     const ContextState* ctx = nullptr;
     std::vector<request::Change> decoded;
     if (auto rc = modifyRequest(context, iterationHandle, more, changes, ctx, decoded); rc != 0)
@@ -68,7 +68,7 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
     LdapEntry entry;
     if (auto rc = tree->session->readEntry(dn, wanted, false, LdapSession::Deref::Never, entry);
         rc != 0) {
-        fail(*tree);
+        outcome_.fail(*tree);
         return rc;
     }
     const ClassDefinition* cls = schema.findClass(infoOf(*tree, entry).baseClass);
@@ -87,7 +87,7 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
         return false;
     };
 
-    LdapValueNames valueNames(schema, dnOfName(*tree));
+    LdapValueNames valueNames(schema, naming_.dnOfName(*tree));
     modifyrules::Target target;
     target.baseClass = cls;
     target.held = [&](const AttributeDefinition& def) {
@@ -123,7 +123,7 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
         return 0;
     addOstrelObjectWhereNeeded(tree->subschemaValues.objectClasses, entry, mods);
     if (auto rc = tree->session->modify(dn, mods); rc != 0) {
-        fail(*tree);
+        outcome_.fail(*tree);
         return rc;
     }
     tree->listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
@@ -135,8 +135,9 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
         return names::equalFolded(c.name, "ACL") || names::equalFolded(c.name, "Security Equals");
     });
     if (rights)
-        changeNote_ = "The values were stored, but the server's own access rules were not "
-                      "changed: on an LDAP server they are the server's configuration, and rights "
-                      "there stay as they were.";
+        outcome_.changeNote =
+            "The values were stored, but the server's own access rules were not "
+            "changed: on an LDAP server they are the server's configuration, and rights "
+            "there stay as they were.";
     return 0;
 }

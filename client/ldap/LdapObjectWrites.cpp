@@ -83,7 +83,7 @@ NWDSCCODE LdapDirectory::classOfEntry(Tree& tree, const std::string& dn,
     if (auto rc = tree.session->readEntry(dn, {"structuralObjectClass", "objectClass"}, false,
                                           LdapSession::Deref::Never, e);
         rc != 0) {
-        fail(tree);
+        outcome_.fail(tree);
         return rc;
     }
     const Object_Info_T info = infoOf(tree, e);
@@ -123,59 +123,17 @@ NWDSCCODE LdapDirectory::resolveNew(const ContextState& ctx, Tree& tree, const c
             parentDn.clear();
             return 0;
         }
-        return resolve(ctx, tree, ("." + ctx.nameContext).c_str(), parentDn);
+        return naming_.resolve(ctx, tree, ("." + ctx.nameContext).c_str(), parentDn);
     }
     const std::string parentName = (parsed.leadingDot ? "." : "") + names::join(above);
-    return resolve(ctx, tree, parentName.c_str(), parentDn);
-}
-
-std::function<std::optional<std::string>(std::string_view)> LdapDirectory::dnOfName(Tree& tree) {
-    return [this, &tree](std::string_view name) -> std::optional<std::string> {
-        names::ParsedName parsed;
-        std::string dn;
-        if (names::parse(std::string(name).c_str(), parsed) != 0 || parsed.root ||
-            dnOfComponents(tree, parsed.components, dn) != 0)
-            return std::nullopt;
-        return dn;
-    };
-}
-
-std::function<std::string(std::string_view)> LdapDirectory::holderIn(Tree& tree,
-                                                                     const std::string& dn) {
-    // The entry is read once, when a value first asks for its attribute.
-    auto entry = std::make_shared<std::optional<LdapEntry>>();
-    return [&tree, dn, entry](std::string_view value) -> std::string {
-        if (!*entry) {
-            entry->emplace();
-            if (tree.session->readEntry(dn, {"*"}, false, LdapSession::Deref::Never, **entry) != 0)
-                (*entry)->attributes.clear();
-        }
-        for (const auto& [type, values] : (*entry)->attributes) {
-            for (const auto& v : values) {
-                if (names::equalFolded(v, value))
-                    return type;
-            }
-        }
-        return {};
-    };
-}
-
-void LdapDirectory::forgetNaming(Tree& tree, const std::string& dn) {
-    std::vector<valuetext::DnComponent> parts;
-    if (!valuetext::splitDn(dn, parts) || parts.empty())
-        return;
-    const std::string parent = ldapnames::parentDn(dn);
-    tree.childType.erase(names::fold(parent) + "\n" + names::fold(parts.front().value));
-    tree.listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
-    // The names of the last listing may lie below it.
-    tree.listedByName.objects.clear();
+    return naming_.resolve(ctx, tree, parentName.c_str(), parentDn);
 }
 
 NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* objectName,
                                        std::int32_t* iterationHandle, bool more,
                                        Buf_T* objectInfo) {
-    refusal_ = {};
-    lastFailure_ = {}; // the server's word on this change alone
+    outcome_.refusal = {};
+    outcome_.lastFailure = {}; // the server's word on this change alone
     const ContextState* ctx = nullptr;
     std::vector<request::Attribute> attributes;
     if (auto rc = addEntryRequest(context, iterationHandle, more, objectInfo, ctx, attributes);
@@ -200,9 +158,9 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
         std::string contexts;
         for (const auto& b : tree->bases)
             contexts += (contexts.empty() ? "" : ", ") + names::printable(b);
-        refusal_ = {ERR_NOT_SUPPORTED,
-                    "An LDAP server holds only its naming contexts (" + contexts +
-                        "): create the object below one of them, not at [Root]."};
+        outcome_.refusal = {ERR_NOT_SUPPORTED,
+                            "An LDAP server holds only its naming contexts (" + contexts +
+                                "): create the object below one of them, not at [Root]."};
         return ERR_NOT_SUPPORTED;
     }
     const AttributeDefinition* namingAttr = createrules::namingAttribute(schema, *cls);
@@ -229,7 +187,7 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     // The attributes as the server takes them. Where the server defines it, the class that
     // lets the object hold what every directory object may (an ACL, say) goes on from the
     // start.
-    LdapValueNames valueNames(schema, dnOfName(*tree));
+    LdapValueNames valueNames(schema, naming_.dnOfName(*tree));
     std::vector<LdapMod> mods;
     std::vector<std::string> classes = {cls->ldapName};
     if (ostrelobject::allowedBy(tree->subschemaValues.objectClasses))
@@ -251,15 +209,15 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     }
 
     if (auto rc = tree->session->add(dn, mods); rc != 0) {
-        fail(*tree);
+        outcome_.fail(*tree);
         return rc;
     }
-    rememberNaming(*tree, parentDn, ownName, namingAttr->ldapName);
+    naming_.rememberNaming(*tree, parentDn, ownName, namingAttr->ldapName);
     return 0;
 }
 
 NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char* objectName) {
-    lastFailure_ = {}; // the server's word on this change alone
+    outcome_.lastFailure = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
@@ -270,16 +228,16 @@ NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char*
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
     if (auto rc = tree->session->remove(dn); rc != 0) {
-        fail(*tree);
+        outcome_.fail(*tree);
         return rc;
     }
-    forgetNaming(*tree, dn);
+    naming_.forgetNaming(*tree, dn);
     return 0;
 }
 
 NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* objectName,
                                        const char* newDN, bool deleteOldRDN) {
-    lastFailure_ = {}; // the server's word on this change alone
+    outcome_.lastFailure = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
@@ -290,22 +248,23 @@ NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* ob
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
     std::string type, newName;
-    if (auto rc = newNameOf(*tree->schema, dn, newDN, holderIn(*tree, dn), type, newName); rc != 0)
+    if (auto rc = newNameOf(*tree->schema, dn, newDN, naming_.holderIn(*tree, dn), type, newName);
+        rc != 0)
         return rc;
     if (auto rc = tree->session->rename(dn, valuetext::rdnText(type, newName), "", deleteOldRDN);
         rc != 0) {
-        fail(*tree);
+        outcome_.fail(*tree);
         return rc;
     }
     const std::string parent = ldapnames::parentDn(dn);
-    forgetNaming(*tree, dn);
-    rememberNaming(*tree, parent, newName, type);
+    naming_.forgetNaming(*tree, dn);
+    naming_.rememberNaming(*tree, parent, newName, type);
     return 0;
 }
 
 NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* objectName,
                                         const char* destParentDN, const char* destRDN) {
-    lastFailure_ = {}; // the server's word on this change alone
+    outcome_.lastFailure = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
@@ -313,11 +272,11 @@ NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* o
     if (auto rc = treeOf(*ctx, tree); rc != 0)
         return rc;
     std::string dn, destination;
-    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+    if (auto rc = naming_.resolve(*ctx, *tree, objectName, dn); rc != 0)
         return rc;
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
-    if (auto rc = resolve(*ctx, *tree, destParentDN, destination); rc != 0)
+    if (auto rc = naming_.resolve(*ctx, *tree, destParentDN, destination); rc != 0)
         return rc;
     // A container cannot go below itself.
     const std::string folded = names::fold(ldapnames::canonicalDn(dn));
@@ -334,36 +293,37 @@ NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* o
     if (auto rc = checkContainment(*tree, *cls, destination); rc != 0)
         return rc;
     std::string type, newName;
-    if (auto rc = newNameOf(*tree->schema, dn, destRDN, holderIn(*tree, dn), type, newName);
+    if (auto rc = newNameOf(*tree->schema, dn, destRDN, naming_.holderIn(*tree, dn), type, newName);
         rc != 0)
         return rc;
     if (auto rc = tree->session->rename(dn, valuetext::rdnText(type, newName), destination, true);
         rc != 0) {
-        fail(*tree);
+        outcome_.fail(*tree);
         return rc;
     }
-    forgetNaming(*tree, dn);
-    rememberNaming(*tree, destination, newName, type);
+    naming_.forgetNaming(*tree, dn);
+    naming_.rememberNaming(*tree, destination, newName, type);
     return 0;
 }
 
 std::string LdapDirectory::clientReason(NWDSCCODE code) const {
-    return code != 0 && refusal_.code == code ? refusal_.reason : std::string();
+    return code != 0 && outcome_.refusal.code == code ? outcome_.refusal.reason : std::string();
 }
 
 std::string LdapDirectory::limitReached(NWDSCCODE code) const {
-    return code != 0 && lastFailure_.limit.code == code ? lastFailure_.limit.reason : std::string();
+    return code != 0 && outcome_.lastFailure.limit.code == code ? outcome_.lastFailure.limit.reason
+                                                                : std::string();
 }
 
 std::string LdapDirectory::takeRefusedNote() {
-    std::string note = refused_.note();
-    refused_.clear();
+    std::string note = outcome_.refused.note();
+    outcome_.refused.clear();
     return note;
 }
 
 std::string LdapDirectory::serverReason(NWDSCCODE code) const {
-    if (lastFailure_.code == 0 || lastFailure_.text.empty() ||
-        codeOfLdapResult(lastFailure_.code) != code)
+    if (outcome_.lastFailure.code == 0 || outcome_.lastFailure.text.empty() ||
+        codeOfLdapResult(outcome_.lastFailure.code) != code)
         return {};
-    return "LDAP " + std::to_string(lastFailure_.code) + ": " + lastFailure_.text;
+    return "LDAP " + std::to_string(outcome_.lastFailure.code) + ": " + outcome_.lastFailure.text;
 }

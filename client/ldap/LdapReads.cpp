@@ -171,7 +171,7 @@ LdapDirectory::shownAttributes(Tree& tree, const LdapEntryView& e, ListingMemo& 
             }
         }
         if (!looked) {
-            def = ldapAttribute(tree, a.name);
+            def = naming_.ldapAttribute(tree, a.name);
             if (memo.attributes.size() < 64)
                 memo.attributes.emplace_back(a.name, def);
         }
@@ -188,7 +188,7 @@ LdapDirectory::ObjectData LdapDirectory::dataOf(Tree& tree, LdapEntry&& e, bool 
     d.info = infoOf(tree, e);
     d.dn = ldapnames::canonicalDn(e.dn);
     for (auto& [name, values] : e.attributes) {
-        const AttributeDefinition* def = ldapAttribute(tree, name);
+        const AttributeDefinition* def = naming_.ldapAttribute(tree, name);
         if (!addShown(d.attributes, def))
             continue;
         if (withValues && names::equalFolded(def->ldapName, "objectClass")) {
@@ -284,7 +284,7 @@ NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& r
         cached = nullptr;
     if (cached == nullptr) {
         if (listed == nullptr) {
-            if (auto rc = resolve(ctx, *tree, request.objectName, dn); rc != 0)
+            if (auto rc = naming_.resolve(ctx, *tree, request.objectName, dn); rc != 0)
                 return rc;
         }
         if (auto it = tree->listedNames.find(dn); wholeNames && it != tree->listedNames.end())
@@ -296,7 +296,7 @@ NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& r
     std::vector<std::string> ldapNames;
     std::vector<const AttributeDefinition*> asked;
     for (const auto& n : request.wanted) {
-        const AttributeDefinition* def = directoryAttribute(*tree, n);
+        const AttributeDefinition* def = naming_.directoryAttribute(*tree, n);
         if (def != nullptr && !(def->flags & DS_HIDDEN_ATTR)) {
             asked.push_back(def);
             ldapNames.push_back(def->ldapName);
@@ -316,7 +316,7 @@ NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& r
             tree->session->readEntry(dn, request.allAttrs ? ldapreads::allAttributes() : ldapNames,
                                      !values, derefOf(ctx), e);
         if (rc != 0) {
-            fail(*tree);
+            outcome_.fail(*tree);
             return rc;
         }
         fresh.object = dataOf(*tree, std::move(e), values);
@@ -372,11 +372,12 @@ NWDSCCODE LdapDirectory::readObjectInfo(const ContextState& ctx, const char* obj
         NWDSCCODE rc =
             tree->session->readEntry(dn, withInfo({"objectClass"}), false, derefOf(ctx), e);
         if (rc != 0) {
-            fail(*tree);
+            outcome_.fail(*tree);
             return rc;
         }
         info = infoOf(*tree, e);
-        full = nameOfDn(*tree, ldapnames::canonicalDn(e.dn), (ctx.flags & DCV_TYPELESS_NAMES) == 0);
+        full = naming_.nameOfDn(*tree, ldapnames::canonicalDn(e.dn),
+                                (ctx.flags & DCV_TYPELESS_NAMES) == 0);
     }
     if (fullName != nullptr)
         *fullName = std::move(full);
@@ -396,7 +397,7 @@ NWDSCCODE LdapDirectory::readStream(const ContextState& ctx, const char* objectN
         return ERR_BAD_SYNTAX;
     LdapEntry e;
     if (auto rc = tree->session->readEntry(dn, {def->ldapName}, false, derefOf(ctx), e); rc != 0) {
-        fail(*tree);
+        outcome_.fail(*tree);
         return rc;
     }
     const auto* values = e.find(def->ldapName);

@@ -104,7 +104,7 @@ NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const
         parents = {dn};
     bool readable = false, mayAdd = false;
     if (auto rc = mayAddBelow(*tree, parents, readable, mayAdd); rc != 0) {
-        fail(*tree);
+        outcome_.fail(*tree);
         return rc;
     }
     const bool administrator = dn.empty() && mayAdd;
@@ -115,11 +115,11 @@ NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const
         if (rc == 0) {
             if (auto probe = schemaconfig::mayChange(*tree->session, config, schemaWriter);
                 probe != 0) {
-                fail(*tree);
+                outcome_.fail(*tree);
                 return probe;
             }
         } else if (rc != ERR_NO_ACCESS && rc != ERR_NOT_SUPPORTED && rc != ERR_NO_SUCH_ENTRY) {
-            fail(*tree);
+            outcome_.fail(*tree);
             return rc;
         }
     }

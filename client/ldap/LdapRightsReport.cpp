@@ -109,7 +109,7 @@ void sortAttributeLines(std::vector<RightsLine>& lines, std::size_t from) {
 
 NWDSCCODE LdapDirectory::explainRights(NWDSContextHandle context, const char* subjectName,
                                        const char* objectName, RightsReport& report) {
-    refusal_ = {};
+    outcome_.refusal = {};
     const ContextState* ctx = nullptr;
     if (auto rc = rightsReportRequest(context, subjectName, report, ctx); rc != 0)
         return rc;
@@ -118,19 +118,20 @@ NWDSCCODE LdapDirectory::explainRights(NWDSContextHandle context, const char* su
     if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     if (dn.empty()) {
-        refusal_ = {ERR_NOT_SUPPORTED,
-                    "[Root] is no entry on an LDAP server, so it has no rights of its own: "
-                    "select one of the server's naming contexts."};
+        outcome_.refusal = {ERR_NOT_SUPPORTED,
+                            "[Root] is no entry on an LDAP server, so it has no rights of its own: "
+                            "select one of the server's naming contexts."};
         return ERR_NOT_SUPPORTED;
     }
     const auto& controls = tree->supportedControls;
     if (std::find(controls.begin(), controls.end(), kGetRightsControl) != controls.end())
         return reportedRights(*ctx, *tree, subjectName, dn, report);
     if (!isBoundIdentity(subjectName)) {
-        refusal_ = {ERR_NOT_SUPPORTED,
-                    "This server reports no identity's rights: they are found by trying changes "
-                    "as the logged-in identity (" +
-                        identity() + "), so only its own rights can be shown."};
+        outcome_.refusal = {
+            ERR_NOT_SUPPORTED,
+            "This server reports no identity's rights: they are found by trying changes "
+            "as the logged-in identity (" +
+                identity() + "), so only its own rights can be shown."};
         return ERR_NOT_SUPPORTED;
     }
     report.subject = identity();
@@ -147,7 +148,7 @@ NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
     } else if (isBoundIdentity(subjectName)) {
         std::string bound;
         if (auto rc = tree.session->whoAmI(bound); rc != 0) {
-            fail(tree);
+            outcome_.fail(tree);
             return rc;
         }
         if (bound.rfind("dn:", 0) == 0)
@@ -155,7 +156,7 @@ NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
         report.subject = identity();
     } else {
         std::string subjectDn;
-        if (auto rc = resolve(ctx, tree, subjectName, subjectDn); rc != 0)
+        if (auto rc = naming_.resolve(ctx, tree, subjectName, subjectDn); rc != 0)
             return rc;
         authz += subjectDn;
         report.subject = subjectName;
@@ -164,19 +165,19 @@ NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
     if (auto rc = tree.session->effectiveRights(
             dn, authz, {"*", "entryLevelRights", "attributeLevelRights"}, e);
         rc != 0) {
-        fail(tree);
+        outcome_.fail(tree);
         return rc;
     }
     const auto* entry = e.find("entryLevelRights");
     if (entry == nullptr || entry->empty()) {
-        refusal_ = {ERR_NO_ACCESS, "The server reported no rights for " + report.subject +
-                                       ": the logged-in identity may not ask for them."};
+        outcome_.refusal = {ERR_NO_ACCESS, "The server reported no rights for " + report.subject +
+                                               ": the logged-in identity may not ask for them."};
         return ERR_NO_ACCESS;
     }
     report.lines.push_back({"[Entry Rights]", entryRightsOf(entry->front()), kEntryKnown, {}});
     const std::size_t first = report.lines.size();
     for (const auto& [ldapName, letters] : attributeLevelRights(e)) {
-        const AttributeDefinition* def = ldapAttribute(tree, ldapName);
+        const AttributeDefinition* def = naming_.ldapAttribute(tree, ldapName);
         report.lines.push_back({def != nullptr ? def->name : ldapName,
                                 attributeRightsOf(letters),
                                 effectiverights::kAllAttributeRights & ~DS_ATTR_SUPERVISOR,
@@ -192,7 +193,7 @@ NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
 NWDSCCODE LdapDirectory::triedRights(Tree& tree, const std::string& dn, RightsReport& report) {
     LdapSession& session = *tree.session;
     auto failed = [&](NWDSCCODE rc) {
-        fail(tree);
+        outcome_.fail(tree);
         return rc;
     };
     LdapEntry held;
@@ -254,7 +255,7 @@ NWDSCCODE LdapDirectory::triedRights(Tree& tree, const std::string& dn, RightsRe
             return failed(rc);
         if (yes)
             rights |= DS_ATTR_WRITE;
-        const AttributeDefinition* def = ldapAttribute(tree, ldapName);
+        const AttributeDefinition* def = naming_.ldapAttribute(tree, ldapName);
         report.lines.push_back({def != nullptr ? def->name : ldapName,
                                 rights,
                                 DS_ATTR_COMPARE | DS_ATTR_READ | DS_ATTR_WRITE,

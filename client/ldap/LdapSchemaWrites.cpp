@@ -70,7 +70,7 @@ NWDSCCODE LdapDirectory::schemaTree(NWDSContextHandle context, const char* name,
     if (auto rc = treeOf(*ctx, tree); rc != 0)
         return rc;
     if (auto rc = schemaconfig::read(*tree->session, tree->subschemaDn, config); rc != 0) {
-        fail(*tree);
+        outcome_.fail(*tree);
         return rc;
     }
     return 0;
@@ -78,7 +78,7 @@ NWDSCCODE LdapDirectory::schemaTree(NWDSContextHandle context, const char* name,
 
 NWDSCCODE LdapDirectory::schemaChanged(Tree& tree, NWDSCCODE sent) {
     if (sent != 0) {
-        fail(tree);
+        outcome_.fail(tree);
         return sent;
     }
     return loadSchema(tree);
@@ -88,7 +88,7 @@ NWDSCCODE LdapDirectory::anyEntry(Tree& tree, const std::string& filter, bool& f
     found = false;
     for (const auto& base : tree.bases) {
         if (auto rc = tree.session->anyEntry(base, filter, found); rc != 0) {
-            fail(tree);
+            outcome_.fail(tree);
             return rc;
         }
         if (found)

@@ -28,7 +28,7 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
     if (auto rc = treeOf(ctx, tree); rc != 0)
         return rc;
     std::string base;
-    if (auto rc = resolve(ctx, *tree, asked.baseObjectName, base); rc != 0)
+    if (auto rc = naming_.resolve(ctx, *tree, asked.baseObjectName, base); rc != 0)
         return rc;
     const Schema& schema = *tree->schema;
 
@@ -44,7 +44,7 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
                                   [&](std::string_view dotted) -> std::optional<std::string> {
                                       std::string dn;
                                       const std::string name(dotted);
-                                      if (resolve(ctx, *tree, name.c_str(), dn) != 0)
+                                      if (naming_.resolve(ctx, *tree, name.c_str(), dn) != 0)
                                           return std::nullopt;
                                       return dn;
                                   });
@@ -134,7 +134,7 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
     else if (asked.scope != DS_SEARCH_ENTRY)
         for (const auto& b : tree->bases)
             searches.emplace_back(b, asked.scope == DS_SEARCH_SUBTREE ? 2 : 0);
-    refused_.clear();
+    outcome_.refused.clear();
     out.kind = Pending::Search;
     for (const auto& [dn, s] : searches) {
         // Aliases read through during the search bring their objects from anywhere.
@@ -142,17 +142,19 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
         if (!valuetext::splitDn(dn, searchBase))
             searchBase.clear();
         NWDSCCODE rc = tree->session->search(dn, s, text, attributes, false, deref, collect);
-        refused_.add(RefusedAnswers::Undecodable, tree->session->lastSearchSkipped().undecodable);
-        refused_.add(RefusedAnswers::Reference, tree->session->lastSearchSkipped().references);
+        outcome_.refused.add(RefusedAnswers::Undecodable,
+                             tree->session->lastSearchSkipped().undecodable);
+        outcome_.refused.add(RefusedAnswers::Reference,
+                             tree->session->lastSearchSkipped().references);
         if (rc == ERR_NO_SUCH_ENTRY && base.empty())
             continue;
         if (rc != 0) {
-            fail(*tree);
+            outcome_.fail(*tree);
             if (out.objects.empty())
                 return rc;
             // What arrived goes out first; the pass after it tells the failure.
             out.ended = rc;
-            out.endedBecause = lastFailure_;
+            out.endedBecause = outcome_.lastFailure;
             break;
         }
     }
@@ -166,7 +168,7 @@ NWDSCCODE LdapDirectory::fillSearch(Pending& s, Buf_T& out, std::int32_t countOb
                                     std::int32_t& searched, bool& done) {
     Tree& tree = *s.tree;
     if (s.ended != 0 && s.position >= s.objects.size()) {
-        lastFailure_ = s.endedBecause;
+        outcome_.lastFailure = s.endedBecause;
         return s.ended;
     }
     const bool values = s.infoType == DS_ATTRIBUTE_VALUES;
@@ -180,7 +182,7 @@ NWDSCCODE LdapDirectory::fillSearch(Pending& s, Buf_T& out, std::int32_t countOb
             break;
         const ObjectData& o = s.objects[s.position];
         const bool first = reply.count() == 0;
-        if (!reply.beginObject(nameOfDn(tree, o.dn, s.typed), o.info)) {
+        if (!reply.beginObject(naming_.nameOfDn(tree, o.dn, s.typed), o.info)) {
             if (first)
                 return ERR_INSUFFICIENT_BUFFER;
             break;
@@ -243,6 +245,6 @@ bool LdapDirectory::acceptFound(std::string_view dn,
     }
     if (why == Reason::kReasons)
         return true;
-    refused_.refuse(why, dn);
+    outcome_.refused.refuse(why, dn);
     return false;
 }
