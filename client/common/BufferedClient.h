@@ -61,6 +61,10 @@ public:
 
     ClientResourceCounts outstandingResources() const override;
 
+    // Empties the buffer for a reply of the given kind (count placeholder written), for the
+    // parts of a client that fill replies.
+    static void beginReply(Buf_T& buffer, ReplyKind kind, bool definitions);
+
     NWDSCCODE NWCallsInit(void* reserved1, void* reserved2) override;
 
     // ---- Contexts ----
@@ -203,8 +207,6 @@ protected:
     static NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size);
 
     // ---- Filling replies ----
-    // Empties the buffer for a reply of the given kind (count placeholder written).
-    static void beginReply(Buf_T& buffer, ReplyKind kind, bool definitions);
     // The names of a request prepared for one of the given operations (3, 6, 15, 16): 0, or
     // ERR_BAD_VERB for a buffer prepared otherwise.
     static NWDSCCODE requestNames(const Buf_T& request, std::initializer_list<std::uint32_t> ops,

@@ -22,7 +22,8 @@ const std::vector<std::string> kStandardNamingTypes = {"cn", "ou", "o",  "l",
 
 } // namespace
 
-LdapDirectory::LdapDirectory(Options options) : options_(std::move(options)), naming_(outcome_) {}
+LdapDirectory::LdapDirectory(Options options)
+    : options_(std::move(options)), naming_(outcome_), listing_(naming_, outcome_) {}
 
 LdapDirectory::~LdapDirectory() {
     std::fill(password_.begin(), password_.end(), '\0');
@@ -117,6 +118,13 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
         dir->setIdentity("[Public]");
     }
     return dir;
+}
+
+std::size_t LdapDirectory::openSearches() const {
+    std::size_t n = 0;
+    for (const auto& t : trees_)
+        n += t->session ? t->session->openStreams() : 0;
+    return n;
 }
 
 NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {

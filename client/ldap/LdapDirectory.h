@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LdapListing.h"
 #include "LdapNaming.h"
 #include "LdapOutcome.h"
 #include "LdapPending.h"
@@ -90,7 +91,6 @@ private:
     using Tree = LdapTree;
     using AttributeList = LdapAttributeList;
     using ObjectData = LdapObjectData;
-    using ListingMemo = LdapListingMemo;
     using Pending = LdapPending;
 
     explicit LdapDirectory(Options options);
@@ -118,37 +118,11 @@ private:
     // The tree of the context and the DN of the object a call names in it.
     NWDSCCODE objectOf(const ContextState& ctx, const char* name, Tree*& tree, std::string& dn);
 
-    // ---- Entries ----
-    Object_Info_T infoOf(Tree& tree, const LdapEntry& e) const;
-    // Its DN is written back from its parts.
-    ObjectData dataOf(Tree& tree, LdapEntry&& e, bool withValues) const;
     // ERR_NO_ACCESS when an attribute asked for by a values read, but not answered, is held by
     // the object: the server withheld its values. 0 otherwise.
     NWDSCCODE withheldNames(Tree& tree, const std::string& dn,
                             const std::vector<const AttributeDefinition*>& asked,
                             const ObjectData& answered, const ContextState& ctx);
-    // The object information of a listed entry, and the attributes it shows.
-    Object_Info_T infoOf(Tree& tree, const LdapEntryView& e, ListingMemo& memo) const;
-    std::shared_ptr<const AttributeList> shownAttributes(Tree& tree, const LdapEntryView& e,
-                                                         ListingMemo& memo) const;
-    // ---- Listing (LdapListing.cpp) ----
-    NWDSCCODE listRoot(Tree& tree, Pending& out);
-    NWDSCCODE startListing(const ContextState& ctx, Pending& out);
-    // An object of a listing as it arrives: its names remembered for the reads that follow.
-    // One the listing cannot take is counted in refused_ instead.
-    void admitListed(Pending& state, const LdapEntryView& e);
-    // Whether a listed entry's DN names an object directly below the listed container, and
-    // one not listed before; counts it in refused_ when not. memo.parts holds its own part.
-    bool acceptListed(Pending& state, std::string_view dn);
-    // Counts in refused_ what the listing's stream has passed over since the last look.
-    void countPassedOver(Pending& state);
-    NWDSCCODE fillObjects(Pending& state, Buf_T& out, bool& done);
-    // The attributes of an object of the last listing, and its DN, by the name a names read
-    // gives; nullptr when the name is not one the listing can answer for.
-    const std::shared_ptr<const AttributeList>* listedNamesOf(const ContextState& ctx,
-                                                              NWDSContextHandle context, Tree& tree,
-                                                              const char* name,
-                                                              std::string& dn) const;
     // ---- The steps of the multi-pass reads (LdapReads.cpp, LdapSearch.cpp,
     // LdapSchemaReads.cpp) ----
     NWDSCCODE startList(const ContextState& ctx, NWDSContextHandle context, const char* objectName,
@@ -207,6 +181,7 @@ private:
     std::vector<std::unique_ptr<Tree>> trees_;
     LdapOutcome outcome_;
     LdapNaming naming_;
+    LdapListing listing_;
 
     friend class LdapDirectoryTestAccess;
 };

@@ -5,6 +5,7 @@
 // attributes, attributes the directory's class does not allow, values the request adds that
 // the object already holds) is settled before anything is sent.
 #include "LdapDirectory.h"
+#include "LdapObjects.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "OstrelObjectClass.h"
@@ -71,7 +72,7 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
         outcome_.fail(*tree);
         return rc;
     }
-    const ClassDefinition* cls = schema.findClass(infoOf(*tree, entry).baseClass);
+    const ClassDefinition* cls = schema.findClass(ldapobjects::infoOf(*tree, entry).baseClass);
     // The naming value stays: the server would refuse its removal as a class violation.
     std::vector<valuetext::DnComponent> rdn;
     if (!valuetext::splitDn(dn, rdn) || rdn.empty())

@@ -3,6 +3,7 @@
 // (containment, the bounds of sized attributes, effective classes) are checked here first,
 // with the codes the embedded directory gives, so a refused write sends nothing.
 #include "LdapDirectory.h"
+#include "LdapObjects.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "OstrelObjectClass.h"
@@ -86,7 +87,7 @@ NWDSCCODE LdapDirectory::classOfEntry(Tree& tree, const std::string& dn,
         outcome_.fail(tree);
         return rc;
     }
-    const Object_Info_T info = infoOf(tree, e);
+    const Object_Info_T info = ldapobjects::infoOf(tree, e);
     cls = tree.schema->findClass(info.baseClass);
     return 0;
 }

@@ -3,6 +3,7 @@
 // replies take.
 #include "FilterText.h"
 #include "LdapDirectory.h"
+#include "LdapObjects.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "client/common/Names.h"
@@ -98,7 +99,7 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
     auto collect = [&](LdapEntry&& e) {
         if (!acceptFound(e.dn, searchBase, searchScope, parts, seen))
             return true;
-        ObjectData d = dataOf(*tree, std::move(e), true);
+        ObjectData d = ldapobjects::dataOf(*tree, std::move(e), true);
         ObjectData kept;
         kept.dn = d.dn;
         kept.info = d.info;
