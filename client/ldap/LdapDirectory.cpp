@@ -23,7 +23,8 @@ const std::vector<std::string> kStandardNamingTypes = {"cn", "ou", "o",  "l",
 } // namespace
 
 LdapDirectory::LdapDirectory(Options options)
-    : options_(std::move(options)), naming_(outcome_), listing_(naming_, outcome_) {}
+    : options_(std::move(options)), naming_(outcome_), listing_(naming_, outcome_),
+      rights_(naming_, outcome_, identity()) {}
 
 LdapDirectory::~LdapDirectory() {
     std::fill(password_.begin(), password_.end(), '\0');

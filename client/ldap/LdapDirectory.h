@@ -4,6 +4,7 @@
 #include "LdapNaming.h"
 #include "LdapOutcome.h"
 #include "LdapPending.h"
+#include "LdapRightsProbe.h"
 #include "LdapSearchStream.h"
 #include "LdapSession.h"
 #include "LdapSettings.h"
@@ -100,21 +101,6 @@ private:
     // Reads the server's schema (again after a schema change); a message for the user in
     // *message when it cannot.
     NWDSCCODE loadSchema(Tree& tree, std::string* message = nullptr);
-    // The rights report from the server's get-effective-rights control, for any subject
-    // (LdapRightsReport.cpp), and from changes tried with the no-op control, for the bound
-    // identity only.
-    NWDSCCODE reportedRights(const ContextState& ctx, Tree& tree, const char* subjectName,
-                             const std::string& dn, RightsReport& report);
-    NWDSCCODE triedRights(Tree& tree, const std::string& dn, RightsReport& report);
-    // Whether the bound identity may add below one of `parents` (and could read any).
-    NWDSCCODE mayAddBelow(Tree& tree, const std::vector<std::string>& parents, bool& readable,
-                          bool& mayAdd);
-    // Whether the bound identity reads every attribute of every object of the tree, so that a
-    // listing's attribute names are all the objects hold; found once per tree.
-    bool readsEverything(Tree& tree);
-    // Whether a subject names the identity the client is bound as.
-    bool isBoundIdentity(std::string_view subjectName) const;
-
     // The tree of the context and the DN of the object a call names in it.
     NWDSCCODE objectOf(const ContextState& ctx, const char* name, Tree*& tree, std::string& dn);
 
@@ -182,6 +168,7 @@ private:
     LdapOutcome outcome_;
     LdapNaming naming_;
     LdapListing listing_;
+    LdapRightsProbe rights_;
 
     friend class LdapDirectoryTestAccess;
 };

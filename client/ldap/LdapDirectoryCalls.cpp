@@ -24,3 +24,31 @@ NWDSCCODE LdapDirectory::fillList(const ContextState& /*ctx*/, Pending& state, B
                                   bool& done) {
     return listing_.fill(state, out, done);
 }
+
+NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
+                                                const char* objectName, const char* attrName,
+                                                std::uint32_t* privileges) {
+    const ContextState* ctx = nullptr;
+    if (auto rc = effectiveRightsRequest(context, subjectName, attrName, privileges, ctx); rc != 0)
+        return rc;
+    if (auto rc = rights_.checkQuestion(subjectName, attrName); rc != 0)
+        return rc;
+    Tree* tree = nullptr;
+    std::string dn;
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
+        return rc;
+    return rights_.effectiveRights(*tree, dn, attrName, *privileges);
+}
+
+NWDSCCODE LdapDirectory::explainRights(NWDSContextHandle context, const char* subjectName,
+                                       const char* objectName, RightsReport& report) {
+    outcome_.refusal = {};
+    const ContextState* ctx = nullptr;
+    if (auto rc = rightsReportRequest(context, subjectName, report, ctx); rc != 0)
+        return rc;
+    Tree* tree = nullptr;
+    std::string dn;
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
+        return rc;
+    return rights_.explain(*ctx, *tree, dn, subjectName, report);
+}

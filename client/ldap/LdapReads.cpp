@@ -79,7 +79,8 @@ NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& r
         cached = *listed;
     // A listing brings the names of the attributes the identity may read; where it may not
     // read them all, the server gives the others' names only when asked for names alone.
-    const bool wholeNames = request.infoType != DS_ATTRIBUTE_NAMES || readsEverything(*tree);
+    const bool wholeNames =
+        request.infoType != DS_ATTRIBUTE_NAMES || rights_.readsEverything(*tree);
     if (!wholeNames)
         cached = nullptr;
     if (cached == nullptr) {

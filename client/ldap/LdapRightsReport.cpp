@@ -1,7 +1,9 @@
 // What an identity may do with an object, as an LDAP server lets the client find out. A
 // server with the get-effective-rights control reports it for any identity; another is asked
 // by trying, as the bound identity, each change with the no-op control.
-#include "LdapDirectory.h"
+#include "LdapNaming.h"
+#include "LdapOutcome.h"
+#include "LdapRightsProbe.h"
 #include "LdapTree.h"
 #include "client/common/EffectiveRights.h"
 #include "client/common/Names.h"
@@ -107,40 +109,32 @@ void sortAttributeLines(std::vector<RightsLine>& lines, std::size_t from) {
 
 } // namespace
 
-NWDSCCODE LdapDirectory::explainRights(NWDSContextHandle context, const char* subjectName,
-                                       const char* objectName, RightsReport& report) {
-    outcome_.refusal = {};
-    const ContextState* ctx = nullptr;
-    if (auto rc = rightsReportRequest(context, subjectName, report, ctx); rc != 0)
-        return rc;
-    Tree* tree = nullptr;
-    std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
-        return rc;
+NWDSCCODE LdapRightsProbe::explain(const ContextState& ctx, LdapTree& tree, const std::string& dn,
+                                   const char* subjectName, RightsReport& report) {
     if (dn.empty()) {
         outcome_.refusal = {ERR_NOT_SUPPORTED,
                             "[Root] is no entry on an LDAP server, so it has no rights of its own: "
                             "select one of the server's naming contexts."};
         return ERR_NOT_SUPPORTED;
     }
-    const auto& controls = tree->supportedControls;
+    const auto& controls = tree.supportedControls;
     if (std::find(controls.begin(), controls.end(), kGetRightsControl) != controls.end())
-        return reportedRights(*ctx, *tree, subjectName, dn, report);
+        return reportedRights(ctx, tree, subjectName, dn, report);
     if (!isBoundIdentity(subjectName)) {
         outcome_.refusal = {
             ERR_NOT_SUPPORTED,
             "This server reports no identity's rights: they are found by trying changes "
             "as the logged-in identity (" +
-                identity() + "), so only its own rights can be shown."};
+                identity_ + "), so only its own rights can be shown."};
         return ERR_NOT_SUPPORTED;
     }
-    report.subject = identity();
-    return triedRights(*tree, dn, report);
+    report.subject = identity_;
+    return triedRights(tree, dn, report);
 }
 
-NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
-                                        const char* subjectName, const std::string& dn,
-                                        RightsReport& report) {
+NWDSCCODE LdapRightsProbe::reportedRights(const ContextState& ctx, LdapTree& tree,
+                                          const char* subjectName, const std::string& dn,
+                                          RightsReport& report) {
     // The subject's authorization identity: "dn:" alone is the anonymous client.
     std::string authz = "dn:";
     if (names::equalFolded(subjectName, "[Public]")) {
@@ -153,7 +147,7 @@ NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
         }
         if (bound.rfind("dn:", 0) == 0)
             authz = bound;
-        report.subject = identity();
+        report.subject = identity_;
     } else {
         std::string subjectDn;
         if (auto rc = naming_.resolve(ctx, tree, subjectName, subjectDn); rc != 0)
@@ -190,7 +184,8 @@ NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
     return 0;
 }
 
-NWDSCCODE LdapDirectory::triedRights(Tree& tree, const std::string& dn, RightsReport& report) {
+NWDSCCODE LdapRightsProbe::triedRights(LdapTree& tree, const std::string& dn,
+                                       RightsReport& report) {
     LdapSession& session = *tree.session;
     auto failed = [&](NWDSCCODE rc) {
         outcome_.fail(tree);
@@ -263,7 +258,7 @@ NWDSCCODE LdapDirectory::triedRights(Tree& tree, const std::string& dn, RightsRe
     }
     sortAttributeLines(report.lines, first);
     report.note =
-        "Found by trying, as " + identity() +
+        "Found by trying, as " + identity_ +
         ", a read of the object, an add below it, its delete and rename and a write of each "
         "attribute it can read, each sent with the no-op control so that the server checks "
         "them and changes nothing. The server does not say which of its access rules "

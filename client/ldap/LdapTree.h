@@ -7,6 +7,7 @@
 #include "client/common/BufferedClient.h"
 #include "client/common/Names.h"
 #include "client/common/Schema.h"
+#include "client/common/ValueText.h"
 
 #include <algorithm>
 #include <cstdint>
