@@ -15,16 +15,9 @@
 #include <cstdio>
 #include <ldap.h>
 
-namespace {
-
-const std::vector<std::string> kStandardNamingTypes = {"cn", "ou", "o",  "l",
-                                                       "st", "c",  "dc", "uid"};
-
-} // namespace
-
 LdapDirectory::LdapDirectory(Options options)
     : options_(std::move(options)), naming_(outcome_), listing_(naming_, outcome_),
-      rights_(naming_, outcome_, identity()) {}
+      rights_(naming_, outcome_, identity()), schemaWriter_(outcome_) {}
 
 LdapDirectory::~LdapDirectory() {
     std::fill(password_.begin(), password_.end(), '\0');
@@ -75,6 +68,7 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
     for (const auto& t : s.trees) {
         auto tree = std::make_unique<Tree>();
         tree->setting = t;
+        tree->hints = dir->hints_.get();
         std::string host = hostOfUri(t.uri);
         if (host.empty())
             host = "localhost";
@@ -202,7 +196,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
         tree.baseParts.push_back(std::move(parts));
     }
     tree.subschemaDn = subschema;
-    if (auto rc = loadSchema(tree, message); rc != 0) {
+    if (auto rc = loadTreeSchema(tree, outcome_.lastFailure, message); rc != 0) {
         tree.session.reset();
         return rc;
     }
@@ -273,73 +267,4 @@ NWDSCCODE LdapDirectory::objectOf(const ContextState& ctx, const char* name, Tre
     if (auto rc = treeOf(ctx, tree); rc != 0)
         return rc;
     return naming_.resolve(ctx, *tree, name, dn);
-}
-
-// ---- The schema, read at connection and again after every schema change ----
-
-NWDSCCODE LdapDirectory::loadSchema(Tree& tree, std::string* message) {
-    LdapEntry schemaEntry;
-    NWDSCCODE rc = tree.session->readEntry(tree.subschemaDn,
-                                           {"ldapSyntaxes", "attributeTypes", "objectClasses"},
-                                           false, LdapSession::Deref::Never, schemaEntry);
-    if (rc != 0) {
-        outcome_.lastFailure = tree.session->lastFailure();
-        if (message != nullptr)
-            *message = tree.setting.uri + ": the schema cannot be read (" +
-                       outcome_.lastFailure.text + ")";
-        return rc;
-    }
-    serverschema::SubschemaValues values;
-    if (auto* v = schemaEntry.find("ldapSyntaxes"))
-        values.ldapSyntaxes = *v;
-    if (auto* v = schemaEntry.find("attributeTypes"))
-        values.attributeTypes = *v;
-    if (auto* v = schemaEntry.find("objectClasses"))
-        values.objectClasses = *v;
-    auto schema = std::make_unique<Schema>();
-    std::string why;
-    std::vector<std::string> unreadable;
-    if (!serverschema::build(values, hints_.get(), *schema, &why, &unreadable)) {
-        if (message != nullptr)
-            *message = tree.setting.uri + ": the server's schema cannot be read: " + why;
-        return ERR_INVALID_SERVER_RESPONSE;
-    }
-    if (!unreadable.empty()) {
-        // Without what every object holds (its classes, the top class) no page can show an
-        // object; without anything else the pages go on, and the user is told what is missing.
-        const std::string note = tree.setting.uri + ": " + serverschema::unreadableNote(unreadable);
-        if (schema->findAttributeByLdapName("objectClass") == nullptr ||
-            schema->findClassByLdapName("top") == nullptr) {
-            if (message != nullptr)
-                *message = note + "; the definitions every object needs are among them";
-            return ERR_INVALID_SERVER_RESPONSE;
-        }
-        std::fprintf(stderr, "%s; the rest of the schema is used\n", note.c_str());
-    }
-    // Definitions made at run time may be removed again; the others are the tree's base.
-    for (const auto& a : schema->attributes())
-        a->base = !schemaconfig::isRunTimeOid(a->oid);
-    for (const auto& c : schema->classes())
-        c->base = !schemaconfig::isRunTimeOid(c->oid);
-    // Reads under way may still point into the schema they began with.
-    if (tree.schema)
-        tree.retiredSchemas.push_back(std::move(tree.schema));
-    tree.listedNames.clear();
-    tree.listedByName.objects.clear();
-    tree.schema = std::move(schema);
-    tree.subschemaValues = std::move(values);
-    tree.namingTypes = kStandardNamingTypes;
-    for (const auto& c : tree.schema->classes()) {
-        for (const auto& a : c->lists[ClassDefinition::Naming]) {
-            const AttributeDefinition* def = tree.schema->findAttribute(a);
-            if (def == nullptr)
-                continue;
-            const bool known = std::any_of(
-                tree.namingTypes.begin(), tree.namingTypes.end(),
-                [&](const std::string& t) { return names::equalFolded(t, def->ldapName); });
-            if (!known)
-                tree.namingTypes.push_back(def->ldapName);
-        }
-    }
-    return 0;
 }

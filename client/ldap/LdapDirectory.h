@@ -5,6 +5,7 @@
 #include "LdapOutcome.h"
 #include "LdapPending.h"
 #include "LdapRightsProbe.h"
+#include "LdapSchemaWriter.h"
 #include "LdapSearchStream.h"
 #include "LdapSession.h"
 #include "LdapSettings.h"
@@ -98,9 +99,6 @@ private:
     NWDSCCODE connect(Tree& tree, std::string* message);
     // The tree of a context, connected and with its schema read.
     NWDSCCODE treeOf(const ContextState& ctx, Tree*& out);
-    // Reads the server's schema (again after a schema change); a message for the user in
-    // *message when it cannot.
-    NWDSCCODE loadSchema(Tree& tree, std::string* message = nullptr);
     // The tree of the context and the DN of the object a call names in it.
     NWDSCCODE objectOf(const ContextState& ctx, const char* name, Tree*& tree, std::string& dn);
 
@@ -146,16 +144,12 @@ private:
     NWDSCCODE resolveNew(const ContextState& ctx, Tree& tree, const char* name,
                          std::string& parentDn, std::string& ownName);
 
-    // ---- Schema definitions (LdapSchemaWrites.cpp) ----
+    // ---- Schema definitions ----
     // The tree a schema change of the context goes to, and the schema as the server's
     // configuration stores it. Checked in the embedded directory's order: the context, the
     // name, then whether the bound identity may see (and so change) the stored schema.
     NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, Tree*& tree,
                          schemaconfig::ConfigSchema& config);
-    // The code of a schema change sent to the server; after a change the schema is read again.
-    NWDSCCODE schemaChanged(Tree& tree, NWDSCCODE sent);
-    // Whether any entry of the tree matches the filter (one entry is enough).
-    NWDSCCODE anyEntry(Tree& tree, const std::string& filter, bool& found);
 
     // ---- Losing the server (LdapReconnect.cpp) ----
     // Forgets a tree's lost connection and what hangs on it; the next action reconnects.
@@ -169,6 +163,7 @@ private:
     LdapNaming naming_;
     LdapListing listing_;
     LdapRightsProbe rights_;
+    LdapSchemaWriter schemaWriter_;
 
     friend class LdapDirectoryTestAccess;
 };

@@ -1,7 +1,10 @@
 // The seam's calls of the LDAP client and the steps of its multi-pass reads, each handed to
 // the part of the client that does it.
 #include "LdapDirectory.h"
+#include "LdapSchemaConfig.h"
 #include "LdapTree.h"
+#include "client/common/Names.h"
+#include "directory/ResultCodes.h"
 
 NWDSCCODE LdapDirectory::startList(const ContextState& ctx, NWDSContextHandle context,
                                    const char* objectName, Pending& fresh) {
@@ -51,4 +54,68 @@ NWDSCCODE LdapDirectory::explainRights(NWDSContextHandle context, const char* su
     if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     return rights_.explain(*ctx, *tree, dn, subjectName, report);
+}
+
+NWDSCCODE LdapDirectory::schemaTree(NWDSContextHandle context, const char* name, Tree*& tree,
+                                    schemaconfig::ConfigSchema& config) {
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (auto rc = names::checkSchemaName(name); rc != 0)
+        return rc;
+    if (auto rc = treeOf(*ctx, tree); rc != 0)
+        return rc;
+    return schemaWriter_.readConfig(*tree, config);
+}
+
+NWDSCCODE LdapDirectory::NWDSDefineAttr(NWDSContextHandle context, const char* attrName,
+                                        const Attr_Info_T* attrDef) {
+    Tree* tree = nullptr;
+    schemaconfig::ConfigSchema config;
+    if (auto rc = schemaTree(context, attrName, tree, config); rc != 0)
+        return rc;
+    AttributeDefinition def;
+    if (auto rc = attributeDefinitionRequest(attrName, attrDef, def); rc != 0)
+        return rc;
+    return schemaWriter_.defineAttribute(*tree, config, def);
+}
+
+NWDSCCODE LdapDirectory::NWDSDefineClass(NWDSContextHandle context, const char* className,
+                                         const Class_Info_T* classInfo, Buf_T* classItems) {
+    Tree* tree = nullptr;
+    schemaconfig::ConfigSchema config;
+    if (auto rc = schemaTree(context, className, tree, config); rc != 0)
+        return rc;
+    ClassDefinition def;
+    if (auto rc = classDefinitionRequest(className, classInfo, classItems, def); rc != 0)
+        return rc;
+    return schemaWriter_.defineClass(*tree, config, def);
+}
+
+NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* className,
+                                         Buf_T* optionalAttrs) {
+    Tree* tree = nullptr;
+    schemaconfig::ConfigSchema config;
+    if (auto rc = schemaTree(context, className, tree, config); rc != 0)
+        return rc;
+    std::vector<std::string> attributes;
+    if (auto rc = optionalAttributesRequest(optionalAttrs, attributes); rc != 0)
+        return rc;
+    return schemaWriter_.addOptional(*tree, config, className, attributes);
+}
+
+NWDSCCODE LdapDirectory::NWDSRemoveAttrDef(NWDSContextHandle context, const char* attrName) {
+    Tree* tree = nullptr;
+    schemaconfig::ConfigSchema config;
+    if (auto rc = schemaTree(context, attrName, tree, config); rc != 0)
+        return rc;
+    return schemaWriter_.removeAttribute(*tree, config, attrName);
+}
+
+NWDSCCODE LdapDirectory::NWDSRemoveClassDef(NWDSContextHandle context, const char* className) {
+    Tree* tree = nullptr;
+    schemaconfig::ConfigSchema config;
+    if (auto rc = schemaTree(context, className, tree, config); rc != 0)
+        return rc;
+    return schemaWriter_.removeClass(*tree, config, className);
 }

@@ -62,6 +62,7 @@ struct LdapTree {
     std::vector<std::vector<std::string>> baseRdnValues;
     std::vector<std::vector<valuetext::DnComponent>> baseParts;
     std::unique_ptr<Schema> schema;
+    const Schema* hints = nullptr;              // the settings' schema file, read with the server's
     std::vector<std::string> namingTypes;       // LDAP names that name objects
     std::vector<std::string> supportedControls; // as the root DSE lists them
     std::optional<bool> readsEverything;        // found once, by the rights probe
@@ -110,6 +111,11 @@ struct LdapTree {
         std::unordered_map<std::string, Listed, Hash, std::equal_to<>> objects;
     } listedByName;
 };
+
+// Reads the tree's schema from its server (again after a schema change), with the hints of
+// the settings' schema file; on failure the server's word in `failure`, and, where it cannot
+// be read, a message for the user in *message.
+NWDSCCODE loadTreeSchema(LdapTree& tree, LdapFailure& failure, std::string* message = nullptr);
 
 namespace ldapnames {
 // A DN written back from its parts, so that DNs the client builds and those the server
