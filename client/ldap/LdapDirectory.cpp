@@ -17,7 +17,8 @@
 
 LdapDirectory::LdapDirectory(Options options)
     : options_(std::move(options)), naming_(outcome_), listing_(naming_, outcome_),
-      rights_(naming_, outcome_, identity()), schemaWriter_(outcome_) {}
+      rights_(naming_, outcome_, identity()), schemaWriter_(outcome_),
+      objectWriter_(naming_, outcome_) {}
 
 LdapDirectory::~LdapDirectory() {
     std::fill(password_.begin(), password_.end(), '\0');
@@ -267,4 +268,28 @@ NWDSCCODE LdapDirectory::objectOf(const ContextState& ctx, const char* name, Tre
     if (auto rc = treeOf(ctx, tree); rc != 0)
         return rc;
     return naming_.resolve(ctx, *tree, name, dn);
+}
+
+// ---- What the last call leaves for the pages' messages ----
+
+std::string LdapDirectory::clientReason(NWDSCCODE code) const {
+    return code != 0 && outcome_.refusal.code == code ? outcome_.refusal.reason : std::string();
+}
+
+std::string LdapDirectory::limitReached(NWDSCCODE code) const {
+    return code != 0 && outcome_.lastFailure.limit.code == code ? outcome_.lastFailure.limit.reason
+                                                                : std::string();
+}
+
+std::string LdapDirectory::takeRefusedNote() {
+    std::string note = outcome_.refused.note();
+    outcome_.refused.clear();
+    return note;
+}
+
+std::string LdapDirectory::serverReason(NWDSCCODE code) const {
+    if (outcome_.lastFailure.code == 0 || outcome_.lastFailure.text.empty() ||
+        codeOfLdapResult(outcome_.lastFailure.code) != code)
+        return {};
+    return "LDAP " + std::to_string(outcome_.lastFailure.code) + ": " + outcome_.lastFailure.text;
 }

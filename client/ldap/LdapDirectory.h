@@ -2,6 +2,7 @@
 
 #include "LdapListing.h"
 #include "LdapNaming.h"
+#include "LdapObjectWriter.h"
 #include "LdapOutcome.h"
 #include "LdapPending.h"
 #include "LdapRightsProbe.h"
@@ -135,15 +136,6 @@ private:
     NWDSCCODE readStream(const ContextState& ctx, const char* objectName, const char* attrName,
                          std::string& content) override;
 
-    // ---- Writes (LdapObjectWrites.cpp, LdapModify.cpp) ----
-    // The base class of the entry at `dn` (nullptr when the schema does not know it).
-    NWDSCCODE classOfEntry(Tree& tree, const std::string& dn, const ClassDefinition*& cls);
-    // Whether an object of `cls` may live below the entry at `parentDn` ("" for [Root]).
-    NWDSCCODE checkContainment(Tree& tree, const ClassDefinition& cls, const std::string& parentDn);
-    // The DN of the container a new object's name goes into, and its own name.
-    NWDSCCODE resolveNew(const ContextState& ctx, Tree& tree, const char* name,
-                         std::string& parentDn, std::string& ownName);
-
     // ---- Schema definitions ----
     // The tree a schema change of the context goes to, and the schema as the server's
     // configuration stores it. Checked in the embedded directory's order: the context, the
@@ -164,6 +156,7 @@ private:
     LdapListing listing_;
     LdapRightsProbe rights_;
     LdapSchemaWriter schemaWriter_;
+    LdapObjectWriter objectWriter_;
 
     friend class LdapDirectoryTestAccess;
 };

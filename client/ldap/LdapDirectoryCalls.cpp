@@ -119,3 +119,72 @@ NWDSCCODE LdapDirectory::NWDSRemoveClassDef(NWDSContextHandle context, const cha
         return rc;
     return schemaWriter_.removeClass(*tree, config, className);
 }
+
+NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* objectName,
+                                       std::int32_t* iterationHandle, bool more,
+                                       Buf_T* objectInfo) {
+    outcome_.refusal = {};
+    outcome_.lastFailure = {}; // the server's word on this change alone
+    const ContextState* ctx = nullptr;
+    std::vector<request::Attribute> attributes;
+    if (auto rc = addEntryRequest(context, iterationHandle, more, objectInfo, ctx, attributes);
+        rc != 0)
+        return rc;
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(*ctx, tree); rc != 0)
+        return rc;
+    return objectWriter_.add(*ctx, *tree, objectName, attributes);
+}
+
+NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char* objectName) {
+    outcome_.lastFailure = {}; // the server's word on this change alone
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    Tree* tree = nullptr;
+    std::string dn;
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
+        return rc;
+    return objectWriter_.remove(*tree, dn);
+}
+
+NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* objectName,
+                                       const char* newDN, bool deleteOldRDN) {
+    outcome_.lastFailure = {}; // the server's word on this change alone
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    Tree* tree = nullptr;
+    std::string dn;
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
+        return rc;
+    return objectWriter_.rename(*tree, dn, newDN, deleteOldRDN);
+}
+
+NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* objectName,
+                                        const char* destParentDN, const char* destRDN) {
+    outcome_.lastFailure = {}; // the server's word on this change alone
+    const ContextState* ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(*ctx, tree); rc != 0)
+        return rc;
+    return objectWriter_.move(*ctx, *tree, objectName, destParentDN, destRDN);
+}
+
+NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char* objectName,
+                                          std::int32_t* iterationHandle, bool more,
+                                          Buf_T* changes) {
+    outcome_.lastFailure = {}; // the server's word on this change alone
+    outcome_.changeNote.clear();
+    const ContextState* ctx = nullptr;
+    std::vector<request::Change> decoded;
+    if (auto rc = modifyRequest(context, iterationHandle, more, changes, ctx, decoded); rc != 0)
+        return rc;
+    Tree* tree = nullptr;
+    std::string dn;
+    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
+        return rc;
+    return objectWriter_.modify(*tree, dn, decoded);
+}
