@@ -20,6 +20,26 @@ struct PassState {
     std::vector<std::string> names; // the definitions a schema listing goes through
 };
 
+// What a read asks for: the object as named, and its attributes (`wanted`, the names of
+// the request buffer, when not all).
+struct ReadRequest {
+    NWDSContextHandle context;
+    const char* objectName;
+    std::uint32_t infoType;
+    bool allAttrs;
+    std::vector<std::string> wanted;
+};
+// What a search asks for; `wanted` are the attributes it returns when not all.
+struct SearchRequest {
+    const char* baseObjectName;
+    std::int32_t scope;
+    bool searchAliases;
+    Buf_T* filter;
+    std::uint32_t infoType;
+    bool allAttrs;
+    std::vector<std::string> wanted;
+};
+
 // The multi-pass reads of the seam driven once for every client: listing a container
 // (NWDSList), reading an object (NWDSRead), searching (NWDSSearch) and the three schema
 // listings. The checks, the request's names, the iteration handle and the read kept between
@@ -90,26 +110,6 @@ public:
     }
 
 protected:
-    // What a read asks for: the object as named, and its attributes (`wanted`, the names of
-    // the request buffer, when not all).
-    struct ReadRequest {
-        NWDSContextHandle context;
-        const char* objectName;
-        std::uint32_t infoType;
-        bool allAttrs;
-        std::vector<std::string> wanted;
-    };
-    // What a search asks for; `wanted` are the attributes it returns when not all.
-    struct SearchRequest {
-        const char* baseObjectName;
-        std::int32_t scope;
-        bool searchAliases;
-        Buf_T* filter;
-        std::uint32_t infoType;
-        bool allAttrs;
-        std::vector<std::string> wanted;
-    };
-
     // ---- The steps a client supplies ----
     // A new listing of the container a call names (`context` is the caller's handle).
     virtual NWDSCCODE startList(const ContextState& ctx, NWDSContextHandle context,

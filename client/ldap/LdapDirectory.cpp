@@ -18,7 +18,8 @@
 LdapDirectory::LdapDirectory(Options options)
     : options_(std::move(options)), naming_(outcome_), listing_(naming_, outcome_),
       rights_(naming_, outcome_, identity()), schemaWriter_(outcome_),
-      objectWriter_(naming_, outcome_) {}
+      objectWriter_(naming_, outcome_), reader_(naming_, listing_, rights_, outcome_),
+      searcher_(naming_, outcome_) {}
 
 LdapDirectory::~LdapDirectory() {
     std::fill(password_.begin(), password_.end(), '\0');

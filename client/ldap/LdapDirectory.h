@@ -5,33 +5,31 @@
 #include "LdapObjectWriter.h"
 #include "LdapOutcome.h"
 #include "LdapPending.h"
+#include "LdapReader.h"
 #include "LdapRightsProbe.h"
 #include "LdapSchemaWriter.h"
-#include "LdapSearchStream.h"
-#include "LdapSession.h"
+#include "LdapSearcher.h"
 #include "LdapSettings.h"
-#include "RefusedAnswers.h"
 #include "client/common/BufferedClientPasses.h"
-#include "client/common/ReplyWriter.h"
 #include "client/common/Schema.h"
-#include "client/common/ValueText.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
-// The seam's operations over LDAP: each tree of the settings is one server (and its bases),
-// reached through one connection opened when first used. Typeless dotted names map to DNs
-// through the entries the server holds; the schema comes from its subschema entry; values
-// travel in the text forms the embedded directory's LDIF uses.
 namespace schemaconfig {
 struct ConfigSchema;
 }
 
+// The seam's operations over LDAP: each tree of the settings is one server (and its bases),
+// reached through one connection opened when first used. This class holds the trees and
+// their connections; each call looks up its context, tree and object and hands the work to
+// the part of the client that does it: names (LdapNaming), listing (LdapListing), reads
+// (LdapReader), search (LdapSearcher), rights (LdapRightsProbe), object writes
+// (LdapObjectWriter) and schema definitions (LdapSchemaWriter). What a call leaves for the
+// pages' messages is kept in one LdapOutcome they share.
 class LdapDirectory : public MultiPassClient<LdapPending> {
 public:
     struct Options {
@@ -57,18 +55,14 @@ public:
     // Searches whose answer is still arriving on the servers' connections.
     std::size_t openSearches() const;
 
+    // ---- The seam's calls (LdapDirectoryCalls.cpp) ----
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;
-
-    // ---- Reads ----
     NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                      const char* objectName, const char* attrName,
                                      std::uint32_t* privileges) override;
     NWDSCCODE explainRights(NWDSContextHandle context, const char* subjectName,
                             const char* objectName, RightsReport& report) override;
-
-    // ---- Object writes (LdapObjectWrites.cpp, LdapModify.cpp), schema definitions ----
-    // ---- (LdapSchemaWrites.cpp) and search ----
     NWDSCCODE NWDSAddObject(NWDSContextHandle context, const char* objectName,
                             std::int32_t* iterationHandle, bool more, Buf_T* objectInfo) override;
     NWDSCCODE NWDSRemoveObject(NWDSContextHandle context, const char* objectName) override;
@@ -92,24 +86,25 @@ protected:
 
 private:
     using Tree = LdapTree;
-    using AttributeList = LdapAttributeList;
-    using ObjectData = LdapObjectData;
     using Pending = LdapPending;
 
     explicit LdapDirectory(Options options);
+
+    // ---- Trees and their connections (LdapDirectory.cpp, LdapReconnect.cpp) ----
     NWDSCCODE connect(Tree& tree, std::string* message);
     // The tree of a context, connected and with its schema read.
     NWDSCCODE treeOf(const ContextState& ctx, Tree*& out);
     // The tree of the context and the DN of the object a call names in it.
     NWDSCCODE objectOf(const ContextState& ctx, const char* name, Tree*& tree, std::string& dn);
+    // The tree a schema change of the context goes to, and the schema as the server's
+    // configuration stores it. Checked in the embedded directory's order: the context, the
+    // name, then whether the bound identity may see (and so change) the stored schema.
+    NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, Tree*& tree,
+                         schemaconfig::ConfigSchema& config);
+    // Forgets a tree's lost connection and what hangs on it; the next action reconnects.
+    void dropConnection(Tree& tree);
 
-    // ERR_NO_ACCESS when an attribute asked for by a values read, but not answered, is held by
-    // the object: the server withheld its values. 0 otherwise.
-    NWDSCCODE withheldNames(Tree& tree, const std::string& dn,
-                            const std::vector<const AttributeDefinition*>& asked,
-                            const ObjectData& answered, const ContextState& ctx);
-    // ---- The steps of the multi-pass reads (LdapReads.cpp, LdapSearch.cpp,
-    // LdapSchemaReads.cpp) ----
+    // ---- The steps of the shared client's reads (LdapDirectoryCalls.cpp) ----
     NWDSCCODE startList(const ContextState& ctx, NWDSContextHandle context, const char* objectName,
                         Pending& fresh) override;
     NWDSCCODE fillList(const ContextState& ctx, Pending& state, Buf_T& out, bool& done) override;
@@ -124,28 +119,11 @@ private:
                          std::int32_t& searched, bool& done) override;
     NWDSCCODE startSchemaRead(const ContextState& ctx, Pending& fresh) override;
     const Schema& schemaRead(const Pending& state) const override;
-    // Whether an entry a search returned lies where the search looked (scope 0 base, 1 one
-    // level, 2 subtree below `base`, -1 anywhere) and was not returned before; counts it in
-    // refused_ when not. `parts` and `seen` are the caller's, reused from entry to entry.
-    bool acceptFound(std::string_view dn, const std::vector<valuetext::DnComponent>& base,
-                     int scope, std::vector<valuetext::DnComponent>& parts,
-                     std::unordered_set<std::uint64_t>& seen);
     NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
     NWDSCCODE readObjectInfo(const ContextState& ctx, const char* objectName, std::string* fullName,
                              Object_Info_T& info) override;
     NWDSCCODE readStream(const ContextState& ctx, const char* objectName, const char* attrName,
                          std::string& content) override;
-
-    // ---- Schema definitions ----
-    // The tree a schema change of the context goes to, and the schema as the server's
-    // configuration stores it. Checked in the embedded directory's order: the context, the
-    // name, then whether the bound identity may see (and so change) the stored schema.
-    NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, Tree*& tree,
-                         schemaconfig::ConfigSchema& config);
-
-    // ---- Losing the server (LdapReconnect.cpp) ----
-    // Forgets a tree's lost connection and what hangs on it; the next action reconnects.
-    void dropConnection(Tree& tree);
 
     Options options_;
     std::string password_;
@@ -157,6 +135,8 @@ private:
     LdapRightsProbe rights_;
     LdapSchemaWriter schemaWriter_;
     LdapObjectWriter objectWriter_;
+    LdapReader reader_;
+    LdapSearcher searcher_;
 
     friend class LdapDirectoryTestAccess;
 };

@@ -28,6 +28,75 @@ NWDSCCODE LdapDirectory::fillList(const ContextState& /*ctx*/, Pending& state, B
     return listing_.fill(state, out, done);
 }
 
+NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& request,
+                                   Pending& fresh) {
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(ctx, tree); rc != 0)
+        return rc;
+    return reader_.start(ctx, *tree, request, fresh);
+}
+
+NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
+    return reader_.fill(state, out, done);
+}
+
+NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchRequest& request,
+                                     Pending& out) {
+    Tree* tree = nullptr;
+    std::string base;
+    if (auto rc = objectOf(ctx, request.baseObjectName, tree, base); rc != 0)
+        return rc;
+    std::vector<FilterToken> tokens;
+    if (request.filter != nullptr) {
+        // A filter request with nothing put into it finds every object in scope.
+        if (auto rc = filterRequest(request.filter, tokens); rc == ERR_FILTER_TREE_EMPTY)
+            tokens.clear();
+        else if (rc != 0)
+            return rc;
+    }
+    return searcher_.start(ctx, *tree, base, request.filter != nullptr ? &tokens : nullptr, request,
+                           out);
+}
+
+NWDSCCODE LdapDirectory::fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
+                                    std::int32_t& searched, bool& done) {
+    return searcher_.fill(state, out, countObjectsToSearch, searched, done);
+}
+
+NWDSCCODE LdapDirectory::schemaOf(const ContextState& ctx, const Schema*& out) {
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(ctx, tree); rc != 0)
+        return rc;
+    out = tree->schema.get();
+    return 0;
+}
+
+NWDSCCODE LdapDirectory::startSchemaRead(const ContextState& ctx, Pending& fresh) {
+    return treeOf(ctx, fresh.tree);
+}
+
+const Schema& LdapDirectory::schemaRead(const Pending& state) const {
+    return *state.tree->schema;
+}
+
+NWDSCCODE LdapDirectory::readObjectInfo(const ContextState& ctx, const char* objectName,
+                                        std::string* fullName, Object_Info_T& info) {
+    Tree* tree = nullptr;
+    std::string dn;
+    if (auto rc = objectOf(ctx, objectName, tree, dn); rc != 0)
+        return rc;
+    return reader_.objectInfo(ctx, *tree, dn, fullName, info);
+}
+
+NWDSCCODE LdapDirectory::readStream(const ContextState& ctx, const char* objectName,
+                                    const char* attrName, std::string& content) {
+    Tree* tree = nullptr;
+    std::string dn;
+    if (auto rc = objectOf(ctx, objectName, tree, dn); rc != 0)
+        return rc;
+    return reader_.stream(ctx, *tree, dn, attrName, content);
+}
+
 NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                                 const char* objectName, const char* attrName,
                                                 std::uint32_t* privileges) {
@@ -187,4 +256,9 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
     if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
         return rc;
     return objectWriter_.modify(*tree, dn, decoded);
+}
+
+NWDSCCODE LdapDirectory::NWDSWhoAmI(NWDSContextHandle context, char* objectName,
+                                    std::size_t objectNameSize) {
+    return BufferedClient::NWDSWhoAmI(context, objectName, objectNameSize);
 }

@@ -1,9 +1,16 @@
 // Reading objects over LDAP: attributes and values, object information, streams.
-#include "LdapDirectory.h"
+#include "LdapReader.h"
+
+#include "LdapListing.h"
+#include "LdapNaming.h"
 #include "LdapObjects.h"
+#include "LdapOutcome.h"
+#include "LdapPending.h"
+#include "LdapRightsProbe.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "client/common/Names.h"
+#include "client/common/ReplyWriter.h"
 #include "client/common/ValueWire.h"
 #include "directory/ResultCodes.h"
 
@@ -14,15 +21,15 @@
 using ldapreads::derefOf;
 using ldapreads::withInfo;
 
-NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
-    Tree& tree = *state.tree;
-    ObjectData& o = state.object;
+NWDSCCODE LdapReader::fill(LdapPending& state, Buf_T& out, bool& done) {
+    LdapTree& tree = *state.tree;
+    LdapObjectData& o = state.object;
     const bool values = state.infoType == DS_ATTRIBUTE_VALUES;
-    beginReply(out, ReplyKind::Attributes, values);
+    BufferedClient::beginReply(out, ReplyKind::Attributes, values);
     ReplyWriter reply(out);
     LdapValueNames valueNames(*tree.schema, nullptr);
     std::string wireValue;
-    const AttributeList& attributes = o.attributeList();
+    const LdapAttributeList& attributes = o.attributeList();
     // An attribute whose values were withheld is passed over; one none of whose values the
     // client can show is dropped again.
     const auto shown = [&](std::size_t i) -> const AttributeDefinition* {
@@ -44,9 +51,9 @@ NWDSCCODE LdapDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     return 0;
 }
 
-NWDSCCODE LdapDirectory::withheldNames(Tree& tree, const std::string& dn,
-                                       const std::vector<const AttributeDefinition*>& asked,
-                                       const ObjectData& answered, const ContextState& ctx) {
+NWDSCCODE LdapReader::withheldNames(LdapTree& tree, const std::string& dn,
+                                    const std::vector<const AttributeDefinition*>& asked,
+                                    const LdapObjectData& answered, const ContextState& ctx) {
     std::vector<std::string> missing;
     for (const auto* def : asked) {
         if (std::find(answered.attributes.begin(), answered.attributes.end(), def) ==
@@ -63,41 +70,37 @@ NWDSCCODE LdapDirectory::withheldNames(Tree& tree, const std::string& dn,
     return 0;
 }
 
-NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& request,
-                                   Pending& fresh) {
-    Tree* tree = nullptr;
-    if (auto rc = treeOf(ctx, tree); rc != 0)
-        return rc;
+NWDSCCODE LdapReader::start(const ContextState& ctx, LdapTree& tree, const ReadRequest& request,
+                            LdapPending& fresh) {
     std::string dn;
     // The names read that follows a listing: the listing named the object already.
     const auto* listed =
         request.allAttrs && request.infoType == DS_ATTRIBUTE_NAMES
-            ? listing_.listedNamesOf(ctx, request.context, *tree, request.objectName, dn)
+            ? listing_.listedNamesOf(ctx, request.context, tree, request.objectName, dn)
             : nullptr;
-    std::shared_ptr<const AttributeList> cached;
+    std::shared_ptr<const LdapAttributeList> cached;
     if (listed != nullptr)
         cached = *listed;
     // A listing brings the names of the attributes the identity may read; where it may not
     // read them all, the server gives the others' names only when asked for names alone.
-    const bool wholeNames =
-        request.infoType != DS_ATTRIBUTE_NAMES || rights_.readsEverything(*tree);
+    const bool wholeNames = request.infoType != DS_ATTRIBUTE_NAMES || rights_.readsEverything(tree);
     if (!wholeNames)
         cached = nullptr;
     if (cached == nullptr) {
         if (listed == nullptr) {
-            if (auto rc = naming_.resolve(ctx, *tree, request.objectName, dn); rc != 0)
+            if (auto rc = naming_.resolve(ctx, tree, request.objectName, dn); rc != 0)
                 return rc;
         }
-        if (auto it = tree->listedNames.find(dn); wholeNames && it != tree->listedNames.end())
+        if (auto it = tree.listedNames.find(dn); wholeNames && it != tree.listedNames.end())
             cached = it->second;
     }
-    fresh.tree = tree;
+    fresh.tree = &tree;
     fresh.infoType = request.infoType;
     const bool values = request.infoType == DS_ATTRIBUTE_VALUES;
     std::vector<std::string> ldapNames;
     std::vector<const AttributeDefinition*> asked;
     for (const auto& n : request.wanted) {
-        const AttributeDefinition* def = naming_.directoryAttribute(*tree, n);
+        const AttributeDefinition* def = naming_.directoryAttribute(tree, n);
         if (def != nullptr && !(def->flags & DS_HIDDEN_ATTR)) {
             asked.push_back(def);
             ldapNames.push_back(def->ldapName);
@@ -114,16 +117,16 @@ NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& r
     } else {
         LdapEntry e;
         NWDSCCODE rc =
-            tree->session->readEntry(dn, request.allAttrs ? ldapreads::allAttributes() : ldapNames,
-                                     !values, derefOf(ctx), e);
+            tree.session->readEntry(dn, request.allAttrs ? ldapreads::allAttributes() : ldapNames,
+                                    !values, derefOf(ctx), e);
         if (rc != 0) {
-            outcome_.fail(*tree);
+            outcome_.fail(tree);
             return rc;
         }
-        fresh.object = ldapobjects::dataOf(*tree, std::move(e), values);
+        fresh.object = ldapobjects::dataOf(tree, std::move(e), values);
         if (!request.allAttrs) {
             // In the order asked for, each once.
-            ObjectData picked;
+            LdapObjectData picked;
             picked.dn = fresh.object.dn;
             for (auto* def : asked) {
                 bool twice = false;
@@ -144,7 +147,7 @@ NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& r
             if (values && picked.attributes.size() < asked.size()) {
                 // Values withheld leave their attribute out of the answer; asked for by
                 // name alone, the server shows whether the object holds it.
-                if (auto withheld = withheldNames(*tree, dn, asked, picked, ctx); withheld != 0)
+                if (auto withheld = withheldNames(tree, dn, asked, picked, ctx); withheld != 0)
                     return withheld;
             }
             if (picked.attributes.empty())
@@ -155,29 +158,25 @@ NWDSCCODE LdapDirectory::startRead(const ContextState& ctx, const ReadRequest& r
     return 0;
 }
 
-NWDSCCODE LdapDirectory::readObjectInfo(const ContextState& ctx, const char* objectName,
-                                        std::string* fullName, Object_Info_T& info) {
-    Tree* tree = nullptr;
-    std::string dn;
-    if (auto rc = objectOf(ctx, objectName, tree, dn); rc != 0)
-        return rc;
+NWDSCCODE LdapReader::objectInfo(const ContextState& ctx, LdapTree& tree, const std::string& dn,
+                                 std::string* fullName, Object_Info_T& info) {
     std::string full = ROOT_NAME;
     if (dn.empty()) {
         info.objectFlags = DS_CONTAINER_ENTRY;
-        info.subordinateCount = std::uint32_t(tree->bases.size());
-        const ClassDefinition* root = tree->schema->findClassByLdapName("treeRoot");
+        info.subordinateCount = std::uint32_t(tree.bases.size());
+        const ClassDefinition* root = tree.schema->findClassByLdapName("treeRoot");
         const std::string cls = root != nullptr ? root->name : "Top";
         std::memcpy(info.baseClass, cls.data(), std::min(cls.size(), MAX_SCHEMA_NAME_CHARS));
     } else {
         LdapEntry e;
         NWDSCCODE rc =
-            tree->session->readEntry(dn, withInfo({"objectClass"}), false, derefOf(ctx), e);
+            tree.session->readEntry(dn, withInfo({"objectClass"}), false, derefOf(ctx), e);
         if (rc != 0) {
-            outcome_.fail(*tree);
+            outcome_.fail(tree);
             return rc;
         }
-        info = ldapobjects::infoOf(*tree, e);
-        full = naming_.nameOfDn(*tree, ldapnames::canonicalDn(e.dn),
+        info = ldapobjects::infoOf(tree, e);
+        full = naming_.nameOfDn(tree, ldapnames::canonicalDn(e.dn),
                                 (ctx.flags & DCV_TYPELESS_NAMES) == 0);
     }
     if (fullName != nullptr)
@@ -185,20 +184,16 @@ NWDSCCODE LdapDirectory::readObjectInfo(const ContextState& ctx, const char* obj
     return 0;
 }
 
-NWDSCCODE LdapDirectory::readStream(const ContextState& ctx, const char* objectName,
-                                    const char* attrName, std::string& content) {
-    Tree* tree = nullptr;
-    std::string dn;
-    if (auto rc = objectOf(ctx, objectName, tree, dn); rc != 0)
-        return rc;
-    const AttributeDefinition* def = tree->schema->findAttribute(attrName);
+NWDSCCODE LdapReader::stream(const ContextState& ctx, LdapTree& tree, const std::string& dn,
+                             const char* attrName, std::string& content) {
+    const AttributeDefinition* def = tree.schema->findAttribute(attrName);
     if (def == nullptr)
         return ERR_NO_SUCH_ATTRIBUTE;
     if (def->syntax != SYN_STREAM)
         return ERR_BAD_SYNTAX;
     LdapEntry e;
-    if (auto rc = tree->session->readEntry(dn, {def->ldapName}, false, derefOf(ctx), e); rc != 0) {
-        outcome_.fail(*tree);
+    if (auto rc = tree.session->readEntry(dn, {def->ldapName}, false, derefOf(ctx), e); rc != 0) {
+        outcome_.fail(tree);
         return rc;
     }
     const auto* values = e.find(def->ldapName);
@@ -206,9 +201,4 @@ NWDSCCODE LdapDirectory::readStream(const ContextState& ctx, const char* objectN
         return ERR_NO_SUCH_ATTRIBUTE;
     content = values->front();
     return 0;
-}
-
-NWDSCCODE LdapDirectory::NWDSWhoAmI(NWDSContextHandle context, char* objectName,
-                                    std::size_t objectNameSize) {
-    return BufferedClient::NWDSWhoAmI(context, objectName, objectNameSize);
 }

@@ -1,9 +1,13 @@
 // Searching over LDAP: the filter tokens as an RFC 4515 filter, one (paged) search of the
 // scope asked for, and the objects found with their attributes over as many passes as the
 // replies take.
+#include "LdapSearcher.h"
+
 #include "FilterText.h"
-#include "LdapDirectory.h"
+#include "LdapNaming.h"
 #include "LdapObjects.h"
+#include "LdapOutcome.h"
+#include "LdapPending.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "client/common/Names.h"
@@ -23,54 +27,47 @@ const std::vector<std::string> kInfoAttributes = {"objectClass", "structuralObje
 
 } // namespace
 
-NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchRequest& asked,
-                                     Pending& out) {
-    Tree* tree = nullptr;
-    if (auto rc = treeOf(ctx, tree); rc != 0)
-        return rc;
-    std::string base;
-    if (auto rc = naming_.resolve(ctx, *tree, asked.baseObjectName, base); rc != 0)
-        return rc;
-    const Schema& schema = *tree->schema;
+NWDSCCODE LdapSearcher::filterText(const ContextState& ctx, LdapTree& tree,
+                                   const std::vector<FilterToken>& tokens, std::string& text) {
+    const Schema& schema = *tree.schema;
+    LdapValueNames valueNames(schema, [&](std::string_view dotted) -> std::optional<std::string> {
+        std::string dn;
+        const std::string name(dotted);
+        if (naming_.resolve(ctx, tree, name.c_str(), dn) != 0)
+            return std::nullopt;
+        return dn;
+    });
+    ldapfilter::Directory directory;
+    directory.attributeName = [&](std::string_view a) -> std::optional<std::string> {
+        const AttributeDefinition* def = schema.findAttribute(a);
+        return def == nullptr ? std::nullopt : std::optional<std::string>(def->ldapName);
+    };
+    directory.baseClassFilter = [&](std::string_view c) {
+        const ClassDefinition* cls = schema.findClass(c);
+        if (cls == nullptr)
+            return ldapfilter::baseClassFilter(c, {});
+        std::vector<std::string> below;
+        for (const auto& other : schema.classes()) {
+            if (other.get() != cls && schema.isA(*other, cls->name))
+                below.push_back(other->ldapName);
+        }
+        return ldapfilter::baseClassFilter(cls->ldapName, below);
+    };
+    directory.valueText = [&](std::uint32_t syntax, std::string_view wireValue,
+                              std::string& value) {
+        return valuetext::format(syntax, wireValue, valueNames, value);
+    };
+    directory.namingTypes = tree.namingTypes;
+    return ldapfilter::translate(tokens, directory, text);
+}
 
+NWDSCCODE LdapSearcher::start(const ContextState& ctx, LdapTree& tree, const std::string& base,
+                              const std::vector<FilterToken>* filter, const SearchRequest& asked,
+                              LdapPending& out) {
+    const Schema& schema = *tree.schema;
     std::string text = "(objectClass=*)";
-    if (asked.filter != nullptr) {
-        std::vector<FilterToken> tokens;
-        // A filter request with nothing put into it finds every object in scope.
-        if (auto rc = filterRequest(asked.filter, tokens); rc == ERR_FILTER_TREE_EMPTY)
-            tokens.clear();
-        else if (rc != 0)
-            return rc;
-        LdapValueNames valueNames(schema,
-                                  [&](std::string_view dotted) -> std::optional<std::string> {
-                                      std::string dn;
-                                      const std::string name(dotted);
-                                      if (naming_.resolve(ctx, *tree, name.c_str(), dn) != 0)
-                                          return std::nullopt;
-                                      return dn;
-                                  });
-        ldapfilter::Directory directory;
-        directory.attributeName = [&](std::string_view a) -> std::optional<std::string> {
-            const AttributeDefinition* def = schema.findAttribute(a);
-            return def == nullptr ? std::nullopt : std::optional<std::string>(def->ldapName);
-        };
-        directory.baseClassFilter = [&](std::string_view c) {
-            const ClassDefinition* cls = schema.findClass(c);
-            if (cls == nullptr)
-                return ldapfilter::baseClassFilter(c, {});
-            std::vector<std::string> below;
-            for (const auto& other : schema.classes()) {
-                if (other.get() != cls && schema.isA(*other, cls->name))
-                    below.push_back(other->ldapName);
-            }
-            return ldapfilter::baseClassFilter(cls->ldapName, below);
-        };
-        directory.valueText = [&](std::uint32_t syntax, std::string_view wireValue,
-                                  std::string& value) {
-            return valuetext::format(syntax, wireValue, valueNames, value);
-        };
-        directory.namingTypes = tree->namingTypes;
-        if (auto rc = ldapfilter::translate(tokens, directory, text); rc != 0)
+    if (filter != nullptr) {
+        if (auto rc = filterText(ctx, tree, *filter, text); rc != 0)
             return rc;
     }
 
@@ -99,8 +96,8 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
     auto collect = [&](LdapEntry&& e) {
         if (!acceptFound(e.dn, searchBase, searchScope, parts, seen))
             return true;
-        ObjectData d = ldapobjects::dataOf(*tree, std::move(e), true);
-        ObjectData kept;
+        LdapObjectData d = ldapobjects::dataOf(tree, std::move(e), true);
+        LdapObjectData kept;
         kept.dn = d.dn;
         kept.info = d.info;
         for (std::size_t i = 0; i < d.attributes.size(); ++i) {
@@ -112,7 +109,7 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
             kept.values.push_back(values ? std::move(d.values[i]) : std::vector<std::string>{});
         }
         if (!asked.allAttrs) { // in the order asked for
-            ObjectData ordered;
+            LdapObjectData ordered;
             ordered.dn = kept.dn;
             ordered.info = kept.info;
             for (auto* def : wanted) {
@@ -133,24 +130,24 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
     if (!base.empty())
         searches.emplace_back(base, asked.scope);
     else if (asked.scope != DS_SEARCH_ENTRY)
-        for (const auto& b : tree->bases)
+        for (const auto& b : tree.bases)
             searches.emplace_back(b, asked.scope == DS_SEARCH_SUBTREE ? 2 : 0);
     outcome_.refused.clear();
-    out.kind = Pending::Search;
+    out.kind = LdapPending::Search;
     for (const auto& [dn, s] : searches) {
         // Aliases read through during the search bring their objects from anywhere.
         searchScope = deref == LdapSession::Deref::Always ? -1 : s;
         if (!valuetext::splitDn(dn, searchBase))
             searchBase.clear();
-        NWDSCCODE rc = tree->session->search(dn, s, text, attributes, false, deref, collect);
+        NWDSCCODE rc = tree.session->search(dn, s, text, attributes, false, deref, collect);
         outcome_.refused.add(RefusedAnswers::Undecodable,
-                             tree->session->lastSearchSkipped().undecodable);
+                             tree.session->lastSearchSkipped().undecodable);
         outcome_.refused.add(RefusedAnswers::Reference,
-                             tree->session->lastSearchSkipped().references);
+                             tree.session->lastSearchSkipped().references);
         if (rc == ERR_NO_SUCH_ENTRY && base.empty())
             continue;
         if (rc != 0) {
-            outcome_.fail(*tree);
+            outcome_.fail(tree);
             if (out.objects.empty())
                 return rc;
             // What arrived goes out first; the pass after it tells the failure.
@@ -159,21 +156,21 @@ NWDSCCODE LdapDirectory::startSearch(const ContextState& ctx, const SearchReques
             break;
         }
     }
-    out.tree = tree;
+    out.tree = &tree;
     out.infoType = asked.infoType;
     out.typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
     return 0;
 }
 
-NWDSCCODE LdapDirectory::fillSearch(Pending& s, Buf_T& out, std::int32_t countObjectsToSearch,
-                                    std::int32_t& searched, bool& done) {
-    Tree& tree = *s.tree;
+NWDSCCODE LdapSearcher::fill(LdapPending& s, Buf_T& out, std::int32_t countObjectsToSearch,
+                             std::int32_t& searched, bool& done) {
+    LdapTree& tree = *s.tree;
     if (s.ended != 0 && s.position >= s.objects.size()) {
         outcome_.lastFailure = s.endedBecause;
         return s.ended;
     }
     const bool values = s.infoType == DS_ATTRIBUTE_VALUES;
-    beginReply(out, ReplyKind::Objects, values);
+    BufferedClient::beginReply(out, ReplyKind::Objects, values);
     ReplyWriter reply(out);
     LdapValueNames valueNames(*tree.schema, nullptr);
     std::string wireValue;
@@ -181,7 +178,7 @@ NWDSCCODE LdapDirectory::fillSearch(Pending& s, Buf_T& out, std::int32_t countOb
     for (; s.position < s.objects.size(); ++s.position) {
         if (countObjectsToSearch > 0 && searched >= countObjectsToSearch && s.attrPosition == 0)
             break;
-        const ObjectData& o = s.objects[s.position];
+        const LdapObjectData& o = s.objects[s.position];
         const bool first = reply.count() == 0;
         if (!reply.beginObject(naming_.nameOfDn(tree, o.dn, s.typed), o.info)) {
             if (first)
@@ -215,10 +212,9 @@ NWDSCCODE LdapDirectory::fillSearch(Pending& s, Buf_T& out, std::int32_t countOb
     return 0;
 }
 
-bool LdapDirectory::acceptFound(std::string_view dn,
-                                const std::vector<valuetext::DnComponent>& base, int scope,
-                                std::vector<valuetext::DnComponent>& parts,
-                                std::unordered_set<std::uint64_t>& seen) {
+bool LdapSearcher::acceptFound(std::string_view dn, const std::vector<valuetext::DnComponent>& base,
+                               int scope, std::vector<valuetext::DnComponent>& parts,
+                               std::unordered_set<std::uint64_t>& seen) {
     using Reason = RefusedAnswers::Reason;
     Reason why = Reason::kReasons;
     if (dn.empty())
