@@ -96,6 +96,9 @@ private:
     NWDSCCODE treeOf(const ContextState& ctx, Tree*& out);
     // The tree of the context and the DN of the object a call names in it.
     NWDSCCODE objectOf(const ContextState& ctx, const char* name, Tree*& tree, std::string& dn);
+    // The same for a removal or rename, the server's word on the last change forgotten first.
+    NWDSCCODE objectToChange(NWDSContextHandle context, const char* objectName, Tree*& tree,
+                             std::string& dn);
     // The tree a schema change of the context goes to, and the schema as the server's
     // configuration stores it. Checked in the embedded directory's order: the context, the
     // name, then whether the bound identity may see (and so change) the stored schema.

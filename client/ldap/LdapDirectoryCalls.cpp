@@ -205,27 +205,28 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     return objectWriter_.add(*ctx, *tree, objectName, attributes);
 }
 
-NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char* objectName) {
+NWDSCCODE LdapDirectory::objectToChange(NWDSContextHandle context, const char* objectName,
+                                        Tree*& tree, std::string& dn) {
     outcome_.lastFailure = {}; // the server's word on this change alone
     const ContextState* ctx = findContext(context);
     if (ctx == nullptr)
         return ERR_BAD_CONTEXT;
+    return objectOf(*ctx, objectName, tree, dn);
+}
+
+NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char* objectName) {
     Tree* tree = nullptr;
     std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
+    if (auto rc = objectToChange(context, objectName, tree, dn); rc != 0)
         return rc;
     return objectWriter_.remove(*tree, dn);
 }
 
 NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* objectName,
                                        const char* newDN, bool deleteOldRDN) {
-    outcome_.lastFailure = {}; // the server's word on this change alone
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
     Tree* tree = nullptr;
     std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
+    if (auto rc = objectToChange(context, objectName, tree, dn); rc != 0)
         return rc;
     return objectWriter_.rename(*tree, dn, newDN, deleteOldRDN);
 }
