@@ -86,7 +86,7 @@ void BufferedClient::addServer(std::string name, std::string tree) {
     servers_.push_back({std::move(name), std::move(tree)});
 }
 
-void BufferedClient::advertiseTree(std::string tree, std::string server) {
+void BufferedClient::advertiseTree(std::string tree, std::string_view server) {
     for (std::size_t i = 0; i < servers_.size(); ++i) {
         if (names::equalFolded(servers_[i].name, server)) {
             advertisements_.emplace_back(std::move(tree), i);

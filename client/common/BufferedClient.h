@@ -177,7 +177,7 @@ protected:
     // Servers the workstation sees; the first one added is the primary connection's.
     void addServer(std::string name, std::string tree);
     // The tree scan lists one entry per (tree, advertising server) pair, in this order.
-    void advertiseTree(std::string tree, std::string server);
+    void advertiseTree(std::string tree, std::string_view server);
     bool isKnownTree(std::string_view tree) const;
     // True for a syntax id the directory defines (for puts of values); 1-27 by default.
     virtual bool isKnownSyntax(std::uint32_t syntaxID) const;

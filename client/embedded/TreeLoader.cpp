@@ -165,7 +165,11 @@ bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records
     for (const auto& r : records) {
         auto failAt = [&](int line, const std::string& what) {
             if (error != nullptr)
-                *error = fileName + ":" + std::to_string(line) + ": " + what;
+                error->assign(fileName)
+                    .append(":")
+                    .append(std::to_string(line))
+                    .append(": ")
+                    .append(what);
             return false;
         };
         auto fail = [&](const std::string& what) {

@@ -113,6 +113,7 @@ NWDSCCODE translate(const std::vector<FilterToken>& tokens, const Directory& dir
         return s + ")";
     };
     std::vector<std::string> ors;
+    ors.reserve(groups.size());
     for (const auto& g : groups)
         ors.push_back(joined(g, '&'));
     out = joined(ors, '|');

@@ -11,6 +11,7 @@ std::optional<std::string> LdapValueNames::nameFromText(std::string_view text) c
     if (!valuetext::splitDn(text, parts))
         return std::nullopt;
     std::vector<std::string> components;
+    components.reserve(parts.size());
     for (auto& p : parts)
         components.push_back(std::move(p.value));
     return names::join(components);
