@@ -1,16 +1,20 @@
 #include "BrowserPage.h"
 
-#include "BrowserSink.h"
 #include "EffectiveRightsDlg.h"
 #include "directory/ListContainer.h"
 #include "directory/NameRules.h"
+#include "directory/ReadAttributeNames.h"
 #include "pages/ClassIconTable.h"
+#include "pages/ModelListing.h"
+#include "pages/ObjectListModel.h"
+#include "pages/SliceRunner.h"
 #include "pages/TreeItems.h"
 #include "pages/WaitCursor.h"
 #include "render/ReadAttributeValues.h"
 
 #include <QEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <cstring>
 
@@ -38,6 +43,9 @@ CBrowserPage::CBrowserPage(const PageServices& services, QWidget* parent)
 }
 
 CBrowserPage::~CBrowserPage() {
+    // A listing still arriving is closed while the context is there.
+    delete listing_;
+    listing_ = nullptr;
     if (treeConnection_ != 0)
         client().NWCCCloseConn(treeConnection_);
 }
@@ -55,13 +63,19 @@ void CBrowserPage::buildControls() {
                                        &selectedLabel);
     serverField_ = makeReadOnlyField(QStringLiteral("Server:"), "serverField", &serverLabel);
 
-    objects_ = new QTreeWidget(this);
+    model_ = new ObjectListModel(this);
+    model_->setNameReader(ModelListing::nameReader(*this), ClassIcon::Attribute);
+    objects_ = new QTreeView(this);
     objects_->setObjectName(QStringLiteral("objectTree"));
     objects_->setHeaderHidden(true);
     objects_->setRootIsDecorated(true);
     objects_->setDragEnabled(false);
     objects_->setUniformRowHeights(true);
+    objects_->setSelectionMode(QAbstractItemView::SingleSelection);
+    objects_->setModel(model_);
     QLabel* objectsLabel = makeBuddyLabel(QStringLiteral("Objects:"), objects_);
+
+    listing_ = new ModelListing(*this, model_, this);
 
     containers_ = new QListWidget(this);
     containers_->setObjectName(QStringLiteral("containerList"));
@@ -77,6 +91,10 @@ void CBrowserPage::buildControls() {
     rightsButton_ = new QPushButton(QStringLiteral("&Effective Rights..."), this);
     rightsButton_->setObjectName(QStringLiteral("effectiveRightsButton"));
     rightsButton_->setEnabled(false);
+    exportLdifButton_ = new QPushButton(QStringLiteral("E&xport LDIF..."), this);
+    exportLdifButton_->setObjectName(QStringLiteral("exportLdifButton"));
+    importLdifButton_ = new QPushButton(QStringLiteral("&Import LDIF..."), this);
+    importLdifButton_->setObjectName(QStringLiteral("importLdifButton"));
 
     surfaces_ = makeValueSurfaces(this);
     surfaces_.valueList->setObjectName(QStringLiteral("valueList"));
@@ -96,6 +114,7 @@ void CBrowserPage::buildControls() {
     grid->addWidget(containersLabel, 1, 2, 1, 2);
     grid->addWidget(objects_, 2, 0, 1, 2);
     grid->addWidget(containers_, 2, 2, 1, 2);
+    grid->addWidget(listing_->progress(), 7, 0, 1, 4);
     grid->addWidget(typeLabel, 3, 0);
     grid->addWidget(typeField_, 3, 1);
     grid->addWidget(syntaxLabel, 3, 2);
@@ -106,6 +125,11 @@ void CBrowserPage::buildControls() {
     grid->addWidget(selectedField_, 5, 1);
     grid->addWidget(serverLabel, 5, 2);
     grid->addWidget(serverField_, 5, 3);
+    auto* ldifRow = new QHBoxLayout;
+    ldifRow->addWidget(importLdifButton_);
+    ldifRow->addWidget(exportLdifButton_);
+    ldifRow->addStretch(1);
+    grid->addLayout(ldifRow, 6, 0, 1, 3);
     grid->addWidget(rightsButton_, 6, 3, Qt::AlignRight);
     grid->setRowStretch(2, 3);
     grid->setRowStretch(4, 2);
@@ -116,21 +140,24 @@ void CBrowserPage::buildControls() {
     surfaces_.textPanel->show();
 
     // Whatever selects an item (mouse, keyboard, an assistive technology) runs the handler.
-    connect(objects_, &QTreeWidget::itemSelectionChanged, this, &CBrowserPage::onSelectionChanged);
+    connect(objects_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CBrowserPage::onSelectionChanged);
     connect(rightsButton_, &QPushButton::clicked, this, &CBrowserPage::showEffectiveRights);
+    connect(exportLdifButton_, &QPushButton::clicked, this, &CBrowserPage::exportLdif);
+    connect(importLdifButton_, &QPushButton::clicked, this, &CBrowserPage::importLdif);
 }
 
 std::string CBrowserPage::rightsObjectName() const {
     if (selectedField_->text().isEmpty())
         return {};
-    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
-    const QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.first();
-    if (item != nullptr && itemImage(item) == ClassIcon::Attribute)
-        item = item->parent();
-    if (item == nullptr)
+    const QModelIndexList selected = objects_->selectionModel()->selectedIndexes();
+    QModelIndex item = selected.isEmpty() ? QModelIndex() : selected.first();
+    if (model_->isAttribute(item))
+        item = item.parent();
+    if (!item.isValid())
         return {};
     // The top item stands for the context itself.
-    if (item == rootItem_)
+    if (model_->isHead(item))
         return isRootName(nameContext_) || nameContext_.empty() ? std::string(ROOT_NAME)
                                                                 : nameContext_;
     return fullNameOf(itemLabel(item), nameContext_);
@@ -155,9 +182,26 @@ void CBrowserPage::refresh() {
     showCurrentContext();
 }
 
+QList<QAbstractItemView*> CBrowserPage::imageListViews() {
+    return {objects_};
+}
+
+bool CBrowserPage::isListing() const {
+    return listing_->isRunning();
+}
+
+ListingProgress* CBrowserPage::listingProgress() const {
+    return listing_->progress();
+}
+
+SliceRunner* CBrowserPage::listingRun() const {
+    return listing_->runner();
+}
+
 void CBrowserPage::clearListing() {
-    rootItem_ = nullptr;
-    retiredListing_.empty(objects_);
+    // One listing at a time: the one under way stops and its rows go before the next arrive.
+    listing_->cancel();
+    model_->clear();
     containers_->clear();
 }
 
@@ -185,19 +229,20 @@ void CBrowserPage::showCurrentContext() {
     // The top of the tree (or no context at all) shows the tree's name.
     const std::string rootText =
         isRootName(current) || current.empty() ? treeName_ : labelText(labelOf(current));
-    rootItem_ =
-        appendItem(objects_, nullptr, QString::fromStdString(rootText), rootIcon, imageList());
+    model_->setImageList(imageList());
+    const QModelIndex head = model_->setHead(QString::fromStdString(rootText), rootIcon);
+    objects_->expand(head);
 
-    BrowserSink sink(*this);
-    // One repaint at the end instead of one per inserted item.
-    objects_->setUpdatesEnabled(false);
-    ListContainer(*this, current, sink);
-    sink.flush();
-    objects_->setUpdatesEnabled(true);
+    // The first screen of objects is there when this returns; the rest arrives from the
+    // event loop while the page answers the user.
+    listing_->start(current, [this](const ListedObject& object, int icon) {
+        if (object.info.objectFlags & DS_CONTAINER_ENTRY)
+            setEntryLabel(addContainerEntry(QString::fromStdString(labelText(object.label)), icon),
+                          object.label);
+    });
 
     // A listing that failed has been reported; what arrived stays, and the way up and the
     // containers listed so far stay usable, so the page never strands the user.
-    rootItem_->setExpanded(true);
     addContainerEntry(QString(), ClassIcon::UpArrow);
     treeField_->setText(QString::fromStdString(treeName_));
     contextField_->setText(QString::fromStdString(current));
@@ -240,8 +285,8 @@ bool CBrowserPage::eventFilter(QObject* watched, QEvent* event) {
 void CBrowserPage::moveTo(QListWidgetItem* entry) {
     const int image = entryImage(entry);
     const std::string label = entryLabel(entry);
-    if (image != ClassIcon::Tree && rootItem_)
-        objects_->setCurrentItem(rootItem_);
+    if (image != ClassIcon::Tree && model_->head().isValid())
+        objects_->setCurrentIndex(model_->head());
     serverField_->clear();
     selectedField_->clear();
     rightsButton_->setEnabled(false);
@@ -330,33 +375,33 @@ bool CBrowserPage::openTree(const std::string& treeName) {
 }
 
 void CBrowserPage::onSelectionChanged() {
-    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
+    const QModelIndexList selected = objects_->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    QTreeWidgetItem* item = selected.first();
-    if (itemImage(item) != ClassIcon::Attribute) {
+    const QModelIndex item = selected.first();
+    if (!model_->isAttribute(item)) {
         selectObjectItem(item);
         return;
     }
     WaitCursor wait;
-    QTreeWidgetItem* object = item->parent();
-    if (!object)
+    const QModelIndex object = item.parent();
+    if (!object.isValid())
         return;
     selectedObject_ = itemLabel(object);
-    selectedField_->setText(object->text(0));
+    selectedField_->setText(object.data().toString());
     rightsButton_->setEnabled(true);
-    const std::string attrName = item->text(0).toStdString();
+    const std::string attrName = item.data().toString().toStdString();
     ReadAttributeValues(*this, surfaces_, selectedObject_, attrName);
 }
 
-void CBrowserPage::selectObjectItem(QTreeWidgetItem* item) {
+void CBrowserPage::selectObjectItem(const QModelIndex& item) {
     selectedObject_ = itemLabel(item);
-    selectedField_->setText(item->text(0));
+    selectedField_->setText(item.data().toString());
     const int image = itemImage(item);
     // The root item stands for the current context itself.
     const std::string typeName =
-        item == rootItem_ ? ClassIconTable::typeNameForFullName(*this, image, nameContext_)
-                          : ClassIconTable::typeNameFor(*this, image, selectedObject_);
+        model_->isHead(item) ? ClassIconTable::typeNameForFullName(*this, image, nameContext_)
+                             : ClassIconTable::typeNameFor(*this, image, selectedObject_);
     typeField_->setText(QString::fromStdString(typeName));
     rightsButton_->setEnabled(true);
     surfaces_.syntaxField->clear();
@@ -364,4 +409,6 @@ void CBrowserPage::selectObjectItem(QTreeWidgetItem* item) {
     surfaces_.valueList->hide();
     surfaces_.textPanel->show();
     refreshServerField();
+    // Its attribute names come with the selection, as with an expansion.
+    model_->readNames(item);
 }

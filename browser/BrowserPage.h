@@ -1,18 +1,24 @@
 #pragma once
 
+#include "directory/ListContainer.h"
 #include "pages/PageFrame.h"
-#include "pages/RetiredItems.h"
 #include "render/ValueSurfaces.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
+class QModelIndex;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class ListingProgress;
+class ModelListing;
+class SliceRunner;
+class ObjectListModel;
 
 // "NDS Browser": walks the tree container by container, lists the trees above "[Root]",
 // and shows every value of a selected attribute.
@@ -27,7 +33,12 @@ public:
     // Runs the move of a double-click on a container list entry.
     void moveTo(QListWidgetItem* entry);
 
-    QTreeWidget* objectTree() const { return objects_; }
+    QTreeView* objectTree() const { return objects_; }
+    ObjectListModel* objectModel() const { return model_; }
+    // Whether a listing is still arriving, and the line that shows its progress.
+    bool isListing() const;
+    ListingProgress* listingProgress() const;
+    SliceRunner* listingRun() const;
     QPushButton* rightsButton() const { return rightsButton_; }
     // The selected object as the rights dialog names it ("" when none is selected).
     std::string rightsObjectName() const;
@@ -35,7 +46,7 @@ public:
 
 protected:
     void buildControls() override;
-    QList<QTreeWidget*> imageListTrees() override { return {objects_}; }
+    QList<QAbstractItemView*> imageListViews() override;
     QListWidget* imageListList() override { return containers_; }
     void fillPage() override;
     QLineEdit* serverField() override { return serverField_; }
@@ -47,25 +58,28 @@ private:
     // false, reported, when the trees cannot be scanned.
     bool listTrees();
     bool openTree(const std::string& treeName);
-    void selectObjectItem(QTreeWidgetItem* item);
+    void selectObjectItem(const QModelIndex& item);
     void onSelectionChanged();
     void showEffectiveRights();
+    // "Export LDIF..." and "Import LDIF..." (BrowserLdif.cpp).
+    void exportLdif();
+    void importLdif();
     QListWidgetItem* addContainerEntry(const QString& label, int image);
-
-    friend class BrowserSink;
 
     QLineEdit* treeField_ = nullptr;
     QLineEdit* contextField_ = nullptr;
-    QTreeWidget* objects_ = nullptr;
+    QTreeView* objects_ = nullptr;
+    ObjectListModel* model_ = nullptr;
+    ModelListing* listing_ = nullptr;
     QListWidget* containers_ = nullptr;
     QLineEdit* typeField_ = nullptr;
     QLineEdit* selectedField_ = nullptr;
     QLineEdit* serverField_ = nullptr;
     QPushButton* rightsButton_ = nullptr;
+    QPushButton* exportLdifButton_ = nullptr;
+    QPushButton* importLdifButton_ = nullptr;
     ValueSurfaces surfaces_;
 
-    QTreeWidgetItem* rootItem_ = nullptr;
-    RetiredItems retiredListing_;
     std::string selectedObject_;
     // The connection this page opened to the tree it is on, closed when it moves on.
     NWCONN_HANDLE treeConnection_ = 0;

@@ -29,7 +29,8 @@ std::unique_ptr<DirectoryClient> openLdap(std::string* error, const PasswordProm
 } // namespace
 
 namespace {
-std::unique_ptr<DirectoryClient> openClient(std::string* error, const PasswordPrompt& askPassword) {
+std::unique_ptr<DirectoryClient> openClient(std::string* error, const PasswordPrompt& askPassword,
+                                            const std::string& demoData) {
     const std::string kind = setting("OSTREL_CLIENT", "embedded");
 #ifdef OSTREL_HAVE_LDAP
     if (kind == "ldap")
@@ -45,16 +46,24 @@ std::unique_ptr<DirectoryClient> openClient(std::string* error, const PasswordPr
         return nullptr;
     }
     EmbeddedDirectory::Options options;
-    options.dataDir = setting("OSTREL_DATA", EmbeddedDirectory::demoDataDir());
+    options.dataDir = embeddedDataFolder(demoData);
     options.identity = setting("OSTREL_IDENTITY", options.identity);
     return EmbeddedDirectory::open(options, error);
 }
 } // namespace
 
 std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error) {
-    return openClient(error, {});
+    return openClient(error, {}, {});
 }
 
-DirectoryClientOpener directoryClientOpener(PasswordPrompt askPassword) {
-    return [ask = std::move(askPassword)](std::string* error) { return openClient(error, ask); };
+std::string embeddedDataFolder(const std::string& demoData) {
+    if (setting("OSTREL_CLIENT", "embedded") != "embedded")
+        return {};
+    return setting("OSTREL_DATA", demoData.empty() ? EmbeddedDirectory::demoDataDir() : demoData);
+}
+
+DirectoryClientOpener directoryClientOpener(PasswordPrompt askPassword, std::string demoData) {
+    return [ask = std::move(askPassword), data = std::move(demoData)](std::string* error) {
+        return openClient(error, ask, data);
+    };
 }

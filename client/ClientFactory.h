@@ -17,9 +17,15 @@ using DirectoryClientOpener = std::function<std::unique_ptr<DirectoryClient>(std
 //   OSTREL_DATA      the embedded directory's data folder, default the compiled-in one
 // and for "ldap" the settings of client/ldap/LdapSettings.h (OSTREL_LDAP_SCHEMA, the schema
 // hints, has no default: without it the client names the standard schema itself). nullptr
-// with a message in *error (when given) if it cannot be opened. Without a password prompt, an LDAP identity needs a password file.
+// with a message in *error (when given) if it cannot be opened. Without a password prompt, an LDAP
+// identity needs a password file.
 std::unique_ptr<DirectoryClient> createDirectoryClient(std::string* error);
 
 // The same, asking with `askPassword` when the LDAP settings name an identity but no
-// password file.
-DirectoryClientOpener directoryClientOpener(PasswordPrompt askPassword);
+// password file, and with `demoData` (when not empty) in place of the compiled-in data folder
+// when OSTREL_DATA is unset: the program hands the folder installed beside it.
+DirectoryClientOpener directoryClientOpener(PasswordPrompt askPassword, std::string demoData = {});
+
+// The data folder the embedded directory opens under these settings: OSTREL_DATA, else
+// `demoData` when not empty, else the compiled-in one. Empty when they choose another client.
+std::string embeddedDataFolder(const std::string& demoData = {});

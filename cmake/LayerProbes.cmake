@@ -40,6 +40,16 @@ ostrel_layer_probe(pages_read_the_seam LIBRARY ostrel_objects
 ostrel_layer_probe(pages_read_no_client FORBIDDEN LIBRARY ostrel_objects
                    CODE "#include \"client/embedded/EmbeddedDirectory.h\"")
 
+# LDIF: the seam, and no client (the text forms come through the seam) and no Qt; the dialogs
+# that pages open read no client either.
+ostrel_layer_probe(ldif_reads_the_seam LIBRARY ostrel_ldif
+                   CODE "#include \"directory/DirectoryClient.h\"\n#include \"ldif/LdifImport.h\"")
+ostrel_layer_probe(ldif_reads_no_client FORBIDDEN LIBRARY ostrel_ldif
+                   CODE "#include \"client/common/ValueText.h\"")
+ostrel_layer_probe(ldif_reads_no_qt FORBIDDEN LIBRARY ostrel_ldif CODE "#include <QString>")
+ostrel_layer_probe(ldif_dialogs_read_no_client FORBIDDEN LIBRARY ostrel_ldif_dialogs
+                   CODE "#include \"client/common/ValueText.h\"")
+
 # Only the LDAP client links libldap: a program of the embedded client alone that calls it
 # does not link.
 if(TARGET ostrel_client_ldap)

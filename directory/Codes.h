@@ -31,6 +31,7 @@ constexpr const char* ROOT_NAME = "[Root]";
 // NWDSInitBuf operations
 enum DSV : std::uint32_t {
     DSV_READ = 3,
+    DSV_LIST = 5,
     DSV_SEARCH = 6,
     DSV_ADD_ENTRY = 7,
     DSV_MODIFY_ENTRY = 9,

@@ -8,12 +8,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Buffers and filter cursors belong to the client; callers only pass them back.
 struct Buf_T;
 struct Filter_Cursor_T;
 
 using FilterValueRelease = void (*)(std::uint32_t syntaxID, void* value);
+
+// What a name handed to the text-form calls names.
+enum class NamedItem : std::uint8_t { Object, Attribute, Class };
 
 // The one seam between the pages and a directory-client library. Every operation
 // returns 0 on success or a negative DirectoryError, never a positive value.
@@ -92,6 +96,11 @@ public:
     // ---- Reads ----
     virtual NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
                                std::int32_t* iterationHandle, Buf_T* subordinates) = 0;
+    // Ends an unfinished multi-pass read (`operation` DSV_LIST, DSV_READ or DSV_SEARCH) before
+    // its last pass: what the directory still holds for it is dropped (a server's search is
+    // abandoned). A handle of -1 is nothing to close.
+    virtual NWDSCCODE NWDSCloseIteration(NWDSContextHandle context, std::int32_t iterationHandle,
+                                         std::uint32_t operation) = 0;
     // attrNames is used only when allAttrs is false.
     virtual NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName,
                                std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
@@ -209,6 +218,52 @@ public:
     // What the client could not take of the server's answers to the last listing, search or
     // read, said once ("3 entries from the server could not be shown: ..."); "" when nothing.
     virtual std::string takeRefusedNote() { return {}; }
+
+    // ---- Text forms: names and values as LDIF and LDAP write them ----
+    // Each gives ERR_NOT_SUPPORTED where the client has no text forms.
+    // The text form of a name on the context's tree: an object's DN from its full name
+    // ("cn=Jane,ou=Sales,o=Acme" for "Jane.Sales.Acme", "" for "[Root]"), the LDAP name of an
+    // attribute or a class.
+    virtual NWDSCCODE nameToText(NWDSContextHandle context, NamedItem item, const char* name,
+                                 std::string& text) {
+        (void)context;
+        (void)item;
+        (void)name;
+        (void)text;
+        return ERR_NOT_SUPPORTED;
+    }
+    // The directory's name for a text form: an object's full name from its DN ("[Root]" for
+    // ""; ERR_INVALID_OBJECT_NAME for a DN that names nothing the directory can hold), an
+    // attribute's or a class's own name (ERR_NO_SUCH_ATTRIBUTE, ERR_NO_SUCH_CLASS).
+    virtual NWDSCCODE nameFromText(NWDSContextHandle context, NamedItem item, std::string_view text,
+                                   std::string& name) {
+        (void)context;
+        (void)item;
+        (void)text;
+        (void)name;
+        return ERR_NOT_SUPPORTED;
+    }
+    // The value at a reply's cursor in its text form, taken as NWDSGetAttrVal takes it. A
+    // stream's content is read through NWDSOpenStream (ERR_NOT_SUPPORTED here).
+    virtual NWDSCCODE getAttrValText(NWDSContextHandle context, Buf_T* buffer,
+                                     std::uint32_t syntaxID, std::string& text) {
+        (void)context;
+        (void)buffer;
+        (void)syntaxID;
+        (void)text;
+        return ERR_NOT_SUPPORTED;
+    }
+    // Puts a value given in its text form into an add or modify request, as NWDSPutAttrVal
+    // puts a record (ERR_SYNTAX_VIOLATION for text that is no value of the syntax). A stream's
+    // text is its content, which a new object may carry.
+    virtual NWDSCCODE putAttrValText(NWDSContextHandle context, Buf_T* buffer,
+                                     std::uint32_t syntaxID, std::string_view text) {
+        (void)context;
+        (void)buffer;
+        (void)syntaxID;
+        (void)text;
+        return ERR_NOT_SUPPORTED;
+    }
 };
 
 // What a client has handed out and not yet taken back. Tests compare these before and after.

@@ -1,12 +1,14 @@
-// The LDIF reader and the loader behind it, on the demo schema: any text is read or refused
-// with a message, never crashes, and file references never leave the (empty) data folder.
+// The LDIF reader (with change records, as an import reads it, and as the data folder's loader
+// reads it) and the loader behind it, on the demo schema: any text is read or refused with a
+// message, never crashes, and file references never leave the (empty) data folder.
 #include "FuzzCheck.h"
-#include "client/common/Names.h"
-#include "client/embedded/DirectoryModel.h"
 #include "client/common/Ldif.h"
+#include "client/common/Names.h"
 #include "client/common/SchemaFile.h"
 #include "client/common/TextFile.h"
+#include "client/embedded/DirectoryModel.h"
 #include "client/embedded/TreeLoader.h"
+#include "ldif/LdifReader.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -44,6 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Setting& s = setting();
     std::vector<ldif::Record> records;
     std::string error;
+    // Change records too, as an import reads them: read, or refused with the file's line.
+    if (!ldif::read(text, {"fuzz.ldif", {}}, records, &error))
+        FUZZ_CHECK(error.rfind("fuzz.ldif:", 0) == 0);
+    records.clear();
     const ldif::Source source{"fuzz.ldif", s.dataRoot, s.dataRoot};
     if (!ldif::parse(text, source, records, &error)) {
         FUZZ_CHECK(error.rfind("fuzz.ldif:", 0) == 0);

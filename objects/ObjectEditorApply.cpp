@@ -5,6 +5,8 @@
 #include "directory/ClientBuffer.h"
 #include "directory/NameRules.h"
 #include "directory/ServerReason.h"
+#include "pages/ModelListing.h"
+#include "pages/ObjectListModel.h"
 #include "pages/WaitCursor.h"
 
 #include <QLineEdit>
@@ -65,7 +67,8 @@ void CObjectEditorPage::modifyObject() {
            note.c_str());
     setChanged();
     releaseCriteria();
-    objects_->clear();
+    listing_->cancel();
+    objectsModel_->clear();
     values_->clear();
     listObjects();
 }

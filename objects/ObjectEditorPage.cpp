@@ -2,6 +2,10 @@
 
 #include "EditPanel.h"
 #include "ModificationCriterion.h"
+#include "pages/ClassIconTable.h"
+#include "pages/ModelListing.h"
+#include "pages/ObjectListModel.h"
+#include "pages/SliceRunner.h"
 #include "render/ValueList.h"
 
 #include <QAbstractItemView>
@@ -15,6 +19,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -24,6 +29,8 @@ CObjectEditorPage::CObjectEditorPage(const PageServices& services, QWidget* pare
 }
 
 CObjectEditorPage::~CObjectEditorPage() {
+    // A listing still arriving is closed while the context is there.
+    delete listing_;
     if (criteria_)
         releaseCriteria();
 }
@@ -66,7 +73,10 @@ void CObjectEditorPage::buildControls() {
     // ---- Object Selector ----
     auto* selector = new QGroupBox(QStringLiteral("Object Selector"), this);
     selector->setObjectName(QStringLiteral("objectSelector"));
-    objects_ = new QTreeWidget(selector);
+    objectsModel_ = new ObjectListModel(this);
+    objectsModel_->setNameReader(ModelListing::nameReader(*this), ClassIcon::Attribute);
+    objects_ = new QTreeView(selector);
+    objects_->setModel(objectsModel_);
     objects_->setObjectName(QStringLiteral("objectTree"));
     objects_->setHeaderHidden(true);
     objects_->setRootIsDecorated(true);
@@ -94,11 +104,13 @@ void CObjectEditorPage::buildControls() {
     upper->addWidget(objectsLabel, 1, 0, 1, 2);
     upper->addWidget(valuesLabel, 1, 2, 1, 2);
     upper->addWidget(objects_, 2, 0, 1, 2);
+    listing_ = new ModelListing(*this, objectsModel_, selector);
     upper->addWidget(values_, 2, 2, 1, 2);
     upper->addWidget(selectedLabel, 3, 0);
     upper->addWidget(selectedField_, 3, 1);
     upper->addWidget(typeLabel, 3, 2);
     upper->addWidget(typeField_, 3, 3);
+    upper->addWidget(listing_->progress(), 4, 0, 1, 4);
     upper->setRowStretch(2, 1);
     upper->setColumnStretch(1, 2);
     upper->setColumnStretch(3, 3);
@@ -157,8 +169,9 @@ void CObjectEditorPage::buildControls() {
     for (QComboBox* combo : {attributes_, operations_, editPanel_->protectedAttributes()})
         nameDropDown(combo);
 
-    connect(objects_, &QTreeWidget::itemSelectionChanged, this,
+    connect(objects_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CObjectEditorPage::onObjectSelectionChanged);
+    connect(listing_, &ModelListing::ended, this, &CObjectEditorPage::listingEnded);
     connect(attributes_, &QComboBox::currentIndexChanged, this,
             &CObjectEditorPage::onAttributeChosen);
     connect(editPanel_->protectedAttributes(), &QComboBox::currentIndexChanged, this,
@@ -204,4 +217,8 @@ bool CObjectEditorPage::eventFilter(QObject* watched, QEvent* event) {
 
 void CObjectEditorPage::showMessages(const QString& messages) {
     report("%s", messages.toStdString().c_str());
+}
+
+QList<QAbstractItemView*> CObjectEditorPage::imageListViews() {
+    return {objects_};
 }

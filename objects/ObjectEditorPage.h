@@ -10,8 +10,12 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QModelIndex;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class ModelListing;
+class ObjectListModel;
 struct ModificationCriterion;
 
 // "Object Editor": queues typed changes to one object and writes them in one request.
@@ -22,13 +26,15 @@ class CObjectEditorPage : public PageFrame {
 public:
     CObjectEditorPage(const PageServices& services, QWidget* parent);
     ~CObjectEditorPage() override; // releases every pending criterion
+    // Whether the context's objects are still arriving.
+    bool isListing() const;
 
     // The criterion a row of "Object Modification Criteria:" holds.
     static const ModificationCriterion* criterionOf(const QTreeWidgetItem* row);
 
 protected:
     void buildControls() override;
-    QList<QTreeWidget*> imageListTrees() override { return {objects_}; }
+    QList<QAbstractItemView*> imageListViews() override;
     void fillPage() override;
     QLineEdit* serverField() override { return serverField_; }
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,9 +45,11 @@ private:
     // attribute names; the header fields after a whole listing.
     void listObjects();
     void onObjectSelectionChanged();
-    void chooseObject(QTreeWidgetItem* item);
-    void chooseAttribute(QTreeWidgetItem* item);
-    std::string classOf(QTreeWidgetItem* objectItem);
+    void chooseObject(const QModelIndex& item);
+    void chooseAttribute(const QModelIndex& item);
+    std::string classOf(const QModelIndex& objectItem);
+    // The steps after a complete listing of the context's objects.
+    void listingEnded(bool completed);
     // Rebuilds "Attribute:" and the protected-attribute list when the class is not the one
     // "Object Type:" shows.
     void rebuildAttributeListsFor(const std::string& className);
@@ -67,7 +75,9 @@ private:
     QLineEdit* serverField_ = nullptr;
     QLineEdit* selectedField_ = nullptr;
     QLineEdit* typeField_ = nullptr;
-    QTreeWidget* objects_ = nullptr;
+    QTreeView* objects_ = nullptr;
+    ObjectListModel* objectsModel_ = nullptr;
+    ModelListing* listing_ = nullptr;
     QTreeWidget* values_ = nullptr;
     QComboBox* attributes_ = nullptr;
     QComboBox* operations_ = nullptr;

@@ -5,7 +5,8 @@
 #include "ObjectEditorPage.h"
 #include "directory/ListContainer.h"
 #include "pages/ClassIconTable.h"
-#include "pages/ObjectTreeSink.h"
+#include "pages/ModelListing.h"
+#include "pages/ObjectListModel.h"
 #include "pages/TreeItems.h"
 #include "pages/WaitCursor.h"
 #include "render/ReadAttributeValues.h"
@@ -14,6 +15,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <deque>
 #include <set>
@@ -40,12 +42,15 @@ void insertSortedItem(QComboBox* combo, const QString& text) {
 } // namespace
 
 void CObjectEditorPage::listObjects() {
-    bool listed = false;
-    {
-        ObjectTreeSink sink(*this, objects_, nullptr, ObjectTreeSink::AttributeNames::Read);
-        listed = ListContainer(*this, nameContext_, sink);
-    }
-    if (!listed)
+    listing_->start(nameContext_);
+}
+
+bool CObjectEditorPage::isListing() const {
+    return listing_->isRunning();
+}
+
+void CObjectEditorPage::listingEnded(bool completed) {
+    if (!completed)
         return;
     treeField_->setText(QString::fromStdString(treeName_));
     selectedField_->clear();
@@ -53,24 +58,26 @@ void CObjectEditorPage::listObjects() {
 }
 
 void CObjectEditorPage::onObjectSelectionChanged() {
-    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
+    const QModelIndexList selected = objects_->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    QTreeWidgetItem* item = selected.first();
-    if (itemImage(item) == ClassIcon::Attribute)
+    const QModelIndex item = selected.first();
+    if (objectsModel_->isAttribute(item))
         chooseAttribute(item);
     else
         chooseObject(item);
 }
 
-std::string CObjectEditorPage::classOf(QTreeWidgetItem* objectItem) {
+std::string CObjectEditorPage::classOf(const QModelIndex& objectItem) {
     return ClassIconTable::typeNameFor(*this, itemImage(objectItem), itemLabel(objectItem));
 }
 
-void CObjectEditorPage::chooseObject(QTreeWidgetItem* item) {
+void CObjectEditorPage::chooseObject(const QModelIndex& item) {
     WaitCursor wait;
-    selectedField_->setText(item->text(0));
-    selectedShown_ = item->text(0);
+    // Its attribute names come with the selection, as with an expansion.
+    objectsModel_->readNames(item);
+    selectedField_->setText(item.data().toString());
+    selectedShown_ = item.data().toString();
     selectedLabel_ = itemLabel(item);
     const std::string className = classOf(item);
     rebuildAttributeListsFor(className);
@@ -78,21 +85,21 @@ void CObjectEditorPage::chooseObject(QTreeWidgetItem* item) {
     refreshServerField();
 }
 
-void CObjectEditorPage::chooseAttribute(QTreeWidgetItem* item) {
+void CObjectEditorPage::chooseAttribute(const QModelIndex& item) {
     WaitCursor wait;
-    QTreeWidgetItem* object = item->parent();
-    if (object == nullptr)
+    const QModelIndex object = item.parent();
+    if (!object.isValid())
         return;
     const std::string className = classOf(object);
     rebuildAttributeListsFor(className);
     typeField_->setText(QString::fromStdString(className));
-    selectedField_->setText(object->text(0));
-    selectedShown_ = object->text(0);
+    selectedField_->setText(object.data().toString());
+    selectedShown_ = object.data().toString();
     selectedLabel_ = itemLabel(object);
-    const std::string attrName = item->text(0).toStdString();
+    const std::string attrName = item.data().toString().toStdString();
     showValues(itemLabel(object), attrName);
     setUpEditPanel(attrName);
-    attributes_->setEditText(item->text(0));
+    attributes_->setEditText(item.data().toString());
     operations_->setEditText(QStringLiteral("Remove Attribute"));
 }
 

@@ -7,7 +7,7 @@
 #include "pages/WaitCursor.h"
 
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstring>
 
 namespace {
@@ -20,18 +20,18 @@ QString typedName(const QLineEdit* field) {
 
 std::string CObjectManagerPage::writeName(const QString& typed) const {
     // The selected object's text stands for its label, which it may not spell out.
-    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
-    if (!selected.isEmpty() && selected.first()->text(0) == typed)
+    const QModelIndexList selected = objects_->selectionModel()->selectedIndexes();
+    if (!selected.isEmpty() && selected.first().data().toString() == typed)
         return fullNameOf(itemLabel(selected.first()), nameContext_);
     return fullNameOf(typed.toStdString(), nameContext_);
 }
 
 void CObjectManagerPage::showSelectedObject() {
-    const QList<QTreeWidgetItem*> selected = objects_->selectedItems();
+    const QModelIndexList selected = objects_->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
     WaitCursor wait;
-    const QString label = selected.first()->text(0);
+    const QString label = selected.first().data().toString();
     Object_Info_T info{};
     const NWDSCCODE rc = client().NWDSReadObjectInfo(
         context(), fullNameOf(itemLabel(selected.first()), nameContext_).c_str(), nullptr, 0,

@@ -1,7 +1,9 @@
 #include "ObjectManagerPage.h"
 
 #include "directory/ListContainer.h"
-#include "pages/ObjectTreeSink.h"
+#include "pages/ModelListing.h"
+#include "pages/ObjectListModel.h"
+#include "pages/SliceRunner.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -15,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -46,6 +49,10 @@ void compact(QLayout* layout) {
 CObjectManagerPage::CObjectManagerPage(const PageServices& services, QWidget* parent)
     : PageFrame(PageKind::ObjectManager, services, parent) {
     setObjectName(QStringLiteral("objectManagerPage"));
+}
+
+CObjectManagerPage::~CObjectManagerPage() {
+    delete listing_;
 }
 
 QGroupBox* CObjectManagerPage::buildCreateGroup() {
@@ -121,11 +128,15 @@ QGroupBox* CObjectManagerPage::buildCreateGroup() {
 QGroupBox* CObjectManagerPage::buildOperationsGroup() {
     auto* group = new QGroupBox(QStringLiteral("Object Operations"), this);
     group->setObjectName(QStringLiteral("objectOperationsGroup"));
-    objects_ = new QTreeWidget(group);
+    objectsModel_ = new ObjectListModel(this);
+    objects_ = new QTreeView(group);
     objects_->setObjectName(QStringLiteral("objectTree"));
     objects_->setHeaderHidden(true);
     objects_->setRootIsDecorated(false);
+    objects_->setUniformRowHeights(true);
     objects_->setSelectionMode(QAbstractItemView::SingleSelection);
+    objects_->setModel(objectsModel_);
+    listing_ = new ModelListing(*this, objectsModel_, group);
     classField_ = makeEdit(group, "objectClassField");
     classField_->setReadOnly(true);
 
@@ -170,13 +181,14 @@ QGroupBox* CObjectManagerPage::buildOperationsGroup() {
     layout->addWidget(objects_, 1, 0, 2, 2);
     layout->addWidget(makeBuddyLabel(QStringLiteral("Object Class:"), classField_, group), 3, 0);
     layout->addWidget(classField_, 3, 1);
+    layout->addWidget(listing_->progress(), 4, 0, 1, 3);
     layout->addWidget(deleteGroup, 0, 2, 2, 1);
     layout->addWidget(moveGroup, 2, 2, 2, 1);
     layout->setColumnStretch(1, 2);
     layout->setColumnStretch(2, 3);
     layout->setRowStretch(1, 1);
 
-    connect(objects_, &QTreeWidget::itemSelectionChanged, this,
+    connect(objects_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CObjectManagerPage::showSelectedObject);
     connect(deleteButton_, &QPushButton::clicked, this, &CObjectManagerPage::deleteObject);
     connect(renameButton_, &QPushButton::clicked, this, &CObjectManagerPage::renameObject);
@@ -219,8 +231,11 @@ void CObjectManagerPage::fillPage() {
 }
 
 void CObjectManagerPage::ListContextObjects() {
-    ObjectTreeSink sink(*this, objects_, nullptr, ObjectTreeSink::AttributeNames::Skip);
-    ListContainer(*this, nameContext_, sink);
+    listing_->start(nameContext_);
+}
+
+bool CObjectManagerPage::isListing() const {
+    return listing_->isRunning();
 }
 
 void CObjectManagerPage::RefreshObjects() {
@@ -236,7 +251,12 @@ void CObjectManagerPage::RefreshObjects() {
     // Also the waiting attributes: a pair added after the refresh must never take the place
     // of the "Object Class" row.
     mandatory_->clear();
-    objects_->clear();
+    listing_->cancel();
+    objectsModel_->clear();
     ListContextObjects();
     setChanged();
+}
+
+QList<QAbstractItemView*> CObjectManagerPage::imageListViews() {
+    return {objects_};
 }

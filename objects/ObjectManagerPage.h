@@ -12,7 +12,10 @@ class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTreeView;
 class QTreeWidget;
+class ModelListing;
+class ObjectListModel;
 
 // "Object Manager": creates, deletes, renames and moves objects in its name context.
 // Layout, start-up and the refresh are ObjectManagerPage.cpp; the create form is
@@ -21,13 +24,16 @@ class CObjectManagerPage : public PageFrame {
     Q_OBJECT
 public:
     CObjectManagerPage(const PageServices& services, QWidget* parent);
+    ~CObjectManagerPage() override; // closes a listing still arriving
 
     // Empties every field of both forms, lists the container again and sets `changed`.
     void RefreshObjects();
+    // Whether the context's objects are still arriving.
+    bool isListing() const;
 
 protected:
     void buildControls() override;
-    QList<QTreeWidget*> imageListTrees() override { return {objects_}; }
+    QList<QAbstractItemView*> imageListViews() override;
     void fillPage() override;
 
 private:
@@ -75,7 +81,9 @@ private:
     QLineEdit* contextField_ = nullptr;
     QLineEdit* serverField_ = nullptr;
     // Object Operations
-    QTreeWidget* objects_ = nullptr;
+    QTreeView* objects_ = nullptr;
+    ObjectListModel* objectsModel_ = nullptr;
+    ModelListing* listing_ = nullptr;
     QLineEdit* classField_ = nullptr;
     QLineEdit* deleteNameField_ = nullptr;
     QPushButton* deleteButton_ = nullptr;

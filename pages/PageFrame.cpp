@@ -3,11 +3,11 @@
 #include "Reporter.h"
 #include "directory/FormatText.h"
 
+#include <QAbstractItemView>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTreeWidget>
 #include <cstdarg>
 
 PageFrame::PageFrame(PageKind kind, const PageServices& services, QWidget* parent)
@@ -39,7 +39,7 @@ void PageFrame::initialise() {
         if (images_.isNull())
             report("Attempt to create image list failed!");
         const QSize iconSize(ImageList::ImageWidth, ImageList::ImageHeight);
-        for (QTreeWidget* tree : imageListTrees())
+        for (QAbstractItemView* tree : imageListViews())
             tree->setIconSize(iconSize);
         if (QListWidget* list = imageListList())
             list->setIconSize(iconSize);

@@ -10,7 +10,7 @@
 
 class QLabel;
 class QLineEdit;
-class QTreeWidget;
+class QAbstractItemView;
 class QListWidget;
 class Reporter;
 
@@ -56,7 +56,7 @@ protected:
     // Step 1: the page's controls and layout.
     virtual void buildControls() = 0;
     // The trees (and the browser's container list) that get the class icons.
-    virtual QList<QTreeWidget*> imageListTrees() { return {}; }
+    virtual QList<QAbstractItemView*> imageListViews() { return {}; }
     virtual QListWidget* imageListList() { return nullptr; }
     // Step 8: the page's own filling; runs only when the context was set up.
     virtual void fillPage() = 0;

@@ -4,6 +4,7 @@
 #include "directory/NameRules.h"
 
 #include <QListWidgetItem>
+#include <QModelIndex>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <algorithm>
@@ -52,6 +53,17 @@ int entryImage(const QListWidgetItem* entry) {
 int itemImage(const QTreeWidgetItem* item) {
     const QVariant value = item->data(0, ImageRole);
     return value.isValid() ? value.toInt() : -1;
+}
+
+int itemImage(const QModelIndex& index) {
+    const QVariant value = index.data(ImageRole);
+    return value.isValid() ? value.toInt() : -1;
+}
+
+std::string itemLabel(const QModelIndex& index) {
+    const QVariant kept = index.data(LabelRole);
+    return kept.isValid() ? kept.toByteArray().toStdString()
+                          : index.data(Qt::DisplayRole).toString().toStdString();
 }
 
 void setItemLabel(QTreeWidgetItem* item, const std::string& label) {
@@ -116,12 +128,9 @@ QTreeWidgetItem* insertItemSorted(QTreeWidget* tree, QTreeWidgetItem* parent, co
     return item;
 }
 
-namespace {
-constexpr qsizetype kSmallBatch = 16;
-
 // Case folding of a plain ASCII label is lowering A-Z, far cheaper than the general folding
 // that a listing of thousands of labels would pay for each.
-QString foldedKey(const QString& label) {
+QString foldedSortKey(const QString& label) {
     const qsizetype size = label.size();
     const QChar* in = label.constData();
     for (qsizetype i = 0; i < size; ++i) {
@@ -135,58 +144,4 @@ QString foldedKey(const QString& label) {
         out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c);
     }
     return key;
-}
-} // namespace
-
-void SortedInsertionBatch::add(QTreeWidgetItem* item) {
-    pending_.append({foldedKey(item->text(0)), item});
-}
-
-QString SortedInsertionBatch::sortKey(const QString& label) {
-    return foldedKey(label);
-}
-
-void SortedInsertionBatch::flush() {
-    if (pending_.isEmpty())
-        return;
-    const auto before = [](const Keyed& a, const Keyed& b) { return a.key < b.key; };
-    if (pending_.size() <= kSmallBatch) {
-        // A few items: a stable insertion sort needs no buffer.
-        for (qsizetype i = 1; i < pending_.size(); ++i) {
-            for (qsizetype j = i; j > 0 && before(pending_[j], pending_[j - 1]); --j)
-                std::swap(pending_[j], pending_[j - 1]);
-        }
-    } else {
-        std::stable_sort(pending_.begin(), pending_.end(), before);
-    }
-
-    QList<QTreeWidgetItem*> taken = parent_ ? parent_->takeChildren() : QList<QTreeWidgetItem*>();
-    if (tree_) {
-        while (tree_->topLevelItemCount() > 0)
-            taken.append(tree_->takeTopLevelItem(tree_->topLevelItemCount() - 1));
-        std::reverse(taken.begin(), taken.end());
-    }
-    QList<Keyed> merged;
-    if (taken.isEmpty()) {
-        merged.swap(pending_); // nothing there yet: the sorted new items are the whole list
-    } else {
-        QList<Keyed> present;
-        present.reserve(taken.size());
-        for (QTreeWidgetItem* item : taken)
-            present.append({foldedKey(item->text(0)), item});
-        // Items already there come before new ones with an equal label, as they would have
-        // been inserted before them.
-        merged.reserve(present.size() + pending_.size());
-        std::merge(present.begin(), present.end(), pending_.begin(), pending_.end(),
-                   std::back_inserter(merged), before);
-        pending_.clear();
-    }
-    QList<QTreeWidgetItem*> items;
-    items.reserve(merged.size());
-    for (const Keyed& keyed : merged)
-        items.append(keyed.item);
-    if (parent_)
-        parent_->addChildren(items);
-    else
-        tree_->addTopLevelItems(items);
 }

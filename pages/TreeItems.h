@@ -6,6 +6,7 @@
 
 class ImageList;
 class QListWidgetItem;
+class QModelIndex;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -13,6 +14,7 @@ class QTreeWidgetItem;
 void setItemImage(QTreeWidgetItem* item, int image, const ImageList* images);
 void setItemImage(QTreeWidgetItem* item, int image, int selectedImage, const ImageList* images);
 int itemImage(const QTreeWidgetItem* item); // -1 when none was set
+int itemImage(const QModelIndex& index);    // the same for a row of a model
 
 // The same for the entries of a list in list mode.
 void setEntryImage(QListWidgetItem* entry, int image, const ImageList* images);
@@ -22,6 +24,7 @@ int entryImage(const QListWidgetItem* entry); // -1 when none was set
 // name's label, which no text can hold, is kept with it. itemLabel gives the label back.
 void setItemLabel(QTreeWidgetItem* item, const std::string& label);
 std::string itemLabel(const QTreeWidgetItem* item);
+std::string itemLabel(const QModelIndex& index);
 void setEntryLabel(QListWidgetItem* entry, const std::string& label);
 std::string entryLabel(const QListWidgetItem* entry);
 
@@ -37,30 +40,6 @@ QTreeWidgetItem* appendItem(QTreeWidget* tree, QTreeWidgetItem* parent, const QS
 QTreeWidgetItem* insertItemSorted(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text,
                                   int image, const ImageList* images);
 
-// Collects the items of a long listing for one parent (or the tree's top level) and puts
-// them at their sorted places in one go: the same order as inserting each at its sorted
-// place, without moving every later sibling once per item.
-class SortedInsertionBatch {
-public:
-    // Items go below `parent`, or to the tree's top level when it is null.
-    SortedInsertionBatch(QTreeWidget* tree, QTreeWidgetItem* parent)
-        : parent_(parent), tree_(parent ? nullptr : tree) {}
-    ~SortedInsertionBatch() { flush(); }
-    SortedInsertionBatch(const SortedInsertionBatch&) = delete;
-    SortedInsertionBatch& operator=(const SortedInsertionBatch&) = delete;
-
-    // Takes an item that belongs to no parent yet.
-    void add(QTreeWidgetItem* item);
-    // The key a label sorts by: plain comparison of keys is the tree's order.
-    static QString sortKey(const QString& label);
-    void flush();
-
-private:
-    QTreeWidgetItem* parent_ = nullptr;
-    QTreeWidget* tree_ = nullptr;
-    struct Keyed {
-        QString key; // the label case-folded, so that plain comparison is the tree's order
-        QTreeWidgetItem* item;
-    };
-    QList<Keyed> pending_;
-};
+// The key a label sorts by: plain comparison of keys is the order of the pages' trees (case
+// ignored). Made once per label: a listing's thousands of labels are compared many times.
+QString foldedSortKey(const QString& label);

@@ -3,6 +3,7 @@
 // criterion put into the filter is taken back.
 #include "QueryPage.h"
 #include "SearchCriterion.h"
+#include "SubmittedSearch.h"
 #include "directory/TypedNumbers.h"
 
 #include <QComboBox>
@@ -190,4 +191,26 @@ void CQueryPage::rebuildFilterFromRows() {
             }
         }
     }
+}
+
+SubmittedSearch CQueryPage::currentSearch(const std::string& base) const {
+    SubmittedSearch search{base, {}};
+    for (int i = 0; i < criteriaList_->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = criteriaList_->topLevelItem(i);
+        SubmittedSearch::Step step;
+        if (isCriterionRow(row)) {
+            step.criterion = static_cast<const CriterionRow*>(row)->criterion();
+            step.text =
+                QStringList{row->text(FieldName), row->text(FieldOperator), row->text(Value)}
+                    .join(QLatin1Char(' '))
+                    .trimmed()
+                    .toStdString();
+        } else {
+            const bool joinWithAnd = row->text(NodeOperator) == QStringLiteral("AND");
+            step.connector = connectorToken(joinWithAnd);
+            step.text = joinWithAnd ? "AND" : "OR";
+        }
+        search.steps.push_back(std::move(step));
+    }
+    return search;
 }

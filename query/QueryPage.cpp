@@ -3,7 +3,12 @@
 // QuerySubmit.cpp.
 #include "QueryPage.h"
 
+#include "QuerySearch.h"
 #include "SearchCriterion.h"
+#include "SearchResultsModel.h"
+#include "SubmittedSearch.h"
+#include "pages/ClassIconTable.h"
+#include "pages/SliceRunner.h"
 #include "schema/AttributeReads.h"
 #include "schema/ReportPolicies.h"
 #include "schema/SyntaxReads.h"
@@ -20,6 +25,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -60,6 +66,10 @@ CQueryPage::CQueryPage(const PageServices& services, QWidget* parent)
 }
 
 CQueryPage::~CQueryPage() {
+    // A search still arriving is closed while the context is there.
+    delete runner_;
+    runner_ = nullptr;
+    search_.reset();
     releaseFilter();
 }
 
@@ -132,20 +142,29 @@ void CQueryPage::buildControls() {
     locationEdit_->setMaxLength(255);
     QLabel* locationLabel = makeBuddyLabel(QStringLiteral("Search Location:"), locationEdit_);
     resetButton_ = makeButton(this, QStringLiteral("Reset Criteria"), "resetCriteriaButton");
+    exportResultsButton_ =
+        makeButton(this, QStringLiteral("E&xport Results..."), "exportResultsButton");
+    exportResultsButton_->setEnabled(false);
 
-    results_ = new QTreeWidget(this);
+    resultsModel_ = new SearchResultsModel(this);
+    resultsModel_->setImages(ClassIcon::Attribute, ClassIcon::QueryValue);
+    results_ = new QTreeView(this);
     results_->setObjectName(QStringLiteral("resultsTree"));
     results_->setHeaderHidden(true);
     results_->setRootIsDecorated(true);
     results_->setItemsExpandable(true);
     results_->setUniformRowHeights(true);
+    results_->setModel(resultsModel_);
     QLabel* resultsLabel = makeBuddyLabel(QStringLiteral("Results:"), results_);
+    progress_ = new ListingProgress(QStringLiteral("Searching: %1 objects so far"), this);
+    runner_ = new SliceRunner(progress_, this);
 
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(submitButton_);
     searchRow->addWidget(locationLabel);
     searchRow->addWidget(locationEdit_, 1);
     searchRow->addWidget(resetButton_);
+    searchRow->addWidget(exportResultsButton_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -155,11 +174,14 @@ void CQueryPage::buildControls() {
     layout->addLayout(searchRow);
     layout->addWidget(resultsLabel);
     layout->addWidget(results_, 2);
+    layout->addWidget(progress_);
 
     connect(addButton_, &QPushButton::clicked, this, [this] { OnAddCriteria(); });
     connect(submitButton_, &QPushButton::clicked, this, [this] { OnSubmitQuery(); });
     connect(resetButton_, &QPushButton::clicked, this, [this] { OnResetCriteria(); });
+    connect(exportResultsButton_, &QPushButton::clicked, this, [this] { exportResults(); });
     connect(attributeCombo_, &QComboBox::activated, this, [this] { OnAttributeSelected(); });
+    connect(runner_, &SliceRunner::finished, this, &CQueryPage::searchFinished);
 }
 
 void CQueryPage::fillPage() {
@@ -243,4 +265,8 @@ void CQueryPage::releaseFilter() {
         return;
     client().NWDSFreeFilter(filter_, nullptr);
     filter_ = nullptr;
+}
+
+QList<QAbstractItemView*> CQueryPage::imageListViews() {
+    return {results_};
 }

@@ -11,9 +11,14 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class ListingProgress;
+class SearchResultsModel;
+class SliceRunner;
 struct SearchCriterion;
+struct SubmittedSearch;
 
 // "NDS Query": builds a search filter criterion by criterion, searches the subtree below
 // "Search Location:" and shows every object found with the values of the attributes asked
@@ -39,10 +44,15 @@ public:
     void removeSelectedRequestedAttribute();
 
     bool hasFilter() const { return filter_ != nullptr; }
+    // Whether a search's results are still arriving, and the line that shows its progress.
+    bool isListing() const;
+    QTreeView* resultsTree() const { return results_; }
+    ListingProgress* searchProgress() const { return progress_; }
+    SliceRunner* searchRun() const { return runner_; }
 
 protected:
     void buildControls() override;
-    QList<QTreeWidget*> imageListTrees() override { return {results_}; }
+    QList<QAbstractItemView*> imageListViews() override;
     void fillPage() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -58,10 +68,18 @@ private:
     // never shows a criterion the filter lacks.
     void rebuildFilterFromRows();
     void releaseFilter();
-    // The search passes of a submitted query, each failure reported.
+    // The search of a submitted query, a pass at a time; each failure reported.
     enum class SearchEnd { Completed, SearchCallFailed, Failed };
-    SearchEnd showSearchResults(Buf_T* attrNames, Buf_T* filterRequest, Buf_T* result,
-                                const std::string& baseObject);
+    struct Search;
+    void startSearch(std::unique_ptr<Search> search);
+    // One pass: its objects into the results; false once the search is over.
+    bool searchPass();
+    void searchFinished(bool cancelled);
+    // The search the criteria describe now (QueryCriteria.cpp); kept once submitted, for
+    // "Export Results..." (QueryExport.cpp).
+    SubmittedSearch currentSearch(const std::string& base) const;
+    void rememberSubmittedSearch(SubmittedSearch search);
+    void exportResults();
 
     QComboBox* attributeCombo_ = nullptr;
     QListWidget* requestedList_ = nullptr;
@@ -75,8 +93,14 @@ private:
     QPushButton* submitButton_ = nullptr;
     QLineEdit* locationEdit_ = nullptr;
     QPushButton* resetButton_ = nullptr;
-    QTreeWidget* results_ = nullptr;
+    QTreeView* results_ = nullptr;
+    SearchResultsModel* resultsModel_ = nullptr;
+    ListingProgress* progress_ = nullptr;
+    SliceRunner* runner_ = nullptr;
+    std::unique_ptr<Search> search_; // the search under way
+    QPushButton* exportResultsButton_ = nullptr;
 
     Filter_Cursor_T* filter_ = nullptr;
+    std::shared_ptr<const SubmittedSearch> submitted_;
     std::uint32_t currentOperator_ = FTOK_EQ;
 };

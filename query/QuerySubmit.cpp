@@ -1,15 +1,19 @@
 // "Submit Query": closing the filter, the search passes and the results tree.
 #include "QueryPage.h"
+#include "QuerySearch.h"
 #include "ResultValueText.h"
+#include "SearchResultsModel.h"
+#include "SubmittedSearch.h"
 #include "directory/ClientBuffer.h"
 #include "directory/PartialResults.h"
 #include "pages/ClassIconTable.h"
+#include "pages/SliceRunner.h"
 #include "pages/TreeItems.h"
 #include "pages/WaitCursor.h"
 
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -25,31 +29,27 @@ struct ValueBlock {
     void* data;
 };
 
-// Holds back repaints of a tree for the life of the guard.
-class UpdatesPaused {
-public:
-    explicit UpdatesPaused(QWidget* widget) : widget_(widget) { widget_->setUpdatesEnabled(false); }
-    ~UpdatesPaused() { widget_->setUpdatesEnabled(true); }
-    UpdatesPaused(const UpdatesPaused&) = delete;
-    UpdatesPaused& operator=(const UpdatesPaused&) = delete;
-
-private:
-    QWidget* widget_;
-};
-
 } // namespace
+
+bool CQueryPage::isListing() const {
+    return runner_->isRunning();
+}
 
 void CQueryPage::OnSubmitQuery() {
     WaitCursor wait;
+    runner_->cancel();
     if (filter_ == nullptr) {
         report("%s", "You must set search criteria before  \r submitting search query!");
         return;
     }
-    results_->clear();
-    const std::string baseObject = locationEdit_->text().left(255).toStdString();
+    resultsModel_->clear();
+    SubmittedSearch submitted = currentSearch(locationEdit_->text().left(255).toStdString());
     DirectoryClient& dc = client();
+    auto search = std::make_unique<Search>(dc);
+    search->baseObject = locationEdit_->text().left(255).toStdString();
+    search->submitted = std::move(submitted);
     {
-        ClientBuffer attrNames(dc);
+        ClientBuffer& attrNames = search->attrNames;
         NWDSCCODE rc = attrNames.allocate();
         if (rc < 0) {
             report("NWDSAllocBuf returned: %04X\n", unsigned(rc));
@@ -69,7 +69,7 @@ void CQueryPage::OnSubmitQuery() {
             }
         }
 
-        ClientBuffer filterRequest(dc);
+        ClientBuffer& filterRequest = search->filterRequest;
         rc = filterRequest.allocate();
         if (rc < 0) {
             report("NWDSAllocBuf returned: %04X\n", unsigned(rc));
@@ -96,114 +96,135 @@ void CQueryPage::OnSubmitQuery() {
         filter_ = nullptr; // it belongs to the request now
 
         // From here on a failure leaves no filter, so the rows it showed go too.
-        ClientBuffer result(dc);
-        rc = result.allocate();
+        rc = search->result.allocate();
         if (rc < 0) {
             report("NWDSAllocBuf() returned: %04X\n", unsigned(rc));
             ClearCriteria();
             return;
         }
-        if (showSearchResults(attrNames.get(), filterRequest.get(), result.get(), baseObject) ==
-            SearchEnd::Failed) {
-            ClearCriteria();
-            return;
-        }
     }
-    // A completed search, and one whose search call failed, end with the criteria reset
-    // once their buffers are released.
+    startSearch(std::move(search));
+}
+
+void CQueryPage::startSearch(std::unique_ptr<Search> search) {
+    search_ = std::move(search);
+    resultsModel_->setImageList(imageList());
+    SliceRunner::Work work;
+    work.pass = [this] { return searchPass(); };
+    work.arrived = [this] { return search_->shown; };
+    work.show = [this](bool) { resultsModel_->merge(); };
+    work.cancel = [this] {
+        client().NWDSCloseIteration(context(), search_->iteration, DSV_SEARCH);
+        search_->iteration = NO_MORE_ITERATIONS;
+    };
+    runner_->start(std::move(work));
+}
+
+void CQueryPage::searchFinished(bool cancelled) {
+    if (!search_)
+        return;
+    const SearchEnd end = search_->end;
+    const bool foundAny = search_->shown > 0;
+    if (end != SearchEnd::Failed)
+        rememberSubmittedSearch(std::move(search_->submitted));
+    search_.reset(); // its buffers are released before the criteria go
+    if (end == SearchEnd::Failed) {
+        ClearCriteria();
+        return;
+    }
+    if (end == SearchEnd::Completed && !cancelled) {
+        if (!foundAny) {
+            resultsModel_->addObject(QStringLiteral("<No objects met the assigned criteria>"),
+                                     ClassIcon::Unknown);
+            resultsModel_->merge();
+        }
+        if (const std::string refused = client().takeRefusedNote(); !refused.empty())
+            report("%s", refused.c_str());
+    }
+    // A completed search, and one whose search call failed, end with the criteria reset.
     OnResetCriteria();
 }
 
-CQueryPage::SearchEnd CQueryPage::showSearchResults(Buf_T* attrNames, Buf_T* filterRequest,
-                                                    Buf_T* result, const std::string& baseObject) {
+bool CQueryPage::searchPass() {
     DirectoryClient& dc = client();
     const NWDSContextHandle ctx = context();
-    UpdatesPaused paused(results_);
-    SortedInsertionBatch objects(results_, nullptr);
-    QTreeWidgetItem* current = nullptr;
-    bool foundAny = false;
-    std::size_t shown = 0;
-    std::int32_t iteration = NO_MORE_ITERATIONS;
-    do {
-        std::int32_t searched = 0;
-        NWDSCCODE rc = dc.NWDSSearch(ctx, baseObject.c_str(), DS_SEARCH_SUBTREE, false,
-                                     filterRequest, DS_ATTRIBUTE_VALUES, false, attrNames,
-                                     &iteration, 1024, &searched, result);
+    Search& search = *search_;
+    Buf_T* result = search.result.get();
+    auto fail = [&search](SearchEnd end) {
+        search.end = end;
+        return false;
+    };
+    std::int32_t searched = 0;
+    NWDSCCODE rc =
+        dc.NWDSSearch(ctx, search.baseObject.c_str(), DS_SEARCH_SUBTREE, false,
+                      search.filterRequest.get(), DS_ATTRIBUTE_VALUES, false,
+                      search.attrNames.get(), &search.iteration, 1024, &searched, result);
+    if (rc < 0) {
+        search.iteration = NO_MORE_ITERATIONS;
+        const std::string note = partialResultNote(dc, rc, search.shown);
+        const std::string refused = dc.takeRefusedNote();
+        report("NWDSSearch() returned: %04X\n%s%s", unsigned(rc), note.c_str(), refused.c_str());
+        return fail(SearchEnd::SearchCallFailed);
+    }
+    // Any failure below leaves the directory's side of the search closed.
+    auto failAfterCall = [&](SearchEnd end) {
+        dc.NWDSCloseIteration(ctx, search.iteration, DSV_SEARCH);
+        search.iteration = NO_MORE_ITERATIONS;
+        return fail(end);
+    };
+    std::uint32_t objectCount = 0;
+    rc = dc.NWDSGetObjectCount(ctx, result, &objectCount);
+    if (rc < 0) {
+        report("NWDSPutFilter returned: %04X\n", unsigned(rc));
+        return failAfterCall(SearchEnd::Failed);
+    }
+    for (std::uint32_t o = 0; o < objectCount; ++o) {
+        char objectName[MAX_DN_BYTES] = {};
+        std::uint32_t attrCount = 0;
+        Object_Info_T info{};
+        rc = dc.NWDSGetObjectName(ctx, result, objectName, sizeof objectName, &attrCount, &info);
         if (rc < 0) {
-            const std::string note = partialResultNote(dc, rc, shown);
-            const std::string refused = dc.takeRefusedNote();
-            report("NWDSSearch() returned: %04X\n%s%s", unsigned(rc), note.c_str(),
-                   refused.c_str());
-            return SearchEnd::SearchCallFailed;
+            report("NWDSGetObjectName() returned: %04X\n", unsigned(rc));
+            return failAfterCall(SearchEnd::Failed);
         }
-        std::uint32_t objectCount = 0;
-        rc = dc.NWDSGetObjectCount(ctx, result, &objectCount);
-        if (rc < 0) {
-            report("NWDSPutFilter returned: %04X\n", unsigned(rc));
-            return SearchEnd::Failed;
+        const QString name = QString::fromUtf8(objectName);
+        // An object the previous pass ended with goes on; any other is a new row.
+        if (search.shown == 0 || !resultsModel_->isLastAdded(name)) {
+            info.baseClass[sizeof info.baseClass - 1] = '\0';
+            resultsModel_->addObject(name, ClassIconTable::iconFor(info.baseClass));
+            ++search.shown;
         }
-        for (std::uint32_t o = 0; o < objectCount; ++o) {
-            char objectName[MAX_DN_BYTES] = {};
-            std::uint32_t attrCount = 0;
-            Object_Info_T info{};
-            rc =
-                dc.NWDSGetObjectName(ctx, result, objectName, sizeof objectName, &attrCount, &info);
+        for (std::uint32_t a = 0; a < attrCount; ++a) {
+            char attrName[MAX_SCHEMA_NAME_BYTES] = {};
+            std::uint32_t valueCount = 0;
+            std::uint32_t syntax = 0;
+            rc = dc.NWDSGetAttrName(ctx, result, attrName, sizeof attrName, &valueCount, &syntax);
             if (rc < 0) {
-                report("NWDSGetObjectName() returned: %04X\n", unsigned(rc));
-                return SearchEnd::Failed;
+                report("NWDSGetAttrName() returned: %04X\n", unsigned(rc));
+                return failAfterCall(SearchEnd::Failed);
             }
-            const QString name = QString::fromUtf8(objectName);
-            if (current == nullptr || current->text(0) != name) {
-                // Not the object the previous pass ended with: a new item.
-                info.baseClass[sizeof info.baseClass - 1] = '\0';
-                current = new QTreeWidgetItem;
-                current->setText(0, name);
-                setItemImage(current, ClassIconTable::iconFor(info.baseClass), imageList());
-                objects.add(current);
-                foundAny = true;
-                ++shown;
-            }
-            for (std::uint32_t a = 0; a < attrCount; ++a) {
-                char attrName[MAX_SCHEMA_NAME_BYTES] = {};
-                std::uint32_t valueCount = 0;
-                std::uint32_t syntax = 0;
-                rc = dc.NWDSGetAttrName(ctx, result, attrName, sizeof attrName, &valueCount,
-                                        &syntax);
+            resultsModel_->addAttribute(QString::fromUtf8(attrName));
+            for (std::uint32_t v = 0; v < valueCount; ++v) {
+                std::uint32_t size = 0;
+                rc = dc.NWDSComputeAttrValSize(ctx, result, syntax, &size);
                 if (rc < 0) {
-                    report("NWDSGetAttrName() returned: %04X\n", unsigned(rc));
-                    return SearchEnd::Failed;
+                    report("NWDSComputeAttrValSize() returned: %04X\n", unsigned(rc));
+                    return failAfterCall(SearchEnd::Failed);
                 }
-                QTreeWidgetItem* attrItem =
-                    appendItem(results_, current, QString::fromUtf8(attrName), ClassIcon::Attribute,
-                               imageList());
-                for (std::uint32_t v = 0; v < valueCount; ++v) {
-                    std::uint32_t size = 0;
-                    rc = dc.NWDSComputeAttrValSize(ctx, result, syntax, &size);
-                    if (rc < 0) {
-                        report("NWDSComputeAttrValSize() returned: %04X\n", unsigned(rc));
-                        return SearchEnd::Failed;
-                    }
-                    ValueBlock block(size);
-                    if (block.data == nullptr) {
-                        report("%s", "Attempt to allocate memory for value failed!");
-                        return SearchEnd::Failed;
-                    }
-                    rc = dc.NWDSGetAttrVal(ctx, result, syntax, block.data, size);
-                    if (rc < 0) {
-                        report("NWDSGetAttrVal() returned: %04X\n", unsigned(rc));
-                        return SearchEnd::Failed;
-                    }
-                    if (auto text = resultValueText(syntax, block.data, size))
-                        appendItem(results_, attrItem, *text, ClassIcon::QueryValue, imageList());
+                ValueBlock block(size);
+                if (block.data == nullptr) {
+                    report("%s", "Attempt to allocate memory for value failed!");
+                    return failAfterCall(SearchEnd::Failed);
                 }
+                rc = dc.NWDSGetAttrVal(ctx, result, syntax, block.data, size);
+                if (rc < 0) {
+                    report("NWDSGetAttrVal() returned: %04X\n", unsigned(rc));
+                    return failAfterCall(SearchEnd::Failed);
+                }
+                if (auto text = resultValueText(syntax, block.data, size))
+                    resultsModel_->addValue(*text);
             }
         }
-    } while (iteration != NO_MORE_ITERATIONS);
-    objects.flush();
-    if (!foundAny)
-        appendItem(results_, nullptr, QStringLiteral("<No objects met the assigned criteria>"),
-                   ClassIcon::Unknown, imageList());
-    if (const std::string refused = dc.takeRefusedNote(); !refused.empty())
-        report("%s", refused.c_str());
-    return SearchEnd::Completed;
+    }
+    return search.iteration != NO_MORE_ITERATIONS;
 }

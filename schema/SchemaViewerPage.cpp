@@ -72,7 +72,7 @@ void CSchemaViewerPage::buildControls() {
             &CSchemaViewerPage::showSelectedAttribute);
 }
 
-QList<QTreeWidget*> CSchemaViewerPage::imageListTrees() {
+QList<QAbstractItemView*> CSchemaViewerPage::imageListViews() {
     return {classTree_, attributeTree_};
 }
 

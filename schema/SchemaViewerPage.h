@@ -20,7 +20,7 @@ public:
 
 protected:
     void buildControls() override;
-    QList<QTreeWidget*> imageListTrees() override;
+    QList<QAbstractItemView*> imageListViews() override;
     void fillPage() override;
     QLineEdit* serverField() override;
 

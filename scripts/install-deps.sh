@@ -10,6 +10,9 @@ packages=(
     fonts-dejavu-core xvfb xauth
     libmimalloc-dev
 )
+# The Debian package (scripts/package.sh) and its test: dpkg-shlibdeps reads its dependencies,
+# the validators check its desktop entry and metainfo.
+packages+=(dpkg-dev desktop-file-utils appstream)
 # The LDAP client and its tests: libldap, and a slapd the tests start themselves.
 packages+=(libldap-dev slapd ldap-utils openssl)
 # A 389 Directory Server instance the tests create themselves (dscreate, from python3-lib389).

@@ -8,6 +8,7 @@
 #include "client/ClientFactory.h"
 #include "pages/Reporter.h"
 #include "query/QueryPage.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -59,20 +60,20 @@ void clickTab(COstrelDlg& window, int tab) {
 
 // Selects an attribute of an object below the browser's root item, opening the object.
 void showAttribute(CBrowserPage& browser, const QString& object, const QString& attribute) {
-    QTreeWidget* tree = browser.objectTree();
-    QTreeWidgetItem* item = childNamed(tree->topLevelItem(0), object);
-    if (!item) {
+    QTreeView* tree = browser.objectTree();
+    const QModelIndex item = rows::named(rows::top(tree), object);
+    if (!item.isValid()) {
         std::fprintf(stderr, "no object %s\n", qPrintable(object));
         return;
     }
-    item->setExpanded(true);
-    QTreeWidgetItem* attr = childNamed(item, attribute);
-    if (!attr) {
+    tree->expand(item);
+    const QModelIndex attr = rows::named(item, attribute);
+    if (!attr.isValid()) {
         std::fprintf(stderr, "no attribute %s of %s\n", qPrintable(attribute), qPrintable(object));
         return;
     }
-    tree->setCurrentItem(attr);
-    tree->scrollToItem(attr);
+    tree->setCurrentIndex(attr);
+    tree->scrollTo(attr);
 }
 QTreeWidgetItem* topLevelNamed(QTreeWidget* tree, const QString& text) {
     for (int i = 0; tree && i < tree->topLevelItemCount(); ++i)
@@ -248,9 +249,13 @@ void showQuery(CQueryPage& query, QWidget& window, const QString& folder) {
     }
     save(window, folder, "query-filter");
     QTest::mouseClick(query.findChild<QPushButton*>("submitQueryButton"), Qt::LeftButton);
-    if (QTreeWidgetItem* demo =
-            topLevelNamed(query.findChild<QTreeWidget*>("resultsTree"), "Demo.Sales.Acme"))
-        expandAll(demo);
+    auto* results = query.findChild<QTreeView*>("resultsTree");
+    for (int i = 0; i < rows::topCount(results); ++i) {
+        if (rows::text(rows::top(results, i)) == "Demo.Sales.Acme") {
+            results->expandRecursively(rows::top(results, i));
+            results->scrollTo(rows::top(results, i), QAbstractItemView::PositionAtTop);
+        }
+    }
     save(window, folder, "query-results");
 }
 } // namespace

@@ -459,3 +459,15 @@ NWDSCCODE BufferedClient::NWDSFreeFilter(Filter_Cursor_T* cursor, FilterValueRel
     filters_.erase(it);
     return 0;
 }
+
+NWDSCCODE BufferedClient::NWDSCloseIteration(NWDSContextHandle context,
+                                             std::int32_t iterationHandle,
+                                             std::uint32_t operation) {
+    if (findContext(context) == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (operation != DSV_LIST && operation != DSV_READ && operation != DSV_SEARCH)
+        return ERR_INVALID_REQUEST;
+    if (iterationHandle == NO_MORE_ITERATIONS)
+        return 0;
+    return closeIteration(context, iterationHandle) ? 0 : ERR_INVALID_ITERATION;
+}

@@ -6,6 +6,7 @@
 #include "directory/DirectoryClient.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -21,6 +22,9 @@ namespace request {
 struct Attribute;
 struct Change;
 } // namespace request
+namespace valuetext {
+class NameMapping;
+}
 
 // What one of the three schema listings goes through.
 enum class SchemaItems : std::uint8_t { Classes, Attributes, Syntaxes };
@@ -167,7 +171,29 @@ public:
                            std::uint32_t* objectID, char* objectName,
                            std::size_t objectNameSize) override;
 
+    NWDSCCODE NWDSCloseIteration(NWDSContextHandle context, std::int32_t iterationHandle,
+                                 std::uint32_t operation) override;
+    // ---- Text forms, through the names of withTextNames (BufferedClientText.cpp) ----
+    NWDSCCODE nameToText(NWDSContextHandle context, NamedItem item, const char* name,
+                         std::string& text) override;
+    NWDSCCODE nameFromText(NWDSContextHandle context, NamedItem item, std::string_view text,
+                           std::string& name) override;
+    NWDSCCODE getAttrValText(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             std::string& text) override;
+    NWDSCCODE putAttrValText(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             std::string_view text) override;
+
 protected:
+    // Hands `use` how names inside values are written in the text forms on the context's tree
+    // (DNs for objects, LDAP names for schema items), and gives its result; ERR_NOT_SUPPORTED
+    // where the directory has no such names.
+    using TextNamesUse = std::function<NWDSCCODE(const valuetext::NameMapping&)>;
+    virtual NWDSCCODE withTextNames(const ContextState& ctx, const TextNamesUse& use) {
+        (void)ctx;
+        (void)use;
+        return ERR_NOT_SUPPORTED;
+    }
+
     // ---- What the directory behind the client tells this layer ----
     // The logged-in object, as NWDSWhoAmI gives it.
     void setIdentity(std::string identity) { identity_ = std::move(identity); }
@@ -192,6 +218,8 @@ protected:
 
     // Called when a context is released, so that the directory forgets its pending reads.
     virtual void contextReleased(NWDSContextHandle /*context*/) {}
+    // Forgets the unfinished read of the context under `handle`; false when there is none.
+    virtual bool closeIteration(NWDSContextHandle context, std::int32_t handle) = 0;
 
     // ---- What the directory answers for the one-step object reads ----
     // The object information of the object a call names, and, when `fullName` is given, its
@@ -304,6 +332,13 @@ protected:
                                      bool definitions, Buf_T& out, bool& done);
 
 private:
+    // The checks of a value get and a value put, in the seam's order, and the put itself.
+    NWDSCCODE valueAtCursor(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                            const void* out, Buf_T*& b, std::string_view& value,
+                            std::uint32_t& taken);
+    NWDSCCODE valuePutRequest(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                              const void* value, Buf_T*& b);
+    static NWDSCCODE appendValue(Buf_T& b, std::uint32_t syntaxID, std::string_view wireValue);
     NWDSCCODE checkedRequest(NWDSContextHandle context, Buf_T* buffer, Buf_T*& out);
     NWDSCCODE checkedReply(NWDSContextHandle context, Buf_T* buffer, ReplyKind kind, Buf_T*& out);
     NWCONN_HANDLE openConnection(std::size_t server, bool counted);

@@ -2,6 +2,7 @@
 // that fails leaves the cursor where it was; items the caller did not take are skipped.
 #include "BufferedClient.h"
 #include "NativeRecords.h"
+#include "ValueText.h"
 #include "Wire.h"
 #include "directory/ResultCodes.h"
 
@@ -217,24 +218,35 @@ NWDSCCODE BufferedClient::NWDSGetAttrName(NWDSContextHandle context, Buf_T* buff
     return 0;
 }
 
-NWDSCCODE BufferedClient::NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T* buffer,
-                                                 std::uint32_t syntaxID,
-                                                 std::uint32_t* attrValSize) {
-    Buf_T* b = nullptr;
+NWDSCCODE BufferedClient::valueAtCursor(NWDSContextHandle context, Buf_T* buffer,
+                                        std::uint32_t syntaxID, const void* out, Buf_T*& b,
+                                        std::string_view& value, std::uint32_t& taken) {
     if (auto rc = checkedReply(context, buffer, ReplyKind::None, b); rc != 0)
         return rc;
     if (b->reply != ReplyKind::Attributes && b->reply != ReplyKind::Objects)
         return ERR_BAD_VERB;
-    if (attrValSize == nullptr)
+    if (out == nullptr)
         return ERR_NULL_POINTER;
     if (b->valuesLeft == 0)
         return ERR_BUFFER_EMPTY;
     if (syntaxID != b->valueSyntax)
         return ERR_BAD_SYNTAX;
     wire::Reader r = readerAt(*b);
-    const auto value = r.str();
+    value = r.str();
     if (!r.ok())
         return ERR_INVALID_SERVER_RESPONSE;
+    taken = std::uint32_t(r.pos());
+    return 0;
+}
+
+NWDSCCODE BufferedClient::NWDSComputeAttrValSize(NWDSContextHandle context, Buf_T* buffer,
+                                                 std::uint32_t syntaxID,
+                                                 std::uint32_t* attrValSize) {
+    Buf_T* b = nullptr;
+    std::string_view value;
+    std::uint32_t taken = 0;
+    if (auto rc = valueAtCursor(context, buffer, syntaxID, attrValSize, b, value, taken); rc != 0)
+        return rc;
     const std::size_t size = records::nativeSize(syntaxID, value);
     if (size == 0)
         return ERR_INVALID_SERVER_RESPONSE;
@@ -246,23 +258,36 @@ NWDSCCODE BufferedClient::NWDSGetAttrVal(NWDSContextHandle context, Buf_T* buffe
                                          std::uint32_t syntaxID, void* attrVal,
                                          std::size_t attrValSize) {
     Buf_T* b = nullptr;
-    if (auto rc = checkedReply(context, buffer, ReplyKind::None, b); rc != 0)
+    std::string_view value;
+    std::uint32_t taken = 0;
+    if (auto rc = valueAtCursor(context, buffer, syntaxID, attrVal, b, value, taken); rc != 0)
         return rc;
-    if (b->reply != ReplyKind::Attributes && b->reply != ReplyKind::Objects)
-        return ERR_BAD_VERB;
-    if (attrVal == nullptr)
-        return ERR_NULL_POINTER;
-    if (b->valuesLeft == 0)
-        return ERR_BUFFER_EMPTY;
-    if (syntaxID != b->valueSyntax)
-        return ERR_BAD_SYNTAX;
-    wire::Reader r = readerAt(*b);
-    const auto value = r.str();
-    if (!r.ok())
-        return ERR_INVALID_SERVER_RESPONSE;
     if (auto rc = records::buildNative(syntaxID, value, attrVal, attrValSize); rc != 0)
         return rc;
-    advance(*b, r);
+    b->cursor += taken;
+    --b->valuesLeft;
+    return 0;
+}
+
+NWDSCCODE BufferedClient::getAttrValText(NWDSContextHandle context, Buf_T* buffer,
+                                         std::uint32_t syntaxID, std::string& text) {
+    Buf_T* b = nullptr;
+    std::string_view value;
+    std::uint32_t taken = 0;
+    if (auto rc = valueAtCursor(context, buffer, syntaxID, &text, b, value, taken); rc != 0)
+        return rc;
+    if (syntaxID == SYN_STREAM)
+        return ERR_NOT_SUPPORTED; // the content is read through NWDSOpenStream
+    // Most values name nothing: only those ask the directory how names are written.
+    static const valuetext::PlainNames plain;
+    const NWDSCCODE rc = valuetext::namesNothing(syntaxID)
+                             ? valuetext::format(syntaxID, value, plain, text)
+                             : withTextNames(*findContext(context), [&](const auto& names) {
+                                   return valuetext::format(syntaxID, value, names, text);
+                               });
+    if (rc != 0)
+        return rc;
+    b->cursor += taken;
     --b->valuesLeft;
     return 0;
 }

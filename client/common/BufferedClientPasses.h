@@ -158,6 +158,9 @@ protected:
     void contextReleased(NWDSContextHandle context) override {
         pending_.forgetIf([context](const Pending& p) { return p.context == context; });
     }
+    bool closeIteration(NWDSContextHandle context, std::int32_t handle) override {
+        return pending_.close(handle, context);
+    }
 
     IterationTable<Pending> pending_;
 };

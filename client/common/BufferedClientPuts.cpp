@@ -2,6 +2,7 @@
 #include "BufferedClient.h"
 #include "Names.h"
 #include "NativeRecords.h"
+#include "ValueText.h"
 #include "Wire.h"
 #include "directory/ResultCodes.h"
 
@@ -167,9 +168,8 @@ NWDSCCODE BufferedClient::NWDSPutAttrName(NWDSContextHandle context, Buf_T* buff
     return 0;
 }
 
-NWDSCCODE BufferedClient::NWDSPutAttrVal(NWDSContextHandle context, Buf_T* buffer,
-                                         std::uint32_t syntaxID, const void* attrVal) {
-    Buf_T* b = nullptr;
+NWDSCCODE BufferedClient::valuePutRequest(NWDSContextHandle context, Buf_T* buffer,
+                                          std::uint32_t syntaxID, const void* value, Buf_T*& b) {
     if (auto rc = checkedRequest(context, buffer, b); rc != 0)
         return rc;
     if (b->operation != DSV_ADD_ENTRY && b->operation != DSV_MODIFY_ENTRY)
@@ -178,23 +178,51 @@ NWDSCCODE BufferedClient::NWDSPutAttrVal(NWDSContextHandle context, Buf_T* buffe
         return ERR_ATTR_TYPE_EXPECTED; // no attribute or value-carrying change put before
     if (!isKnownSyntax(syntaxID))
         return ERR_BAD_SYNTAX;
-    if (attrVal == nullptr)
+    if (value == nullptr)
         return ERR_NULL_POINTER;
-    const std::size_t room = b->capacity - b->length;
-    if (room < 8)
+    if (b->capacity - b->length < 8)
         return ERR_BUFFER_FULL;
-    std::string value;
-    if (auto rc = records::encodeNative(syntaxID, attrVal, room - 8, value); rc != 0)
-        return rc;
-    if (auto rc = append(*b,
+    return 0;
+}
+
+NWDSCCODE BufferedClient::appendValue(Buf_T& b, std::uint32_t syntaxID,
+                                      std::string_view wireValue) {
+    if (auto rc = append(b,
                          [&](wire::Writer& w) {
                              w.u32(syntaxID);
-                             w.str(value);
+                             w.str(wireValue);
                          });
         rc != 0)
         return rc;
-    increment(*b, b->valueCountAt);
+    increment(b, b.valueCountAt);
     return 0;
+}
+
+NWDSCCODE BufferedClient::NWDSPutAttrVal(NWDSContextHandle context, Buf_T* buffer,
+                                         std::uint32_t syntaxID, const void* attrVal) {
+    Buf_T* b = nullptr;
+    if (auto rc = valuePutRequest(context, buffer, syntaxID, attrVal, b); rc != 0)
+        return rc;
+    std::string value;
+    if (auto rc = records::encodeNative(syntaxID, attrVal, b->capacity - b->length - 8, value);
+        rc != 0)
+        return rc;
+    return appendValue(*b, syntaxID, value);
+}
+
+NWDSCCODE BufferedClient::putAttrValText(NWDSContextHandle context, Buf_T* buffer,
+                                         std::uint32_t syntaxID, std::string_view text) {
+    Buf_T* b = nullptr;
+    if (auto rc = valuePutRequest(context, buffer, syntaxID, &text, b); rc != 0)
+        return rc;
+    std::string value;
+    if (auto rc = withTextNames(*findContext(context),
+                                [&](const valuetext::NameMapping& names) {
+                                    return valuetext::parse(syntaxID, text, names, value);
+                                });
+        rc != 0)
+        return rc;
+    return appendValue(*b, syntaxID, value);
 }
 
 NWDSCCODE BufferedClient::NWDSPutChange(NWDSContextHandle context, Buf_T* buffer,

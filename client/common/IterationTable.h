@@ -29,6 +29,14 @@ public:
         return it == pending_.end() ? nullptr : &it->second;
     }
     void finish(std::int32_t handle) { pending_.erase(handle); }
+    // Forgets the read of `context` under `handle`; false when the context has none there.
+    template <class Context> bool close(std::int32_t handle, Context context) {
+        auto it = pending_.find(handle);
+        if (it == pending_.end() || it->second.context != context)
+            return false;
+        pending_.erase(it);
+        return true;
+    }
     // Drops the pending reads `belongs` says are gone (e.g. those of a released context).
     template <class Pred> void forgetIf(Pred belongs) {
         for (auto it = pending_.begin(); it != pending_.end();)

@@ -59,17 +59,9 @@ bool ReplyWriter::addValue(std::string_view wireValue) {
     return true;
 }
 
-bool ReplyWriter::addValues(std::uint32_t syntax, const std::vector<std::string>& values,
-                            std::size_t& next) {
-    for (; next < values.size(); ++next) {
-        // A stream value is carried by its length only.
-        const bool fitted = syntax == SYN_STREAM
-                                ? addValue(wire::u32Value(std::uint32_t(values[next].size())))
-                                : addValue(values[next]);
-        if (!fitted)
-            return false;
-    }
-    return true;
+bool ReplyWriter::addValueOf(std::uint32_t syntax, std::string_view wireValue) {
+    return syntax == SYN_STREAM ? addValue(wire::u32Value(std::uint32_t(wireValue.size())))
+                                : addValue(wireValue);
 }
 
 void ReplyWriter::dropAttribute() {

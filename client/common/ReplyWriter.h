@@ -29,8 +29,18 @@ public:
     bool beginAttribute(std::string_view name, std::uint32_t syntax);
     bool addValue(std::string_view wireValue);
     // The values from `next` on while they fit, `next` moving past each one written; false
-    // when the reply filled up before the last.
-    bool addValues(std::uint32_t syntax, const std::vector<std::string>& values, std::size_t& next);
+    // when the reply filled up before the last. `values` is any list whose elements give a
+    // value's wire form as a string view.
+    template <class Values>
+    bool addValues(std::uint32_t syntax, const Values& values, std::size_t& next) {
+        for (; next < values.size(); ++next) {
+            if (!addValueOf(syntax, values[next]))
+                return false;
+        }
+        return true;
+    }
+    // One value of the syntax (a stream's carried by its length only).
+    bool addValueOf(std::uint32_t syntax, std::string_view wireValue);
     void dropAttribute();
     std::uint32_t valuesInAttribute() const { return attrValues_; }
 

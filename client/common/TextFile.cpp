@@ -80,33 +80,69 @@ std::string fileKindProblem(const std::string& path) {
     return statusProblem(path, status);
 }
 
+namespace {
+// Opens `path` for reading once it has been checked to be a regular file, and checks the opened
+// file again; -1 with the reason in `why`.
+int openChecked(const std::string& path, std::uintmax_t* size, std::string& why) {
+    struct stat named {};
+    if (auto problem = statusProblem(path, named); !problem.empty()) {
+        why = problem;
+        return -1;
+    }
+    // Not blocking: whatever was put in the file's place since it was checked is opened at once
+    // and refused below, a pipe without a writer included.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        why = unreadable(errno);
+        return -1;
+    }
+    struct stat opened {};
+    std::string problem;
+    if (::fstat(fd, &opened) != 0)
+        problem = unreadable(errno);
+    else if (problem = kindProblem(opened.st_mode); !problem.empty()) {
+    } else if (opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
+        problem = "changed while it was opened";
+    if (!problem.empty()) {
+        ::close(fd);
+        why = problem;
+        return -1;
+    }
+    *size = std::uintmax_t(opened.st_size);
+    return fd;
+}
+
+// The file's real path when it lies inside the data folder; "" with the reason otherwise.
+std::string insideDataRoot(const std::string& dataRoot, const std::string& path, std::string& why) {
+    // What the file is comes first: a device or a pipe is named as such wherever it lies.
+    why = fileKindProblem(path);
+    if (!why.empty())
+        return {};
+    std::error_code ec;
+    const fs::path root = fs::canonical(dataRoot, ec);
+    const fs::path real = ec ? fs::path() : fs::canonical(path, ec);
+    if (ec || !isInside(root, real)) {
+        why = "is outside the data folder " + dataRoot;
+        return {};
+    }
+    return real.string();
+}
+} // namespace
+
 bool readRegularFile(const std::string& path, std::size_t limit, std::string& out,
                      std::string& why) {
     auto fail = [&](std::string what) {
         why = std::move(what);
         return false;
     };
-    struct stat named {};
-    if (auto problem = statusProblem(path, named); !problem.empty())
-        return fail(problem);
-    if (std::uintmax_t(named.st_size) > limit)
-        return fail(tooLarge(limit));
-
-    // Not blocking: whatever was put in the file's place since it was checked is opened at once
-    // and refused below, a pipe without a writer included.
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    std::uintmax_t size = 0;
+    const Descriptor fd(openChecked(path, &size, why));
     if (fd.get() < 0)
-        return fail(unreadable(errno));
-    struct stat opened {};
-    if (::fstat(fd.get(), &opened) != 0)
-        return fail(unreadable(errno));
-    if (auto problem = kindProblem(opened.st_mode); !problem.empty())
-        return fail(problem);
-    if (opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
-        return fail("changed while it was opened");
-
+        return false;
+    if (size > limit)
+        return fail(tooLarge(limit));
     // One byte beyond the limit tells a file that grew since it was measured.
-    out.assign(std::min<std::uintmax_t>(std::uintmax_t(opened.st_size), limit) + 1, '\0');
+    out.assign(std::min<std::uintmax_t>(size, limit) + 1, '\0');
     std::size_t got = 0;
     while (got < out.size()) {
         const ssize_t n = ::read(fd.get(), out.data() + got, out.size() - got);
@@ -130,16 +166,33 @@ bool readRegularFile(const std::string& path, std::size_t limit, std::string& ou
 
 bool readDataFile(const std::string& dataRoot, const std::string& path, std::string& out,
                   std::string& why) {
-    // What the file is comes first: a device or a pipe is named as such wherever it lies.
-    why = fileKindProblem(path);
-    if (!why.empty())
+    const std::string real = insideDataRoot(dataRoot, path, why);
+    return !real.empty() && readRegularFile(real, kMaxDataFileBytes, out, why);
+}
+
+bool readDataFileInPieces(const std::string& dataRoot, const std::string& path,
+                          const std::function<bool(std::string_view)>& each, std::string& why) {
+    const std::string real = insideDataRoot(dataRoot, path, why);
+    if (real.empty())
         return false;
-    std::error_code ec;
-    const fs::path root = fs::canonical(dataRoot, ec);
-    const fs::path real = ec ? fs::path() : fs::canonical(path, ec);
-    if (ec || !isInside(root, real)) {
-        why = "is outside the data folder " + dataRoot;
+    std::uintmax_t size = 0;
+    const Descriptor fd(openChecked(real, &size, why));
+    if (fd.get() < 0)
         return false;
+    std::string piece(std::size_t(1) << 20, '\0');
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), piece.data(), piece.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            why = unreadable(errno);
+            return false;
+        }
+        if (n == 0)
+            return true;
+        if (!each(std::string_view(piece.data(), std::size_t(n)))) {
+            why.clear(); // the reader has said why
+            return false;
+        }
     }
-    return readRegularFile(real.string(), kMaxDataFileBytes, out, why);
 }

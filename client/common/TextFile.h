@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 
 // The largest file the data folder may hand the directory: a schema, an LDIF file or a value
 // read from a file reference. Settings files other than passwords have the same limit.
@@ -24,3 +26,8 @@ bool readRegularFile(const std::string& path, std::size_t limit, std::string& ou
 // the data folder ...".
 bool readDataFile(const std::string& dataRoot, const std::string& path, std::string& out,
                   std::string& why);
+
+// A data file of any size, handed to `each` a block at a time, with readDataFile's checks;
+// false with the reason in `why`, or with `why` empty when `each` stopped the reading.
+bool readDataFileInPieces(const std::string& dataRoot, const std::string& path,
+                          const std::function<bool(std::string_view)>& each, std::string& why);

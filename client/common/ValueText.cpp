@@ -228,6 +228,22 @@ std::optional<std::string> PlainNames::nameFromText(std::string_view text) const
     return name;
 }
 
+bool namesNothing(std::uint32_t syntax) {
+    switch (syntax) {
+    case SYN_DIST_NAME:
+    case SYN_PATH:
+    case SYN_REPLICA_POINTER:
+    case SYN_OBJECT_ACL:
+    case SYN_CLASS_NAME:
+    case SYN_BACK_LINK:
+    case SYN_TYPED_NAME:
+    case SYN_HOLD:
+        return false;
+    default:
+        return true;
+    }
+}
+
 NWDSCCODE parse(std::uint32_t syntax, std::string_view text, const NameMapping& names,
                 std::string& wireValue) {
     wire::Builder b;

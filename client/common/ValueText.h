@@ -50,6 +50,10 @@ public:
     std::string attrToText(std::string_view name) const override { return std::string(name); }
 };
 
+// Whether values of the syntax hold no object, class or attribute name, so that their text
+// forms are the same whatever the names (the string syntaxes, numbers, times, addresses, ...).
+bool namesNothing(std::uint32_t syntax);
+
 // 0, or ERR_SYNTAX_VIOLATION / ERR_BAD_SYNTAX for text that is no value of the syntax.
 NWDSCCODE parse(std::uint32_t syntax, std::string_view text, const NameMapping& names,
                 std::string& wireValue);

@@ -6,20 +6,21 @@
 #include <vector>
 
 // Finds a container's subordinate by name without regard to case: an open-addressing table
-// of (hash of the folded name, id). A hit is confirmed against the object's own name, so
-// equal hashes of different names are told apart.
+// of (32-bit hash of the folded name, id), eight bytes a slot. A hit is confirmed against the
+// object's own name, so equal hashes of different names are told apart.
 class ChildIndex {
 public:
     using Id = std::uint32_t;
 
-    static std::uint64_t hashOf(std::string_view name) {
+    static std::uint32_t hashOf(std::string_view name) {
         std::uint64_t h = 14695981039346656037ull;
         for (char c : name) {
             if (c >= 'A' && c <= 'Z')
                 c = char(c - 'A' + 'a');
             h = (h ^ std::uint8_t(c)) * 1099511628211ull;
         }
-        return h == kFree ? 1 : h; // 0 marks a free slot
+        const auto folded = std::uint32_t(h ^ (h >> 32));
+        return folded == kFree ? 1 : folded; // 0 marks a free slot
     }
 
     // `sameName(id)` tells whether the object `id` is called `name`.
@@ -27,7 +28,7 @@ public:
     std::optional<Id> find(std::string_view name, SameName&& sameName) const {
         if (slots_.empty())
             return std::nullopt;
-        const std::uint64_t h = hashOf(name);
+        const std::uint32_t h = hashOf(name);
         for (std::size_t i = h & mask(); slots_[i].hash != kFree; i = (i + 1) & mask()) {
             if (slots_[i].hash == h && sameName(slots_[i].id))
                 return slots_[i].id;
@@ -48,7 +49,7 @@ public:
     bool erase(std::string_view name, Id id) {
         if (slots_.empty())
             return false;
-        const std::uint64_t h = hashOf(name);
+        const std::uint32_t h = hashOf(name);
         std::size_t i = h & mask();
         while (slots_[i].hash != kFree && !(slots_[i].hash == h && slots_[i].id == id))
             i = (i + 1) & mask();
@@ -69,14 +70,14 @@ public:
     }
 
 private:
-    static constexpr std::uint64_t kFree = 0;
+    static constexpr std::uint32_t kFree = 0;
     struct Slot {
-        std::uint64_t hash = kFree;
+        std::uint32_t hash = kFree;
         Id id = 0;
     };
 
     std::size_t mask() const { return slots_.size() - 1; }
-    void place(std::uint64_t h, Id id) {
+    void place(std::uint32_t h, Id id) {
         std::size_t i = h & mask();
         while (slots_[i].hash != kFree)
             i = (i + 1) & mask();

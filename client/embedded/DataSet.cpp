@@ -113,12 +113,21 @@ bool loadDataSet(const std::string& dataDir, std::uint32_t clock, DataSet& out,
         if (tree == nullptr)
             return fail(load.where + "load names unknown tree " + load.tree);
         const std::string path = dataDir + "/" + load.file;
-        std::string text;
-        if (!readDataFile(dataDir, path, text, why))
-            return fail(load.where + "the LDIF file " + path + " " + why);
-        std::vector<ldif::Record> records;
-        const ldif::Source source{path, folderOf(path), dataDir};
-        if (!ldif::parse(text, source, records, &why) || !loadRecords(*tree, records, path, &why))
+        // Read a block at a time and loaded a record at a time: a file of a million objects is
+        // never held whole, as text or as records.
+        RecordLoader loader(*tree, path);
+        ldif::DataFileReader reader(
+            ldif::Source{path, folderOf(path), dataDir},
+            [&](ldif::Record& record) { return loader.load(record, &why); }, &why);
+        std::string readWhy;
+        const bool loaded =
+            readDataFileInPieces(
+                dataDir, path, [&](std::string_view piece) { return reader.feed(piece); },
+                readWhy) &&
+            reader.finish();
+        if (!loaded && !readWhy.empty())
+            return fail(load.where + "the LDIF file " + path + " " + readWhy);
+        if (!loaded)
             return fail(why);
     }
     return true;

@@ -116,12 +116,8 @@ NWDSCCODE DirectoryModel::addEntry(EntryId parent, std::string name,
     if (!added)
         return ERR_ENTRY_ALREADY_EXISTS;
     // Object Class holds the class and every class above it.
-    if (const AttributeDefinition* oc = schema_.findAttribute(kObjectClass)) {
-        std::vector<std::string> classes;
-        for (auto* c : schema_.lineage(cls))
-            classes.push_back(c->name);
-        addValues(*added, *oc, std::move(classes));
-    }
+    if (const AttributeDefinition* oc = schema_.findAttribute(kObjectClass))
+        objects_.get(*added)->attributes.push_back({oc, objectClassValues(cls)});
     addValues(*added, *namingAttr, {name});
     if (id != nullptr)
         *id = *added;
@@ -130,7 +126,7 @@ NWDSCCODE DirectoryModel::addEntry(EntryId parent, std::string name,
 }
 
 NWDSCCODE DirectoryModel::addValues(EntryId id, const AttributeDefinition& def,
-                                    std::vector<std::string> wireValues) {
+                                    const std::vector<std::string>& wireValues) {
     Entry* e = objects_.get(id);
     if (e == nullptr)
         return ERR_NO_SUCH_ENTRY;
@@ -144,18 +140,35 @@ NWDSCCODE DirectoryModel::addValues(EntryId id, const AttributeDefinition& def,
         e->attributes.push_back({&def, {}});
         a = &e->attributes.back();
     }
-    for (auto& v : wireValues) {
-        if (std::find(a->values.begin(), a->values.end(), v) != a->values.end())
+    for (const auto& v : wireValues) {
+        if (a->values.contains(v))
             continue;
         if ((def.flags & DS_SINGLE_VALUED_ATTR) && !a->values.empty())
             return ERR_CANT_HAVE_MULTIPLE_VALUES;
-        a->values.push_back(std::move(v));
+        a->values.push_back(v);
     }
     if (a->values.empty())
         e->attributes.erase(e->attributes.begin() + (a - e->attributes.data()));
     if (&def == acl_)
         changed();
     return 0;
+}
+
+const ValueList& DirectoryModel::objectClassValues(const ClassDefinition& cls) {
+    const auto lineage = schema_.lineage(cls);
+    ValueList& known = lineages_[&cls];
+    bool same = known.size() == lineage.size();
+    for (std::size_t i = 0; same && i < lineage.size(); ++i)
+        same = known[i] == lineage[i]->name;
+    if (!same) {
+        // A class defined anew, or one whose super classes changed.
+        std::vector<std::string> names;
+        names.reserve(lineage.size());
+        for (auto* c : lineage)
+            names.push_back(c->name);
+        known = ValueList(names);
+    }
+    return known;
 }
 
 NWDSCCODE DirectoryModel::addTextValues(EntryId id, const AttributeText& text,
@@ -170,7 +183,7 @@ NWDSCCODE DirectoryModel::addTextValues(EntryId id, const AttributeText& text,
             return rc;
         values.push_back(std::move(w));
     }
-    return addValues(id, *def, std::move(values));
+    return addValues(id, *def, values);
 }
 
 NWDSCCODE DirectoryModel::addObject(std::string_view parent, std::string_view name,

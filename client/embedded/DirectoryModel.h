@@ -62,7 +62,7 @@ public:
                        const ClassDefinition& cls, EntryId* id);
     // Adds values in wire form; duplicates are skipped.
     NWDSCCODE addValues(EntryId id, const AttributeDefinition& def,
-                        std::vector<std::string> wireValues);
+                        const std::vector<std::string>& wireValues);
     NWDSCCODE addTextValues(EntryId id, const AttributeText& text,
                             const valuetext::NameMapping& names);
 
@@ -140,6 +140,9 @@ public:
     SchemaUse classUse(const ClassDefinition& def) const;
 
 private:
+    // The Object Class values of an object of `cls`, the class and every class above it:
+    // one list that every object of the class shares.
+    const ValueList& objectClassValues(const ClassDefinition& cls);
     NWDSCCODE checkNameValue(const AttributeDefinition& naming, std::string_view name) const;
     void replaceNamingValue(Entry& e, const AttributeDefinition& naming, const std::string& oldName,
                             const std::string& newName, bool deleteOldName);
@@ -160,4 +163,5 @@ private:
     const AttributeDefinition* acl_ = nullptr;
     std::unique_ptr<RightsEvaluator> rights_;
     mutable std::unordered_map<const ClassDefinition*, bool> aliasClasses_;
+    std::unordered_map<const ClassDefinition*, ValueList> lineages_;
 };

@@ -78,7 +78,7 @@ NWDSCCODE DirectoryModel::createEntry(EntryId parent, std::string_view name,
         if (a.values.empty() || a.def == namingAttr)
             continue;
         // Checked above, so this cannot be refused now.
-        addValues(added, *a.def, std::move(a.values));
+        addValues(added, *a.def, a.values);
     }
     if (id != nullptr)
         *id = added;
@@ -107,8 +107,8 @@ void DirectoryModel::replaceNamingValue(Entry& e, const AttributeDefinition& nam
         a = &e.attributes.back();
     }
     if (deleteOldName)
-        std::erase(a->values, oldName);
-    if (std::find(a->values.begin(), a->values.end(), newName) == a->values.end())
+        a->values.erase(oldName);
+    if (!a->values.contains(newName))
         a->values.push_back(newName);
 }
 

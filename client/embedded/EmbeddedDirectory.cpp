@@ -3,6 +3,7 @@
 #include "EmbeddedDirectory.h"
 
 #include "DataSet.h"
+#include "TreeLoader.h"
 #include "client/common/Names.h"
 #include "directory/ResultCodes.h"
 
@@ -88,6 +89,13 @@ bool EmbeddedDirectory::isKnownSyntax(std::uint32_t syntaxID) const {
 
 DirectoryModel* EmbeddedDirectory::treeOf(const ContextState& ctx) {
     return model(ctx.treeName);
+}
+
+NWDSCCODE EmbeddedDirectory::withTextNames(const ContextState& ctx, const TextNamesUse& use) {
+    DirectoryModel* tree = treeOf(ctx);
+    if (tree == nullptr)
+        return ERR_NO_SUCH_TREE;
+    return use(LdapNames(*tree));
 }
 
 NWDSCCODE EmbeddedDirectory::resolve(const ContextState& ctx, const char* name, bool deref,

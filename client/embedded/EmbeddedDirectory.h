@@ -71,6 +71,8 @@ public:
 
 protected:
     bool isKnownSyntax(std::uint32_t syntaxID) const override;
+    // DNs with each component's naming attribute from the tree, as its LDIF writes them.
+    NWDSCCODE withTextNames(const ContextState& ctx, const TextNamesUse& use) override;
 
 private:
     EmbeddedDirectory() = default;

@@ -18,7 +18,7 @@ NWDSCCODE applyModification(DirectoryModel& tree, const RightsSubject& subject, 
     target.baseClass = entry->baseClass;
     target.held = [&](const AttributeDefinition& def) {
         const AttributeValues* held = entry->find(&def);
-        return held != nullptr ? held->values : std::vector<std::string>{};
+        return held != nullptr ? held->values.strings() : std::vector<std::string>{};
     };
     target.isNamingValue = [&](const AttributeDefinition& def, std::string_view value) {
         if (entry->baseClass == nullptr || !isTextSyntax(def.syntax))
@@ -48,9 +48,9 @@ NWDSCCODE applyModification(DirectoryModel& tree, const RightsSubject& subject, 
             if (at != attributes.end())
                 attributes.erase(at);
         } else if (at != attributes.end()) {
-            at->values = std::move(values);
+            at->values = ValueList(values);
         } else {
-            attributes.push_back({def, std::move(values)});
+            attributes.push_back({def, ValueList(values)});
         }
     }
     entry->attributes = std::move(attributes);

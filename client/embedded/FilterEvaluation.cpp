@@ -191,7 +191,7 @@ bool satisfies(const Criterion& c, const Schema& schema, const Entry& entry,
         return false;
     if (c.kind == Criterion::Kind::Present)
         return true;
-    return std::any_of(values->values.begin(), values->values.end(), [&](const std::string& v) {
+    return std::any_of(values->values.begin(), values->values.end(), [&](std::string_view v) {
         const auto key = matchKey(schema, c.attribute->syntax, v);
         return key && holds(c, *key);
     });

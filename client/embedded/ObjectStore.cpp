@@ -2,6 +2,8 @@
 
 #include "client/common/Names.h"
 
+#include <limits>
+
 const AttributeValues* Entry::find(const AttributeDefinition* def) const {
     for (const auto& a : attributes) {
         if (a.def == def)
@@ -18,25 +20,63 @@ AttributeValues* Entry::find(const AttributeDefinition* def) {
     return nullptr;
 }
 
+const std::vector<EntryId>& Subordinates::ids() const {
+    static const std::vector<EntryId> none;
+    return part_ == nullptr ? none : part_->order;
+}
+
+void Subordinates::add(std::string_view name, EntryId id) {
+    if (part_ == nullptr)
+        part_ = std::make_unique<Part>();
+    part_->order.push_back(id);
+    part_->index.insert(name, id);
+}
+
+void Subordinates::remove(std::string_view name, EntryId id) {
+    if (part_ == nullptr)
+        return;
+    part_->index.erase(name, id);
+    std::erase(part_->order, id);
+    if (part_->order.empty())
+        part_.reset();
+}
+
 ObjectStore::ObjectStore() {
-    auto root = std::make_unique<Entry>();
-    root->name = ROOT_NAME;
-    entries_.push_back(std::move(root));
+    blocks_.push_back(std::make_unique<Entry[]>(kBlockEntries));
+    size_ = 1;
+    root().name = ROOT_NAME;
 }
 
 Entry* ObjectStore::get(EntryId id) {
-    return id < entries_.size() && entries_[id]->live ? entries_[id].get() : nullptr;
+    if (id >= size_)
+        return nullptr;
+    Entry& e = slot(id);
+    return e.live ? &e : nullptr;
 }
 
 const Entry* ObjectStore::get(EntryId id) const {
-    return id < entries_.size() && entries_[id]->live ? entries_[id].get() : nullptr;
+    if (id >= size_)
+        return nullptr;
+    const Entry& e = slot(id);
+    return e.live ? &e : nullptr;
+}
+
+NamingType ObjectStore::intern(std::string_view namingType) {
+    if (namingType.empty())
+        return {};
+    for (const auto& known : namingTypes_) {
+        if (*known == namingType)
+            return NamingType(known.get());
+    }
+    namingTypes_.push_back(std::make_unique<std::string>(namingType));
+    return NamingType(namingTypes_.back().get());
 }
 
 std::optional<EntryId> ObjectStore::child(EntryId parent, std::string_view name) const {
     const Entry* p = get(parent);
     if (p == nullptr)
         return std::nullopt;
-    return p->childIndex.find(name, [&](EntryId id) {
+    return p->children.find(name, [&](EntryId id) {
         const Entry* e = get(id);
         return e != nullptr && names::equalFolded(e->name, name);
     });
@@ -53,24 +93,27 @@ std::optional<EntryId> ObjectStore::lookup(const std::vector<std::string>& compo
     return at;
 }
 
-std::optional<EntryId> ObjectStore::add(EntryId parent, std::string name, std::string namingType,
+std::optional<EntryId> ObjectStore::add(EntryId parent, std::string name,
+                                        std::string_view namingType,
                                         const ClassDefinition* baseClass, std::uint32_t modified) {
     Entry* p = get(parent);
     if (p == nullptr)
         return std::nullopt;
     if (child(parent, name))
         return std::nullopt;
-    auto e = std::make_unique<Entry>();
-    e->id = EntryId(entries_.size());
-    e->parent = parent;
-    e->name = std::move(name);
-    e->namingType = std::move(namingType);
-    e->baseClass = baseClass;
-    e->modified = modified;
-    const EntryId id = e->id;
-    entries_.push_back(std::move(e)); // entries stay where they are; only their slots move
-    p->children.push_back(id);
-    p->childIndex.insert(entries_.back()->name, id);
+    if (size_ >= std::size_t(std::numeric_limits<EntryId>::max()))
+        return std::nullopt;
+    if (size_ == blocks_.size() * kBlockEntries)
+        blocks_.push_back(std::make_unique<Entry[]>(kBlockEntries));
+    const auto id = EntryId(size_++);
+    Entry& e = slot(id);
+    e.id = id;
+    e.parent = parent;
+    e.name = std::move(name);
+    e.namingType = intern(namingType);
+    e.baseClass = baseClass;
+    e.modified = modified;
+    p->children.add(e.name, id);
     ++p->liveChildren;
     return id;
 }
@@ -79,8 +122,10 @@ std::string ObjectStore::ownName(const Entry& e, bool typed) const {
     if (e.id == kRootEntry)
         return ROOT_NAME;
     std::string out;
-    if (typed && !e.namingType.empty())
-        out = e.namingType + "=";
+    if (typed && !e.namingType.empty()) {
+        out = e.namingType.view();
+        out += '=';
+    }
     out += names::escapeComponent(e.name);
     return out;
 }
@@ -111,8 +156,7 @@ void ObjectStore::detach(EntryId id) {
     Entry* p = get(e->parent);
     if (p == nullptr)
         return;
-    p->childIndex.erase(e->name, id);
-    std::erase(p->children, id);
+    p->children.remove(e->name, id);
     --p->liveChildren;
 }
 
@@ -125,8 +169,7 @@ bool ObjectStore::attach(EntryId id, EntryId parent, std::string name) {
         return false;
     e->parent = parent;
     e->name = std::move(name);
-    p->children.push_back(id);
-    p->childIndex.insert(e->name, id);
+    p->children.add(e->name, id);
     ++p->liveChildren;
     return true;
 }
@@ -135,5 +178,8 @@ void ObjectStore::remove(EntryId id) {
     if (get(id) == nullptr || id == kRootEntry)
         return;
     detach(id);
-    entries_[id]->live = false;
+    Entry& e = slot(id);
+    e.live = false;
+    e.attributes = {};
+    e.children = {};
 }

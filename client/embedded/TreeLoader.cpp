@@ -158,110 +158,119 @@ std::string codeText(NWDSCCODE rc) {
 
 } // namespace
 
+RecordLoader::RecordLoader(DirectoryModel& model, std::string fileName)
+    : model_(model), names_(model), fileName_(std::move(fileName)) {}
+
+bool RecordLoader::load(const ldif::Record& r, std::string* error) {
+    DirectoryModel& model = model_;
+    const LdapNames& names = names_;
+    const std::string& fileName = fileName_;
+    const Schema& schema = model.schema();
+    auto failAt = [&](int line, const std::string& what) {
+        if (error != nullptr)
+            error->assign(fileName).append(":").append(std::to_string(line)).append(": ").append(
+                what);
+        return false;
+    };
+    auto fail = [&](const std::string& what) {
+        return failAt(r.line, "dn: " + names::printable(r.dn) + ": " + what);
+    };
+    std::vector<const ClassDefinition*> classes;
+    std::vector<const ldif::Attribute*> values;
+    for (const auto& a : r.attributes) {
+        if (names::equalFolded(a.name, "objectClass")) {
+            const ClassDefinition* c = schema.findClassByLdapName(a.value);
+            if (c == nullptr)
+                c = schema.findClass(a.value);
+            if (c == nullptr)
+                return failAt(a.line, "unknown class " + a.value);
+            classes.push_back(c);
+        } else {
+            values.push_back(&a);
+        }
+    }
+    const ClassDefinition* base = baseClassOf(schema, classes);
+    if (base == nullptr)
+        return fail("no objectClass");
+
+    EntryId id = kRootEntry;
+    std::vector<valuetext::DnComponent> dn;
+    if (r.dn.find('\0') != std::string::npos)
+        return fail("the name holds a NUL byte, which no name can carry");
+    if (!valuetext::splitDn(r.dn, dn))
+        return fail(holdsByteFF(r.dn) ? "the name is not UTF-8 text" : "malformed DN");
+    if (auto why = nameProblem(dn); !why.empty())
+        return fail(why);
+    if (dn.empty()) {
+        model.objects().root().baseClass = base;
+    } else {
+        std::vector<std::string> parentComponents;
+        for (std::size_t i = 1; i < dn.size(); ++i)
+            parentComponents.push_back(dn[i].value);
+        auto parent = model.objects().lookup(parentComponents);
+        if (!parent)
+            return fail("its container is not loaded (yet)");
+        const AttributeDefinition* naming = attributeByText(schema, dn[0].type);
+        if (naming == nullptr)
+            return fail("unknown naming attribute " + dn[0].type);
+        std::string namingValue;
+        if (valuetext::parse(naming->syntax, dn[0].value, names, namingValue) != 0)
+            return fail("the name is not a valid value of " + naming->name);
+        if (auto why = boundsProblem(*naming, namingValue); !why.empty())
+            return fail("the name as its " + naming->name + " value " + why);
+        if (auto rc = model.addEntry(*parent, dn[0].value, naming, *base, &id); rc != 0)
+            return fail("cannot add: " + codeText(rc));
+    }
+    for (const ldif::Attribute* a : values) {
+        const AttributeDefinition* def = attributeByText(schema, a->name);
+        if (def == nullptr)
+            return failAt(a->line, "unknown attribute " + a->name);
+        std::string w;
+        if (valuetext::parse(def->syntax, a->value, names, w) != 0)
+            return failAt(a->line, "the value of " + a->name + " is not a valid " +
+                                       syntaxName(schema, def->syntax) + " value");
+        if (auto why = boundsProblem(*def, w); !why.empty())
+            return failAt(a->line, "the value of " + a->name + " " + why);
+        if (auto rc = model.addValues(id, *def, {std::move(w)}); rc != 0)
+            return failAt(a->line, "cannot add the value of " + a->name + ": " + codeText(rc));
+    }
+    // An alias closes a loop when it is added; checked then, every loop is found at the
+    // alias that closes it.
+    if (!dn.empty() && model.isAliasClass(base)) {
+        if (auto loop = aliasLoopFrom(model, id); !loop.empty()) {
+            int line = r.line;
+            for (const ldif::Attribute* a : values) {
+                const AttributeDefinition* def = attributeByText(schema, a->name);
+                if (def != nullptr && def->name == kAliasedObjectName)
+                    line = a->line;
+            }
+            std::string through;
+            for (EntryId each : loop)
+                through += (through.empty() ? "" : ", ") +
+                           names.nameToText(model.objects().fullName(each));
+            return failAt(line, "following aliases from " +
+                                    names.nameToText(model.objects().fullName(loop.front())) +
+                                    " comes back to it: " + through);
+        }
+    }
+    if (dn.empty()) {
+        // [Root] carries its class in Object Class like every other object.
+        if (const AttributeDefinition* oc = schema.findAttribute("Object Class")) {
+            std::vector<std::string> lineage;
+            for (auto* c : schema.lineage(*base))
+                lineage.push_back(c->name);
+            model.addValues(kRootEntry, *oc, lineage);
+        }
+    }
+    return true;
+}
+
 bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records,
                  const std::string& fileName, std::string* error) {
-    const LdapNames names(model);
-    const Schema& schema = model.schema();
+    RecordLoader loader(model, fileName);
     for (const auto& r : records) {
-        auto failAt = [&](int line, const std::string& what) {
-            if (error != nullptr)
-                error->assign(fileName)
-                    .append(":")
-                    .append(std::to_string(line))
-                    .append(": ")
-                    .append(what);
+        if (!loader.load(r, error))
             return false;
-        };
-        auto fail = [&](const std::string& what) {
-            return failAt(r.line, "dn: " + names::printable(r.dn) + ": " + what);
-        };
-        std::vector<const ClassDefinition*> classes;
-        std::vector<const ldif::Attribute*> values;
-        for (const auto& a : r.attributes) {
-            if (names::equalFolded(a.name, "objectClass")) {
-                const ClassDefinition* c = schema.findClassByLdapName(a.value);
-                if (c == nullptr)
-                    c = schema.findClass(a.value);
-                if (c == nullptr)
-                    return failAt(a.line, "unknown class " + a.value);
-                classes.push_back(c);
-            } else {
-                values.push_back(&a);
-            }
-        }
-        const ClassDefinition* base = baseClassOf(schema, classes);
-        if (base == nullptr)
-            return fail("no objectClass");
-
-        EntryId id = kRootEntry;
-        std::vector<valuetext::DnComponent> dn;
-        if (r.dn.find('\0') != std::string::npos)
-            return fail("the name holds a NUL byte, which no name can carry");
-        if (!valuetext::splitDn(r.dn, dn))
-            return fail(holdsByteFF(r.dn) ? "the name is not UTF-8 text" : "malformed DN");
-        if (auto why = nameProblem(dn); !why.empty())
-            return fail(why);
-        if (dn.empty()) {
-            model.objects().root().baseClass = base;
-        } else {
-            std::vector<std::string> parentComponents;
-            for (std::size_t i = 1; i < dn.size(); ++i)
-                parentComponents.push_back(dn[i].value);
-            auto parent = model.objects().lookup(parentComponents);
-            if (!parent)
-                return fail("its container is not loaded (yet)");
-            const AttributeDefinition* naming = attributeByText(schema, dn[0].type);
-            if (naming == nullptr)
-                return fail("unknown naming attribute " + dn[0].type);
-            std::string namingValue;
-            if (valuetext::parse(naming->syntax, dn[0].value, names, namingValue) != 0)
-                return fail("the name is not a valid value of " + naming->name);
-            if (auto why = boundsProblem(*naming, namingValue); !why.empty())
-                return fail("the name as its " + naming->name + " value " + why);
-            if (auto rc = model.addEntry(*parent, dn[0].value, naming, *base, &id); rc != 0)
-                return fail("cannot add: " + codeText(rc));
-        }
-        for (const ldif::Attribute* a : values) {
-            const AttributeDefinition* def = attributeByText(schema, a->name);
-            if (def == nullptr)
-                return failAt(a->line, "unknown attribute " + a->name);
-            std::string w;
-            if (valuetext::parse(def->syntax, a->value, names, w) != 0)
-                return failAt(a->line, "the value of " + a->name + " is not a valid " +
-                                           syntaxName(schema, def->syntax) + " value");
-            if (auto why = boundsProblem(*def, w); !why.empty())
-                return failAt(a->line, "the value of " + a->name + " " + why);
-            if (auto rc = model.addValues(id, *def, {std::move(w)}); rc != 0)
-                return failAt(a->line, "cannot add the value of " + a->name + ": " + codeText(rc));
-        }
-        // An alias closes a loop when it is added; checked then, every loop is found at the
-        // alias that closes it.
-        if (!dn.empty() && model.isAliasClass(base)) {
-            if (auto loop = aliasLoopFrom(model, id); !loop.empty()) {
-                int line = r.line;
-                for (const ldif::Attribute* a : values) {
-                    const AttributeDefinition* def = attributeByText(schema, a->name);
-                    if (def != nullptr && def->name == kAliasedObjectName)
-                        line = a->line;
-                }
-                std::string through;
-                for (EntryId each : loop)
-                    through += (through.empty() ? "" : ", ") +
-                               names.nameToText(model.objects().fullName(each));
-                return failAt(line, "following aliases from " +
-                                        names.nameToText(model.objects().fullName(loop.front())) +
-                                        " comes back to it: " + through);
-            }
-        }
-        if (dn.empty()) {
-            // [Root] carries its class in Object Class like every other object.
-            if (const AttributeDefinition* oc = schema.findAttribute("Object Class")) {
-                std::vector<std::string> lineage;
-                for (auto* c : schema.lineage(*base))
-                    lineage.push_back(c->name);
-                model.addValues(kRootEntry, *oc, std::move(lineage));
-            }
-        }
     }
     return true;
 }

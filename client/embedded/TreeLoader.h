@@ -29,3 +29,15 @@ private:
 // the line of the value itself where a value is refused.
 bool loadRecords(DirectoryModel& model, const std::vector<ldif::Record>& records,
                  const std::string& fileName, std::string* error);
+
+// The same a record at a time, as a file's records are read.
+class RecordLoader {
+public:
+    RecordLoader(DirectoryModel& model, std::string fileName);
+    bool load(const ldif::Record& record, std::string* error);
+
+private:
+    DirectoryModel& model_;
+    const LdapNames names_;
+    std::string fileName_;
+};

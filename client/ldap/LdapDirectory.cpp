@@ -261,7 +261,12 @@ NWDSCCODE LdapDirectory::treeOf(const ContextState& ctx, Tree*& out) {
 }
 
 bool LdapDirectory::isKnownSyntax(std::uint32_t syntaxID) const {
-    return syntaxID < SYNTAX_COUNT;
+    if (syntaxID < SYNTAX_COUNT)
+        return true;
+    // A syntax of the directory's own that a server's schema names (X-NDS-SYNTAX '31').
+    return std::any_of(trees_.begin(), trees_.end(), [&](const auto& t) {
+        return t->schema && t->schema->findSyntax(syntaxID) != nullptr;
+    });
 }
 
 NWDSCCODE LdapDirectory::objectOf(const ContextState& ctx, const char* name, Tree*& tree,

@@ -83,6 +83,7 @@ public:
 
 protected:
     bool isKnownSyntax(std::uint32_t syntaxID) const override;
+    NWDSCCODE withTextNames(const ContextState& ctx, const TextNamesUse& use) override;
 
 private:
     using Tree = LdapTree;

@@ -263,3 +263,10 @@ NWDSCCODE LdapDirectory::NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                                     std::size_t objectNameSize) {
     return BufferedClient::NWDSWhoAmI(context, objectName, objectNameSize);
 }
+
+NWDSCCODE LdapDirectory::withTextNames(const ContextState& ctx, const TextNamesUse& use) {
+    Tree* tree = nullptr;
+    if (auto rc = treeOf(ctx, tree); rc != 0)
+        return rc;
+    return naming_.withTextNames(*tree, use);
+}

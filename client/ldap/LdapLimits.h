@@ -11,9 +11,9 @@ struct timeval;
 // What one listing, search or read may take from a server. A server may send anything; each
 // of these ends the operation with a code of its own and says which limit it was.
 struct LdapLimits {
-    int waitSeconds = 30;           // for any one answer (OSTREL_LDAP_TIMEOUT)
-    int operationSeconds = 300;     // for the whole operation (OSTREL_LDAP_OPERATION_TIMEOUT)
-    std::size_t maxEntries = 50000; // per operation (OSTREL_LDAP_MAX_ENTRIES)
+    int waitSeconds = 30;             // for any one answer (OSTREL_LDAP_TIMEOUT)
+    int operationSeconds = 300;       // for the whole operation (OSTREL_LDAP_OPERATION_TIMEOUT)
+    std::size_t maxEntries = 2000000; // per operation (OSTREL_LDAP_MAX_ENTRIES)
     std::size_t maxMessageBytes = 16u * 1024 * 1024;  // one entry as it travels
     std::size_t maxBufferedBytes = 32u * 1024 * 1024; // read from the server, not yet taken
 };

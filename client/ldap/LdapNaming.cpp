@@ -5,6 +5,7 @@
 #include "FilterText.h"
 #include "LdapOutcome.h"
 #include "LdapTree.h"
+#include "LdapValueNames.h"
 #include "client/common/Names.h"
 #include "client/common/ValueText.h"
 #include "directory/ResultCodes.h"
@@ -78,8 +79,22 @@ void LdapNaming::rememberNaming(LdapTree& tree, std::string_view parentDn, std::
         it->second = type;
 }
 
+void LdapNaming::hintNaming(LdapTree& tree, std::string_view dn) {
+    std::vector<valuetext::DnComponent> parts;
+    if (!valuetext::splitDn(dn, parts))
+        return;
+    std::string parent, key;
+    for (std::size_t i = parts.size(); i-- > 0;) {
+        childKey(key, parent, parts[i].value);
+        if (!tree.childType.count(key))
+            tree.hintedType.emplace(key, parts[i].type);
+        const std::string rdn = valuetext::rdnText(parts[i].type, parts[i].value);
+        parent = parent.empty() ? rdn : rdn + "," + parent;
+    }
+}
+
 NWDSCCODE LdapNaming::dnOfComponents(LdapTree& tree, const std::vector<std::string>& components,
-                                     std::string& dn) {
+                                     std::string& dn, bool hinted) {
     const std::size_t n = components.size();
     std::size_t best = tree.bases.size(), covered = 0;
     // A top object by its one component ("example\.com"), or written out RDN by RDN
@@ -106,13 +121,14 @@ NWDSCCODE LdapNaming::dnOfComponents(LdapTree& tree, const std::vector<std::stri
     for (std::size_t i = n - covered; i-- > 0;) {
         const std::string& value = components[i];
         auto it = tree.childType.find(childKey(key, dn, value));
-        if (it == tree.childType.end()) {
+        const std::string* type = it == tree.childType.end() ? nullptr : &it->second;
+        if (type == nullptr) {
             // Not seen yet: ask the server which of the naming attributes names it (any
             // value of a multi-valued one; its whole RDN is remembered from the answer).
             std::string filter = "(|";
             for (const auto& v : names::valuesOf(value)) {
-                for (const auto& type : tree.namingTypes)
-                    filter += "(" + type + "=" + ldapfilter::escapeValue(v) + ")";
+                for (const auto& naming : tree.namingTypes)
+                    filter += "(" + naming + "=" + ldapfilter::escapeValue(v) + ")";
             }
             filter += ")";
             NWDSCCODE rc = tree.session->search(dn, 1, filter, {"1.1"}, true,
@@ -120,15 +136,22 @@ NWDSCCODE LdapNaming::dnOfComponents(LdapTree& tree, const std::vector<std::stri
                                                     rememberNaming(tree, e.dn);
                                                     return true;
                                                 });
-            if (rc != 0) {
+            if (rc != 0 && !(hinted && rc == ERR_NO_SUCH_ENTRY)) {
                 outcome_.fail(tree);
                 return rc;
             }
             it = tree.childType.find(childKey(key, dn, value));
-            if (it == tree.childType.end())
+            if (it != tree.childType.end()) {
+                type = &it->second;
+            } else if (hinted) {
+                auto hint = tree.hintedType.find(key);
+                if (hint != tree.hintedType.end())
+                    type = &hint->second;
+            }
+            if (type == nullptr)
                 return ERR_NO_SUCH_ENTRY;
         }
-        dn.insert(0, valuetext::rdnText(it->second, value) + ",");
+        dn.insert(0, valuetext::rdnText(*type, value) + ",");
     }
     return 0;
 }
@@ -255,10 +278,14 @@ std::string LdapNaming::tagOf(const LdapTree& tree, std::string_view ldapType) c
 
 std::function<std::optional<std::string>(std::string_view)> LdapNaming::dnOfName(LdapTree& tree) {
     return [this, &tree](std::string_view name) -> std::optional<std::string> {
+        for (const auto& [replied, dn] : tree.lastReplyNames) {
+            if (replied == name)
+                return dn;
+        }
         names::ParsedName parsed;
         std::string dn;
         if (names::parse(std::string(name).c_str(), parsed) != 0 || parsed.root ||
-            dnOfComponents(tree, parsed.components, dn) != 0)
+            dnOfComponents(tree, parsed.components, dn, true) != 0)
             return std::nullopt;
         return dn;
     };
@@ -285,6 +312,8 @@ std::function<std::string(std::string_view)> LdapNaming::holderIn(LdapTree& tree
 }
 
 void LdapNaming::forgetNaming(LdapTree& tree, const std::string& dn) {
+    tree.lastContainer = {};
+    tree.lastReplyNames.clear();
     std::vector<valuetext::DnComponent> parts;
     if (!valuetext::splitDn(dn, parts) || parts.empty())
         return;
@@ -293,4 +322,24 @@ void LdapNaming::forgetNaming(LdapTree& tree, const std::string& dn) {
     tree.listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
     // The names of the last listing may lie below it.
     tree.listedByName.objects.clear();
+}
+
+NWDSCCODE LdapNaming::withTextNames(LdapTree& tree, const TextNamesUse& use) {
+    // DNs read in a text form name the objects they point at, held by the server or not yet.
+    class Learning : public LdapValueNames {
+    public:
+        Learning(LdapNaming& naming, LdapTree& t)
+            : LdapValueNames(*t.schema, naming.dnOfName(t)), naming_(naming), tree_(t) {}
+        std::optional<std::string> nameFromText(std::string_view text) const override {
+            auto name = LdapValueNames::nameFromText(text);
+            if (name)
+                naming_.hintNaming(tree_, text);
+            return name;
+        }
+
+    private:
+        LdapNaming& naming_;
+        LdapTree& tree_;
+    };
+    return use(Learning(*this, tree));
 }

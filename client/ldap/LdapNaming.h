@@ -29,10 +29,17 @@ public:
                       std::vector<std::string>* from = nullptr);
     // The DN of a name's components from [Root]; the server is asked which attribute names a
     // component not met before.
+    // `hinted`: an object the server does not hold is named as a text form named it
+    // (hintNaming), for names inside values sent to the server.
     NWDSCCODE dnOfComponents(LdapTree& tree, const std::vector<std::string>& components,
-                             std::string& dn);
-    // Names in values as DNs, for values sent to the server.
+                             std::string& dn, bool hinted = false);
+    // Names in values as DNs, for values sent to the server: the objects of the last search
+    // reply by the names it gave them, others as dnOfComponents (hinted) finds them.
     std::function<std::optional<std::string>(std::string_view)> dnOfName(LdapTree& tree);
+    // Hands `use` the names inside values in the text forms (DNs, LDAP names); a DN read from
+    // a text form is kept as a hint (hintNaming) for the values sent after it.
+    using TextNamesUse = std::function<NWDSCCODE(const valuetext::NameMapping&)>;
+    NWDSCCODE withTextNames(LdapTree& tree, const TextNamesUse& use);
 
     // ---- DNs to dotted names ----
     // The dotted name of a DN (typed: "CN=Admin.O=Acme").
@@ -67,6 +74,10 @@ public:
                         std::string_view type);
     // Forgotten when the entry is removed or renamed, with what the listings knew below it.
     void forgetNaming(LdapTree& tree, const std::string& dn);
+    // Keeps the naming attribute of each component of a DN read in a text form, for objects
+    // the server does not hold (yet): an import's values name objects it adds later, and
+    // itself.
+    void hintNaming(LdapTree& tree, std::string_view dn);
 
 private:
     LdapOutcome& outcome_;

@@ -36,10 +36,51 @@ bool addShown(std::vector<const AttributeDefinition*>& shown, const AttributeDef
     return true;
 }
 
-Object_Info_T infoOf(const LdapTree& tree, const LdapEntry& e) {
-    const auto base =
-        baseClassOf(*tree.schema, valuesIn(e, "structuralObjectClass"), valuesIn(e, "objectClass"));
-    Object_Info_T info = infoWith(base, valuesIn(e, "hasSubordinates"));
+namespace {
+
+// The base class and the lineage of the classes an entry lists, found once for the entries
+// alike.
+const KnownClasses& knownClassesOf(std::vector<KnownClasses>& known, const Schema& schema,
+                                   const LdapEntry& e) {
+    const auto structural = valuesIn(e, "structuralObjectClass");
+    const auto classes = valuesIn(e, "objectClass");
+    for (const auto& k : known) {
+        if ((structural.empty() ? k.structural.empty() : k.structural == structural.front()) &&
+            std::equal(k.classes.begin(), k.classes.end(), classes.begin(), classes.end()))
+            return k;
+    }
+    const BaseClass base = baseClassOf(schema, structural, classes);
+    KnownClasses found{structural.empty() ? "" : structural.front(),
+                       {classes.begin(), classes.end()},
+                       base.cls,
+                       base.alias,
+                       {}};
+    // The directory lists an object's classes with every super class above them.
+    for (const auto& v : classes) {
+        const ClassDefinition* c = schema.findClassByLdapName(v);
+        if (c == nullptr) {
+            found.lineage.push_back(v);
+            continue;
+        }
+        for (const ClassDefinition* up : schema.lineage(*c)) {
+            if (std::find_if(found.lineage.begin(), found.lineage.end(), [&](const std::string& n) {
+                    return names::equalFolded(n, up->ldapName);
+                }) == found.lineage.end())
+                found.lineage.push_back(up->ldapName);
+        }
+    }
+    if (known.size() >= 64)
+        known.clear();
+    known.push_back(std::move(found));
+    return known.back();
+}
+
+} // namespace
+
+Object_Info_T infoOf(LdapTree& tree, const LdapEntry& e) {
+    const KnownClasses& known = knownClassesOf(tree.knownClasses, *tree.schema, e);
+    Object_Info_T info =
+        infoWith(BaseClass{known.base, known.alias}, valuesIn(e, "hasSubordinates"));
     if (auto v = valuesIn(e, "modifyTimestamp"); !v.empty())
         info.modificationTime = secondsOf(v.front());
     return info;
@@ -49,28 +90,16 @@ LdapObjectData dataOf(LdapTree& tree, LdapEntry&& e, bool withValues) {
     LdapObjectData d;
     d.info = infoOf(tree, e);
     d.dn = ldapnames::canonicalDn(e.dn);
+    // Taken before the entry's values move out.
+    const std::vector<std::string> lineage =
+        withValues ? knownClassesOf(tree.knownClasses, *tree.schema, e).lineage
+                   : std::vector<std::string>{};
     for (auto& [name, values] : e.attributes) {
         const AttributeDefinition* def = LdapNaming::ldapAttribute(tree, name);
         if (!addShown(d.attributes, def))
             continue;
-        if (withValues && names::equalFolded(def->ldapName, "objectClass")) {
-            // The directory lists an object's classes with every super class above them.
-            std::vector<std::string> lineage;
-            for (const auto& v : values) {
-                const ClassDefinition* c = tree.schema->findClassByLdapName(v);
-                if (c == nullptr) {
-                    lineage.push_back(v);
-                    continue;
-                }
-                for (const ClassDefinition* up : tree.schema->lineage(*c)) {
-                    if (std::find_if(lineage.begin(), lineage.end(), [&](const std::string& n) {
-                            return names::equalFolded(n, up->ldapName);
-                        }) == lineage.end())
-                        lineage.push_back(up->ldapName);
-                }
-            }
-            values = std::move(lineage);
-        }
+        if (withValues && names::equalFolded(def->ldapName, "objectClass"))
+            values = lineage;
         if (withValues)
             d.values.push_back(std::move(values));
     }

@@ -39,9 +39,18 @@ struct LdapObjectData {
 // The objects the LDAP client shows, made from the entries the server gives.
 namespace ldapobjects {
 
+// What the classes an entry lists come to, found once for the entries that list the same.
+struct KnownClasses {
+    std::string structural;
+    std::vector<std::string> classes; // as the entry lists them
+    const ClassDefinition* base = nullptr;
+    bool alias = false;
+    std::vector<std::string> lineage; // the objectClass values the directory shows
+};
+
 // The object information record of an entry read with its classes, modification time and
 // whether it holds objects (ldapreads::withInfo).
-Object_Info_T infoOf(const LdapTree& tree, const LdapEntry& e);
+Object_Info_T infoOf(LdapTree& tree, const LdapEntry& e);
 // The object of an entry, with the values of its attributes when `withValues`; its DN is
 // written back from its parts.
 LdapObjectData dataOf(LdapTree& tree, LdapEntry&& e, bool withValues);

@@ -93,9 +93,27 @@ NWDSCCODE LdapSearcher::start(const ContextState& ctx, LdapTree& tree, const std
     std::vector<valuetext::DnComponent> searchBase, parts;
     int searchScope = 0;
     std::unordered_set<std::uint64_t> seen;
+    std::string parent, key;
+    std::vector<valuetext::DnComponent> parentParts;
     auto collect = [&](LdapEntry&& e) {
         if (!acceptFound(e.dn, searchBase, searchScope, parts, seen))
             return true;
+        // Each object found can be named by its DN without asking the server (an export
+        // writes every one). Entries come container by container: each container's DN is
+        // written once.
+        const bool sameContainer = parts.size() == parentParts.size() + 1 &&
+                                   std::equal(parentParts.begin(), parentParts.end(),
+                                              parts.begin() + 1, [](const auto& a, const auto& b) {
+                                                  return a.type == b.type && a.value == b.value;
+                                              });
+        if (!sameContainer) {
+            parentParts.assign(parts.begin() + 1, parts.end());
+            parent.clear();
+            for (std::size_t i = 1; i < parts.size(); ++i)
+                parent.append(i > 1 ? "," : "")
+                    .append(valuetext::rdnText(parts[i].type, parts[i].value));
+        }
+        naming_.rememberNaming(tree, parent, parts.front().value, parts.front().type, key);
         LdapObjectData d = ldapobjects::dataOf(tree, std::move(e), true);
         LdapObjectData kept;
         kept.dn = d.dn;
@@ -175,18 +193,21 @@ NWDSCCODE LdapSearcher::fill(LdapPending& s, Buf_T& out, std::int32_t countObjec
     LdapValueNames valueNames(*tree.schema, nullptr);
     std::string wireValue;
     searched = 0;
+    tree.lastReplyNames.clear();
     for (; s.position < s.objects.size(); ++s.position) {
         if (countObjectsToSearch > 0 && searched >= countObjectsToSearch && s.attrPosition == 0)
             break;
         const LdapObjectData& o = s.objects[s.position];
         const bool first = reply.count() == 0;
-        if (!reply.beginObject(naming_.nameOfDn(tree, o.dn, s.typed), o.info)) {
+        std::string name = naming_.nameOfDn(tree, o.dn, s.typed);
+        if (!reply.beginObject(name, o.info)) {
             if (first)
                 return ERR_INSUFFICIENT_BUFFER;
             break;
         }
         if (s.attrPosition == 0 && s.valuePosition == 0)
             ++searched;
+        tree.lastReplyNames.emplace_back(std::move(name), o.dn);
         // An attribute none of whose values the client can show is dropped again.
         const auto fit = reply.addObjectAttributes(
             first, values, o.attributes.size(), s.attrPosition, s.valuePosition,
@@ -237,7 +258,7 @@ bool LdapSearcher::acceptFound(std::string_view dn, const std::vector<valuetext:
                                                    }));
         if (!below)
             why = RefusedAnswers::OutsideBase;
-        else if (!seen.insert(std::hash<std::string>{}(names::fold(dn))).second)
+        else if (!seen.insert(ldapnames::FoldedHash{}(dn)).second)
             why = RefusedAnswers::Twice;
     }
     if (why == Reason::kReasons)

@@ -68,6 +68,21 @@ struct LdapTree {
     std::optional<bool> readsEverything;        // found once, by the rights probe
     // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).
     std::unordered_map<std::string, std::string> childType;
+    // The same for objects a DN read in a text form named and the server did not hold then.
+    std::unordered_map<std::string, std::string> hintedType;
+    // The class of the last container an object was added to, read once for the adds that
+    // follow into it (an import's); forgotten when any object is removed, renamed or moved.
+    struct KnownClass {
+        std::string dn;
+        const Schema* schema = nullptr; // the schema it was found in
+        const ClassDefinition* cls = nullptr;
+    } lastContainer;
+    // The classes entries list, as found once for the entries that list the same (a search
+    // reads thousands alike); emptied when the schema is read again.
+    std::vector<ldapobjects::KnownClasses> knownClasses;
+    // The objects of the last search reply, by the name the reply gave each, with their DNs:
+    // a reader that names them back (an export) gets the DN without a look-up.
+    std::vector<std::pair<std::string, std::string>> lastReplyNames;
     // The attributes of listed objects, by DN (case ignored), answering names reads without a
     // request.
     std::unordered_map<std::string, std::shared_ptr<const LdapAttributeList>, ldapnames::FoldedHash,

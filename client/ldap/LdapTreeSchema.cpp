@@ -64,6 +64,7 @@ NWDSCCODE loadTreeSchema(LdapTree& tree, LdapFailure& failure, std::string* mess
         tree.retiredSchemas.push_back(std::move(tree.schema));
     tree.listedNames.clear();
     tree.listedByName.objects.clear();
+    tree.knownClasses.clear();
     tree.schema = std::move(schema);
     tree.subschemaValues = std::move(values);
     tree.namingTypes = kStandardNamingTypes;

@@ -91,8 +91,14 @@ NWDSCCODE LdapWriteChecks::checkContainment(LdapTree& tree, const ClassDefinitio
                                             const std::string& parentDn) {
     const ClassDefinition* parent = nullptr;
     if (!parentDn.empty()) {
-        if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
-            return rc;
+        LdapTree::KnownClass& known = tree.lastContainer;
+        if (known.schema == tree.schema.get() && known.cls != nullptr && known.dn == parentDn) {
+            parent = known.cls;
+        } else {
+            if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
+                return rc;
+            known = {parentDn, tree.schema.get(), parent};
+        }
         if (parent == nullptr)
             return ERR_ILLEGAL_CONTAINMENT;
     }

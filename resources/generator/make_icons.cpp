@@ -1,7 +1,9 @@
 // Draws the class icon strips and the program icon as PNG files.
-// Run: make_icons <output folder>. The strips use 0x800080 as their mask colour.
+// Run: make_icons <output folder>. The strips use 0x800080 as their mask colour; the program
+// icon comes in every size of the desktop's icon theme (icons/ostrel-<size>.png).
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -330,11 +332,13 @@ QImage strip(const std::vector<Draw>& icons) {
     return image;
 }
 
-QImage programIcon() {
-    QImage image(32, 32, QImage::Format_ARGB32);
+// Drawn on a 32-pixel grid and scaled, so that every size the desktop asks for is sharp.
+QImage programIcon(int size = 32) {
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x1F, 0x4E, 0x8C));
     p.drawRoundedRect(1, 1, 30, 30, 6, 6);
@@ -360,8 +364,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
-    const bool ok = strip(classIcons()).save(out + "/classicons130.png") &&
-                    strip(schemaIcons()).save(out + "/schemaicons131.png") &&
-                    programIcon().save(out + "/ostrel.png");
+    bool ok = strip(classIcons()).save(out + "/classicons130.png") &&
+              strip(schemaIcons()).save(out + "/schemaicons131.png") &&
+              programIcon().save(out + "/ostrel.png");
+    // The sizes of the desktop's icon theme besides 32 (ostrel.png), installed with the program.
+    QDir(out).mkpath(QStringLiteral("icons"));
+    for (const int size : {16, 22, 24, 48, 64, 128, 256})
+        ok = ok && programIcon(size).save(out + QStringLiteral("/icons/ostrel-%1.png").arg(size));
     return ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include "app/Strings.h"
 #include "browser/BrowserPage.h"
 #include "tests/support/DemoClient.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -51,7 +52,7 @@ class MainWindowTest : public QObject {
             QListWidgetItem* up = browser->containerList()->item(0);
             QVERIFY(up && up->text().isEmpty());
             browser->moveTo(up);
-            if (browser->objectTree()->topLevelItemCount() == 0)
+            if (rows::topCount(browser->objectTree()) == 0)
                 break;
         }
         const auto found = browser->containerList()->findItems(tree, Qt::MatchExactly);

@@ -2,14 +2,15 @@
 
 #include "pages/TreeItems.h"
 #include "tests/support/DemoClient.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QAccessible>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <memory>
 
 namespace {
@@ -35,12 +36,9 @@ class BrowserPageTest : public QObject {
     QString field(const char* name) const {
         return page->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
     }
-    QTreeWidgetItem* root() const { return page->objectTree()->topLevelItem(0); }
-    QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& text) const {
-        for (int i = 0; i < parent->childCount(); ++i)
-            if (parent->child(i)->text(0) == text)
-                return parent->child(i);
-        return nullptr;
+    QModelIndex root() const { return rows::top(page->objectTree()); }
+    QModelIndex child(const QModelIndex& parent, const QString& text) const {
+        return rows::named(parent, text);
     }
     QStringList entries() const {
         QStringList texts;
@@ -55,21 +53,6 @@ class BrowserPageTest : public QObject {
     static int image(const QListWidgetItem* item) { return entryImage(item); }
     QTreeWidget* valueList() const { return page->findChild<QTreeWidget*>("valueList"); }
     QPlainTextEdit* textPanel() const { return page->findChild<QPlainTextEdit*>("textPanel"); }
-
-    // The row of an item among the tree's shown items, as the accessibility interface counts.
-    int visibleRowOf(QTreeWidgetItem* item) const {
-        int row = 0;
-        for (QTreeWidgetItemIterator it(page->objectTree()); *it; ++it) {
-            bool shown = true;
-            for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent())
-                shown = shown && p->isExpanded();
-            if (*it == item)
-                return shown ? row : -1;
-            if (shown)
-                ++row;
-        }
-        return -1;
-    }
 
     void goUp() {
         QListWidgetItem* up = page->containerList()->item(0);
@@ -93,18 +76,18 @@ private slots:
     void startsAtTheNameContext() {
         openPage();
         QVERIFY(demo->reporter.messages.isEmpty());
-        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
-        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        QCOMPARE(rows::topCount(page->objectTree()), 1);
+        QCOMPARE(rows::text(root()), QStringLiteral("Acme"));
         QCOMPARE(itemImage(root()), 2);
-        QVERIFY(root()->isExpanded());
+        QVERIFY(page->objectTree()->isExpanded(root()));
         QCOMPARE(field("treeField"), QStringLiteral("ACME_TREE"));
         QCOMPARE(field("contextField"), QStringLiteral("Acme"));
         QCOMPARE(field("serverField"), QStringLiteral("ACME-FS1"));
 
         // objects sorted by label, each with its class icon and its attribute names below
         QStringList labels;
-        for (int i = 0; i < root()->childCount(); ++i)
-            labels << root()->child(i)->text(0);
+        for (int i = 0; i < rows::count(root()); ++i)
+            labels << rows::text(rows::child(root(), i));
         QStringList sorted = labels;
         std::stable_sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
             return QString::compare(a, b, Qt::CaseInsensitive) < 0;
@@ -113,10 +96,10 @@ private slots:
         QVERIFY(labels.contains("Admin") && labels.contains("Sales"));
         QCOMPARE(itemImage(child(root(), "Admin")), 1);
         QCOMPARE(itemImage(child(root(), "Sales")), 3);
-        QTreeWidgetItem* admin = child(root(), "Admin");
-        QVERIFY(admin->childCount() > 0);
-        for (int i = 0; i < admin->childCount(); ++i)
-            QCOMPARE(itemImage(admin->child(i)), 25);
+        QModelIndex admin = child(root(), "Admin");
+        QVERIFY(rows::count(admin) > 0);
+        for (int i = 0; i < rows::count(admin); ++i)
+            QCOMPARE(itemImage(rows::child(admin, i)), 25);
 
         // the container list: the up arrow first, then containers with a known icon only
         QCOMPARE(entries().first(), QString());
@@ -131,18 +114,18 @@ private slots:
     void walksUpIntoTreeModeAndOpensAnotherTree() {
         openPage();
         enter("Sales");
-        QCOMPARE(root()->text(0), QStringLiteral("Sales"));
+        QCOMPARE(rows::text(root()), QStringLiteral("Sales"));
         QCOMPARE(field("contextField"), QStringLiteral("Sales.Acme"));
         goUp();
-        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        QCOMPARE(rows::text(root()), QStringLiteral("Acme"));
         goUp();
-        QCOMPARE(root()->text(0), QStringLiteral("ACME_TREE"));
+        QCOMPARE(rows::text(root()), QStringLiteral("ACME_TREE"));
         QCOMPARE(itemImage(root()), 26);
         QCOMPARE(field("contextField"), QStringLiteral("[Root]"));
         QVERIFY(entry("Acme") && image(entry("Acme")) == 2);
 
         goUp();
-        QCOMPARE(page->objectTree()->topLevelItemCount(), 0);
+        QCOMPARE(rows::topCount(page->objectTree()), 0);
         QCOMPARE(field("treeField"), QString());
         QCOMPARE(field("contextField"), QStringLiteral("[Root]"));
         const QStringList trees = entries();
@@ -154,10 +137,10 @@ private slots:
 
         enter("TEST_TREE");
         QCOMPARE(page->treeName(), std::string("TEST_TREE"));
-        QCOMPARE(root()->text(0), QStringLiteral("TEST_TREE"));
+        QCOMPARE(rows::text(root()), QStringLiteral("TEST_TREE"));
         QCOMPARE(field("treeField"), QStringLiteral("TEST_TREE"));
         QVERIFY(field("serverField") != QStringLiteral("ACME-FS1"));
-        QVERIFY(root()->childCount() > 0);
+        QVERIFY(rows::count(root()) > 0);
 
         goUp();
         enter("ACME_TREE");
@@ -170,22 +153,22 @@ private slots:
         QListWidgetItem* bulk = nullptr;
         for (int i = 1; i < page->containerList()->count() && !bulk; ++i) {
             page->moveTo(page->containerList()->item(i));
-            if (root()->childCount() >= 500)
+            if (rows::count(root()) >= 500)
                 bulk = page->containerList()->item(0);
             else
                 goUp();
         }
         QVERIFY2(bulk, "no container of 500 objects below Acme");
-        QCOMPARE(root()->childCount(), 500);
+        QCOMPARE(rows::count(root()), 500);
         QCOMPARE(demo->outstanding().buffers, 0);
     }
 
     void selectingAnObjectShowsItsType() {
         openPage();
-        QTreeWidgetItem* admin = child(root(), "Admin");
-        page->objectTree()->setCurrentItem(admin->child(0));
+        QModelIndex admin = child(root(), "Admin");
+        page->objectTree()->setCurrentIndex(rows::child(admin, 0));
         QVERIFY(valueList()->isVisibleTo(page.get()));
-        page->objectTree()->setCurrentItem(admin);
+        page->objectTree()->setCurrentIndex(admin);
         QCOMPARE(field("selectedObjectField"), QStringLiteral("Admin"));
         QCOMPARE(field("typeField"), QStringLiteral("User"));
         QCOMPARE(field("syntaxField"), QString());
@@ -193,17 +176,17 @@ private slots:
         QVERIFY(!valueList()->isVisibleTo(page.get()));
         QCOMPARE(textPanel()->toPlainText(), QString());
 
-        page->objectTree()->setCurrentItem(root());
+        page->objectTree()->setCurrentIndex(root());
         QCOMPARE(field("typeField"), QStringLiteral("Organization"));
         QCOMPARE(field("selectedObjectField"), QStringLiteral("Acme"));
     }
 
     void selectingAnAttributeShowsItsValues() {
         openPage();
-        QTreeWidgetItem* admin = child(root(), "Admin");
-        QTreeWidgetItem* surname = child(admin, "Surname");
-        QVERIFY(surname);
-        page->objectTree()->setCurrentItem(surname);
+        QModelIndex admin = child(root(), "Admin");
+        QModelIndex surname = child(admin, "Surname");
+        QVERIFY(surname.isValid());
+        page->objectTree()->setCurrentIndex(surname);
         QCOMPARE(field("selectedObjectField"), QStringLiteral("Admin"));
         QCOMPARE(field("syntaxField"), QStringLiteral("Case Ignore String"));
         QVERIFY(valueList()->isVisibleTo(page.get()));
@@ -216,32 +199,32 @@ private slots:
     // but not the current item; the keyboard moves both. Each shows the values.
     void anyChangeOfTheSelectionShowsTheValues() {
         openPage();
-        QTreeWidgetItem* admin = child(root(), "Admin");
-        QTreeWidgetItem* surname = child(admin, "Surname");
-        QTreeWidgetItem* title = child(admin, "Title");
-        QVERIFY(surname && title);
-        admin->setExpanded(true);
+        QModelIndex admin = child(root(), "Admin");
+        QModelIndex surname = child(admin, "Surname");
+        QModelIndex title = child(admin, "Title");
+        QVERIFY(surname.isValid() && title.isValid());
+        page->objectTree()->expand(admin);
         QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(page->objectTree());
         QVERIFY(tree && tree->tableInterface());
-        const int row = visibleRowOf(surname);
+        const int row = rows::shownRow(page->objectTree(), surname);
         QVERIFY(row >= 0);
         QVERIFY(tree->tableInterface()->selectRow(row));
-        QVERIFY(page->objectTree()->currentItem() != surname);
+        QVERIFY(page->objectTree()->currentIndex() != surname);
         QCOMPARE(valueList()->headerItem()->text(0), QStringLiteral("Surname"));
 
         page->objectTree()->setFocus();
-        page->objectTree()->setCurrentItem(surname);
+        page->objectTree()->setCurrentIndex(surname);
         QTest::keyClick(page->objectTree(), Qt::Key_Down);
-        QCOMPARE(page->objectTree()->selectedItems().value(0), title);
+        QCOMPARE(page->objectTree()->selectionModel()->selectedIndexes().value(0), title);
         QCOMPARE(valueList()->headerItem()->text(0), QStringLiteral("Title"));
     }
 
     void undecodedSyntaxIsShownInTheTextPanel() {
         openPage();
         enter("Sales");
-        QTreeWidgetItem* badge = child(child(root(), "Demo"), "Badge Record");
-        QVERIFY(badge);
-        page->objectTree()->setCurrentItem(badge);
+        QModelIndex badge = child(child(root(), "Demo"), "Badge Record");
+        QVERIFY(badge.isValid());
+        page->objectTree()->setCurrentIndex(badge);
         QVERIFY(demo->reporter.messages.isEmpty());
         QVERIFY(textPanel()->isVisibleTo(page.get()));
         QVERIFY(!valueList()->isVisibleTo(page.get()));
@@ -252,9 +235,9 @@ private slots:
     void guestMayBrowseButNotReadValues() {
         demo = std::make_unique<DemoClient>("Guest.Acme");
         openPage();
-        QTreeWidgetItem* admin = child(root(), "Admin");
-        QVERIFY(admin && admin->childCount() > 0);
-        page->objectTree()->setCurrentItem(child(admin, "Surname"));
+        QModelIndex admin = child(root(), "Admin");
+        QVERIFY(admin.isValid() && rows::count(admin) > 0);
+        page->objectTree()->setCurrentIndex(child(admin, "Surname"));
         QCOMPARE(demo->reporter.messages,
                  QStringList{QString::asprintf("\nNWDSRead returned: %04X\n", unsigned(-672))});
         QCOMPARE(valueList()->topLevelItemCount(), 0);
@@ -263,7 +246,7 @@ private slots:
 
     void doubleClickOnEmptySpaceClearsTwoFields() {
         openPage();
-        page->objectTree()->setCurrentItem(child(root(), "Admin"));
+        page->objectTree()->setCurrentIndex(child(root(), "Admin"));
         QVERIFY(!field("selectedObjectField").isEmpty());
         QWidget* viewport = page->containerList()->viewport();
         QTest::mouseDClick(viewport, Qt::LeftButton, {},
@@ -271,17 +254,17 @@ private slots:
         QCOMPARE(field("selectedObjectField"), QString());
         QCOMPARE(field("serverField"), QString());
         QCOMPARE(field("contextField"), QStringLiteral("Acme"));
-        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        QCOMPARE(rows::text(root()), QStringLiteral("Acme"));
     }
 
     void refreshListsTheContainerAgain() {
         openPage();
         enter("Sales");
-        const int children = root()->childCount();
+        const int children = rows::count(root());
         page->refresh();
-        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
-        QCOMPARE(root()->text(0), QStringLiteral("Sales"));
-        QCOMPARE(root()->childCount(), children);
+        QCOMPARE(rows::topCount(page->objectTree()), 1);
+        QCOMPARE(rows::text(root()), QStringLiteral("Sales"));
+        QCOMPARE(rows::count(root()), children);
         QCOMPARE(entries().count(QString()), 1);
     }
 
@@ -310,8 +293,8 @@ private slots:
         // the tree shows
         QVERIFY(entries().contains(QString()));
         QCOMPARE(field("contextField"), QStringLiteral("Acme"));
-        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
-        QCOMPARE(root()->childCount(), nth == 3 ? 2 : 0);
+        QCOMPARE(rows::text(root()), QStringLiteral("Acme"));
+        QCOMPARE(rows::count(root()), nth == 3 ? 2 : 0);
         QCOMPARE(demo->outstanding().buffers, 0);
         goUp();
         QCOMPARE(field("contextField"), QStringLiteral("[Root]"));
@@ -344,20 +327,20 @@ private slots:
         enter("Sales");
         QVERIFY(!demo->reporter.messages.isEmpty());
         QCOMPARE(demo->reporter.messages.first(), message);
-        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
-        QCOMPARE(root()->text(0), QStringLiteral("Sales"));
+        QCOMPARE(rows::topCount(page->objectTree()), 1);
+        QCOMPARE(rows::text(root()), QStringLiteral("Sales"));
         QCOMPARE(field("contextField"), QStringLiteral("Sales.Acme"));
         QCOMPARE(entries().count(QString()), 1);
         goUp();
-        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
-        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        QCOMPARE(rows::topCount(page->objectTree()), 1);
+        QCOMPARE(rows::text(root()), QStringLiteral("Acme"));
         QCOMPARE(field("contextField"), QStringLiteral("Acme"));
         QCOMPARE(entries().count(QString()), 1);
         // Once the directory answers again, the container lists in full.
         demo->faults.clearFaults();
         page->refresh();
         enter("Sales");
-        QVERIFY(root()->childCount() > 0);
+        QVERIFY(rows::count(root()) > 0);
         QCOMPARE(demo->outstanding().buffers, 0);
     }
 
@@ -370,41 +353,47 @@ private slots:
                                << failed("\nNWDSGetAttrCount returned: %04X\n");
         QTest::newRow("name") << "NWDSGetAttrName" << failed("\nNWDSGetAttrName returned: %04X\n");
     }
+    // Names are read when an object is first expanded or selected: a failed read is said
+    // once, ends only that object's read, and takes away its expand indicator.
     void failedNamesReadEndsOnlyThatObject() {
         QFETCH(QString, operation);
         QFETCH(QString, message);
         openPage();
-        const int objects = root()->childCount();
+        const int objects = rows::count(root());
+        QVERIFY(objects > 2);
         demo->reporter.clear();
-        // the listing's own buffer is the first allocation of a refresh
-        demo->faults.failCall(operation.toStdString(), operation == "NWDSAllocBuf" ? 2 : 1,
-                              Refused);
-        page->refresh();
+        demo->faults.failCall(operation.toStdString(), 1, Refused);
+        QTreeView* tree = page->objectTree();
+        QCOMPARE(tree->model()->rowCount(rows::child(root(), 0)), 0);
+        QVERIFY(tree->model()->hasChildren(rows::child(root(), 0))); // not read yet
+        for (int i = 0; i < objects; ++i)
+            tree->expand(rows::child(root(), i));
         QCOMPARE(demo->reporter.messages, QStringList{message});
-        QCOMPARE(root()->childCount(), objects);
         int withoutNames = 0;
-        for (int i = 0; i < root()->childCount(); ++i)
-            withoutNames += root()->child(i)->childCount() == 0 ? 1 : 0;
+        for (int i = 0; i < objects; ++i)
+            withoutNames += tree->model()->rowCount(rows::child(root(), i)) == 0 ? 1 : 0;
         QCOMPARE(withoutNames, 1);
-        QVERIFY(entries().contains(QString()));
+        QVERIFY(!tree->model()->hasChildren(rows::child(root(), 0)));
+        // expanding it again, or selecting it, does not read again
+        tree->collapse(rows::child(root(), 0));
+        tree->expand(rows::child(root(), 0));
+        tree->setCurrentIndex(rows::child(root(), 0));
+        QCOMPARE(demo->reporter.messages, QStringList{message});
         QCOMPARE(demo->outstanding().buffers, 0);
     }
 
-    void namesReadsFailingForEveryObjectGiveTwoMessages() {
+    void namesAreReadOnlyForObjectsExpandedOrSelected() {
         openPage();
-        const int objects = root()->childCount();
-        QVERIFY(objects > 2);
-        demo->reporter.clear();
+        const int objects = rows::count(root());
         demo->faults.failFrom("NWDSRead", 1, Refused);
-        page->refresh();
+        page->refresh(); // the listing reads no names
+        QVERIFY(demo->reporter.messages.isEmpty());
+        QCOMPARE(rows::count(root()), objects);
         demo->faults.clearFaults();
-        // the first failure as it happened, then how many more: never a message per object
-        QCOMPARE(demo->reporter.messages,
-                 (QStringList{failed("\nNWDSRead returned: %04X\n"),
-                              QStringLiteral("The attribute names of %1 more objects could not be "
-                                             "read either.\n")
-                                  .arg(objects - 1)}));
-        QCOMPARE(root()->childCount(), objects);
+        const QModelIndex admin = child(root(), "Admin");
+        page->objectTree()->setCurrentIndex(admin);
+        QVERIFY(page->objectTree()->model()->rowCount(admin) > 0);
+        QVERIFY(demo->reporter.messages.isEmpty());
     }
 
     void showingTheContextReportsAndStillBuilds() {
@@ -414,9 +403,9 @@ private slots:
         QCOMPARE(demo->reporter.messages,
                  (QStringList{failed("NWDSSetDefNameContext() returned: %04X\n"),
                               failed("NWDSReadObjectInfo returned: %04X\n")}));
-        QCOMPARE(root()->text(0), QStringLiteral("Acme"));
+        QCOMPARE(rows::text(root()), QStringLiteral("Acme"));
         QCOMPARE(itemImage(root()), 19);
-        QVERIFY(root()->childCount() > 0);
+        QVERIFY(rows::count(root()) > 0);
     }
 
     void treeScanFailures_data() {
@@ -437,8 +426,8 @@ private slots:
         goUp();
         QCOMPARE(demo->reporter.messages, QStringList{message});
         // still at the top of the tree, with the way up to try again
-        QCOMPARE(page->objectTree()->topLevelItemCount(), 1);
-        QCOMPARE(root()->text(0), QStringLiteral("ACME_TREE"));
+        QCOMPARE(rows::topCount(page->objectTree()), 1);
+        QCOMPARE(rows::text(root()), QStringLiteral("ACME_TREE"));
         QCOMPARE(field("contextField"), QStringLiteral("[Root]"));
         QCOMPARE(field("treeField"), QStringLiteral("ACME_TREE"));
         QCOMPARE(entries().count(QString()), 1);

@@ -5,6 +5,7 @@
 
 #include "browser/BrowserPage.h"
 #include "tests/support/DemoClient.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -26,13 +27,8 @@ class EffectiveRightsDlgTest : public QObject {
         QVERIFY(!found.isEmpty());
         page->moveTo(found.first());
     }
-    QTreeWidgetItem* objectItem(const QString& text) const {
-        QTreeWidgetItem* root = page->objectTree()->topLevelItem(0);
-        for (int i = 0; i < root->childCount(); ++i) {
-            if (root->child(i)->text(0) == text)
-                return root->child(i);
-        }
-        return nullptr;
+    QModelIndex objectItem(const QString& text) const {
+        return rows::named(rows::top(page->objectTree()), text);
     }
     static QTreeWidgetItem* line(QTreeWidget* tree, const QString& attribute) {
         for (int i = 0; i < tree->topLevelItemCount(); ++i) {
@@ -65,27 +61,27 @@ private slots:
     void theButtonFollowsTheSelectedObject() {
         // The page opens in the identity's container, Acme.
         QVERIFY(!page->rightsButton()->isEnabled());
-        page->objectTree()->setCurrentItem(page->objectTree()->topLevelItem(0));
+        page->objectTree()->setCurrentIndex(rows::top(page->objectTree()));
         QVERIFY(page->rightsButton()->isEnabled());
         QCOMPARE(QString::fromStdString(page->rightsObjectName()), QStringLiteral("Acme"));
         enter("");
         QVERIFY(!page->rightsButton()->isEnabled()); // a move drops the selection
-        page->objectTree()->setCurrentItem(page->objectTree()->topLevelItem(0));
+        page->objectTree()->setCurrentIndex(rows::top(page->objectTree()));
         QCOMPARE(QString::fromStdString(page->rightsObjectName()), QStringLiteral("[Root]"));
         enter("Acme");
-        QTreeWidgetItem* guest = objectItem("Guest");
-        QVERIFY(guest && guest->childCount() > 0);
-        page->objectTree()->setCurrentItem(guest);
+        const QModelIndex guest = objectItem("Guest");
+        QVERIFY(guest.isValid() && rows::count(guest) > 0);
+        page->objectTree()->setCurrentIndex(guest);
         QCOMPARE(QString::fromStdString(page->rightsObjectName()), QStringLiteral("Guest.Acme"));
         // An attribute selected asks about its object (whose values it has read).
-        page->objectTree()->setCurrentItem(guest->child(0));
+        page->objectTree()->setCurrentIndex(rows::child(guest, 0));
         QVERIFY(page->rightsButton()->isEnabled());
         QCOMPARE(QString::fromStdString(page->rightsObjectName()), QStringLiteral("Guest.Acme"));
     }
 
     void theLoggedInIdentitysRightsComeWithTheirSources() {
         enter("Sales");
-        page->objectTree()->setCurrentItem(objectItem("Demo"));
+        page->objectTree()->setCurrentIndex(objectItem("Demo"));
         CEffectiveRightsDlg dialog(*page, page->rightsObjectName());
         QCOMPARE(dialog.findChild<QLineEdit*>("rightsIdentityEdit")->text(),
                  QStringLiteral("Admin.Acme"));
@@ -107,7 +103,7 @@ private slots:
 
     void anotherIdentityIsShownFromTheKeyboard() {
         enter("Sales");
-        page->objectTree()->setCurrentItem(objectItem("Demo"));
+        page->objectTree()->setCurrentIndex(objectItem("Demo"));
         CEffectiveRightsDlg dialog(*page, page->rightsObjectName());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -1,9 +1,10 @@
 // The browser on a tree whose names hold dots, equals signs, commas, backslashes, blanks and
 // other text: every object listed is opened and read as itself.
 #include "browser/BrowserPage.h"
-#include "tests/support/FaultInjectingClient.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "pages/TreeItems.h"
+#include "tests/support/FaultInjectingClient.h"
+#include "tests/support/ObjectRows.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QLineEdit>
@@ -29,21 +30,18 @@ class SpecialNamesTest : public QObject {
     QString field(const char* name) const {
         return page->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
     }
-    QTreeWidgetItem* root() const { return page->objectTree()->topLevelItem(0); }
-    static QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& text) {
-        for (int i = 0; i < parent->childCount(); ++i)
-            if (parent->child(i)->text(0) == text)
-                return parent->child(i);
-        return nullptr;
+    QModelIndex root() const { return rows::top(page->objectTree()); }
+    static QModelIndex child(const QModelIndex& parent, const QString& text) {
+        return rows::named(parent, text);
     }
     QString titleOf(const QString& label) {
-        QTreeWidgetItem* object = child(root(), label);
-        if (!object)
+        const QModelIndex object = child(root(), label);
+        if (!object.isValid())
             return QStringLiteral("(not listed)");
-        QTreeWidgetItem* title = child(object, QStringLiteral("Title"));
-        if (!title)
+        const QModelIndex title = child(object, QStringLiteral("Title"));
+        if (!title.isValid())
             return QStringLiteral("(no attribute names)");
-        page->objectTree()->setCurrentItem(title);
+        page->objectTree()->setCurrentIndex(title);
         if (field("selectedObjectField") != label)
             return QStringLiteral("(selected as ") + field("selectedObjectField") + ")";
         auto* values = page->findChild<QTreeWidget*>(QStringLiteral("valueList"));
@@ -100,11 +98,11 @@ private slots:
         QCOMPARE(found.size(), 1);
         page->moveTo(found.first());
         QCOMPARE(field("contextField"), QStringLiteral("Dept\\.One.Acme"));
-        QCOMPARE(root()->text(0), QStringLiteral("Dept.One"));
+        QCOMPARE(rows::text(root()), QStringLiteral("Dept.One"));
         QCOMPARE(titleOf(QStringLiteral("Inner=Most\\")), QStringLiteral("Title of Inner=Most\\"));
         page->moveTo(page->containerList()->item(0)); // up
         QCOMPARE(field("contextField"), QStringLiteral("Acme"));
-        QVERIFY(child(root(), QStringLiteral("Dept.One")));
+        QVERIFY(child(root(), QStringLiteral("Dept.One")).isValid());
         QVERIFY2(reporter.messages.isEmpty(), qPrintable(reporter.messages.join('|')));
     }
 };

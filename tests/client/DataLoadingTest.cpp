@@ -69,6 +69,26 @@ TEST_F(DataFolder, TheSmallTreeLoads) {
     EXPECT_TRUE(loadDataSet(root, 0, data, &error)) << error;
 }
 
+// An LDIF file is read a block at a time: it may be larger than any one data file, and a
+// mistake past its first block is still named by its line.
+TEST_F(DataFolder, LargeLdifFilesLoadAndTheirMistakesKeepTheirLines) {
+    write(dir / "directory.conf", kConf);
+    const std::string comment = "# " + std::string(1000, '-') + "\n";
+    std::string padding;
+    for (std::size_t i = 0; i * comment.size() <= kMaxDataFileBytes; ++i)
+        padding += comment;
+    const int paddingLines = int(padding.size() / comment.size());
+    write(dir / "t.ldif", kTree + padding + kJane);
+    DataSet data;
+    std::string error;
+    EXPECT_TRUE(loadDataSet(root, 0, data, &error)) << error;
+    EXPECT_TRUE(data.trees.front()->objects().lookup({"Jane", "Acme"}).has_value());
+
+    write(dir / "t.ldif", kTree + padding + kJane + "title: x\nbogus\n");
+    EXPECT_EQ(refusal(), (dir / "t.ldif").string() + ":" + std::to_string(10 + paddingLines + 4) +
+                             ": expected \"name: value\"");
+}
+
 TEST_F(DataFolder, ValuesTheDirectoryCouldNotServeAreRefusedAtTheirOwnLine) {
     struct Case {
         std::string value; // line 13, after kJane

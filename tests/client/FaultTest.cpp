@@ -1,9 +1,9 @@
 // The fault-injecting wrapper, resource counts through it, the client settings, and the
 // table of result codes.
 #include "client/ClientFactory.h"
-#include "tests/support/FaultInjectingClient.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "directory/ResultCodes.h"
+#include "tests/support/FaultInjectingClient.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -114,6 +114,27 @@ TEST(ClientFactory, SettingsChooseTheClientIdentityAndData) {
     EXPECT_EQ(createDirectoryClient(&error), nullptr);
     unsetenv("OSTREL_CLIENT");
     EXPECT_NE(createDirectoryClient(nullptr), nullptr);
+}
+
+// An installed program hands the data folder beside it; OSTREL_DATA still wins, and without
+// either the embedded directory opens the compiled-in one.
+TEST(ClientFactory, TheDataFolderIsTheSettingThenTheProgramsThenTheCompiledIn) {
+    std::string error;
+    unsetenv("OSTREL_CLIENT");
+    unsetenv("OSTREL_DATA");
+    EXPECT_EQ(embeddedDataFolder(), EmbeddedDirectory::demoDataDir());
+    EXPECT_EQ(embeddedDataFolder("/usr/share/ostrel/data"), "/usr/share/ostrel/data");
+    EXPECT_EQ(directoryClientOpener({}, "/nonexistent/installed")(&error), nullptr);
+    EXPECT_NE(error.find("/nonexistent/installed"), std::string::npos) << error;
+
+    setenv("OSTREL_DATA", EmbeddedDirectory::demoDataDir().c_str(), 1);
+    EXPECT_EQ(embeddedDataFolder("/nonexistent/installed"), EmbeddedDirectory::demoDataDir());
+    EXPECT_NE(directoryClientOpener({}, "/nonexistent/installed")(&error), nullptr) << error;
+    unsetenv("OSTREL_DATA");
+
+    setenv("OSTREL_CLIENT", "ldap", 1);
+    EXPECT_EQ(embeddedDataFolder("/usr/share/ostrel/data"), "");
+    unsetenv("OSTREL_CLIENT");
 }
 
 TEST(ResultCodes, NamesAndMeanings) {

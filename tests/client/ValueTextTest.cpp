@@ -1,9 +1,9 @@
 // The text forms of values, dotted names, DNs and base64.
 #include "client/common/ValueText.h"
 
-#include "client/common/Base64.h"
 #include "client/common/Names.h"
 #include "directory/ResultCodes.h"
+#include "ldif/Base64.h"
 
 #include <gtest/gtest.h>
 

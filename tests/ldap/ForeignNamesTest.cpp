@@ -9,6 +9,7 @@
 #include "directory/NameRules.h"
 #include "objects/ObjectEditorPage.h"
 #include "objects/ObjectManagerPage.h"
+#include "tests/support/ObjectRows.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QComboBox>
@@ -250,15 +251,6 @@ TEST_P(ForeignNamesTest, ReferralsAreListedAsObjectsAndTheirRefRead) {
                             [](const auto& n) { return names::equalFolded(n.first, "ref"); }));
 }
 
-// The item of a tree whose text is `text`, among the top level's children.
-QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text) {
-    for (int i = 0; parent != nullptr && i < parent->childCount(); ++i) {
-        if (parent->child(i)->text(0) == text)
-            return parent->child(i);
-    }
-    return nullptr;
-}
-
 TEST_P(ForeignNamesTest, TheBrowserSelectsAMultiValuedObjectAndReadsItsAttributes) {
     RecordingReporter reporter;
     CBrowserPage page(PageServices{*dir, reporter}, nullptr);
@@ -268,15 +260,15 @@ TEST_P(ForeignNamesTest, TheBrowserSelectsAMultiValuedObjectAndReadsItsAttribute
     page.moveTo(people.first());
     auto field = [&](const char* name) { return page.findChild<QLineEdit*>(name)->text(); };
     EXPECT_EQ(field("contextField"), QString::fromLatin1(kPeople));
-    QTreeWidgetItem* ann =
-        childNamed(page.objectTree()->topLevelItem(0), QStringLiteral("Ann Lee+4711"));
-    ASSERT_NE(ann, nullptr);
-    page.objectTree()->setCurrentItem(ann);
+    const QModelIndex ann =
+        rows::named(rows::top(page.objectTree()), QStringLiteral("Ann Lee+4711"));
+    ASSERT_TRUE(ann.isValid());
+    page.objectTree()->setCurrentIndex(ann);
     EXPECT_EQ(field("selectedObjectField"), QStringLiteral("Ann Lee+4711"));
     EXPECT_NE(field("typeField"), QStringLiteral("Unknown"));
-    QTreeWidgetItem* surname = childNamed(ann, QStringLiteral("Surname"));
-    ASSERT_NE(surname, nullptr);
-    page.objectTree()->setCurrentItem(surname);
+    const QModelIndex surname = rows::named(ann, QStringLiteral("Surname"));
+    ASSERT_TRUE(surname.isValid());
+    page.objectTree()->setCurrentIndex(surname);
     auto* values = page.findChild<QTreeWidget*>(QStringLiteral("valueList"));
     ASSERT_EQ(values->topLevelItemCount(), 1);
     EXPECT_EQ(values->topLevelItem(0)->text(0), QStringLiteral("Lee"));
@@ -290,14 +282,14 @@ TEST_P(ForeignNamesTest, TheObjectManagerRenamesAndDeletesAMultiValuedObject) {
     RecordingReporter reporter;
     CObjectManagerPage page(PageServices{*dir, reporter}, nullptr);
     page.create("EXAMPLE");
-    auto* tree = page.findChild<QTreeWidget*>(QStringLiteral("objectTree"));
+    auto* tree = page.findChild<QTreeView*>(QStringLiteral("objectTree"));
     auto field = [&](const char* name) { return page.findChild<QLineEdit*>(name); };
     auto click = [&](const char* name) { page.findChild<QPushButton*>(name)->click(); };
     auto select = [&](const QString& text) {
-        const auto found = tree->findItems(text, Qt::MatchExactly);
+        const auto found = rows::topNamed(tree, text);
         if (found.size() != 1)
             return false;
-        tree->setCurrentItem(found.first());
+        tree->setCurrentIndex(found.first());
         return field("deleteNameField")->text() == text;
     };
     ASSERT_TRUE(select(QStringLiteral("Lou Tan+ltan")));
@@ -312,7 +304,7 @@ TEST_P(ForeignNamesTest, TheObjectManagerRenamesAndDeletesAMultiValuedObject) {
     click("renameButton");
     ASSERT_TRUE(select(QStringLiteral("Lou Tan+ltan")));
     click("deleteButton");
-    EXPECT_TRUE(tree->findItems(QStringLiteral("Lou Tan+ltan"), Qt::MatchExactly).isEmpty());
+    EXPECT_TRUE(rows::topNamed(tree, QStringLiteral("Lou Tan+ltan")).isEmpty());
     EXPECT_EQ(reporter.messages,
               (QStringList{"Object Lou Tan+ltan successfully renamed!",
                            "NWDSModifyRDN() returned " +
@@ -328,10 +320,10 @@ TEST_P(ForeignNamesTest, TheObjectEditorModifiesAMultiValuedObject) {
     RecordingReporter reporter;
     CObjectEditorPage page(PageServices{*dir, reporter}, nullptr);
     page.create("EXAMPLE");
-    auto* tree = page.findChild<QTreeWidget*>(QStringLiteral("objectTree"));
-    const auto found = tree->findItems(QStringLiteral("Mo Ray+mray"), Qt::MatchExactly);
+    auto* tree = page.findChild<QTreeView*>(QStringLiteral("objectTree"));
+    const auto found = rows::topNamed(tree, QStringLiteral("Mo Ray+mray"));
     ASSERT_EQ(found.size(), 1);
-    found.first()->setSelected(true);
+    tree->selectionModel()->select(found.first(), QItemSelectionModel::Select);
     auto* attributes = page.findChild<QComboBox*>(QStringLiteral("attributeCombo"));
     attributes->setCurrentIndex(attributes->findText(QStringLiteral("Title"), Qt::MatchExactly));
     page.findChild<QLineEdit*>(QStringLiteral("entryField1"))->setText(QStringLiteral("Pilot"));

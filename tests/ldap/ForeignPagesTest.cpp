@@ -12,6 +12,7 @@
 #include "query/QueryPage.h"
 #include "schema/SchemaManagerPage.h"
 #include "schema/SchemaViewerPage.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QLabel>
 #include <fstream>
@@ -32,19 +33,14 @@ QListWidgetItem* containerEntry(CBrowserPage& page, const QString& label) {
 }
 
 // An object of the browser's listing, below the item of the context.
-QTreeWidgetItem* listedItem(CBrowserPage& page, const QString& label) {
-    QTreeWidgetItem* root = page.objectTree()->topLevelItem(0);
-    for (int i = 0; root != nullptr && i < root->childCount(); ++i) {
-        if (root->child(i)->text(0) == label)
-            return root->child(i);
-    }
-    return nullptr;
+QModelIndex listedItem(CBrowserPage& page, const QString& label) {
+    return rows::named(rows::top(page.objectTree()), label);
 }
 
-QStringList childTexts(const QTreeWidgetItem* item) {
+QStringList childTexts(const QModelIndex& item) {
     QStringList out;
-    for (int i = 0; item != nullptr && i < item->childCount(); ++i)
-        out << item->child(i)->text(0);
+    for (int i = 0; item.isValid() && i < rows::count(item); ++i)
+        out << rows::text(rows::child(item, i));
     return out;
 }
 
@@ -85,8 +81,8 @@ TEST_P(ForeignPages, TheBrowserWalksFromRootDownAndBackUp) {
         EXPECT_NE(containerEntry(page, container), nullptr) << container;
     page.moveTo(containerEntry(page, "People"));
     // An object's attributes are read by its full name.
-    QTreeWidgetItem* owen = listedItem(page, "Owen Marsh");
-    ASSERT_NE(owen, nullptr);
+    const QModelIndex owen = listedItem(page, "Owen Marsh");
+    ASSERT_TRUE(owen.isValid());
     EXPECT_TRUE(childTexts(owen).contains("Telephone Number"))
         << childTexts(owen).join(",").toStdString();
     EXPECT_TRUE(messages().isEmpty()) << messages().join("|").toStdString();
@@ -94,7 +90,8 @@ TEST_P(ForeignPages, TheBrowserWalksFromRootDownAndBackUp) {
     // Beyond the size limit: what arrived is shown, and the page says why it is not all.
     page.moveTo(containerEntry(page, QString()));
     page.moveTo(containerEntry(page, "Staff"));
-    const int staff = page.objectTree()->topLevelItem(0)->childCount();
+    rows::finishListing(page);
+    const int staff = rows::count(rows::top(page.objectTree()));
     if (slapd()) {
         EXPECT_EQ(staff, 500);
         ASSERT_EQ(messages().size(), 1);
@@ -218,9 +215,11 @@ TEST_P(ForeignPages, TheObjectEditorWritesQueuedChangesInOneRequest) {
     open(Who::Editor);
     CObjectEditorPage page(side->services(), nullptr);
     page.create("EXAMPLE");
-    QTreeWidgetItem* people = topItem(page, "People");
-    ASSERT_NE(people, nullptr);
-    people->setSelected(true);
+    const QModelIndex people = topItem(page, "People");
+    ASSERT_TRUE(people.isValid());
+    control<QTreeView>(page, "objectTree")
+        ->selectionModel()
+        ->select(people, QItemSelectionModel::Select);
     auto* attributes = control<QComboBox>(page, "attributeCombo");
     // Each attribute once, and only what the server's classes allow.
     QStringList names;
@@ -267,11 +266,11 @@ TEST_P(ForeignPages, TheQueryPageFindsObjectsWithTheValuesAsked) {
     control<QPushButton>(page, "addCriteriaButton")->click();
     control<QPushButton>(page, "submitQueryButton")->click();
     EXPECT_TRUE(messages().isEmpty()) << messages().join("|").toStdString();
-    auto* results = control<QTreeWidget>(page, "resultsTree");
-    ASSERT_EQ(results->topLevelItemCount(), 1);
-    QTreeWidgetItem* owen = results->topLevelItem(0);
-    EXPECT_TRUE(owen->text(0).startsWith("Owen Marsh.People.example"))
-        << owen->text(0).toStdString();
+    auto* results = control<QTreeView>(page, "resultsTree");
+    ASSERT_EQ(rows::topCount(results), 1);
+    const QModelIndex owen = rows::top(results);
+    EXPECT_TRUE(rows::text(owen).startsWith("Owen Marsh.People.example"))
+        << rows::text(owen).toStdString();
     EXPECT_EQ(childTexts(owen), (QStringList{"Telephone Number", "Title"}));
 }
 

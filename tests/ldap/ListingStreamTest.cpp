@@ -130,6 +130,30 @@ TEST_F(LdapListingStream, SmallPagesAndSmallBuffersGiveTheSameObjectsInTheSameOr
     EXPECT_EQ(parts->outstandingResources(), ClientResourceCounts{});
 }
 
+// Cancelling a listing closes its iteration: the server's search is abandoned at once, the
+// handle is spent, and the next listing is whole.
+TEST_F(LdapListingStream, AClosedListingIsAbandonedOnTheServer) {
+    auto client = openWithPages(*server, 50);
+    ASSERT_TRUE(client);
+    NWDSContextHandle ctx = pageContext(*client);
+    std::vector<ListedItem> first;
+    std::int32_t left = NO_MORE_ITERATIONS;
+    ASSERT_EQ(listFirstBuffer(*client, ctx, "Bulk.Acme", left, first), 0);
+    ASSERT_NE(left, NO_MORE_ITERATIONS);
+    EXPECT_EQ(client->openSearches(), 1u);
+    EXPECT_EQ(client->NWDSCloseIteration(ctx, left, DSV_LIST), 0);
+    EXPECT_EQ(client->openSearches(), 0u);
+    std::vector<ListedItem> rest;
+    EXPECT_EQ(listRest(*client, ctx, "Bulk.Acme", left, rest), ERR_INVALID_ITERATION);
+    EXPECT_EQ(client->NWDSCloseIteration(ctx, NO_MORE_ITERATIONS, DSV_LIST), 0);
+    EXPECT_EQ(client->NWDSCloseIteration(ctx, 12345, DSV_LIST), ERR_INVALID_ITERATION);
+    std::vector<ListedItem> again;
+    ASSERT_EQ(listAll(*client, ctx, "Bulk.Acme", again), 0);
+    EXPECT_EQ(again.size(), kBulk);
+    client->NWDSFreeContext(ctx);
+    EXPECT_EQ(client->outstandingResources(), ClientResourceCounts{});
+}
+
 TEST_F(LdapListingStream, AListingLeftHalfWayIsAbandonedAndTheNextOneIsComplete) {
     auto client = openWithPages(*server, 50);
     ASSERT_TRUE(client);

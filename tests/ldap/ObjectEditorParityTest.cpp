@@ -9,19 +9,14 @@ using namespace writeparity;
 namespace {
 
 struct EditorSteps {
-    static QTreeWidgetItem* attribute(CObjectEditorPage& p, const QString& object,
-                                      const QString& attr) {
-        QTreeWidgetItem* o = topItem(p, object);
-        for (int i = 0; o != nullptr && i < o->childCount(); ++i) {
-            if (o->child(i)->text(0) == attr)
-                return o->child(i);
-        }
-        return nullptr;
+    static QModelIndex attribute(CObjectEditorPage& p, const QString& object, const QString& attr) {
+        return rows::named(topItem(p, object), attr);
     }
-    static void select(CObjectEditorPage& p, QTreeWidgetItem* item) {
-        ASSERT_NE(item, nullptr);
-        control<QTreeWidget>(p, "objectTree")->clearSelection();
-        item->setSelected(true);
+    static void select(CObjectEditorPage& p, const QModelIndex& item) {
+        ASSERT_TRUE(item.isValid());
+        auto* tree = control<QTreeView>(p, "objectTree");
+        tree->clearSelection();
+        tree->selectionModel()->select(item, QItemSelectionModel::Select);
     }
     // One criterion: the attribute picked from the list, the entry fields, the operation.
     static void queue(CObjectEditorPage& p, const QString& attr, const QString& operation,

@@ -43,7 +43,7 @@ TEST_F(WritePageParity, TheObjectManagerCreatesRenamesMovesAndDeletesAlike) {
         {"add Surname", [](auto& p) { S::addPair(p, "Smith"); }},
         {"create Ann", [](auto& p) { S::create(p, "Ann"); }},
         {"select Ann",
-         [](auto& p) { control<QTreeWidget>(p, "objectTree")->setCurrentItem(topItem(p, "Ann")); }},
+         [](auto& p) { control<QTreeView>(p, "objectTree")->setCurrentIndex(topItem(p, "Ann")); }},
         // An alias holds its own name (slapd's alias class allows no "cn" by itself).
         {"rename Boss",
          [](auto& p) {

@@ -75,6 +75,8 @@ SlapdServer::SlapdServer(const Options& options) {
                                                              std::filesystem::perms::owner_write);
     }
     std::string env = "OSTREL_SEED=" + shellQuoted(OSTREL_SEED_PROGRAM) + " ";
+    if (!options.dataDir.empty())
+        env += "OSTREL_DATA=" + shellQuoted(options.dataDir) + " ";
     if (!options.tlsCert.empty())
         env += "OSTREL_SLAPD_TLS_CERT=" + shellQuoted(options.tlsCert) +
                " OSTREL_SLAPD_TLS_KEY=" + shellQuoted(options.tlsKey) + " ";

@@ -13,6 +13,7 @@ public:
         std::vector<std::string> extraLdif; // "TREE=/path/file.ldif"
         std::string tlsCert, tlsKey;        // serve StartTLS and ldaps with these
         std::string adminPassword;          // the administrator's (else a random one)
+        std::string dataDir;                // the data folder seeded (else the demo's)
     };
     explicit SlapdServer(const Options& options = {});
     ~SlapdServer();

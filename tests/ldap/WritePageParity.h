@@ -7,6 +7,7 @@
 #include "directory/NameRules.h"
 #include "pages/PageFrame.h"
 #include "tests/support/FaultInjectingClient.h"
+#include "tests/support/ObjectRows.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <functional>
 
@@ -36,10 +38,14 @@ inline void dumpItem(const QTreeWidgetItem* item, int depth, QStringList& out) {
 // What a user sees of a page, control by control; the server's name is left out.
 inline QStringList shown(const QWidget& page) {
     QStringList out;
-    for (auto* tree : page.findChildren<QTreeWidget*>()) {
+    for (auto* tree : page.findChildren<QTreeView*>()) {
         out << "tree " + tree->objectName();
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            dumpItem(tree->topLevelItem(i), 1, out);
+        if (auto* items = qobject_cast<QTreeWidget*>(tree)) {
+            for (int i = 0; i < items->topLevelItemCount(); ++i)
+                dumpItem(items->topLevelItem(i), 1, out);
+            continue;
+        }
+        rows::dump(tree, out, true);
     }
     for (auto* list : page.findChildren<QListWidget*>()) {
         out << "list " + list->objectName();
@@ -99,10 +105,13 @@ template <class T> T* control(QWidget& page, const QString& name) {
     return found;
 }
 
-inline QTreeWidgetItem* topItem(QWidget& page, const QString& label) {
-    auto* tree = control<QTreeWidget>(page, "objectTree");
-    const auto found = tree->findItems(label, Qt::MatchExactly);
-    return found.isEmpty() ? nullptr : found.first();
+inline QModelIndex topItem(QWidget& page, const QString& label) {
+    auto* tree = control<QTreeView>(page, "objectTree");
+    for (int i = 0; i < rows::topCount(tree); ++i) {
+        if (rows::text(rows::top(tree, i)) == label)
+            return rows::top(tree, i);
+    }
+    return {};
 }
 
 class WritePageParity : public ::testing::Test {

@@ -1,5 +1,6 @@
 #include "ObjectEditorFixture.h"
 #include "browser/BrowserPage.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QPointer>
 
@@ -12,27 +13,20 @@ class ObjectEditorApplyTest : public ObjectEditorFixture {
     QList<QStringList> browserRows(const QString& attr) {
         CBrowserPage browser(demo->services(), nullptr);
         browser.create();
-        QTreeWidgetItem* root = browser.objectTree()->topLevelItem(0);
-        QTreeWidgetItem* admin = nullptr;
-        for (int i = 0; root && i < root->childCount(); ++i)
-            if (root->child(i)->text(0) == "Admin")
-                admin = root->child(i);
-        QTreeWidgetItem* item = nullptr;
-        for (int i = 0; admin && i < admin->childCount(); ++i)
-            if (admin->child(i)->text(0) == attr)
-                item = admin->child(i);
-        QList<QStringList> rows;
-        if (!item)
-            return rows;
-        item->setSelected(true);
+        const QModelIndex admin = rows::named(rows::top(browser.objectTree()), "Admin");
+        const QModelIndex item = rows::named(admin, attr);
+        QList<QStringList> shown;
+        if (!item.isValid())
+            return shown;
+        browser.objectTree()->selectionModel()->select(item, QItemSelectionModel::Select);
         auto* list = browser.findChild<QTreeWidget*>("valueList");
         for (int r = 0; r < list->topLevelItemCount(); ++r) {
             QStringList cells;
             for (int c = 0; c < list->columnCount(); ++c)
                 cells << list->topLevelItem(r)->text(c);
-            rows << cells;
+            shown << cells;
         }
-        return rows;
+        return shown;
     }
 
     void queueTitle(const QString& value, const QString& operation) {
@@ -85,19 +79,21 @@ private slots:
         QCOMPARE(text("typeField"), QStringLiteral("User"));
         QCOMPARE(values()->topLevelItemCount(), 0);
         QCOMPARE(values()->headerItem()->text(0), QStringLiteral("Surname"));
-        QVERIFY(attribute("Admin", "Title") && !attribute("Admin", "Full Name"));
+        QVERIFY(attribute("Admin", "Title").isValid() &&
+                !attribute("Admin", "Full Name").isValid());
         const QList<QStringList> titles = browserRows("Title");
         QCOMPARE(titles, (QList<QStringList>{{"Administrator"}, {"Chief"}, {"Boss"}}));
     }
 
     void aRefusedModificationKeepsTheTree() {
         select(attribute("Admin", "Title"));
-        QTreeWidgetItem* admin = object("Admin");
+        const QPersistentModelIndex admin(object("Admin")); // gone if the tree were listed anew
         queueTitle("administrator", "Add Value");
         click("modifyObjectButton");
         QCOMPARE(messages().last(), failed("NWDSModifyObject() returned: %04X\n", -614));
         QCOMPARE(criteria()->topLevelItemCount(), 0);
-        QCOMPARE(object("Admin"), admin);
+        QVERIFY(admin.isValid());
+        QCOMPARE(object("Admin"), QModelIndex(admin));
         QCOMPARE(text("selectedObjectField"), QStringLiteral("Admin"));
         QCOMPARE(valueRow(0), QStringList{"Administrator"});
         QVERIFY(!page->changed());

@@ -4,6 +4,7 @@
 #include "objects/ObjectEditorPage.h"
 #include "pages/TreeItems.h"
 #include "tests/support/DemoClient.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -42,7 +43,7 @@ protected:
             qFatal("no control %s", name);
         return c;
     }
-    QTreeWidget* tree() const { return control<QTreeWidget>("objectTree"); }
+    QTreeView* tree() const { return control<QTreeView>("objectTree"); }
     QTreeWidget* values() const { return control<QTreeWidget>("valueList"); }
     QTreeWidget* criteria() const { return control<QTreeWidget>("criteriaList"); }
     QComboBox* attributeCombo() const { return control<QComboBox>("attributeCombo"); }
@@ -59,23 +60,19 @@ protected:
     QCheckBox* box(const char* name) const { return control<QCheckBox>(name); }
     bool shown(QWidget* w) const { return w->isVisibleTo(page.get()); }
 
-    QTreeWidgetItem* object(const QString& label) const {
-        for (int i = 0; i < tree()->topLevelItemCount(); ++i)
-            if (tree()->topLevelItem(i)->text(0) == label)
-                return tree()->topLevelItem(i);
-        return nullptr;
+    QModelIndex object(const QString& label) const {
+        for (int i = 0; i < rows::topCount(tree()); ++i)
+            if (rows::text(rows::top(tree(), i)) == label)
+                return rows::top(tree(), i);
+        return {};
     }
-    QTreeWidgetItem* attribute(const QString& objectLabel, const QString& attr) const {
-        QTreeWidgetItem* o = object(objectLabel);
-        for (int i = 0; o && i < o->childCount(); ++i)
-            if (o->child(i)->text(0) == attr)
-                return o->child(i);
-        return nullptr;
+    QModelIndex attribute(const QString& objectLabel, const QString& attr) const {
+        return rows::named(object(objectLabel), attr);
     }
-    void select(QTreeWidgetItem* item) {
-        QVERIFY(item);
+    void select(const QModelIndex& item) {
+        QVERIFY(item.isValid());
         tree()->clearSelection();
-        item->setSelected(true);
+        tree()->selectionModel()->select(item, QItemSelectionModel::Select);
     }
     static QStringList items(QComboBox* combo) {
         QStringList texts;

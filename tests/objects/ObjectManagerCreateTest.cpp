@@ -105,7 +105,8 @@ private slots:
         const AttributeValues* restriction =
             e->find(demo->directory->model().schema().findAttribute("Bindery Object Restriction"));
         QVERIFY(restriction && restriction->values.size() == 1);
-        QCOMPARE(QByteArray::fromStdString(restriction->values[0]), QByteArray("\x0c\0\0\0", 4));
+        QCOMPARE(QByteArray::fromStdString(std::string(restriction->values[0])),
+                 QByteArray("\x0c\0\0\0", 4));
     }
 
     void anUnsupportedSyntaxRefusesTheCreateAndCreatesNothing() {

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "tests/support/FaultInjectingClient.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "directory/ResultCodes.h"
 #include "objects/ObjectManagerPage.h"
+#include "tests/support/FaultInjectingClient.h"
+#include "tests/support/ObjectRows.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QComboBox>
@@ -85,9 +86,9 @@ struct ManagerPage {
     }
     QStringList objects() {
         QStringList out;
-        auto* tree = control<QTreeWidget>("objectTree");
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            out << tree->topLevelItem(i)->text(0);
+        auto* tree = control<QTreeView>("objectTree");
+        for (int i = 0; i < rows::topCount(tree); ++i)
+            out << rows::text(rows::top(tree, i));
         return out;
     }
 

@@ -2,6 +2,7 @@
 #include "app/OstrelDlg.h"
 #include "app/Strings.h"
 #include "browser/BrowserPage.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QTabBar>
 
@@ -14,10 +15,16 @@ class ObjectManagerOperationsTest : public QObject {
 
     QStringList messages() const { return demo->reporter.messages; }
     static void select(ManagerPage& p, const QString& label) {
-        auto* tree = p.control<QTreeWidget>("objectTree");
-        const auto found = tree->findItems(label, Qt::MatchExactly);
-        QVERIFY(found.size() == 1);
-        tree->setCurrentItem(found.first());
+        auto* tree = p.control<QTreeView>("objectTree");
+        QModelIndex found;
+        for (int i = 0; i < rows::topCount(tree); ++i) {
+            if (rows::text(rows::top(tree, i)) == label) {
+                QVERIFY(!found.isValid());
+                found = rows::top(tree, i);
+            }
+        }
+        QVERIFY(found.isValid());
+        tree->setCurrentIndex(found);
     }
 
 private slots:
@@ -194,9 +201,9 @@ private slots:
         auto* browser = static_cast<CBrowserPage*>(window.page(COstrelDlg::Browser));
         auto browserLabels = [&] {
             QStringList out;
-            QTreeWidgetItem* root = browser->objectTree()->topLevelItem(0);
-            for (int i = 0; root && i < root->childCount(); ++i)
-                out << root->child(i)->text(0);
+            const QModelIndex root = rows::top(browser->objectTree());
+            for (int i = 0; i < rows::count(root); ++i)
+                out << rows::text(rows::child(root, i));
             return out;
         };
         QVERIFY(browserLabels().contains("Boss"));

@@ -2,6 +2,7 @@
 #include "objects/ObjectManagerPage.h"
 #include "pages/TreeItems.h"
 #include "tests/support/DemoClient.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QTest>
 #include <QTreeWidget>
@@ -14,17 +15,17 @@ class ObjectPagesListingTest : public QObject {
 
     std::unique_ptr<DemoClient> demo;
 
-    static QStringList labels(QTreeWidget* tree) {
+    static QStringList labels(QTreeView* tree) {
         QStringList texts;
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            texts << tree->topLevelItem(i)->text(0);
+        for (int i = 0; i < rows::topCount(tree); ++i)
+            texts << rows::text(rows::top(tree, i));
         return texts;
     }
-    static QTreeWidgetItem* topLevel(QTreeWidget* tree, const QString& text) {
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            if (tree->topLevelItem(i)->text(0) == text)
-                return tree->topLevelItem(i);
-        return nullptr;
+    static QModelIndex topLevel(QTreeView* tree, const QString& text) {
+        for (int i = 0; i < rows::topCount(tree); ++i)
+            if (rows::text(rows::top(tree, i)) == text)
+                return rows::top(tree, i);
+        return {};
     }
     static bool sortedCaseInsensitive(const QStringList& texts) {
         for (int i = 1; i < texts.size(); ++i)
@@ -43,17 +44,20 @@ private slots:
     void editorListsObjectsWithTheirAttributeNames() {
         CObjectEditorPage page(demo->services(), nullptr);
         page.create("ACME_TREE");
-        auto* tree = page.findChild<QTreeWidget*>("objectTree");
+        auto* tree = page.findChild<QTreeView*>("objectTree");
         const QStringList texts = labels(tree);
         QVERIFY(texts.contains("Admin") && texts.contains("Sales"));
         QVERIFY(sortedCaseInsensitive(texts));
-        QTreeWidgetItem* admin = topLevel(tree, "Admin");
+        QCOMPARE(demo->faults.callCount("NWDSRead"), 0); // names wait for an expansion
+        const QModelIndex admin = topLevel(tree, "Admin");
         QCOMPARE(itemImage(admin), 1);
-        QVERIFY(admin->childCount() > 0);
+        QVERIFY(tree->model()->hasChildren(admin));
+        tree->expand(admin);
+        QVERIFY(rows::count(admin) > 0);
         QStringList names;
-        for (int i = 0; i < admin->childCount(); ++i) {
-            QCOMPARE(itemImage(admin->child(i)), 25);
-            names << admin->child(i)->text(0);
+        for (int i = 0; i < rows::count(admin); ++i) {
+            QCOMPARE(itemImage(rows::child(admin, i)), 25);
+            names << rows::text(rows::child(admin, i));
         }
         QVERIFY(sortedCaseInsensitive(names));
         QVERIFY(demo->reporter.messages.isEmpty());
@@ -62,11 +66,13 @@ private slots:
     void managerListsObjectsOnly() {
         CObjectManagerPage page(demo->services(), nullptr);
         page.create("ACME_TREE");
-        auto* tree = page.findChild<QTreeWidget*>("objectTree");
+        auto* tree = page.findChild<QTreeView*>("objectTree");
         QVERIFY(sortedCaseInsensitive(labels(tree)));
         QCOMPARE(itemImage(topLevel(tree, "Sales")), 3);
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            QCOMPARE(tree->topLevelItem(i)->childCount(), 0);
+        for (int i = 0; i < rows::topCount(tree); ++i) {
+            QVERIFY(!tree->model()->hasChildren(rows::top(tree, i)));
+            QCOMPARE(rows::count(rows::top(tree, i)), 0);
+        }
         QCOMPARE(demo->faults.callCount("NWDSRead"), 0);
     }
 
@@ -76,7 +82,7 @@ private slots:
         page.create("ACME_TREE");
         QCOMPARE(demo->reporter.messages,
                  QStringList{QStringLiteral("\nNWDSGetObjectName returned: FFFFFD60\n")});
-        QCOMPARE(page.findChild<QTreeWidget*>("objectTree")->topLevelItemCount(), 3);
+        QCOMPARE(rows::topCount(page.findChild<QTreeView*>("objectTree")), 3);
     }
 };
 

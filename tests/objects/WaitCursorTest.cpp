@@ -1,5 +1,6 @@
 #include "ObjectEditorFixture.h"
 #include "objects/ObjectManagerPage.h"
+#include "tests/support/ObjectRows.h"
 
 #include <QApplication>
 
@@ -102,8 +103,8 @@ private slots:
         control<QPushButton>(page, "addToCriteriaButton")->click();
         control<QLineEdit>(page, "objectNameField")->setText("Ann");
         control<QPushButton>(page, "createObjectButton")->click();
-        auto* tree = control<QTreeWidget>(page, "objectTree");
-        tree->setCurrentItem(tree->findItems("Ann", Qt::MatchExactly).value(0));
+        auto* tree = control<QTreeView>(page, "objectTree");
+        tree->setCurrentIndex(rows::topNamed(tree, "Ann").value(0));
         control<QLineEdit>(page, "newNameField")->setText("Anna");
         control<QPushButton>(page, "renameButton")->click();
         control<QLineEdit>(page, "moveNameField")->setText("Anna");
@@ -120,12 +121,16 @@ private slots:
         CObjectEditorPage page(PageServices{*watch, reporter}, nullptr);
         page.create("ACME_TREE");
         watch->withoutWaitCursor.clear();
-        auto* tree = control<QTreeWidget>(page, "objectTree");
-        QTreeWidgetItem* admin = tree->findItems("Admin", Qt::MatchExactly).value(0);
-        QVERIFY(admin);
-        admin->setSelected(true);
-        admin->setSelected(false);
-        admin->child(0)->setSelected(true);
+        auto* tree = control<QTreeView>(page, "objectTree");
+        QModelIndex admin;
+        for (int i = 0; i < rows::topCount(tree); ++i)
+            if (rows::text(rows::top(tree, i)) == "Admin")
+                admin = rows::top(tree, i);
+        QVERIFY(admin.isValid());
+        QItemSelectionModel* selection = tree->selectionModel();
+        selection->select(admin, QItemSelectionModel::Select); // reads its names
+        selection->select(admin, QItemSelectionModel::Deselect);
+        selection->select(tree->model()->index(0, 0, admin), QItemSelectionModel::Select);
         auto* attributes = control<QComboBox>(page, "attributeCombo");
         attributes->setCurrentIndex(attributes->findText("Title"));
         control<QLineEdit>(page, "entryField1")->setText("Chief");

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "tests/support/FaultInjectingClient.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "pages/TreeItems.h"
 #include "query/QueryPage.h"
+#include "tests/support/FaultInjectingClient.h"
+#include "tests/support/ObjectRows.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <memory>
 #include <vector>
@@ -72,7 +74,7 @@ public:
     QLineEdit* location() const { return control<QLineEdit>("searchLocationEdit"); }
     QListWidget* requested() const { return control<QListWidget>("requestedAttributeList"); }
     QTreeWidget* criteria() const { return control<QTreeWidget>("criteriaList"); }
-    QTreeWidget* results() const { return control<QTreeWidget>("resultsTree"); }
+    QTreeView* results() const { return control<QTreeView>("resultsTree"); }
     void click(const char* button) {
         QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
     }
@@ -121,30 +123,27 @@ public:
             out << requested()->item(i)->text();
         return out;
     }
-    QTreeWidgetItem* found(const QString& name) const {
-        for (int i = 0; i < results()->topLevelItemCount(); ++i)
-            if (results()->topLevelItem(i)->text(0) == name)
-                return results()->topLevelItem(i);
-        return nullptr;
+    QModelIndex found(const QString& name) const {
+        for (int i = 0; i < rows::topCount(results()); ++i)
+            if (rows::text(rows::top(results(), i)) == name)
+                return rows::top(results(), i);
+        return {};
     }
-    static QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& text) {
-        for (int i = 0; parent && i < parent->childCount(); ++i)
-            if (parent->child(i)->text(0) == text)
-                return parent->child(i);
-        return nullptr;
+    static QModelIndex child(const QModelIndex& parent, const QString& text) {
+        return rows::named(parent, text);
     }
-    // The texts of an attribute item's value items.
-    static QStringList values(QTreeWidgetItem* object, const QString& attribute) {
+    // The texts of an attribute row's values.
+    static QStringList values(const QModelIndex& object, const QString& attribute) {
         QStringList out;
-        QTreeWidgetItem* attr = child(object, attribute);
-        for (int i = 0; attr && i < attr->childCount(); ++i)
-            out << attr->child(i)->text(0);
+        const QModelIndex attr = child(object, attribute);
+        for (int i = 0; i < rows::count(attr); ++i)
+            out << rows::text(rows::child(attr, i));
         return out;
     }
     QStringList topLevelTexts() const {
         QStringList out;
-        for (int i = 0; i < results()->topLevelItemCount(); ++i)
-            out << results()->topLevelItem(i)->text(0);
+        for (int i = 0; i < rows::topCount(results()); ++i)
+            out << rows::text(rows::top(results(), i));
         return out;
     }
     ClientResourceCounts outstanding() const { return client->outstandingResources(); }

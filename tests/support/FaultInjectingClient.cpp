@@ -484,3 +484,39 @@ NWDSCCODE FaultInjectingClient::NWScanObject(NWCONN_HANDLE conn, const char* sea
         return *code;
     return inner_.NWScanObject(conn, searchName, objectType, objectID, objectName, objectNameSize);
 }
+
+NWDSCCODE FaultInjectingClient::NWDSCloseIteration(NWDSContextHandle context,
+                                                   std::int32_t iterationHandle,
+                                                   std::uint32_t operation) {
+    if (auto code = fault("NWDSCloseIteration"))
+        return *code;
+    return inner_.NWDSCloseIteration(context, iterationHandle, operation);
+}
+
+NWDSCCODE FaultInjectingClient::nameToText(NWDSContextHandle context, NamedItem item,
+                                           const char* name, std::string& text) {
+    if (auto code = fault("nameToText"))
+        return *code;
+    return inner_.nameToText(context, item, name, text);
+}
+
+NWDSCCODE FaultInjectingClient::nameFromText(NWDSContextHandle context, NamedItem item,
+                                             std::string_view text, std::string& name) {
+    if (auto code = fault("nameFromText"))
+        return *code;
+    return inner_.nameFromText(context, item, text, name);
+}
+
+NWDSCCODE FaultInjectingClient::getAttrValText(NWDSContextHandle context, Buf_T* buffer,
+                                               std::uint32_t syntaxID, std::string& text) {
+    if (auto code = fault("getAttrValText"))
+        return *code;
+    return inner_.getAttrValText(context, buffer, syntaxID, text);
+}
+
+NWDSCCODE FaultInjectingClient::putAttrValText(NWDSContextHandle context, Buf_T* buffer,
+                                               std::uint32_t syntaxID, std::string_view text) {
+    if (auto code = fault("putAttrValText"))
+        return *code;
+    return inner_.putAttrValText(context, buffer, syntaxID, text);
+}

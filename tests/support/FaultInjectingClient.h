@@ -45,6 +45,14 @@ public:
                             const char* objectName, RightsReport& report) override {
         return inner_.explainRights(context, subjectName, objectName, report);
     }
+    NWDSCCODE nameToText(NWDSContextHandle context, NamedItem item, const char* name,
+                         std::string& text) override;
+    NWDSCCODE nameFromText(NWDSContextHandle context, NamedItem item, std::string_view text,
+                           std::string& name) override;
+    NWDSCCODE getAttrValText(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             std::string& text) override;
+    NWDSCCODE putAttrValText(NWDSContextHandle context, Buf_T* buffer, std::uint32_t syntaxID,
+                             std::string_view text) override;
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;
     NWDSCCODE NWDSAllocBuf(std::size_t size, Buf_T** buffer) override;
@@ -90,6 +98,8 @@ public:
                                std::size_t syntaxNameSize, Syntax_Info_T* syntaxDef) override;
     NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
                        std::int32_t* iterationHandle, Buf_T* subordinates) override;
+    NWDSCCODE NWDSCloseIteration(NWDSContextHandle context, std::int32_t iterationHandle,
+                                 std::uint32_t operation) override;
     NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName, std::uint32_t infoType,
                        bool allAttrs, Buf_T* attrNames, std::int32_t* iterationHandle,
                        Buf_T* objectInfo) override;

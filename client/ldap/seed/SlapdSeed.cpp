@@ -1,7 +1,6 @@
 #include "SlapdSeed.h"
 
 #include "AccessRules.h"
-#include "client/common/Base64.h"
 #include "client/common/Ldif.h"
 #include "client/common/Names.h"
 #include "client/common/TextFile.h"
@@ -10,6 +9,8 @@
 #include "client/ldap/OstrelObjectClass.h"
 #include "client/ldap/SchemaStatements.h"
 #include "client/ldap/StoredDefinitions.h"
+#include "ldif/Base64.h"
+#include "ldif/LdifWriter.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -23,23 +24,10 @@ namespace {
 namespace fs = std::filesystem;
 using schemastatements::Definition;
 
-bool isSafeLdifValue(std::string_view v) {
-    if (v.empty())
-        return true;
-    if (v.front() == ' ' || v.front() == ':' || v.front() == '<' || v.back() == ' ')
-        return false;
-    for (unsigned char c : v) {
-        if (c < 0x20 || c > 0x7E)
-            return false;
-    }
-    return true;
-}
-
 void writeAttr(std::ostream& out, std::string_view name, std::string_view value) {
-    if (isSafeLdifValue(value))
-        out << name << ": " << value << "\n";
-    else
-        out << name << ":: " << base64::encode(value) << "\n";
+    std::string line;
+    ldif::appendLine(line, name, value);
+    out << line;
 }
 
 struct ConfFile {
@@ -398,7 +386,8 @@ bool write(const Options& options, std::string* error) {
                << "objectClass: olcMdbConfig\nolcDatabase: {" << n << "}mdb\n"
                << "olcDbDirectory: " << options.outDir << "/db" << n << "\n";
         writeAttr(config, "olcSuffix", suffixes[i]);
-        config << "olcDbMaxSize: 1073741824\n";
+        // The database goes with the server's folder: its writes need not wait for the disk.
+        config << "olcDbMaxSize: 1073741824\nolcDbNoSync: TRUE\n";
         // No root DN: the administrator's rights, like everyone's, come from the ACLs.
         const auto& objects = aclObjects[treeOfSuffix[suffixes[i]]];
         for (const auto& rule : accessrules::databaseRules(objects, suffixes[i], ruleNames))
