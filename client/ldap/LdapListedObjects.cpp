@@ -83,51 +83,12 @@ Object_Info_T LdapListing::infoOf(const LdapTree& tree, const LdapEntryView& e, 
     return info;
 }
 
-std::shared_ptr<const LdapAttributeList>
-LdapListing::shownAttributes(LdapTree& tree, const LdapEntryView& e, Memo& memo) {
-    // The entries of a container mostly show the same attributes: one list serves them all.
-    for (const auto& s : memo.shown) {
-        if (std::equal(s.ldapNames.begin(), s.ldapNames.end(), e.attributes.begin(),
-                       e.attributes.end(),
-                       [](const std::string& n, const LdapEntryView::Attribute& a) {
-                           return n == a.name;
-                       }))
-            return s.attributes;
-    }
-    auto shown = std::make_shared<LdapAttributeList>();
-    std::vector<std::string> ldapNames;
-    ldapNames.reserve(e.attributes.size());
-    for (const auto& a : e.attributes) {
-        ldapNames.emplace_back(a.name);
-        const AttributeDefinition* def = nullptr;
-        bool looked = false;
-        for (const auto& [ldapName, known] : memo.attributes) {
-            if (ldapName == a.name) {
-                def = known;
-                looked = true;
-                break;
-            }
-        }
-        if (!looked) {
-            def = LdapNaming::ldapAttribute(tree, a.name);
-            if (memo.attributes.size() < 64)
-                memo.attributes.emplace_back(a.name, def);
-        }
-        ldapobjects::addShown(*shown, def);
-    }
-    std::shared_ptr<const LdapAttributeList> out = std::move(shown);
-    if (memo.shown.size() < 16)
-        memo.shown.push_back({std::move(ldapNames), out});
-    return out;
-}
-
-const std::shared_ptr<const LdapAttributeList>*
-LdapListing::listedNamesOf(const ContextState& ctx, NWDSContextHandle context, const LdapTree& tree,
-                           const char* name, std::string& dn) const {
+bool LdapListing::listedDnOf(const ContextState& ctx, NWDSContextHandle context,
+                             const LdapTree& tree, const char* name, std::string& dn) const {
     const LdapTree::ListedByName& listed = tree.listedByName;
     if (name == nullptr || listed.objects.empty() || listed.context != context ||
         listed.flags != ctx.flags || listed.nameContext != ctx.nameContext)
-        return nullptr;
+        return false;
     const std::string_view given = name;
     const std::string& container = listed.containerName;
     std::string_view own;
@@ -139,18 +100,18 @@ LdapListing::listedNamesOf(const ContextState& ctx, NWDSContextHandle context, c
         if (!(ctx.flags & DCV_CANONICALIZE_NAMES)) {
             for (const auto& values : tree.baseValues) {
                 if (values.size() == 1 && names::equalFolded(values.front(), given))
-                    return nullptr;
+                    return false;
             }
         }
         own = given;
     } else {
-        return nullptr;
+        return false;
     }
     auto it = listed.objects.find(own);
     if (it == listed.objects.end())
-        return nullptr;
+        return false;
     // Listed names are plain: the same escaped for a DN.
     dn.reserve(it->second.type.size() + own.size() + listed.containerDn.size() + 2);
     dn.assign(it->second.type).append(1, '=').append(own).append(1, ',').append(listed.containerDn);
-    return &it->second.attributes;
+    return true;
 }

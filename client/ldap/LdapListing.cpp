@@ -165,7 +165,7 @@ NWDSCCODE LdapListing::startStream(const ContextState& ctx, LdapPending& out) {
     request.base = out.dn;
     request.scope = 1;
     request.filter = "(objectClass=*)";
-    request.attributes = withInfo(ldapreads::allAttributes());
+    request.attributes = withInfo({"objectClass"});
     request.deref = derefOf(ctx);
     out.stream = std::make_unique<LdapSearchStream>(*out.tree->session, std::move(request));
     if (auto rc = out.stream->start(); rc != 0) {
@@ -212,33 +212,15 @@ void LdapListing::admit(LdapPending& state, const LdapEntryView& e) {
         d.ownName.insert(0, memo.tag + "=");
     }
     naming_.rememberNaming(tree, state.dn, own.value, own.type, memo.key);
-    if (tree.listedNames.size() > 100000)
-        tree.listedNames.clear();
     if (!(d.info.objectFlags & 0x01)) { // an alias is read through to its object
-        // Below a canonical container: the object's DN is its own part and that.
-        std::string& dn = memo.dn;
-        if (plain)
-            dn.assign(own.type).append(1, '=').append(own.value);
-        else
-            dn.assign(valuetext::rdnText(own.type, own.value));
-        dn.append(1, ',').append(state.dn);
-        auto shown = shownAttributes(tree, e, memo);
-        if (auto it = tree.listedNames.find(dn); it != tree.listedNames.end())
-            it->second = shown;
-        else
-            tree.listedNames.emplace(dn, shown);
-        // Its name as read next then gives this DN without being taken apart again.
+        // Its name as read next gives the object's DN without a request.
         LdapTree::ListedByName& listed = tree.listedByName;
         if (!state.containerName.empty() && !state.typed && listed.context == state.context &&
             plain && own.value.size() + 1 + state.containerName.size() <= MAX_DN_CHARS) {
-            if (auto it = listed.objects.find(own.value); it == listed.objects.end()) {
-                listed.objects.emplace(own.value,
-                                       LdapTree::ListedByName::Listed{own.type, std::move(shown)});
-            } else {
-                if (it->second.type != own.type)
-                    it->second.type = own.type;
-                it->second.attributes = std::move(shown);
-            }
+            if (auto it = listed.objects.find(own.value); it == listed.objects.end())
+                listed.objects.emplace(own.value, LdapTree::ListedByName::Listed{own.type});
+            else if (it->second.type != own.type)
+                it->second.type = own.type;
         }
     }
     state.objects.push_back(std::move(d));

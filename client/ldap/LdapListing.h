@@ -20,16 +20,15 @@ struct LdapOutcome;
 struct LdapPending;
 struct LdapTree;
 
-// Listing a container over LDAP: one paged one-level search that also brings the attribute
-// names of every listed object, handed to the caller buffer by buffer as the entries arrive,
-// so that the caller works on the first objects while the server still sends the rest. The
-// names and attributes of the listed objects are kept in the tree, so that the names reads
-// that follow are answered without a request.
+// Listing a container over LDAP: one paged one-level search that brings what the object
+// information needs and no more (an object's attribute names are read when the user asks for
+// them), handed to the caller buffer by buffer as the entries arrive, so that the caller works
+// on the first objects while the server still sends the rest. The names of the listed objects
+// are kept in the tree, so that a names read that follows finds its object without a request.
 class LdapListing {
 public:
-    // What a listing has looked up once for the thousands of entries that follow: schema
-    // definitions by the LDAP names the server writes them with, and what entries alike in
-    // their classes or attribute names show.
+    // What a listing has looked up once for the thousands of entries that follow: the base
+    // class of entries alike in their classes.
     struct Memo {
         struct Class {
             std::string structural;
@@ -38,18 +37,12 @@ public:
             bool alias;
         };
         std::vector<Class> classes;
-        std::vector<std::pair<std::string, const AttributeDefinition*>> attributes;
-        struct Shown {
-            std::vector<std::string> ldapNames; // an entry's attribute names, in its order
-            std::shared_ptr<const LdapAttributeList> attributes;
-        };
-        std::vector<Shown> shown;
         std::string time; // the last modification time read, and its seconds
         std::uint32_t seconds = 0;
         std::string type, tag; // the last naming attribute's tag, for typed names
         // Reused from entry to entry.
         std::vector<valuetext::DnComponent> parts;
-        std::string dn, key;
+        std::string key;
         // The listed container's DN in parts, read when an entry's DN gives it otherwise than
         // the request did; and the names listed so far, to refuse one the server repeats.
         std::vector<valuetext::DnComponent> container, rest;
@@ -67,11 +60,10 @@ public:
     // One pass: what has arrived, waiting only while the buffer holds nothing.
     NWDSCCODE fill(LdapPending& state, Buf_T& out, bool& done);
 
-    // The attributes of an object of the last listing, and its DN, by the name a names read
-    // gives; nullptr when the name is not one the listing can answer for (LdapListedObjects.cpp).
-    const std::shared_ptr<const LdapAttributeList>*
-    listedNamesOf(const ContextState& ctx, NWDSContextHandle context, const LdapTree& tree,
-                  const char* name, std::string& dn) const;
+    // The DN of an object of the last listing, by the name a read gives; false when the name
+    // is not one the listing can answer for (LdapListedObjects.cpp).
+    bool listedDnOf(const ContextState& ctx, NWDSContextHandle context, const LdapTree& tree,
+                    const char* name, std::string& dn) const;
 
 private:
     NWDSCCODE listRoot(LdapTree& tree, LdapPending& out);
@@ -89,10 +81,8 @@ private:
     // ---- Entries seen where they lie in the server's message (LdapListedObjects.cpp) ----
     // A name component that reads back as itself after "." and a container's name.
     static bool plainComponent(std::string_view value);
-    // The object information of a listed entry, and the attributes it shows.
+    // The object information of a listed entry.
     static Object_Info_T infoOf(const LdapTree& tree, const LdapEntryView& e, Memo& memo);
-    static std::shared_ptr<const LdapAttributeList>
-    shownAttributes(LdapTree& tree, const LdapEntryView& e, Memo& memo);
 
     LdapNaming& naming_;
     LdapOutcome& outcome_;

@@ -74,26 +74,19 @@ NWDSCCODE LdapReader::start(const ContextState& ctx, LdapTree& tree, const ReadR
                             LdapPending& fresh) {
     std::string dn;
     // The names read that follows a listing: the listing named the object already.
-    const auto* listed =
-        request.allAttrs && request.infoType == DS_ATTRIBUTE_NAMES
-            ? listing_.listedNamesOf(ctx, request.context, tree, request.objectName, dn)
-            : nullptr;
-    std::shared_ptr<const LdapAttributeList> cached;
-    if (listed != nullptr)
-        cached = *listed;
-    // A listing brings the names of the attributes the identity may read; where it may not
-    // read them all, the server gives the others' names only when asked for names alone.
-    const bool wholeNames = request.infoType != DS_ATTRIBUTE_NAMES || rights_.readsEverything(tree);
-    if (!wholeNames)
-        cached = nullptr;
-    if (cached == nullptr) {
-        if (listed == nullptr) {
-            if (auto rc = naming_.resolve(ctx, tree, request.objectName, dn); rc != 0)
-                return rc;
-        }
-        if (auto it = tree.listedNames.find(dn); wholeNames && it != tree.listedNames.end())
-            cached = it->second;
+    const bool listed = request.allAttrs && request.infoType == DS_ATTRIBUTE_NAMES &&
+                        listing_.listedDnOf(ctx, request.context, tree, request.objectName, dn);
+    if (!listed) {
+        if (auto rc = naming_.resolve(ctx, tree, request.objectName, dn); rc != 0)
+            return rc;
     }
+    // A top object's read brings the names of the attributes the identity may read; where it
+    // may not read them all, the server gives the others' names only when asked for names
+    // alone.
+    const bool wholeNames = request.infoType != DS_ATTRIBUTE_NAMES || rights_.readsEverything(tree);
+    std::shared_ptr<const LdapAttributeList> cached;
+    if (auto it = tree.listedNames.find(dn); wholeNames && it != tree.listedNames.end())
+        cached = it->second;
     fresh.tree = &tree;
     fresh.infoType = request.infoType;
     const bool values = request.infoType == DS_ATTRIBUTE_VALUES;
@@ -111,7 +104,7 @@ NWDSCCODE LdapReader::start(const ContextState& ctx, LdapTree& tree, const ReadR
     if (dn.empty()) {
         fresh.object.dn.clear(); // [Root] itself holds nothing on a server
     } else if (!values && request.allAttrs && cached != nullptr) {
-        // Listed (and no alias): what the listing brought is the answer.
+        // A listed top object (and no alias): what the listing brought is the answer.
         fresh.object.dn = std::move(dn);
         fresh.object.shown = std::move(cached);
     } else {

@@ -119,8 +119,7 @@ struct LdapTree {
             }
         };
         struct Listed {
-            std::string type;                                    // its naming attribute
-            std::shared_ptr<const LdapAttributeList> attributes; // what it shows
+            std::string type; // its naming attribute
         };
         // Emptied by every change to an object, as what it holds may no longer be so.
         std::unordered_map<std::string, Listed, Hash, std::equal_to<>> objects;

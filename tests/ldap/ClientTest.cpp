@@ -89,7 +89,9 @@ TEST_F(LdapClient, NamesWithEveryCharacterRoundTripBetweenDottedNamesAndDns) {
     other->NWDSFreeContext(c);
 }
 
-TEST_F(LdapClient, ListingAndTheNamesReadsThatFollowCostOneSearch) {
+// The listing brings what the object information needs; each names read that follows is one
+// request, the object found by the listing's names without a search.
+TEST_F(LdapClient, AListingIsOneSearchAndEachNamesReadThatFollowsOneRequest) {
     readNamesOnce(*ldap, ctx);
     const auto before = ldap->roundTrips();
     std::vector<ListedItem> listed;
@@ -102,7 +104,7 @@ TEST_F(LdapClient, ListingAndTheNamesReadsThatFollowCostOneSearch) {
         ASSERT_EQ(readAll(*ldap, ctx, item.name + ".Bulk.Acme", DS_ATTRIBUTE_NAMES, attrs), 0);
         EXPECT_TRUE(attrs.count("Surname")) << item.name;
     }
-    EXPECT_EQ(ldap->roundTrips(), afterListing);
+    EXPECT_EQ(ldap->roundTrips() - afterListing, listed.size());
 }
 
 TEST_F(LdapClient, ATenThousandObjectContainerIsListedCompletelyOverSeveralPasses) {
