@@ -297,15 +297,9 @@ bool write(const Options& options, std::string* error) {
     for (const auto& [tree, file] : loads) {
         const fs::path path =
             fs::path(file).is_absolute() ? fs::path(file) : fs::path(options.dataDir) / file;
-        std::string text;
-        if (!readRegularFile(path.string(), kMaxDataFileBytes, text, why))
-            return fail("the LDIF file " + path.string() + " " + why);
-        std::vector<ldif::Record> records;
-        if (!ldif::parse(text,
-                         ldif::Source{path.string(), path.parent_path().string(), options.dataDir},
-                         records, &why))
-            return fail(why);
-        for (const auto& r : records) {
+        // Read a block at a time and written a record at a time: a large file is never held
+        // whole as records.
+        const auto each = [&](const ldif::Record& r) -> bool {
             accessrules::Object object{r.dn, {}, {}};
             for (const auto& a : r.attributes) {
                 if (names::equalFolded(a.name, aclName))
@@ -315,10 +309,12 @@ bool write(const Options& options, std::string* error) {
             }
             aclObjects[tree].push_back(std::move(object));
             if (r.dn.empty())
-                continue; // [Root] itself: the server's root entry holds no data
+                return true; // [Root] itself: the server's root entry holds no data
             std::vector<valuetext::DnComponent> parts;
-            if (!valuetext::splitDn(r.dn, parts) || parts.empty())
-                return fail(path.string() + ": bad DN " + r.dn);
+            if (!valuetext::splitDn(r.dn, parts) || parts.empty()) {
+                why = path.string() + ": bad DN " + r.dn;
+                return false;
+            }
             const std::string suffix = suffixOf(r.dn);
             if (!databases.count(suffix)) {
                 suffixes.push_back(suffix);
@@ -370,7 +366,21 @@ bool write(const Options& options, std::string* error) {
             if (user && !password.empty() && !holdsAttribute(r, "userPassword"))
                 writeAttr(out, "userPassword", password);
             out << "\n";
-        }
+            return true;
+        };
+        ldif::DataFileReader reader(
+            ldif::Source{path.string(), path.parent_path().string(), options.dataDir},
+            [&](ldif::Record& r) { return each(r); }, &why);
+        std::string readWhy;
+        const bool loaded =
+            readDataFileInPieces(
+                path.parent_path().string(), path.string(),
+                [&](std::string_view piece) { return reader.feed(piece); }, readWhy) &&
+            reader.finish();
+        if (!loaded && !readWhy.empty())
+            return fail("the LDIF file " + path.string() + " " + readWhy);
+        if (!loaded)
+            return fail(why);
     }
 
     std::error_code ec;
