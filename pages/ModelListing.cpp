@@ -22,6 +22,11 @@ private:
     AlsoListed also_;
 };
 
+namespace {
+// Arrivals sorted as one run: passes that bring a few objects each do not make many runs.
+constexpr std::size_t kRunObjects = 4096;
+} // namespace
+
 ModelListing::ModelListing(PageFrame& page, ObjectListModel* model, QWidget* progressParent)
     : QObject(&page), page_(page), model_(model),
       progress_(new ListingProgress(QStringLiteral("Listing: %1 objects so far"), progressParent)),
@@ -44,7 +49,7 @@ void ModelListing::start(const std::string& container, AlsoListed also) {
     SliceRunner::Work work;
     work.pass = [this] {
         const bool more = listing_->next(*sink_) == ContainerListing::State::Running;
-        model_->sortArrivals();
+        model_->sortArrivals(kRunObjects);
         return more;
     };
     work.arrived = [this] { return listing_->shown(); };

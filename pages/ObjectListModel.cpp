@@ -176,9 +176,9 @@ void ObjectListModel::publish(std::vector<Object> merged) {
     emit layoutChanged(parents, QAbstractItemModel::VerticalSortHint);
 }
 
-void ObjectListModel::sortArrivals() {
+void ObjectListModel::sortArrivals(std::size_t atLeast) {
     const std::size_t sorted = runEnds_.empty() ? 0 : runEnds_.back();
-    if (sorted == waiting_.size())
+    if (sorted == waiting_.size() || waiting_.size() - sorted < atLeast)
         return;
     const auto order = [this](const Object& a, const Object& b) { return before(a, b); };
     std::stable_sort(waiting_.begin() + std::ptrdiff_t(sorted), waiting_.end(), order);

@@ -56,9 +56,10 @@ public:
     // when what waits is a good share of what is shown, or a quarter second has passed.
     // Past a size a merge runs a step per call (the rows stay as they are until its end).
     void mergeWhenDue();
-    // Sorts the objects added since the last call as one run, so that a merge only merges
-    // runs: called after each pass of a listing, it spreads the sorting over the passes.
-    void sortArrivals();
+    // Sorts the objects added since the last call as one run, once there are `atLeast` of them,
+    // so that a merge only merges runs: called after each pass of a listing, it spreads the
+    // sorting over the passes.
+    void sortArrivals(std::size_t atLeast = 0);
     // A step towards showing everything that arrived; true once it is all shown.
     bool mergeAllStepwise();
     // From how many shown objects on merges go a step at a time.
