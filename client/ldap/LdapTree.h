@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LdapDirectory.h"
+#include "LdapTreeAccess.h"
 #include "ServerSchema.h"
 #include "client/common/Names.h"
 
@@ -57,6 +58,7 @@ struct KnownClasses {
 struct LdapDirectory::Tree {
     LdapTreeSetting setting;
     std::unique_ptr<LdapSession> session;
+    KeptPassword password;          // a tree with access of its own: its password, once given
     std::vector<std::string> bases; // canonical DNs of the top objects
     // Each top object is one component below [Root], however many RDNs its DN has:
     // "example\.com" for dc=example,dc=com. baseValues holds that component (one item);
