@@ -1,7 +1,7 @@
 # The Debian package of what cmake/Install.cmake installs (scripts/package.sh builds it):
 # ostrel_<version>_<arch>.deb, its dependencies read from the program's libraries by
-# dpkg-shlibdeps (Qt 6, QtKeychain, libldap, mimalloc when linked). Qt's X11 platform plugin comes with
-# libqt6gui6 on Debian 12, so no plugin package is named.
+# dpkg-shlibdeps (Qt 6, QtKeychain, libldap, mimalloc when linked). Qt's X11 platform plugin
+# comes with libqt6gui6 on Debian 12, so no plugin package is named.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ostrel)
 set(CPACK_PACKAGE_VENDOR "The Ostrel developers")

@@ -5,9 +5,11 @@
 #include "connections/ConnectionOpening.h"
 #include "connections/ConnectionStore.h"
 #include "connections/ConnectionsDlg.h"
+#include "connections/KeychainSecretStore.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <iostream>
 
 namespace {
 const QString& kConfig = testConfigFolder();
@@ -306,6 +309,19 @@ TEST_F(Connections, EnvironmentSettingsWinOverSavedOnes) {
     EXPECT_TRUE(note->isVisibleTo(&dialog));
     EXPECT_TRUE(note->text().startsWith(
         QStringLiteral("The environment settings are in force (LDAPURI): Ostrel opens what")));
+}
+
+// The desktop's store answers, or says why not, within its time limit: where no secret service
+// runs (as in CI) the program is not held up. Nothing is written to a real store.
+TEST(KeychainSecretStore, AnswersWithinItsTimeLimit) {
+    KeychainSecretStore store(2000);
+    QElapsedTimer clock;
+    clock.start();
+    QString reason;
+    const bool available = store.available(&reason);
+    EXPECT_LT(clock.elapsed(), 2500);
+    EXPECT_EQ(available, reason.isEmpty()) << reason.toStdString();
+    std::cout << "secret store: " << (available ? "available" : reason.toStdString()) << "\n";
 }
 
 } // namespace
