@@ -1,5 +1,6 @@
 #include "SavedConnection.h"
 
+#include <QRegularExpression>
 #include <QUuid>
 
 SavedConnection newConnection(const QString& name) {
@@ -18,6 +19,9 @@ QString problemOf(const SavedConnection& c) {
         return QStringLiteral("%1: a tree name is at most %2 characters long.")
             .arg(name)
             .arg(SavedConnection::kMaxNameChars);
+    // As in a trees file, where a name is one word.
+    if (name.contains(QRegularExpression(QStringLiteral("\\s"))))
+        return QStringLiteral("%1: a tree name has no spaces.").arg(name);
     const bool ldap = c.uri.startsWith(QStringLiteral("ldap://"));
     const bool ldapi = c.uri.startsWith(QStringLiteral("ldapi://"));
     const bool ldaps = c.uri.startsWith(QStringLiteral("ldaps://"));

@@ -96,6 +96,8 @@ TEST_F(Connections, SayWhatKeepsThemFromBeingSaved) {
     } cases[] = {
         {[](SavedConnection&) {}, ""},
         {[](SavedConnection& c) { c.name = QStringLiteral(" "); }, "A connection needs a name."},
+        {[](SavedConnection& c) { c.name = QStringLiteral("MY TREE"); },
+         "MY TREE: a tree name has no spaces."},
         {[](SavedConnection& c) { c.uri = QStringLiteral("http://dir"); },
          "ACME: the server URI starts with ldap://, ldaps:// or ldapi://."},
         {[](SavedConnection& c) { c.bindDn.clear(); }, "ACME: a simple bind needs a bind DN."},
@@ -117,21 +119,6 @@ TEST_F(Connections, SayWhatKeepsThemFromBeingSaved) {
         one.change(c);
         EXPECT_EQ(problemOf(c), QString::fromLatin1(one.problem));
     }
-}
-
-TEST_F(Connections, StandForTheEnvironmentsSettings) {
-    SavedConnection c = simpleConnection(QStringLiteral("ACME_TREE"));
-    c.base = QStringLiteral("o=Acme");
-    const std::map<std::string, std::string> simple = {{"OSTREL_LDAP_TREE", "ACME_TREE"},
-                                                       {"LDAPURI", "ldap://127.0.0.1:1/"},
-                                                       {"LDAPBASE", "o=Acme"},
-                                                       {"LDAPBINDDN", "cn=Admin,o=Acme"},
-                                                       {"OSTREL_LDAP_STARTTLS", "no"},
-                                                       {"OSTREL_LDAP_TIMEOUT", "30"}};
-    EXPECT_EQ(settingValues(c), simple);
-    // Without a simple bind the DN typed earlier is not used.
-    c.bind = SavedConnection::Bind::Anonymous;
-    EXPECT_EQ(settingValues(c).count("LDAPBINDDN"), 0u);
 }
 
 TEST_F(Connections, DialogControlsAreAnnouncedByTheTextTheyShow) {

@@ -84,13 +84,6 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(browser->connectionsButton())
                      ->text(QAccessible::Name),
                  QStringLiteral("Connections..."));
-
-        COstrelDlg plain(demo.services(), QString::fromLatin1(AboutMenuText));
-        plain.initDialog();
-        QCOMPARE(plain.windowMenu()->actions().size(), 2);
-        QVERIFY(!static_cast<CBrowserPage*>(plain.page(COstrelDlg::Browser))
-                     ->connectionsButton()
-                     ->isVisibleTo(plain.page(COstrelDlg::Browser)));
     }
 
     // A new list of trees: the window closes, the client and the pages are opened again.
