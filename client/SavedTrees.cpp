@@ -35,7 +35,8 @@ std::unique_ptr<DirectoryClient> openSavedTrees(const std::vector<SavedTree>& tr
 DirectoryClientOpener savedTreesOpener(std::function<std::vector<SavedTree>()> saved,
                                        PasswordPrompt askPassword, std::string demoData,
                                        std::function<void(const std::string& why)> fellBack) {
-    DirectoryClientOpener environment = directoryClientOpener(askPassword, demoData);
+    DirectoryClientOpener environment =
+        directoryClientOpener(std::move(askPassword), std::move(demoData));
     return [saved = std::move(saved), environment, fellBack = std::move(fellBack)](
                std::string* error) -> std::unique_ptr<DirectoryClient> {
         if (!clientSettingsInEnvironment().empty())

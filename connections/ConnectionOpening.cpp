@@ -8,7 +8,7 @@
 #include <memory>
 
 std::vector<SavedTree> savedTreesOf(const std::vector<SavedConnection>& connections,
-                                    SecretStore& secrets, PasswordPrompt ask) {
+                                    SecretStore& secrets, const PasswordPrompt& ask) {
     std::vector<SavedTree> trees;
     for (const SavedConnection& c : connections) {
         SavedTree tree;

@@ -13,7 +13,7 @@ class SecretStore;
 // password is given: a remembered one from the secret store the first time, the user asked
 // (`ask`) when none is remembered, the store cannot give it, or the server refused it.
 std::vector<SavedTree> savedTreesOf(const std::vector<SavedConnection>& connections,
-                                    SecretStore& secrets, PasswordPrompt ask);
+                                    SecretStore& secrets, const PasswordPrompt& ask);
 
 // The dialog's "Test": opens the connection alone with `password`, asks the server who it is
 // bound as, and closes it again.

@@ -45,8 +45,7 @@ Button* button(const QString& text, const char* objectName, QWidget* parent) {
 
 QString uniqueName(const std::vector<SavedConnection>& connections) {
     for (int n = 1;; ++n) {
-        const QString name =
-            n == 1 ? QStringLiteral("NEW_TREE") : QStringLiteral("NEW_TREE_%1").arg(n);
+        QString name = n == 1 ? QStringLiteral("NEW_TREE") : QStringLiteral("NEW_TREE_%1").arg(n);
         bool taken = false;
         for (const SavedConnection& c : connections)
             taken = taken || c.name.compare(name, Qt::CaseInsensitive) == 0;
@@ -115,9 +114,9 @@ void ConnectionsDlg::buildControls() {
         button<QRadioButton>(QStringLiteral("&Simple, with a bind DN"), "simpleRadio", bindBox);
     externalRadio_ =
         button<QRadioButton>(QStringLiteral("SASL &EXTERNAL over ldapi"), "externalRadio", bindBox);
-    auto* bindGroup = new QButtonGroup(this);
+    bindGroup_ = new QButtonGroup(this);
     for (QRadioButton* r : {anonymousRadio_, simpleRadio_, externalRadio_})
-        bindGroup->addButton(r);
+        bindGroup_->addButton(r);
     auto* bindLayout = new QVBoxLayout(bindBox);
     bindLayout->addWidget(anonymousRadio_);
     bindLayout->addWidget(simpleRadio_);

@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+class QButtonGroup;
 class QCheckBox;
 class QDialogButtonBox;
 class QLabel;
@@ -73,6 +74,7 @@ private:
     QRadioButton* anonymousRadio_ = nullptr;
     QRadioButton* simpleRadio_ = nullptr;
     QRadioButton* externalRadio_ = nullptr;
+    QButtonGroup* bindGroup_ = nullptr;
     QLineEdit* bindDnEdit_ = nullptr;
     QLineEdit* passwordEdit_ = nullptr;
     QCheckBox* rememberCheck_ = nullptr;

@@ -25,7 +25,8 @@ bool readSavedTrees(const std::vector<SavedTree>& saved, LdapSettings& out, std:
         const std::string name = named != one.settings.end() ? named->second : std::string();
         if (!readLdapSettings(source, "", access->settings, &why)) {
             if (error != nullptr)
-                *error = "the saved connection " + name + ": " + why;
+                *error = "the saved connection " + name;
+            error->append(": ").append(why);
             return false;
         }
         LdapTreeSetting tree = std::move(access->settings.trees.front());
