@@ -42,9 +42,18 @@ void ModelListing::start(const std::string& container, AlsoListed also) {
     sink_ = std::make_unique<Sink>(*model_, std::move(also));
     listing_ = std::make_unique<ContainerListing>(page_, container);
     SliceRunner::Work work;
-    work.pass = [this] { return listing_->next(*sink_) == ContainerListing::State::Running; };
+    work.pass = [this] {
+        const bool more = listing_->next(*sink_) == ContainerListing::State::Running;
+        model_->sortArrivals();
+        return more;
+    };
     work.arrived = [this] { return listing_->shown(); };
-    work.show = [this](bool all) { all ? model_->merge() : model_->mergeWhenDue(); };
+    work.show = [this](bool all) {
+        if (all)
+            return model_->mergeAllStepwise();
+        model_->mergeWhenDue();
+        return false;
+    };
     work.cancel = [this] { listing_->cancel(); };
     runner_->start(std::move(work));
 }

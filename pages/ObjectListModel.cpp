@@ -50,7 +50,11 @@ void ObjectListModel::clear() {
     std::vector<std::vector<char16_t>>().swap(chars_);
     std::vector<Object>().swap(objects_);
     std::vector<Object>().swap(waiting_);
+    runEnds_.clear();
+    stepping_.cancel();
+    nextId_ = 0;
     std::vector<std::uint32_t>().swap(rowOf_);
+    std::vector<Names>().swap(namesRead_);
     names_.clear();
     hasHead_ = false;
     headText_.clear();
@@ -85,30 +89,133 @@ void ObjectListModel::addObject(const ListedObject& object, int image) {
     const QString text = QString::fromStdString(labelText(object.label));
     const QString listed = QString::fromStdString(object.listedName);
     Object added{};
-    added.id = std::uint32_t(rowOf_.size() + waiting_.size());
+    added.id = nextId_++;
+    namesRead_.push_back(Names::NotRead);
     added.text = store(text);
     added.listed = listed == text ? added.text : store(listed);
     // The sort key is made once per object.
     const QString key = foldedSortKey(text);
     added.key = key == text ? added.text : store(key);
     added.image = std::uint16_t(image < 0 ? 0xFFFF : image);
-    added.names = Names::NotRead;
     waiting_.push_back(added);
 }
 
+namespace {
+// Objects one step of a stepwise merge places: a few milliseconds' work.
+constexpr std::size_t kMergeStep = 65536;
+} // namespace
+
 void ObjectListModel::mergeWhenDue() {
-    if (waiting_.size() >= std::max<std::size_t>(2000, objects_.size() / 4) ||
-        !sinceMerge_.isValid() || sinceMerge_.elapsed() >= 250)
+    if (stepping_.active()) {
+        stepMerge(kMergeStep);
+        return;
+    }
+    if (waiting_.size() < std::max<std::size_t>(2000, objects_.size() / 4) &&
+        sinceMerge_.isValid() && sinceMerge_.elapsed() < 250) {
+        sortArrivals();
+        return;
+    }
+    if (objects_.size() < stepwiseFrom_)
         merge();
+    else
+        startStepwiseMerge();
+}
+
+bool ObjectListModel::mergeAllStepwise() {
+    if (stepping_.active())
+        stepMerge(kMergeStep);
+    else if (!waiting_.empty() && objects_.size() < stepwiseFrom_)
+        merge();
+    else if (!waiting_.empty())
+        startStepwiseMerge();
+    return !stepping_.active() && waiting_.empty();
+}
+
+void ObjectListModel::startStepwiseMerge() {
+    if (waiting_.empty())
+        return;
+    sortArrivals();
+    std::vector<Object> batch;
+    batch.swap(waiting_);
+    stepping_.start(std::move(batch), std::exchange(runEnds_, {}));
+    stepMerge(kMergeStep);
+}
+
+void ObjectListModel::stepMerge(std::size_t objects) {
+    if (stepping_.step(objects_, objects))
+        publish(stepping_.take());
+}
+
+void ObjectListModel::publish(std::vector<Object> merged) {
+    sinceMerge_.start();
+    const QModelIndex parent = objectParent();
+    const QList<QPersistentModelIndex> parents =
+        parent.isValid() ? QList<QPersistentModelIndex>{parent} : QList<QPersistentModelIndex>{};
+    emit layoutAboutToBeChanged(parents, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList persistent = persistentIndexList();
+    std::vector<std::uint32_t> persistentIds;
+    persistentIds.reserve(std::size_t(persistent.size()));
+    for (const QModelIndex& index : persistent)
+        persistentIds.push_back(isObject(index) ? objects_[std::size_t(index.row())].id
+                                                : std::uint32_t(-1));
+    objects_.swap(merged);
+    std::vector<Object>().swap(merged);
+    rowOf_.resize(nextId_);
+    for (std::size_t row = 0; row < objects_.size(); ++row)
+        rowOf_[objects_[row].id] = std::uint32_t(row);
+    QModelIndexList from, to;
+    for (qsizetype i = 0; i < persistent.size(); ++i) {
+        if (persistentIds[std::size_t(i)] == std::uint32_t(-1))
+            continue;
+        const QModelIndex& old = persistent[i];
+        from.append(old);
+        to.append(createIndex(int(rowOf_[persistentIds[std::size_t(i)]]), old.column(),
+                              old.internalId()));
+    }
+    changePersistentIndexList(from, to);
+    emit layoutChanged(parents, QAbstractItemModel::VerticalSortHint);
+}
+
+void ObjectListModel::sortArrivals() {
+    const std::size_t sorted = runEnds_.empty() ? 0 : runEnds_.back();
+    if (sorted == waiting_.size())
+        return;
+    const auto order = [this](const Object& a, const Object& b) { return before(a, b); };
+    std::stable_sort(waiting_.begin() + std::ptrdiff_t(sorted), waiting_.end(), order);
+    runEnds_.push_back(waiting_.size());
 }
 
 void ObjectListModel::merge() {
+    if (stepping_.active()) {
+        while (!stepping_.step(objects_, std::size_t(-1))) {
+        }
+        publish(stepping_.take());
+    }
     if (waiting_.empty())
         return;
     sinceMerge_.start();
+    // Runs merged pairwise: earlier runs hold earlier arrivals, and each merge keeps the
+    // left run's objects first among equals.
+    sortArrivals();
     const auto order = [this](const Object& a, const Object& b) { return before(a, b); };
-    std::stable_sort(waiting_.begin(), waiting_.end(), order);
-    rowOf_.resize(rowOf_.size() + waiting_.size());
+    while (runEnds_.size() > 1) {
+        std::vector<std::size_t> merged;
+        std::size_t start = 0;
+        for (std::size_t r = 0; r < runEnds_.size(); r += 2) {
+            if (r + 1 < runEnds_.size()) {
+                std::inplace_merge(waiting_.begin() + std::ptrdiff_t(start),
+                                   waiting_.begin() + std::ptrdiff_t(runEnds_[r]),
+                                   waiting_.begin() + std::ptrdiff_t(runEnds_[r + 1]), order);
+                start = runEnds_[r + 1];
+            } else {
+                start = runEnds_[r];
+            }
+            merged.push_back(start);
+        }
+        runEnds_ = std::move(merged);
+    }
+    runEnds_.clear();
+    rowOf_.resize(nextId_);
     const QModelIndex parent = objectParent();
 
     // Arrivals that all sort after what is shown are appended: the common case of a
@@ -199,12 +306,12 @@ std::string ObjectListModel::label(const QModelIndex& object) const {
 
 void ObjectListModel::readNames(const QModelIndex& object) {
     const Object* o = objectOf(object);
-    if (o == nullptr || !reader_ || o->names != Names::NotRead)
+    if (o == nullptr || !reader_ || namesRead_[o->id] != Names::NotRead)
         return;
     const std::uint32_t id = o->id;
     const std::string listed = listedName(object);
     const QPersistentModelIndex kept(object); // the read may let a merge move the row
-    objects_[std::size_t(object.row())].names = Names::Reading;
+    namesRead_[id] = Names::Reading;
     std::vector<std::string> read;
     reader_(listed, read);
     std::vector<QString> names;
@@ -215,7 +322,9 @@ void ObjectListModel::readNames(const QModelIndex& object) {
         return foldedSortKey(a) < foldedSortKey(b);
     });
     const QModelIndex at = kept;
-    objects_[rowOf_[id]].names = Names::Read;
+    if (!at.isValid())
+        return; // the listing was cleared meanwhile
+    namesRead_[id] = Names::Read;
     if (names.empty()) {
         // Its expand indicator goes.
         emit dataChanged(at, at);
@@ -275,13 +384,13 @@ bool ObjectListModel::hasChildren(const QModelIndex& parent) const {
     if (!parent.isValid() || isHead(parent))
         return rowCount(parent) > 0;
     if (const Object* o = objectOf(parent))
-        return reader_ && (o->names != Names::Read || names_.count(o->id) != 0);
+        return reader_ && (namesRead_[o->id] != Names::Read || names_.count(o->id) != 0);
     return false;
 }
 
 bool ObjectListModel::canFetchMore(const QModelIndex& parent) const {
     const Object* o = objectOf(parent);
-    return o != nullptr && reader_ && o->names == Names::NotRead;
+    return o != nullptr && reader_ && namesRead_[o->id] == Names::NotRead;
 }
 
 void ObjectListModel::fetchMore(const QModelIndex& parent) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "StepwiseMerge.h"
+
 #include <QAbstractItemModel>
 #include <QElapsedTimer>
 #include <QStringView>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -46,12 +49,20 @@ public:
     // An object waits until the next merge.
     void addObject(const ListedObject& object, int image);
     std::size_t waiting() const { return waiting_.size(); }
-    // Puts the objects added since the last merge at their sorted places.
+    // Puts the objects added since the last merge at their sorted places, at once.
     void merge();
     // The same once enough has arrived to be worth it: each merge moves every row after the
     // first one it places, and a view lays out all rows again, so a large listing merges
     // when what waits is a good share of what is shown, or a quarter second has passed.
+    // Past a size a merge runs a step per call (the rows stay as they are until its end).
     void mergeWhenDue();
+    // Sorts the objects added since the last call as one run, so that a merge only merges
+    // runs: called after each pass of a listing, it spreads the sorting over the passes.
+    void sortArrivals();
+    // A step towards showing everything that arrived; true once it is all shown.
+    bool mergeAllStepwise();
+    // From how many shown objects on merges go a step at a time.
+    void setStepwiseMergeFrom(std::size_t objects) { stepwiseFrom_ = objects; }
 
     int objectCount() const { return int(objects_.size()); }
     QModelIndex objectAt(int row) const;
@@ -82,17 +93,30 @@ private:
         std::uint16_t size = 0;
     };
     struct Object {
-        std::uint32_t id; // the order of arrival: an object's index in rowOf_ and names_
+        std::uint32_t id; // the order of arrival: an object's index in rowOf_ and namesRead_
         Text text, key, listed;
         std::uint16_t image;
-        Names names;
+    };
+    struct KeyOrder {
+        const ObjectListModel* model;
+        bool operator()(const Object& a, const Object& b) const { return model->before(a, b); }
     };
 
     Text store(QStringView chars);
     QStringView view(Text text) const;
     const Object* objectOf(const QModelIndex& index) const;
     QModelIndex objectParent() const;
-    bool before(const Object& a, const Object& b) const { return view(a.key) < view(b.key); }
+    // Code-unit order, compared inline: the merges of a large listing make millions of these.
+    bool before(const Object& a, const Object& b) const {
+        const QStringView x = view(a.key), y = view(b.key);
+        return std::u16string_view(x.utf16(), std::size_t(x.size())) <
+               std::u16string_view(y.utf16(), std::size_t(y.size()));
+    }
+    // Starts a merge a step at a time, or runs one more step of it.
+    void startStepwiseMerge();
+    void stepMerge(std::size_t objects);
+    // The merged rows take the place of the shown ones.
+    void publish(std::vector<Object> merged);
 
     static constexpr quintptr kTop = 0;    // a top-level row
     static constexpr quintptr kObject = 1; // an object below the head
@@ -107,9 +131,14 @@ private:
     int headImage_ = -1;
 
     std::vector<std::vector<char16_t>> chars_;
-    std::vector<Object> objects_; // sorted
-    std::vector<Object> waiting_; // arrived since the last merge
+    std::vector<Object> objects_;      // sorted
+    std::vector<Object> waiting_;      // arrived since the last merge
+    std::vector<std::size_t> runEnds_; // of the sorted runs at the front of waiting_
+    std::uint32_t nextId_ = 0;
+    StepwiseMerge<Object, KeyOrder> stepping_{KeyOrder{this}};
+    std::size_t stepwiseFrom_ = 100000;
     QElapsedTimer sinceMerge_;
     std::vector<std::uint32_t> rowOf_;                              // by id
+    std::vector<Names> namesRead_;                                  // by id
     std::unordered_map<std::uint32_t, std::vector<QString>> names_; // by id, once read
 };

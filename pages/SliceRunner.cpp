@@ -57,11 +57,11 @@ SliceRunner::~SliceRunner() {
 void SliceRunner::start(Work work) {
     cancel();
     work_ = std::move(work);
-    running_ = true;
+    running_ = passing_ = true;
     since_.start();
     runPasses(kFirstScreen, kFirstScreenMs);
-    work_.show(true);
-    if (!running_) {
+    if (work_.show(true) && !passing_) {
+        running_ = false;
         end(false);
         return;
     }
@@ -73,8 +73,8 @@ void SliceRunner::start(Work work) {
 void SliceRunner::runPasses(std::size_t objects, qint64 milliseconds) {
     QElapsedTimer slice;
     slice.start();
-    while (running_) {
-        running_ = work_.pass();
+    while (passing_) {
+        passing_ = work_.pass();
         if (work_.arrived() >= objects || slice.elapsed() >= milliseconds)
             break;
     }
@@ -84,8 +84,8 @@ void SliceRunner::runSlice() {
     if (!running_)
         return;
     runPasses(std::size_t(-1), kSliceMs);
-    work_.show(!running_);
-    if (!running_) {
+    if (work_.show(!passing_) && !passing_) {
+        running_ = false;
         end(false);
         return;
     }
@@ -103,8 +103,12 @@ void SliceRunner::cancel() {
     if (!running_)
         return;
     running_ = false;
-    work_.cancel();
-    work_.show(true);
+    if (passing_) {
+        passing_ = false;
+        work_.cancel();
+    }
+    while (!work_.show(true)) {
+    }
     end(true);
 }
 

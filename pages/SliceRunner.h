@@ -39,8 +39,9 @@ public:
     struct Work {
         std::function<bool()> pass;           // runs one pass; false once the work is over
         std::function<std::size_t()> arrived; // objects so far
-        // Puts what arrived on screen; `all` when the work is over (else it may wait for more).
-        std::function<void(bool all)> show;
+        // Puts what arrived on screen, or a step of it; `all` for the first screen and once
+        // the work is over (else it may wait for more). True once all that arrived is shown.
+        std::function<bool(bool all)> show;
         std::function<void()> cancel; // stops the work where it stands
     };
 
@@ -69,7 +70,8 @@ private:
 
     ListingProgress* progress_;
     Work work_;
-    bool running_ = false;
+    bool running_ = false; // until what arrived is on screen
+    bool passing_ = false; // while passes remain
     std::unique_ptr<WaitCursor> wait_;
     QTimer slices_;
     QElapsedTimer since_;

@@ -112,7 +112,10 @@ void CQueryPage::startSearch(std::unique_ptr<Search> search) {
     SliceRunner::Work work;
     work.pass = [this] { return searchPass(); };
     work.arrived = [this] { return search_->shown; };
-    work.show = [this](bool) { resultsModel_->merge(); };
+    work.show = [this](bool) {
+        resultsModel_->merge();
+        return true;
+    };
     work.cancel = [this] {
         client().NWDSCloseIteration(context(), search_->iteration, DSV_SEARCH);
         search_->iteration = NO_MORE_ITERATIONS;

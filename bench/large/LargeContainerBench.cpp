@@ -66,6 +66,28 @@ private:
     qint64 last_ = 0, longest_ = 0;
 };
 
+// With OSTREL_BENCH_SLOW_EVENTS set, prints every event whose handling took over 20 ms: what
+// held the window when the longest gap is too long.
+class TimedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (!reportSlow_)
+            return QApplication::notify(receiver, event);
+        QElapsedTimer took;
+        took.start();
+        const int type = int(event->type());
+        const bool handled = QApplication::notify(receiver, event);
+        if (const qint64 ms = took.elapsed(); ms > 20)
+            std::fprintf(stderr, "slow event: type %d to %s: %lld ms\n", type,
+                         receiver->metaObject()->className(), static_cast<long long>(ms));
+        return handled;
+    }
+
+private:
+    bool reportSlow_ = !qEnvironmentVariableIsEmpty("OSTREL_BENCH_SLOW_EVENTS");
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -73,7 +95,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QElapsedTimer sinceStart;
     sinceStart.start();
-    QApplication app(argc, argv);
+    TimedApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s DATA-FOLDER [CONTAINER]\n", argv[0]);
         return 2;

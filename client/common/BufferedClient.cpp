@@ -10,17 +10,6 @@
 
 namespace {
 
-// Copies text with its NUL into a caller array; ERR_INSUFFICIENT_BUFFER when it does not fit.
-NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
-    if (out == nullptr)
-        return ERR_NULL_POINTER;
-    if (text.size() + 1 > size)
-        return ERR_INSUFFICIENT_BUFFER;
-    std::memcpy(out, text.data(), text.size());
-    out[text.size()] = '\0';
-    return 0;
-}
-
 // A glob with "*" and "?", compared without regard to case.
 bool matches(std::string_view pattern, std::string_view text) {
     if (pattern.empty())
@@ -97,7 +86,7 @@ void BufferedClient::addServer(std::string name, std::string tree) {
     servers_.push_back({std::move(name), std::move(tree)});
 }
 
-void BufferedClient::advertiseTree(std::string tree, std::string server) {
+void BufferedClient::advertiseTree(std::string tree, std::string_view server) {
     for (std::size_t i = 0; i < servers_.size(); ++i) {
         if (names::equalFolded(servers_[i].name, server)) {
             advertisements_.emplace_back(std::move(tree), i);
@@ -365,6 +354,16 @@ NWDSCCODE BufferedClient::NWDSSetDefNameContext(NWDSContextHandle context, std::
     if (auto rc = names::parse(text, parsed); rc != 0)
         return rc;
     defaultNameContext_ = parsed.root ? ROOT_NAME : names::join(parsed.components);
+    return 0;
+}
+
+NWDSCCODE BufferedClient::copyOut(std::string_view text, char* out, std::size_t size) {
+    if (out == nullptr)
+        return ERR_NULL_POINTER;
+    if (text.size() + 1 > size)
+        return ERR_INSUFFICIENT_BUFFER;
+    std::memcpy(out, text.data(), text.size());
+    out[text.size()] = '\0';
     return 0;
 }
 

@@ -19,8 +19,9 @@ class Schema;
 struct AttributeDefinition;
 struct ClassDefinition;
 namespace request {
+struct Attribute;
 struct Change;
-}
+} // namespace request
 namespace valuetext {
 class NameMapping;
 }
@@ -64,6 +65,10 @@ public:
 
     ClientResourceCounts outstandingResources() const override;
 
+    // Empties the buffer for a reply of the given kind (count placeholder written), for the
+    // parts of a client that fill replies.
+    static void beginReply(Buf_T& buffer, ReplyKind kind, bool definitions);
+
     NWDSCCODE NWCallsInit(void* reserved1, void* reserved2) override;
 
     // ---- Contexts ----
@@ -76,6 +81,15 @@ public:
                                     const char* name) override;
     NWDSCCODE NWDSWhoAmI(NWDSContextHandle context, char* objectName,
                          std::size_t objectNameSize) override;
+
+    // ---- Object reads in one step (BufferedClientObjects.cpp): the checks and the answer
+    // ---- here, the object's information or stream content from the directory ----
+    NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
+                                 char* distinguishedName, std::size_t distinguishedNameSize,
+                                 Object_Info_T* objectInfo) final;
+    NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char* objectName,
+                             const char* attrName, std::uint32_t flags,
+                             NWFILE_HANDLE* fileHandle) final;
 
     // ---- Buffers ----
     NWDSCCODE NWDSAllocBuf(std::size_t size, Buf_T** buffer) override;
@@ -189,7 +203,7 @@ protected:
     // Servers the workstation sees; the first one added is the primary connection's.
     void addServer(std::string name, std::string tree);
     // The tree scan lists one entry per (tree, advertising server) pair, in this order.
-    void advertiseTree(std::string tree, std::string server);
+    void advertiseTree(std::string tree, std::string_view server);
     bool isKnownTree(std::string_view tree) const;
     // True for a syntax id the directory defines (for puts of values); 1-27 by default.
     virtual bool isKnownSyntax(std::uint32_t syntaxID) const;
@@ -207,9 +221,20 @@ protected:
     // Forgets the unfinished read of the context under `handle`; false when there is none.
     virtual bool closeIteration(NWDSContextHandle context, std::int32_t handle) = 0;
 
+    // ---- What the directory answers for the one-step object reads ----
+    // The object information of the object a call names, and, when `fullName` is given, its
+    // full name (typed as the context's names are).
+    virtual NWDSCCODE readObjectInfo(const ContextState& ctx, const char* objectName,
+                                     std::string* fullName, Object_Info_T& info) = 0;
+    // The content of a stream attribute of the object a call names (checked well formed).
+    virtual NWDSCCODE readStream(const ContextState& ctx, const char* objectName,
+                                 const char* attrName, std::string& content) = 0;
+
+    // Copies text with its NUL into a caller's array; ERR_INSUFFICIENT_BUFFER when it does
+    // not fit.
+    static NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size);
+
     // ---- Filling replies ----
-    // Empties the buffer for a reply of the given kind (count placeholder written).
-    static void beginReply(Buf_T& buffer, ReplyKind kind, bool definitions);
     // The names of a request prepared for one of the given operations (3, 6, 15, 16): 0, or
     // ERR_BAD_VERB for a buffer prepared otherwise.
     static NWDSCCODE requestNames(const Buf_T& request, std::initializer_list<std::uint32_t> ops,
@@ -219,9 +244,23 @@ protected:
     // A search's scope and info type, and the attribute names it asks for (none: all).
     NWDSCCODE searchRequest(std::int32_t scope, std::uint32_t infoType, bool allAttrs,
                             Buf_T* attrNames, std::vector<std::string>& wantedNames) const;
-    // The changes of a modify request, which must come whole in one buffer.
-    NWDSCCODE modifyRequest(std::int32_t* iterationHandle, bool more, Buf_T* changes,
+    // The tokens of a search's filter request (request::searchFilter's codes).
+    NWDSCCODE filterRequest(Buf_T* filter, std::vector<FilterToken>& tokens) const;
+    // The context and the attributes of an add request, which must come whole in one buffer.
+    NWDSCCODE addEntryRequest(NWDSContextHandle context, std::int32_t* iterationHandle, bool more,
+                              Buf_T* objectInfo, const ContextState*& ctx,
+                              std::vector<request::Attribute>& attributes) const;
+    // The context and the changes of a modify request, which must come whole in one buffer.
+    NWDSCCODE modifyRequest(NWDSContextHandle context, std::int32_t* iterationHandle, bool more,
+                            Buf_T* changes, const ContextState*& ctx,
                             std::vector<request::Change>& decoded) const;
+    // The context of a rights question, with what it must name.
+    NWDSCCODE effectiveRightsRequest(NWDSContextHandle context, const char* subjectName,
+                                     const char* attrName, const std::uint32_t* privileges,
+                                     const ContextState*& ctx) const;
+    // The context of a rights report, which starts empty.
+    NWDSCCODE rightsReportRequest(NWDSContextHandle context, const char* subjectName,
+                                  RightsReport& report, const ContextState*& ctx) const;
     // The definition a define-attribute or define-class request describes (not yet checked
     // against the schema), and the names of a modify-class request.
     static NWDSCCODE attributeDefinitionRequest(const char* attrName, const Attr_Info_T* attrDef,
@@ -238,11 +277,12 @@ protected:
     // The checks every such read makes, then `start` (a new read: fills a fresh state) or
     // the state the handle continues, then `fill` (this pass's reply; done after the last).
     // An unfinished read is kept under a handle given to the caller; a failed pass leaves a
-    // continued read as it was, so the caller may try again with a larger buffer.
+    // continued read as it was, so the caller may try again with a larger buffer, unless
+    // `failureEnds`: then nothing of the read stays behind.
     template <class State, class Start, class Fill>
     NWDSCCODE runPass(IterationTable<State>& table, NWDSContextHandle context,
                       decltype(State::kind) kind, bool infoTypeValid, std::int32_t* iterationHandle,
-                      Buf_T* result, Start&& start, Fill&& fill) {
+                      Buf_T* result, Start&& start, Fill&& fill, bool failureEnds = false) {
         const ContextState* ctx = findContext(context);
         if (ctx == nullptr)
             return ERR_BAD_CONTEXT;
@@ -265,8 +305,11 @@ protected:
             pending = &fresh;
         }
         bool done = false;
-        if (auto rc = fill(*ctx, *pending, *out, done); rc != 0)
+        if (auto rc = fill(*ctx, *pending, *out, done); rc != 0) {
+            if (failureEnds && pending != &fresh)
+                table.finish(*iterationHandle);
             return rc;
+        }
         table.finishPass(done, *pending, iterationHandle);
         return 0;
     }

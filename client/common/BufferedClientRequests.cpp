@@ -1,5 +1,6 @@
 // The checks of a request that come before any client looks at its directory.
 #include "BufferedClient.h"
+#include "FilterDecoding.h"
 #include "Names.h"
 #include "RequestDecoding.h"
 #include "Schema.h"
@@ -21,14 +22,66 @@ NWDSCCODE BufferedClient::searchRequest(std::int32_t scope, std::uint32_t infoTy
     return requestNames(*request, {DSV_SEARCH}, wantedNames);
 }
 
-NWDSCCODE BufferedClient::modifyRequest(std::int32_t* iterationHandle, bool more, Buf_T* changes,
+NWDSCCODE BufferedClient::filterRequest(Buf_T* filter, std::vector<FilterToken>& tokens) const {
+    Buf_T* request = nullptr;
+    if (auto rc = findBuffer(filter, request); rc != 0)
+        return rc;
+    return request::searchFilter(*request, tokens);
+}
+
+NWDSCCODE BufferedClient::addEntryRequest(NWDSContextHandle context, std::int32_t* iterationHandle,
+                                          bool more, Buf_T* objectInfo, const ContextState*& ctx,
+                                          std::vector<request::Attribute>& attributes) const {
+    ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    Buf_T* request = nullptr;
+    if (auto rc = findBuffer(objectInfo, request); rc != 0)
+        return rc;
+    // A new object comes in one request buffer.
+    if (more)
+        return ERR_INVALID_REQUEST;
+    if (iterationHandle != nullptr && *iterationHandle != NO_MORE_ITERATIONS)
+        return ERR_INVALID_ITERATION;
+    return request::addEntryAttributes(*request, attributes);
+}
+
+NWDSCCODE BufferedClient::modifyRequest(NWDSContextHandle context, std::int32_t* iterationHandle,
+                                        bool more, Buf_T* changes, const ContextState*& ctx,
                                         std::vector<request::Change>& decoded) const {
+    ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
     if (more || (iterationHandle != nullptr && *iterationHandle != NO_MORE_ITERATIONS))
         return ERR_NOT_SUPPORTED;
     Buf_T* request = nullptr;
     if (auto rc = findBuffer(changes, request); rc != 0)
         return rc;
     return request::modifyChanges(*request, decoded);
+}
+
+NWDSCCODE BufferedClient::effectiveRightsRequest(NWDSContextHandle context, const char* subjectName,
+                                                 const char* attrName,
+                                                 const std::uint32_t* privileges,
+                                                 const ContextState*& ctx) const {
+    ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (privileges == nullptr || subjectName == nullptr || attrName == nullptr)
+        return ERR_NULL_POINTER;
+    return 0;
+}
+
+NWDSCCODE BufferedClient::rightsReportRequest(NWDSContextHandle context, const char* subjectName,
+                                              RightsReport& report,
+                                              const ContextState*& ctx) const {
+    report = {};
+    ctx = findContext(context);
+    if (ctx == nullptr)
+        return ERR_BAD_CONTEXT;
+    if (subjectName == nullptr)
+        return ERR_NULL_POINTER;
+    return 0;
 }
 
 NWDSCCODE BufferedClient::streamRequest(const char* attrName, std::uint32_t flags,

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "Buffer.h"
+#include "Schema.h"
 #include "Wire.h"
 #include "directory/Records.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +62,33 @@ public:
     // Writes the item count and the length into the buffer (also done on destruction).
     void finish();
 
+    // ---- One pass over a read's or a found object's attributes ----
+    // `attributeAt(i)` is the i-th attribute's definition, or nullptr for one to pass over
+    // (gone since the read began); `addValues(i, def, next)` writes its values from `next` on,
+    // moving `next` past each written, and is false when the reply filled up first.
+
+    // An attributes reply from attribute `position` (value `valuePosition`) on: false when
+    // it filled up. An attribute that got no value in is dropped again and goes on in the
+    // next pass from the value reached.
+    template <class AttributeAt, class AddValues>
+    bool addAttributes(bool values, std::size_t count, std::size_t& position,
+                       std::size_t& valuePosition, AttributeAt&& attributeAt,
+                       AddValues&& addValues);
+    // What fitted of a found object's attributes (after beginObject).
+    enum class ObjectFit : std::uint8_t {
+        Whole,    // every attribute
+        NextPass, // the reply is full: the rest, or the whole object, goes into the next pass
+        TooLarge, // the reply's first object, and not one attribute or value of it fits
+    };
+    // A found object's attributes from `attribute` (value `value`) on. An attribute that does
+    // not fit whole goes into the next pass, unless it is the one this pass began with: then
+    // its values go on from where this one stopped. Full inside an object that is not the
+    // reply's first, the whole object goes into the next pass; the first keeps what fitted.
+    template <class AttributeAt, class AddValues>
+    ObjectFit addObjectAttributes(bool firstInReply, bool values, std::size_t count,
+                                  std::size_t& attribute, std::size_t& value,
+                                  AttributeAt&& attributeAt, AddValues&& addValues);
+
 private:
     void asn1(const Asn1_ID_T& id);
     // Whether what was written since `mark` fitted; if not, it is taken back.
@@ -78,3 +107,68 @@ private:
     std::size_t objectAttrCountAt_ = 0;
     std::uint32_t objectAttrs_ = 0;
 };
+
+template <class AttributeAt, class AddValues>
+bool ReplyWriter::addAttributes(bool values, std::size_t count, std::size_t& position,
+                                std::size_t& valuePosition, AttributeAt&& attributeAt,
+                                AddValues&& addValues) {
+    for (; position < count; ++position) {
+        const AttributeDefinition* def = attributeAt(position);
+        if (def == nullptr) {
+            valuePosition = 0;
+            continue;
+        }
+        if (!beginAttribute(def->name, def->syntax))
+            return false;
+        if (!values)
+            continue;
+        if (!addValues(position, *def, valuePosition)) {
+            if (valuesInAttribute() == 0)
+                dropAttribute();
+            return false;
+        }
+        valuePosition = 0;
+    }
+    return true;
+}
+
+template <class AttributeAt, class AddValues>
+ReplyWriter::ObjectFit
+ReplyWriter::addObjectAttributes(bool firstInReply, bool values, std::size_t count,
+                                 std::size_t& attribute, std::size_t& value,
+                                 AttributeAt&& attributeAt, AddValues&& addValues) {
+    bool full = false;
+    for (; attribute < count && !full; ++attribute) {
+        const AttributeDefinition* def = attributeAt(attribute);
+        if (def == nullptr) {
+            value = 0;
+            continue;
+        }
+        const std::size_t firstValue = value;
+        if (!beginObjectAttribute(def->name, def->syntax)) {
+            full = true;
+            break;
+        }
+        if (!values)
+            continue;
+        if (addValues(attribute, *def, value)) {
+            value = 0;
+            continue;
+        }
+        full = true;
+        if (valuesInAttribute() == 0 || attributesInObject() > 1) {
+            dropObjectAttribute();
+            value = firstValue;
+        }
+        break;
+    }
+    if (!full)
+        return ObjectFit::Whole;
+    if (!firstInReply) {
+        dropObject();
+        attribute = value = 0;
+    } else if (attributesInObject() == 0) {
+        return ObjectFit::TooLarge; // one value larger than the buffer
+    }
+    return ObjectFit::NextPass;
+}

@@ -87,10 +87,6 @@ bool EmbeddedDirectory::isKnownSyntax(std::uint32_t syntaxID) const {
     return false;
 }
 
-void EmbeddedDirectory::contextReleased(NWDSContextHandle context) {
-    pending_.forgetIf([context](const Pending& p) { return p.context == context; });
-}
-
 DirectoryModel* EmbeddedDirectory::treeOf(const ContextState& ctx) {
     return model(ctx.treeName);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "DirectoryModel.h"
-#include "client/common/BufferedClient.h"
-#include "client/common/IterationTable.h"
+#include "client/common/BufferedClientPasses.h"
 #include "client/common/ReplyWriter.h"
 
 #include <functional>
@@ -11,10 +10,19 @@
 #include <string_view>
 #include <vector>
 
+// Where an unfinished multi-pass read of the embedded directory goes on from: the object
+// (the container of a listing) and, past `position`, the attributes it reads.
+struct EmbeddedPending : PassState {
+    DirectoryModel* tree = nullptr;
+    EntryId entry = kRootEntry;
+    std::vector<const AttributeDefinition*> attributes; // the attributes read
+    std::shared_ptr<struct EmbeddedSearchState> search; // NWDSSearch (EmbeddedSearch.cpp)
+};
+
 // The in-process directory: the trees of a data folder (directory.conf, the schema files and
 // the LDIF content it names), their servers, rights from ACL values, and every reading
 // operation of the seam over them, acting as one logged-in identity.
-class EmbeddedDirectory : public BufferedClient {
+class EmbeddedDirectory : public MultiPassClient<EmbeddedPending> {
 public:
     struct Options {
         std::string dataDir;
@@ -35,23 +43,12 @@ public:
     DirectoryModel* model(std::string_view treeName);
     const std::string& loggedInAs() const { return identity(); }
 
-    // ---- Reads ----
-    NWDSCCODE NWDSList(NWDSContextHandle context, const char* objectName,
-                       std::int32_t* iterationHandle, Buf_T* subordinates) override;
-    NWDSCCODE NWDSRead(NWDSContextHandle context, const char* objectName, std::uint32_t infoType,
-                       bool allAttrs, Buf_T* attrNames, std::int32_t* iterationHandle,
-                       Buf_T* objectInfo) override;
-    NWDSCCODE NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
-                                 char* distinguishedName, std::size_t distinguishedNameSize,
-                                 Object_Info_T* objectInfo) override;
+    // ---- Rights ----
     NWDSCCODE NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
                                      const char* objectName, const char* attrName,
                                      std::uint32_t* privileges) override;
     NWDSCCODE explainRights(NWDSContextHandle context, const char* subjectName,
                             const char* objectName, RightsReport& report) override;
-    NWDSCCODE NWDSOpenStream(NWDSContextHandle context, const char* objectName,
-                             const char* attrName, std::uint32_t flags,
-                             NWFILE_HANDLE* fileHandle) override;
 
     // ---- Changes and search ----
     NWDSCCODE NWDSAddObject(NWDSContextHandle context, const char* objectName,
@@ -71,38 +68,16 @@ public:
     NWDSCCODE NWDSRemoveClassDef(NWDSContextHandle context, const char* className) override;
     NWDSCCODE NWDSModifyClass(NWDSContextHandle context, const char* className,
                               Buf_T* optionalAttrs) override;
-    NWDSCCODE NWDSSearch(NWDSContextHandle context, const char* baseObjectName, std::int32_t scope,
-                         bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
-                         Buf_T* attrNames, std::int32_t* iterationHandle,
-                         std::int32_t countObjectsToSearch, std::int32_t* countObjectsSearched,
-                         Buf_T* objectInfo) override;
 
 protected:
     bool isKnownSyntax(std::uint32_t syntaxID) const override;
-    void contextReleased(NWDSContextHandle context) override;
-    bool closeIteration(NWDSContextHandle context, std::int32_t handle) override {
-        return pending_.close(handle, context);
-    }
     // DNs with each component's naming attribute from the tree, as its LDIF writes them.
     NWDSCCODE withTextNames(const ContextState& ctx, const TextNamesUse& use) override;
 
 private:
     EmbeddedDirectory() = default;
 
-    // Where an unfinished multi-pass read goes on from.
-    struct Pending {
-        enum Kind { List, Read, ClassDefs, AttrDefs, Syntaxes, Search } kind = List;
-        NWDSContextHandle context = NO_CONTEXT;
-        DirectoryModel* tree = nullptr;
-        EntryId entry = kRootEntry;
-        std::uint32_t infoType = 0;
-        std::size_t position = 0;      // child, attribute or definition reached
-        std::size_t valuePosition = 0; // value reached within the attribute
-        std::vector<const AttributeDefinition*> attributes; // the attributes read
-        std::vector<std::string> names;                     // the definitions asked for
-        std::shared_ptr<struct EmbeddedSearchState> search; // NWDSSearch (EmbeddedSearch.cpp)
-    };
-
+    using Pending = EmbeddedPending;
     struct Target {
         DirectoryModel* tree = nullptr;
         EntryId id = kRootEntry;
@@ -121,12 +96,26 @@ private:
     bool canBrowse(DirectoryModel& tree, EntryId id);
     bool canRead(DirectoryModel& tree, EntryId id, const AttributeDefinition& attr);
     Object_Info_T objectInfoOf(DirectoryModel& tree, const Entry& e) const;
-    NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done);
 
+    // ---- The steps of the multi-pass reads (EmbeddedReads.cpp, EmbeddedSearch.cpp,
+    // EmbeddedSchemaReads.cpp) ----
+    NWDSCCODE startList(const ContextState& ctx, NWDSContextHandle context, const char* objectName,
+                        Pending& fresh) override;
+    NWDSCCODE fillList(const ContextState& ctx, Pending& state, Buf_T& out, bool& done) override;
+    NWDSCCODE startRead(const ContextState& ctx, const ReadRequest& request,
+                        Pending& fresh) override;
+    NWDSCCODE fillRead(Pending& state, Buf_T& out, bool& done) override;
+    NWDSCCODE startSearch(const ContextState& ctx, const SearchRequest& request,
+                          Pending& fresh) override;
+    NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
+                         std::int32_t& searched, bool& done) override;
+    NWDSCCODE startSchemaRead(const ContextState& ctx, Pending& fresh) override;
+    const Schema& schemaRead(const Pending& state) const override;
     NWDSCCODE schemaOf(const ContextState& ctx, const Schema*& out) override;
-    NWDSCCODE readSchema(SchemaItems items, NWDSContextHandle context, std::uint32_t infoType,
-                         bool all, Buf_T* requestNames, std::int32_t* iterationHandle,
-                         Buf_T* result) override;
+    NWDSCCODE readObjectInfo(const ContextState& ctx, const char* objectName, std::string* fullName,
+                             Object_Info_T& info) override;
+    NWDSCCODE readStream(const ContextState& ctx, const char* objectName, const char* attrName,
+                         std::string& content) override;
 
     // ---- Object writes (EmbeddedObjectWrites.cpp) ----
     // Where a new object named `name` goes: its container (by the same relative-or-from-
@@ -144,14 +133,7 @@ private:
     // The tree of a schema change, once the name is well formed and the caller holds the
     // supervisor right on its "[Root]" (ERR_NO_ACCESS otherwise).
     NWDSCCODE schemaTree(NWDSContextHandle context, const char* name, DirectoryModel*& tree);
-    // ---- Search (EmbeddedSearch.cpp) ----
-    NWDSCCODE startSearch(const ContextState& ctx, const char* baseObjectName, std::int32_t scope,
-                          bool searchAliases, Buf_T* filter, std::uint32_t infoType, bool allAttrs,
-                          Buf_T* attrNames, Pending& out);
-    NWDSCCODE fillSearch(Pending& state, Buf_T& out, std::int32_t countObjectsToSearch,
-                         std::int32_t& searched, bool& done);
 
     std::vector<std::unique_ptr<DirectoryModel>> trees_;
-    IterationTable<Pending> pending_;
     std::vector<std::pair<DirectoryModel*, RightsSubject>> subjects_;
 };

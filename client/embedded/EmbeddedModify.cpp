@@ -6,11 +6,9 @@
 NWDSCCODE EmbeddedDirectory::NWDSModifyObject(NWDSContextHandle context, const char* objectName,
                                               std::int32_t* iterationHandle, bool more,
                                               Buf_T* changes) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
+    const ContextState* ctx = nullptr;
     std::vector<request::Change> decoded;
-    if (auto rc = modifyRequest(iterationHandle, more, changes, decoded); rc != 0)
+    if (auto rc = modifyRequest(context, iterationHandle, more, changes, ctx, decoded); rc != 0)
         return rc;
     Target target;
     if (auto rc = resolve(*ctx, objectName, false, target); rc != 0)

@@ -79,19 +79,10 @@ NWDSCCODE EmbeddedDirectory::entryToChange(NWDSContextHandle context, const char
 NWDSCCODE EmbeddedDirectory::NWDSAddObject(NWDSContextHandle context, const char* objectName,
                                            std::int32_t* iterationHandle, bool more,
                                            Buf_T* objectInfo) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    Buf_T* request = nullptr;
-    if (auto rc = findBuffer(objectInfo, request); rc != 0)
-        return rc;
-    // This directory takes a new object in one request buffer.
-    if (more)
-        return ERR_INVALID_REQUEST;
-    if (iterationHandle != nullptr && *iterationHandle != NO_MORE_ITERATIONS)
-        return ERR_INVALID_ITERATION;
+    const ContextState* ctx = nullptr;
     std::vector<request::Attribute> attributes;
-    if (auto rc = request::addEntryAttributes(*request, attributes); rc != 0)
+    if (auto rc = addEntryRequest(context, iterationHandle, more, objectInfo, ctx, attributes);
+        rc != 0)
         return rc;
     Target parent;
     std::string ownName;

@@ -3,63 +3,47 @@
 #include "EmbeddedDirectory.h"
 #include "client/common/Names.h"
 #include "client/common/ReplyWriter.h"
-#include "client/common/StreamFile.h"
 #include "client/common/Wire.h"
 #include "directory/ResultCodes.h"
 
 #include <cstring>
 
-namespace {
-
-NWDSCCODE copyOut(std::string_view text, char* out, std::size_t size) {
-    if (text.size() + 1 > size)
-        return ERR_INSUFFICIENT_BUFFER;
-    std::memcpy(out, text.data(), text.size());
-    out[text.size()] = '\0';
+NWDSCCODE EmbeddedDirectory::startList(const ContextState& ctx, NWDSContextHandle /*context*/,
+                                       const char* objectName, Pending& fresh) {
+    Target t;
+    if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
+        return rc;
+    if (!canBrowse(*t.tree, t.id))
+        return ERR_NO_ACCESS;
+    fresh.tree = t.tree;
+    fresh.entry = t.id;
     return 0;
 }
 
-} // namespace
+NWDSCCODE EmbeddedDirectory::fillList(const ContextState& ctx, Pending& pending, Buf_T& out,
+                                      bool& done) {
+    DirectoryModel& tree = *pending.tree;
+    const Entry* container = tree.objects().get(pending.entry);
+    if (container == nullptr)
+        return ERR_NO_SUCH_ENTRY;
+    const bool typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
 
-NWDSCCODE EmbeddedDirectory::NWDSList(NWDSContextHandle context, const char* objectName,
-                                      std::int32_t* iterationHandle, Buf_T* subordinates) {
-    auto start = [&](const ContextState& ctx, Pending& fresh) -> NWDSCCODE {
-        Target t;
-        if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
-            return rc;
-        if (!canBrowse(*t.tree, t.id))
-            return ERR_NO_ACCESS;
-        fresh.tree = t.tree;
-        fresh.entry = t.id;
-        return 0;
-    };
-    auto fill = [&](const ContextState& ctx, Pending& pending, Buf_T& out,
-                    bool& done) -> NWDSCCODE {
-        DirectoryModel& tree = *pending.tree;
-        const Entry* container = tree.objects().get(pending.entry);
-        if (container == nullptr)
-            return ERR_NO_SUCH_ENTRY;
-        const bool typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
-
-        beginReply(out, ReplyKind::Objects, false);
-        ReplyWriter reply(out);
-        std::size_t& at = pending.position;
-        const auto& children = container->children;
-        for (; at < children.size(); ++at) {
-            const Entry* child = tree.objects().get(children[at]);
-            if (child == nullptr || !canBrowse(tree, child->id))
-                continue;
-            if (!reply.addObject(tree.objects().ownName(*child, typed), objectInfoOf(tree, *child)))
-                break;
-        }
-        reply.finish();
-        done = at >= children.size();
-        if (!done && reply.count() == 0)
-            return ERR_INSUFFICIENT_BUFFER;
-        return 0;
-    };
-    return runPass(pending_, context, Pending::List, true, iterationHandle, subordinates, start,
-                   fill);
+    beginReply(out, ReplyKind::Objects, false);
+    ReplyWriter reply(out);
+    std::size_t& at = pending.position;
+    const auto& children = container->children;
+    for (; at < children.size(); ++at) {
+        const Entry* child = tree.objects().get(children[at]);
+        if (child == nullptr || !canBrowse(tree, child->id))
+            continue;
+        if (!reply.addObject(tree.objects().ownName(*child, typed), objectInfoOf(tree, *child)))
+            break;
+    }
+    reply.finish();
+    done = at >= children.size();
+    if (!done && reply.count() == 0)
+        return ERR_INSUFFICIENT_BUFFER;
+    return 0;
 }
 
 NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
@@ -70,24 +54,15 @@ NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     const bool values = state.infoType == DS_ATTRIBUTE_VALUES;
     beginReply(out, ReplyKind::Attributes, values);
     ReplyWriter reply(out);
-    for (; state.position < state.attributes.size(); ++state.position) {
-        const AttributeDefinition& def = *state.attributes[state.position];
-        const AttributeValues* a = e->find(&def);
-        if (a == nullptr || a->values.empty()) { // removed since the read began
-            state.valuePosition = 0;
-            continue;
-        }
-        if (!reply.beginAttribute(def.name, def.syntax))
-            break;
-        if (!values)
-            continue;
-        if (!reply.addValues(def.syntax, a->values, state.valuePosition)) {
-            if (reply.valuesInAttribute() == 0)
-                reply.dropAttribute();
-            break; // continue with the same attribute's next value in the next pass
-        }
-        state.valuePosition = 0;
-    }
+    // An attribute removed since the read began is passed over.
+    const auto held = [&](std::size_t i) -> const AttributeDefinition* {
+        const AttributeValues* a = e->find(state.attributes[i]);
+        return a == nullptr || a->values.empty() ? nullptr : state.attributes[i];
+    };
+    reply.addAttributes(values, state.attributes.size(), state.position, state.valuePosition, held,
+                        [&](std::size_t, const AttributeDefinition& def, std::size_t& next) {
+                            return reply.addValues(def.syntax, e->find(&def)->values, next);
+                        });
     reply.finish();
     done = state.position >= state.attributes.size();
     if (!done && reply.count() == 0)
@@ -95,98 +70,62 @@ NWDSCCODE EmbeddedDirectory::fillRead(Pending& state, Buf_T& out, bool& done) {
     return 0;
 }
 
-NWDSCCODE EmbeddedDirectory::NWDSRead(NWDSContextHandle context, const char* objectName,
-                                      std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
-                                      std::int32_t* iterationHandle, Buf_T* objectInfo) {
-    auto start = [&](const ContextState& ctx, Pending& fresh) -> NWDSCCODE {
-        std::vector<std::string> wanted;
-        if (!allAttrs) {
-            Buf_T* request = nullptr;
-            if (auto rc = findBuffer(attrNames, request); rc != 0)
-                return rc;
-            if (auto rc = requestNames(*request, {DSV_READ}, wanted); rc != 0)
-                return rc;
-        }
-        Target t;
-        if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
-            return rc;
-        if (!canBrowse(*t.tree, t.id))
-            return ERR_NO_ACCESS;
-        const Entry* e = t.tree->objects().get(t.id);
-        const Schema& schema = t.tree->schema();
-        const bool values = infoType == DS_ATTRIBUTE_VALUES;
-        fresh.tree = t.tree;
-        fresh.entry = t.id;
-        fresh.infoType = infoType;
-        if (allAttrs) {
-            for (const auto& a : e->attributes) {
-                if ((a.def->flags & DS_HIDDEN_ATTR) || (values && !canRead(*t.tree, t.id, *a.def)))
-                    continue;
-                fresh.attributes.push_back(a.def);
-            }
-        } else {
-            for (const auto& name : wanted) {
-                const AttributeDefinition* def = schema.findAttribute(name);
-                const AttributeValues* a = def == nullptr ? nullptr : e->find(def);
-                if (a == nullptr || (def->flags & DS_HIDDEN_ATTR))
-                    continue;
-                if (values && !canRead(*t.tree, t.id, *def))
-                    return ERR_NO_ACCESS;
-                bool twice = false;
-                for (auto* d : fresh.attributes)
-                    twice = twice || d == def;
-                if (!twice)
-                    fresh.attributes.push_back(def);
-            }
-            if (!wanted.empty() && fresh.attributes.empty())
-                return ERR_NO_SUCH_ATTRIBUTE;
-        }
-        return 0;
-    };
-    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
-        return fillRead(pending, out, done);
-    };
-    const bool infoTypeValid = infoType == DS_ATTRIBUTE_NAMES || infoType == DS_ATTRIBUTE_VALUES;
-    return runPass(pending_, context, Pending::Read, infoTypeValid, iterationHandle, objectInfo,
-                   start, fill);
-}
-
-NWDSCCODE EmbeddedDirectory::NWDSReadObjectInfo(NWDSContextHandle context, const char* objectName,
-                                                char* distinguishedName,
-                                                std::size_t distinguishedNameSize,
-                                                Object_Info_T* objectInfo) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (objectInfo == nullptr)
-        return ERR_NULL_POINTER;
+NWDSCCODE EmbeddedDirectory::startRead(const ContextState& ctx, const ReadRequest& request,
+                                       Pending& fresh) {
     Target t;
-    if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+    if (auto rc = resolve(ctx, request.objectName, true, t); rc != 0)
         return rc;
     if (!canBrowse(*t.tree, t.id))
         return ERR_NO_ACCESS;
     const Entry* e = t.tree->objects().get(t.id);
-    if (distinguishedName != nullptr) {
-        const bool typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
-        if (auto rc = copyOut(t.tree->objects().fullName(t.id, typed), distinguishedName,
-                              distinguishedNameSize);
-            rc != 0)
-            return rc;
+    const Schema& schema = t.tree->schema();
+    const bool values = request.infoType == DS_ATTRIBUTE_VALUES;
+    fresh.tree = t.tree;
+    fresh.entry = t.id;
+    fresh.infoType = request.infoType;
+    if (request.allAttrs) {
+        for (const auto& a : e->attributes) {
+            if ((a.def->flags & DS_HIDDEN_ATTR) || (values && !canRead(*t.tree, t.id, *a.def)))
+                continue;
+            fresh.attributes.push_back(a.def);
+        }
+    } else {
+        for (const auto& name : request.wanted) {
+            const AttributeDefinition* def = schema.findAttribute(name);
+            const AttributeValues* a = def == nullptr ? nullptr : e->find(def);
+            if (a == nullptr || (def->flags & DS_HIDDEN_ATTR))
+                continue;
+            if (values && !canRead(*t.tree, t.id, *def))
+                return ERR_NO_ACCESS;
+            bool twice = false;
+            for (auto* d : fresh.attributes)
+                twice = twice || d == def;
+            if (!twice)
+                fresh.attributes.push_back(def);
+        }
+        if (!request.wanted.empty() && fresh.attributes.empty())
+            return ERR_NO_SUCH_ATTRIBUTE;
     }
-    *objectInfo = objectInfoOf(*t.tree, *e);
     return 0;
 }
 
-NWDSCCODE EmbeddedDirectory::NWDSOpenStream(NWDSContextHandle context, const char* objectName,
-                                            const char* attrName, std::uint32_t flags,
-                                            NWFILE_HANDLE* fileHandle) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (auto rc = streamRequest(attrName, flags, fileHandle); rc != 0)
-        return rc;
+NWDSCCODE EmbeddedDirectory::readObjectInfo(const ContextState& ctx, const char* objectName,
+                                            std::string* fullName, Object_Info_T& info) {
     Target t;
-    if (auto rc = resolve(*ctx, objectName, true, t); rc != 0)
+    if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
+        return rc;
+    if (!canBrowse(*t.tree, t.id))
+        return ERR_NO_ACCESS;
+    if (fullName != nullptr)
+        *fullName = t.tree->objects().fullName(t.id, (ctx.flags & DCV_TYPELESS_NAMES) == 0);
+    info = objectInfoOf(*t.tree, *t.tree->objects().get(t.id));
+    return 0;
+}
+
+NWDSCCODE EmbeddedDirectory::readStream(const ContextState& ctx, const char* objectName,
+                                        const char* attrName, std::string& content) {
+    Target t;
+    if (auto rc = resolve(ctx, objectName, true, t); rc != 0)
         return rc;
     if (!canBrowse(*t.tree, t.id))
         return ERR_NO_ACCESS;
@@ -200,7 +139,8 @@ NWDSCCODE EmbeddedDirectory::NWDSOpenStream(NWDSContextHandle context, const cha
         return ERR_NO_SUCH_ATTRIBUTE;
     if (!canRead(*t.tree, t.id, *def))
         return ERR_NO_ACCESS;
-    return openStreamFile(a->values.front(), fileHandle);
+    content = a->values.front();
+    return 0;
 }
 
 NWDSCCODE EmbeddedDirectory::rightsOf(const ContextState& ctx, const char* subjectName,
@@ -223,11 +163,9 @@ NWDSCCODE EmbeddedDirectory::NWDSGetEffectiveRights(NWDSContextHandle context,
                                                     const char* subjectName, const char* objectName,
                                                     const char* attrName,
                                                     std::uint32_t* privileges) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (privileges == nullptr || subjectName == nullptr || attrName == nullptr)
-        return ERR_NULL_POINTER;
+    const ContextState* ctx = nullptr;
+    if (auto rc = effectiveRightsRequest(context, subjectName, attrName, privileges, ctx); rc != 0)
+        return rc;
     Target t;
     std::string subject;
     if (auto rc = rightsOf(*ctx, subjectName, objectName, t, subject); rc != 0)

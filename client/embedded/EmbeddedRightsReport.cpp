@@ -20,12 +20,9 @@ RightsLine lineOf(std::string attribute, std::uint32_t rights, std::uint32_t kno
 
 NWDSCCODE EmbeddedDirectory::explainRights(NWDSContextHandle context, const char* subjectName,
                                            const char* objectName, RightsReport& report) {
-    report = {};
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (subjectName == nullptr)
-        return ERR_NULL_POINTER;
+    const ContextState* ctx = nullptr;
+    if (auto rc = rightsReportRequest(context, subjectName, report, ctx); rc != 0)
+        return rc;
     Target t;
     std::string subject;
     if (auto rc = rightsOf(*ctx, subjectName, objectName, t, subject); rc != 0)

@@ -2,7 +2,6 @@
 // attributes asked for, over as many passes as the results take.
 #include "EmbeddedDirectory.h"
 #include "FilterEvaluation.h"
-#include "client/common/FilterDecoding.h"
 #include "client/common/ReplyWriter.h"
 #include "directory/ResultCodes.h"
 
@@ -84,65 +83,35 @@ std::vector<EntryId> objectsInScope(DirectoryModel& tree, EntryId base, std::int
 
 } // namespace
 
-NWDSCCODE EmbeddedDirectory::NWDSSearch(NWDSContextHandle context, const char* baseObjectName,
-                                        std::int32_t scope, bool searchAliases, Buf_T* filter,
-                                        std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
-                                        std::int32_t* iterationHandle,
-                                        std::int32_t countObjectsToSearch,
-                                        std::int32_t* countObjectsSearched, Buf_T* objectInfo) {
-    auto start = [&](const ContextState& ctx, Pending& fresh) {
-        return startSearch(ctx, baseObjectName, scope, searchAliases, filter, infoType, allAttrs,
-                           attrNames, fresh);
-    };
-    auto fill = [&](const ContextState&, Pending& pending, Buf_T& out, bool& done) {
-        std::int32_t searched = 0;
-        if (auto rc = fillSearch(pending, out, countObjectsToSearch, searched, done); rc != 0)
-            return rc;
-        if (countObjectsSearched != nullptr)
-            *countObjectsSearched = searched;
-        return NWDSCCODE(0);
-    };
-    return runPass(pending_, context, Pending::Search, true, iterationHandle, objectInfo, start,
-                   fill);
-}
-
-NWDSCCODE EmbeddedDirectory::startSearch(const ContextState& ctx, const char* baseObjectName,
-                                         std::int32_t scope, bool searchAliases, Buf_T* filter,
-                                         std::uint32_t infoType, bool allAttrs, Buf_T* attrNames,
+NWDSCCODE EmbeddedDirectory::startSearch(const ContextState& ctx, const SearchRequest& asked,
                                          Pending& out) {
-    std::vector<std::string> wantedNames;
-    if (auto rc = searchRequest(scope, infoType, allAttrs, attrNames, wantedNames); rc != 0)
-        return rc;
     Target base;
-    if (auto rc = resolve(ctx, baseObjectName, true, base); rc != 0)
+    if (auto rc = resolve(ctx, asked.baseObjectName, true, base); rc != 0)
         return rc;
 
     auto state = std::make_shared<EmbeddedSearchState>();
     const Schema& schema = base.tree->schema();
-    if (filter != nullptr) { // no filter: every object in scope
-        Buf_T* request = nullptr;
-        if (auto rc = findBuffer(filter, request); rc != 0)
-            return rc;
+    if (asked.filter != nullptr) { // no filter: every object in scope
         std::vector<FilterToken> tokens;
-        if (auto rc = request::searchFilter(*request, tokens); rc != 0)
+        if (auto rc = filterRequest(asked.filter, tokens); rc != 0)
             return rc;
         if (auto rc = search::compile(tokens, schema, ctx.nameContext, state->filter); rc != 0)
             return rc;
     }
-    state->infoType = infoType;
-    state->allAttrs = allAttrs;
+    state->infoType = asked.infoType;
+    state->allAttrs = asked.allAttrs;
     state->typedNames = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
-    for (const auto& name : wantedNames) {
+    for (const auto& name : asked.wanted) {
         const AttributeDefinition* def = schema.findAttribute(name);
         if (def != nullptr &&
             std::find(state->wanted.begin(), state->wanted.end(), def) == state->wanted.end())
             state->wanted.push_back(def);
     }
-    state->candidates = objectsInScope(*base.tree, base.id, scope, searchAliases);
+    state->candidates = objectsInScope(*base.tree, base.id, asked.scope, asked.searchAliases);
 
     out.tree = base.tree;
     out.entry = base.id;
-    out.infoType = infoType;
+    out.infoType = asked.infoType;
     out.search = std::move(state);
     return 0;
 }
@@ -214,46 +183,22 @@ NWDSCCODE EmbeddedDirectory::fillSearch(Pending& pending, Buf_T& out,
                 return ERR_INSUFFICIENT_BUFFER;
             break;
         }
-        bool full = false;
-        for (; s.attribute < s.attributes.size() && !full; ++s.attribute) {
-            const AttributeDefinition& def = *s.attributes[s.attribute];
-            const AttributeValues* a = e->find(&def);
-            if (a == nullptr || a->values.empty()) { // removed between two passes
-                s.value = 0;
-                continue;
-            }
-            const std::size_t firstValue = s.value;
-            if (!reply.beginObjectAttribute(def.name, def.syntax)) {
-                full = true;
-                break;
-            }
-            if (!values)
-                continue;
-            if (reply.addValues(def.syntax, a->values, s.value)) {
-                s.value = 0;
-                continue;
-            }
-            full = true;
-            // Keep an attribute whole for the next pass unless it is what this pass began
-            // with; then its values go on in the next pass from where this one stopped.
-            if (reply.valuesInAttribute() == 0 || reply.attributesInObject() > 1) {
-                reply.dropObjectAttribute();
-                s.value = firstValue;
-            }
-            break;
-        }
-        if (!full) {
+        // An attribute removed between two passes is passed over.
+        const auto held = [&](std::size_t i) -> const AttributeDefinition* {
+            const AttributeValues* a = e->find(s.attributes[i]);
+            return a == nullptr || a->values.empty() ? nullptr : s.attributes[i];
+        };
+        const auto fit = reply.addObjectAttributes(
+            firstInReply, values, s.attributes.size(), s.attribute, s.value, held,
+            [&](std::size_t, const AttributeDefinition& def, std::size_t& next) {
+                return reply.addValues(def.syntax, e->find(&def)->values, next);
+            });
+        if (fit == ReplyWriter::ObjectFit::Whole) {
             s.inObject = false;
             continue;
         }
-        // The reply is full inside this object. An object that is not the first of the reply
-        // goes whole into the next pass; the first one keeps what fitted.
-        if (!firstInReply) {
-            reply.dropObject();
-            s.attribute = s.value = 0;
-        } else if (reply.attributesInObject() == 0) {
-            return ERR_INSUFFICIENT_BUFFER; // one value larger than the buffer
-        }
+        if (fit == ReplyWriter::ObjectFit::TooLarge)
+            return ERR_INSUFFICIENT_BUFFER;
         break;
     }
     reply.finish();

@@ -40,30 +40,6 @@ std::string LdapNames::nameToText(std::string_view name) const {
     return names::toDn(parsed.components, types);
 }
 
-std::optional<std::string> LdapNames::classFromText(std::string_view text) const {
-    const ClassDefinition* c = model_.schema().findClassByLdapName(text);
-    if (c == nullptr)
-        c = model_.schema().findClass(text);
-    return c == nullptr ? std::nullopt : std::optional<std::string>(c->name);
-}
-
-std::string LdapNames::classToText(std::string_view name) const {
-    const ClassDefinition* c = model_.schema().findClass(name);
-    return c == nullptr || c->ldapName.empty() ? std::string(name) : c->ldapName;
-}
-
-std::optional<std::string> LdapNames::attrFromText(std::string_view text) const {
-    const AttributeDefinition* a = model_.schema().findAttributeByLdapName(text);
-    if (a == nullptr)
-        a = model_.schema().findAttribute(text);
-    return a == nullptr ? std::nullopt : std::optional<std::string>(a->name);
-}
-
-std::string LdapNames::attrToText(std::string_view name) const {
-    const AttributeDefinition* a = model_.schema().findAttribute(name);
-    return a == nullptr || a->ldapName.empty() ? std::string(name) : a->ldapName;
-}
-
 namespace {
 
 const AttributeDefinition* attributeByText(const Schema& schema, std::string_view name) {
@@ -192,7 +168,8 @@ bool RecordLoader::load(const ldif::Record& r, std::string* error) {
     const Schema& schema = model.schema();
     auto failAt = [&](int line, const std::string& what) {
         if (error != nullptr)
-            *error = fileName + ":" + std::to_string(line) + ": " + what;
+            error->assign(fileName).append(":").append(std::to_string(line)).append(": ").append(
+                what);
         return false;
     };
     auto fail = [&](const std::string& what) {

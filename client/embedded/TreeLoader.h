@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DirectoryModel.h"
+#include "client/common/LdapSchemaNames.h"
 #include "client/common/Ldif.h"
 #include "client/common/ValueText.h"
 
@@ -10,15 +11,12 @@
 // Names as LDIF and LDAP write them: DNs ("cn=Admin,o=Acme") for objects, LDAP names for
 // classes and attributes. Turning a dotted name back into a DN takes each component's tag
 // from the tree when the object is there, "cn" otherwise.
-class LdapNames : public valuetext::NameMapping {
+class LdapNames : public LdapSchemaNames {
 public:
-    explicit LdapNames(const DirectoryModel& model) : model_(model) {}
+    explicit LdapNames(const DirectoryModel& model)
+        : LdapSchemaNames(model.schema(), false), model_(model) {}
     std::optional<std::string> nameFromText(std::string_view text) const override;
     std::string nameToText(std::string_view name) const override;
-    std::optional<std::string> classFromText(std::string_view text) const override;
-    std::string classToText(std::string_view name) const override;
-    std::optional<std::string> attrFromText(std::string_view text) const override;
-    std::string attrToText(std::string_view name) const override;
 
 private:
     const DirectoryModel& model_;

@@ -31,22 +31,6 @@ std::string escapeValue(std::string_view value) {
     return out;
 }
 
-NWDSCCODE decode(const Buf_T& b, std::vector<FilterToken>& out) {
-    if (b.use != BufferUse::Request || b.operation != DSV_SEARCH_FILTER)
-        return ERR_BAD_VERB;
-    wire::Reader r(b.data.data(), b.length);
-    const std::uint32_t n = r.u32();
-    out.clear();
-    for (std::uint32_t i = 0; i < n && r.ok(); ++i) {
-        FilterToken t;
-        t.token = r.u32();
-        t.syntax = r.u32();
-        t.value = std::string(r.str());
-        out.push_back(std::move(t));
-    }
-    return r.ok() ? 0 : ERR_INVALID_REQUEST;
-}
-
 NWDSCCODE translate(const std::vector<FilterToken>& tokens, const Directory& dir,
                     std::string& out) {
     std::vector<std::vector<std::string>> groups(1); // OR of AND groups
@@ -129,6 +113,7 @@ NWDSCCODE translate(const std::vector<FilterToken>& tokens, const Directory& dir
         return s + ")";
     };
     std::vector<std::string> ors;
+    ors.reserve(groups.size());
     for (const auto& g : groups)
         ors.push_back(joined(g, '&'));
     out = joined(ors, '|');

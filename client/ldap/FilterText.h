@@ -33,10 +33,6 @@ struct Directory {
     std::vector<std::string> namingTypes;
 };
 
-// The tokens of a buffer prepared for a search filter (operation 28) and put with
-// NWDSPutFilter: ERR_BAD_VERB for another buffer, ERR_INVALID_REQUEST when truncated.
-NWDSCCODE decode(const Buf_T& buffer, std::vector<FilterToken>& out);
-
 // The filter string of the tokens: criteria joined by AND bind tighter than OR, as the
 // directory evaluates them, so "a OR b AND c" becomes (|(a)(&(b)(c))). No criterion gives
 // "(objectClass=*)". ERR_EXPECTED_IDENTIFIER and friends for a malformed sequence,

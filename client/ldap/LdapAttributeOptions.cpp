@@ -1,6 +1,7 @@
 // Attributes with options: an entry may hold "userCertificate;binary" or
 // "description;lang-de", which no schema defines by that name. Each is shown and read under
 // its full name with the definition of the attribute before the options.
+#include "LdapNaming.h"
 #include "LdapTree.h"
 
 namespace {
@@ -27,7 +28,7 @@ const AttributeDefinition* withOptions(std::deque<AttributeDefinition>& made,
 
 } // namespace
 
-const AttributeDefinition* LdapDirectory::ldapAttribute(Tree& tree, std::string_view ldapName) {
+const AttributeDefinition* LdapNaming::ldapAttribute(LdapTree& tree, std::string_view ldapName) {
     if (const AttributeDefinition* def = tree.schema->findAttributeByLdapName(ldapName))
         return def;
     const std::size_t semicolon = ldapName.find(';');
@@ -39,7 +40,7 @@ const AttributeDefinition* LdapDirectory::ldapAttribute(Tree& tree, std::string_
                            : nullptr;
 }
 
-const AttributeDefinition* LdapDirectory::directoryAttribute(Tree& tree, std::string_view name) {
+const AttributeDefinition* LdapNaming::directoryAttribute(LdapTree& tree, std::string_view name) {
     if (const AttributeDefinition* def = tree.schema->findAttribute(name))
         return def;
     const std::size_t semicolon = name.find(';');

@@ -15,54 +15,11 @@
 #include <cstdio>
 #include <ldap.h>
 
-namespace ldapnames {
-
-std::string canonicalDn(std::string_view dn) {
-    std::vector<valuetext::DnComponent> parts;
-    if (!valuetext::splitDn(dn, parts))
-        return std::string(dn);
-    std::string out;
-    for (const auto& p : parts) {
-        if (!out.empty())
-            out += ',';
-        out += valuetext::rdnText(p.type, p.value);
-    }
-    return out;
-}
-
-std::string parentDn(std::string_view dn) {
-    std::vector<valuetext::DnComponent> parts;
-    if (!valuetext::splitDn(dn, parts) || parts.size() < 2)
-        return {};
-    std::string out;
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-        if (!out.empty())
-            out += ',';
-        out += valuetext::rdnText(parts[i].type, parts[i].value);
-    }
-    return out;
-}
-
-} // namespace ldapnames
-
-namespace {
-
-const std::vector<std::string> kStandardNamingTypes = {"cn", "ou", "o",  "l",
-                                                       "st", "c",  "dc", "uid"};
-
-// The key of Tree::childType, written into `key` (room reused from call to call).
-const std::string& childKey(std::string& key, std::string_view parent, std::string_view value) {
-    key.assign(parent).append(1, '\n').append(value);
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    }
-    return key;
-}
-
-} // namespace
-
-LdapDirectory::LdapDirectory(Options options) : options_(std::move(options)) {}
+LdapDirectory::LdapDirectory(Options options)
+    : options_(std::move(options)), naming_(outcome_), listing_(naming_, outcome_),
+      rights_(naming_, outcome_, identity()), schemaWriter_(outcome_),
+      objectWriter_(naming_, outcome_), reader_(naming_, listing_, rights_, outcome_),
+      searcher_(naming_, outcome_) {}
 
 LdapDirectory::~LdapDirectory() {
     std::fill(password_.begin(), password_.end(), '\0');
@@ -113,6 +70,7 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
     for (const auto& t : s.trees) {
         auto tree = std::make_unique<Tree>();
         tree->setting = t;
+        tree->hints = dir->hints_.get();
         std::string host = hostOfUri(t.uri);
         if (host.empty())
             host = "localhost";
@@ -133,19 +91,21 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
         // An identity of several naming values outside the tree (SASL EXTERNAL's
         // "gidNumber=0+uidNumber=0,cn=peercred,...") reads best as the DN it is.
         const bool foreign =
-            valuetext::splitDn(dn, parts) && dir->baseOf(first, parts) == first.bases.size() &&
+            valuetext::splitDn(dn, parts) &&
+            dir->naming_.baseOf(first, parts) == first.bases.size() &&
             std::any_of(parts.begin(), parts.end(), [](const valuetext::DnComponent& p) {
                 return names::isMultiValued(p.value);
             });
-        if (!parts.empty() && !foreign && dir->nameOfDn(first, dn, false).size() <= MAX_DN_CHARS) {
-            dir->setIdentity(dir->nameOfDn(first, dn, false));
+        if (!parts.empty() && !foreign &&
+            dir->naming_.nameOfDn(first, dn, false).size() <= MAX_DN_CHARS) {
+            dir->setIdentity(dir->naming_.nameOfDn(first, dn, false));
             // Contexts start in the identity's container when that lies in the tree; a root
             // DN of a database, or an identity outside every naming context, starts at [Root].
             const std::string container = ldapnames::parentDn(dn);
             std::vector<valuetext::DnComponent> above;
             if (!container.empty() && valuetext::splitDn(container, above) &&
-                dir->baseOf(first, above) < first.bases.size())
-                dir->setDefaultNameContext(dir->nameOfDn(first, container, false));
+                dir->naming_.baseOf(first, above) < first.bases.size())
+                dir->setDefaultNameContext(dir->naming_.nameOfDn(first, container, false));
         } else {
             dir->setIdentity(dn.substr(0, MAX_DN_CHARS));
         }
@@ -155,6 +115,13 @@ std::unique_ptr<LdapDirectory> LdapDirectory::open(Options options, std::string*
         dir->setIdentity("[Public]");
     }
     return dir;
+}
+
+std::size_t LdapDirectory::openSearches() const {
+    std::size_t n = 0;
+    for (const auto& t : trees_)
+        n += t->session ? t->session->openStreams() : 0;
+    return n;
 }
 
 NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
@@ -177,7 +144,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
                                      s.limits());
     if (!tree.session) {
         tree.password.forget();
-        lastFailure_ = {0, why};
+        outcome_.lastFailure = {0, why};
         if (message != nullptr)
             *message = why;
         return code;
@@ -201,7 +168,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
     }
     tree.session->setPagesHonoured(pagesHonoured);
     auto refuse = [&](NWDSCCODE rc, const std::string& what) {
-        lastFailure_ = {0, what};
+        outcome_.lastFailure = {0, what};
         if (message != nullptr)
             *message = what;
         tree.session.reset();
@@ -235,7 +202,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
         tree.baseParts.push_back(std::move(parts));
     }
     tree.subschemaDn = subschema;
-    if (auto rc = loadSchema(tree, message); rc != 0) {
+    if (auto rc = loadTreeSchema(tree, outcome_.lastFailure, message); rc != 0) {
         tree.session.reset();
         return rc;
     }
@@ -245,7 +212,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
         names::ParsedName parsed;
         std::string dn;
         if (names::parse(s.identity, parsed) != 0 || parsed.root ||
-            dnOfComponents(tree, parsed.components, dn) != 0) {
+            naming_.dnOfComponents(tree, parsed.components, dn) != 0) {
             if (&tree != trees_.front().get())
                 return 0; // another tree, where the identity is not an object: anonymous
             if (message != nullptr)
@@ -261,7 +228,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
                                        why, s.limits());
         if (!bound) {
             tree.session.reset();
-            lastFailure_ = {0, why};
+            outcome_.lastFailure = {0, why};
             if (message != nullptr)
                 *message = why;
             return code;
@@ -297,12 +264,6 @@ NWDSCCODE LdapDirectory::treeOf(const ContextState& ctx, Tree*& out) {
     return ERR_NO_SUCH_TREE;
 }
 
-void LdapDirectory::fail(Tree& tree) {
-    refusal_ = {};
-    if (tree.session)
-        lastFailure_ = tree.session->lastFailure();
-}
-
 bool LdapDirectory::isKnownSyntax(std::uint32_t syntaxID) const {
     if (syntaxID < SYNTAX_COUNT)
         return true;
@@ -312,303 +273,33 @@ bool LdapDirectory::isKnownSyntax(std::uint32_t syntaxID) const {
     });
 }
 
-void LdapDirectory::contextReleased(NWDSContextHandle context) {
-    pending_.forgetIf([context](const Pending& p) { return p.context == context; });
-}
-
-// ---- Names ----
-
-void LdapDirectory::rememberNaming(Tree& tree, std::string_view dn) {
-    std::vector<valuetext::DnComponent> parts;
-    if (!valuetext::splitDn(dn, parts) || parts.empty())
-        return;
-    rememberNaming(tree, ldapnames::parentDn(dn), parts.front().value, parts.front().type);
-}
-
-void LdapDirectory::rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
-                                   std::string_view type) {
-    std::string key;
-    rememberNaming(tree, parentDn, value, type, key);
-}
-
-void LdapDirectory::rememberNaming(Tree& tree, std::string_view parentDn, std::string_view value,
-                                   std::string_view type, std::string& key) {
-    auto it = tree.childType.find(childKey(key, parentDn, value));
-    if (it == tree.childType.end())
-        tree.childType.emplace(key, type);
-    else if (it->second != type)
-        it->second = type;
-}
-
-void LdapDirectory::hintNaming(Tree& tree, std::string_view dn) {
-    std::vector<valuetext::DnComponent> parts;
-    if (!valuetext::splitDn(dn, parts))
-        return;
-    std::string parent, key;
-    for (std::size_t i = parts.size(); i-- > 0;) {
-        childKey(key, parent, parts[i].value);
-        if (!tree.childType.count(key))
-            tree.hintedType.emplace(key, parts[i].type);
-        const std::string rdn = valuetext::rdnText(parts[i].type, parts[i].value);
-        parent = parent.empty() ? rdn : rdn + "," + parent;
-    }
-}
-
-NWDSCCODE LdapDirectory::dnOfComponents(Tree& tree, const std::vector<std::string>& components,
-                                        std::string& dn, bool hinted) {
-    const std::size_t n = components.size();
-    std::size_t best = tree.bases.size(), covered = 0;
-    // A top object by its one component ("example\.com"), or written out RDN by RDN
-    // ("example.com"), the longest match first.
-    for (const auto* forms : {&tree.baseValues, &tree.baseRdnValues}) {
-        for (std::size_t b = 0; b < tree.bases.size() && best == tree.bases.size(); ++b) {
-            const auto& values = (*forms)[b];
-            const std::size_t k = values.size();
-            if (k == 0 || k > n || k <= covered)
-                continue;
-            bool match = true;
-            for (std::size_t i = 0; i < k && match; ++i)
-                match = names::equalFolded(components[n - k + i], values[i]);
-            if (match) {
-                best = b;
-                covered = k;
-            }
-        }
-    }
-    if (best == tree.bases.size())
-        return ERR_NO_SUCH_ENTRY;
-    dn = tree.bases[best];
-    std::string key;
-    for (std::size_t i = n - covered; i-- > 0;) {
-        const std::string& value = components[i];
-        auto it = tree.childType.find(childKey(key, dn, value));
-        const std::string* type = it == tree.childType.end() ? nullptr : &it->second;
-        if (type == nullptr) {
-            // Not seen yet: ask the server which of the naming attributes names it (any
-            // value of a multi-valued one; its whole RDN is remembered from the answer).
-            std::string filter = "(|";
-            for (const auto& v : names::valuesOf(value)) {
-                for (const auto& naming : tree.namingTypes)
-                    filter += "(" + naming + "=" + ldapfilter::escapeValue(v) + ")";
-            }
-            filter += ")";
-            NWDSCCODE rc = tree.session->search(dn, 1, filter, {"1.1"}, true,
-                                                LdapSession::Deref::Never, [&](LdapEntry&& e) {
-                                                    rememberNaming(tree, e.dn);
-                                                    return true;
-                                                });
-            if (rc != 0 && !(hinted && rc == ERR_NO_SUCH_ENTRY)) {
-                fail(tree);
-                return rc;
-            }
-            it = tree.childType.find(childKey(key, dn, value));
-            if (it != tree.childType.end()) {
-                type = &it->second;
-            } else if (hinted) {
-                auto hint = tree.hintedType.find(key);
-                if (hint != tree.hintedType.end())
-                    type = &hint->second;
-            }
-            if (type == nullptr)
-                return ERR_NO_SUCH_ENTRY;
-        }
-        dn.insert(0, valuetext::rdnText(*type, value) + ",");
-    }
-    return 0;
-}
-
 NWDSCCODE LdapDirectory::objectOf(const ContextState& ctx, const char* name, Tree*& tree,
                                   std::string& dn) {
     if (auto rc = treeOf(ctx, tree); rc != 0)
         return rc;
-    return resolve(ctx, *tree, name, dn);
+    return naming_.resolve(ctx, *tree, name, dn);
 }
 
-NWDSCCODE LdapDirectory::resolve(const ContextState& ctx, Tree& tree, const char* name,
-                                 std::string& dn, std::vector<std::string>* from) {
-    names::ParsedName parsed;
-    if (auto rc = names::parse(name, parsed); rc != 0)
-        return rc;
-    if (parsed.root) {
-        dn.clear();
-        return 0;
-    }
-    const bool canonicalize = (ctx.flags & DCV_CANONICALIZE_NAMES) != 0;
-    // The name with the name context after it, when the name is relative to one; only made
-    // when it is tried (every object of a listing is resolved once for its names read).
-    std::vector<std::string> withContext;
-    auto relativeTry = [&]() -> const std::vector<std::string>* {
-        names::ParsedName context;
-        if (parsed.leadingDot || ctx.nameContext.empty() || ctx.nameContext == ROOT_NAME ||
-            names::parse(ctx.nameContext, context) != 0 || context.root)
-            return nullptr;
-        withContext.reserve(parsed.components.size() + context.components.size());
-        withContext = parsed.components;
-        withContext.insert(withContext.end(), context.components.begin(), context.components.end());
-        return &withContext;
-    };
-    auto named = [&](const std::vector<std::string>& components) {
-        const NWDSCCODE rc = dnOfComponents(tree, components, dn);
-        if (rc == 0 && from != nullptr)
-            *from = components;
-        return rc;
-    };
-    if (!canonicalize) {
-        NWDSCCODE rc = named(parsed.components);
-        if (rc != ERR_NO_SUCH_ENTRY)
-            return rc;
-        const auto* relative = relativeTry();
-        return relative != nullptr ? named(*relative) : rc;
-    }
-    if (const auto* relative = relativeTry()) {
-        NWDSCCODE rc = named(*relative);
-        if (rc != ERR_NO_SUCH_ENTRY)
-            return rc;
-    }
-    return named(parsed.components);
+// ---- What the last call leaves for the pages' messages ----
+
+std::string LdapDirectory::clientReason(NWDSCCODE code) const {
+    return code != 0 && outcome_.refusal.code == code ? outcome_.refusal.reason : std::string();
 }
 
-std::size_t LdapDirectory::baseOf(const Tree& tree,
-                                  const std::vector<valuetext::DnComponent>& parts) const {
-    std::size_t best = tree.bases.size(), covered = 0;
-    for (std::size_t b = 0; b < tree.baseParts.size(); ++b) {
-        const auto& base = tree.baseParts[b];
-        const std::size_t k = base.size();
-        if (k == 0 || k > parts.size() || k <= covered)
-            continue;
-        bool match = true;
-        for (std::size_t i = 0; i < k && match; ++i) {
-            const auto& p = parts[parts.size() - k + i];
-            match = names::equalFolded(p.type, base[i].type) &&
-                    names::equalFolded(p.value, base[i].value);
-        }
-        if (match) {
-            best = b;
-            covered = k;
-        }
-    }
-    return best;
+std::string LdapDirectory::limitReached(NWDSCCODE code) const {
+    return code != 0 && outcome_.lastFailure.limit.code == code ? outcome_.lastFailure.limit.reason
+                                                                : std::string();
 }
 
-std::string LdapDirectory::nameOfDn(Tree& tree, std::string_view dn, bool typed) const {
-    std::vector<valuetext::DnComponent> parts;
-    if (dn.empty())
-        return ROOT_NAME;
-    if (!valuetext::splitDn(dn, parts))
-        return std::string(dn);
-    // Below a top object of several RDNs, that object is one component.
-    const std::size_t base = baseOf(tree, parts);
-    if (base < tree.bases.size() && tree.baseParts[base].size() > 1) {
-        const std::size_t k = tree.baseParts[base].size();
-        parts.resize(parts.size() - k);
-        parts.push_back({tree.baseParts[base].front().type, tree.baseValues[base].front()});
-    }
-    if (!typed) {
-        std::vector<std::string> values;
-        values.reserve(parts.size());
-        for (auto& p : parts)
-            values.push_back(std::move(p.value));
-        return names::join(values);
-    }
-    std::string out;
-    for (const auto& p : parts) {
-        if (!out.empty())
-            out += '.';
-        out += typedComponent(tree, p.type, p.value);
-    }
-    return out;
+std::string LdapDirectory::takeRefusedNote() {
+    std::string note = outcome_.refused.note();
+    outcome_.refused.clear();
+    return note;
 }
 
-std::string LdapDirectory::typedComponent(Tree& tree, std::string_view type,
-                                          std::string_view value) const {
-    if (!names::isMultiValued(value))
-        return tagOf(tree, type) + "=" + names::escapeComponent(value);
-    const auto types = names::valuesOf(type);
-    const auto values = names::valuesOf(value);
-    std::string out;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i != 0)
-            out += '+';
-        out += tagOf(tree, i < types.size() ? types[i] : "cn") + "=" +
-               names::escapeComponent(values[i]);
-    }
-    return out;
-}
-
-std::string LdapDirectory::tagOf(Tree& tree, std::string_view ldapType) const {
-    const AttributeDefinition* a =
-        tree.schema ? tree.schema->findAttributeByLdapName(ldapType) : nullptr;
-    std::string tag = a != nullptr ? a->name : std::string(ldapType);
-    std::transform(tag.begin(), tag.end(), tag.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    return tag;
-}
-
-// ---- The schema, read at connection and again after every schema change ----
-
-NWDSCCODE LdapDirectory::loadSchema(Tree& tree, std::string* message) {
-    LdapEntry schemaEntry;
-    NWDSCCODE rc = tree.session->readEntry(tree.subschemaDn,
-                                           {"ldapSyntaxes", "attributeTypes", "objectClasses"},
-                                           false, LdapSession::Deref::Never, schemaEntry);
-    if (rc != 0) {
-        lastFailure_ = tree.session->lastFailure();
-        if (message != nullptr)
-            *message = tree.setting.uri + ": the schema cannot be read (" + lastFailure_.text + ")";
-        return rc;
-    }
-    serverschema::SubschemaValues values;
-    if (auto* v = schemaEntry.find("ldapSyntaxes"))
-        values.ldapSyntaxes = *v;
-    if (auto* v = schemaEntry.find("attributeTypes"))
-        values.attributeTypes = *v;
-    if (auto* v = schemaEntry.find("objectClasses"))
-        values.objectClasses = *v;
-    auto schema = std::make_unique<Schema>();
-    std::string why;
-    std::vector<std::string> unreadable;
-    if (!serverschema::build(values, hints_.get(), *schema, &why, &unreadable)) {
-        if (message != nullptr)
-            *message = tree.setting.uri + ": the server's schema cannot be read: " + why;
-        return ERR_INVALID_SERVER_RESPONSE;
-    }
-    if (!unreadable.empty()) {
-        // Without what every object holds (its classes, the top class) no page can show an
-        // object; without anything else the pages go on, and the user is told what is missing.
-        const std::string note = tree.setting.uri + ": " + serverschema::unreadableNote(unreadable);
-        if (schema->findAttributeByLdapName("objectClass") == nullptr ||
-            schema->findClassByLdapName("top") == nullptr) {
-            if (message != nullptr)
-                *message = note + "; the definitions every object needs are among them";
-            return ERR_INVALID_SERVER_RESPONSE;
-        }
-        std::fprintf(stderr, "%s; the rest of the schema is used\n", note.c_str());
-    }
-    // Definitions made at run time may be removed again; the others are the tree's base.
-    for (const auto& a : schema->attributes())
-        a->base = !schemaconfig::isRunTimeOid(a->oid);
-    for (const auto& c : schema->classes())
-        c->base = !schemaconfig::isRunTimeOid(c->oid);
-    // Reads under way may still point into the schema they began with.
-    if (tree.schema)
-        tree.retiredSchemas.push_back(std::move(tree.schema));
-    tree.listedNames.clear();
-    tree.listedByName.objects.clear();
-    tree.knownClasses.clear();
-    tree.schema = std::move(schema);
-    tree.subschemaValues = std::move(values);
-    tree.namingTypes = kStandardNamingTypes;
-    for (const auto& c : tree.schema->classes()) {
-        for (const auto& a : c->lists[ClassDefinition::Naming]) {
-            const AttributeDefinition* def = tree.schema->findAttribute(a);
-            if (def == nullptr)
-                continue;
-            const bool known = std::any_of(
-                tree.namingTypes.begin(), tree.namingTypes.end(),
-                [&](const std::string& t) { return names::equalFolded(t, def->ldapName); });
-            if (!known)
-                tree.namingTypes.push_back(def->ldapName);
-        }
-    }
-    return 0;
+std::string LdapDirectory::serverReason(NWDSCCODE code) const {
+    if (outcome_.lastFailure.code == 0 || outcome_.lastFailure.text.empty() ||
+        codeOfLdapResult(outcome_.lastFailure.code) != code)
+        return {};
+    return "LDAP " + std::to_string(outcome_.lastFailure.code) + ": " + outcome_.lastFailure.text;
 }

@@ -1,14 +1,17 @@
 // Listing a container over LDAP: one paged one-level search that also brings the attribute
 // names of every listed object, handed to the caller buffer by buffer as the entries arrive,
 // so that the caller works on the first objects while the server still sends the rest.
-#include "LdapDirectory.h"
+#include "LdapListing.h"
+
+#include "LdapNaming.h"
+#include "LdapOutcome.h"
+#include "LdapPending.h"
 #include "LdapTree.h"
+#include "client/common/BufferedClient.h"
 #include "client/common/Names.h"
 #include "client/common/ReplyWriter.h"
 #include "client/common/ValueText.h"
 #include "directory/ResultCodes.h"
-
-#include <array>
 
 using ldapreads::derefOf;
 using ldapreads::withInfo;
@@ -55,25 +58,6 @@ bool splitOwnPart(std::string_view dn, std::vector<valuetext::DnComponent>& part
         }
     }
     return valuetext::splitDn(dn, parts) && !parts.empty();
-}
-// A name component that reads back as itself after "." and a container's name: letters,
-// digits, "-", "_" and inner spaces, nothing a dotted name escapes or drops.
-bool plainComponent(std::string_view value) {
-    if (value.empty() || value.size() > MAX_RDN_CHARS || value.front() == ' ' ||
-        value.back() == ' ')
-        return false;
-    static constexpr auto kPlain = [] {
-        std::array<bool, 256> plain{};
-        for (int c = 0; c < 256; ++c)
-            plain[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '-' || c == '_' || c == ' ';
-        return plain;
-    }();
-    for (char c : value) {
-        if (!kPlain[static_cast<unsigned char>(c)])
-            return false;
-    }
-    return true;
 }
 // Whether an own name alone, read relative to the name context, names the listed object:
 // the name context names the container as the listing's name did (`from`, its components),
@@ -130,14 +114,32 @@ std::uint64_t nameKey(std::string_view type, std::string_view value) {
 }
 } // namespace
 
-std::size_t LdapDirectory::openSearches() const {
-    std::size_t n = 0;
-    for (const auto& t : trees_)
-        n += t->session ? t->session->openStreams() : 0;
-    return n;
+NWDSCCODE LdapListing::start(const ContextState& ctx, NWDSContextHandle context, LdapTree& tree,
+                             const char* objectName, const std::string& dn,
+                             const std::vector<std::string>& from, LdapPending& fresh) {
+    outcome_.refused.clear();
+    fresh.kind = LdapPending::List;
+    fresh.context = context;
+    fresh.tree = &tree;
+    fresh.typed = (ctx.flags & DCV_TYPELESS_NAMES) == 0;
+    fresh.dn = dn;
+    if (!dn.empty()) {
+        const std::string_view given = objectName;
+        if (!given.empty() && given.front() != '.')
+            fresh.containerName = given;
+        LdapTree::ListedByName& listed = tree.listedByName;
+        listed.context = context;
+        listed.flags = ctx.flags;
+        listed.nameContext = ctx.nameContext;
+        listed.containerName = fresh.containerName;
+        listed.containerDn = dn;
+        listed.relative = ownNamesAloneFor(ctx, tree.baseValues, from);
+        listed.objects.clear();
+    }
+    return dn.empty() ? listRoot(tree, fresh) : startStream(ctx, fresh);
 }
 
-NWDSCCODE LdapDirectory::listRoot(Tree& tree, Pending& out) {
+NWDSCCODE LdapListing::listRoot(LdapTree& tree, LdapPending& out) {
     for (const auto& base : tree.bases) {
         LdapEntry e;
         NWDSCCODE rc = tree.session->readEntry(base, withInfo(ldapreads::allAttributes()), false,
@@ -145,107 +147,90 @@ NWDSCCODE LdapDirectory::listRoot(Tree& tree, Pending& out) {
         if (rc == ERR_NO_SUCH_ENTRY)
             continue; // a naming context without its top entry
         if (rc != 0) {
-            fail(tree);
+            outcome_.fail(tree);
             return rc;
         }
-        ObjectData d = dataOf(tree, std::move(e), false);
+        LdapObjectData d = ldapobjects::dataOf(tree, std::move(e), false);
         if (!(d.info.objectFlags & 0x01))
-            tree.listedNames[d.dn] = std::make_shared<const AttributeList>(std::move(d.attributes));
+            tree.listedNames[d.dn] =
+                std::make_shared<const LdapAttributeList>(std::move(d.attributes));
         out.objects.push_back(std::move(d));
     }
     return 0;
 }
 
-NWDSCCODE LdapDirectory::startListing(const ContextState& ctx, Pending& out) {
+NWDSCCODE LdapListing::startStream(const ContextState& ctx, LdapPending& out) {
     // Values travel only for what the object information needs.
     LdapSearchStream::Request request;
     request.base = out.dn;
     request.scope = 1;
     request.filter = "(objectClass=*)";
-    request.attributes = withInfo(ldapreads::allAttributes());
+    request.attributes = withInfo({"objectClass"});
     request.deref = derefOf(ctx);
     out.stream = std::make_unique<LdapSearchStream>(*out.tree->session, std::move(request));
     if (auto rc = out.stream->start(); rc != 0) {
-        lastFailure_ = out.stream->failure();
+        outcome_.lastFailure = out.stream->failure();
         out.stream.reset();
         return rc;
     }
     return 0;
 }
 
-void LdapDirectory::admitListed(Pending& state, const LdapEntryView& e) {
-    Tree& tree = *state.tree;
+void LdapListing::admit(LdapPending& state, const LdapEntryView& e) {
+    LdapTree& tree = *state.tree;
     if (!state.memo)
-        state.memo = std::make_unique<ListingMemo>();
-    ListingMemo& memo = *state.memo;
+        state.memo = std::make_unique<Memo>();
+    Memo& memo = *state.memo;
     bool simple = false;
     if (e.dn.empty()) {
-        refused_.refuse(RefusedAnswers::NoName);
+        outcome_.refused.refuse(RefusedAnswers::NoName);
         return;
     }
     if (!names::isUtf8(e.dn)) {
-        refused_.refuse(RefusedAnswers::NotUtf8, e.dn);
+        outcome_.refused.refuse(RefusedAnswers::NotUtf8, e.dn);
         return;
     }
     if (!splitOwnPart(e.dn, memo.parts, simple) || !valuetext::wellEscapedDn(e.dn)) {
-        refused_.refuse(RefusedAnswers::BadName, e.dn);
+        outcome_.refused.refuse(RefusedAnswers::BadName, e.dn);
         return;
     }
-    if (!acceptListed(state, e.dn))
+    if (!accept(state, e.dn))
         return;
-    ObjectData d;
+    LdapObjectData d;
     d.info = infoOf(tree, e, memo);
     const auto& own = memo.parts.front();
     // A plain value reads the same escaped for a DN and for a dotted name.
     const bool plain = simple ? own.value.size() <= MAX_RDN_CHARS : plainComponent(own.value);
     d.ownName = plain ? own.value : names::escapeComponent(own.value);
     if (state.typed && names::isMultiValued(own.value)) {
-        d.ownName = typedComponent(tree, own.type, own.value);
+        d.ownName = naming_.typedComponent(tree, own.type, own.value);
     } else if (state.typed) {
         if (memo.type != own.type) {
             memo.type = own.type;
-            memo.tag = tagOf(tree, own.type);
+            memo.tag = naming_.tagOf(tree, own.type);
         }
         d.ownName.insert(0, memo.tag + "=");
     }
-    rememberNaming(tree, state.dn, own.value, own.type, memo.key);
-    if (tree.listedNames.size() > 100000)
-        tree.listedNames.clear();
+    naming_.rememberNaming(tree, state.dn, own.value, own.type, memo.key);
     if (!(d.info.objectFlags & 0x01)) { // an alias is read through to its object
-        // Below a canonical container: the object's DN is its own part and that.
-        std::string& dn = memo.dn;
-        if (plain)
-            dn.assign(own.type).append(1, '=').append(own.value);
-        else
-            dn.assign(valuetext::rdnText(own.type, own.value));
-        dn.append(1, ',').append(state.dn);
-        auto shown = shownAttributes(tree, e, memo);
-        if (auto it = tree.listedNames.find(dn); it != tree.listedNames.end())
-            it->second = shown;
-        else
-            tree.listedNames.emplace(dn, shown);
-        // Its name as read next then gives this DN without being taken apart again.
-        Tree::ListedByName& listed = tree.listedByName;
+        // Its name as read next gives the object's DN without a request.
+        LdapTree::ListedByName& listed = tree.listedByName;
         if (!state.containerName.empty() && !state.typed && listed.context == state.context &&
             plain && own.value.size() + 1 + state.containerName.size() <= MAX_DN_CHARS) {
-            if (auto it = listed.objects.find(own.value); it == listed.objects.end()) {
-                listed.objects.emplace(own.value,
-                                       Tree::ListedByName::Listed{own.type, std::move(shown)});
-            } else {
-                if (it->second.type != own.type)
-                    it->second.type = own.type;
-                it->second.attributes = std::move(shown);
-            }
+            if (auto it = listed.objects.find(own.value); it == listed.objects.end())
+                listed.objects.emplace(own.value, LdapTree::ListedByName::Listed{own.type});
+            else if (it->second.type != own.type)
+                it->second.type = own.type;
         }
     }
     state.objects.push_back(std::move(d));
 }
 
-bool LdapDirectory::acceptListed(Pending& state, std::string_view dn) {
-    ListingMemo& memo = *state.memo;
+bool LdapListing::accept(LdapPending& state, std::string_view dn) {
+    Memo& memo = *state.memo;
     const std::size_t end = ownPartEnd(dn);
     if (end == std::string_view::npos) {
-        refused_.refuse(RefusedAnswers::NotInContainer, dn);
+        outcome_.refused.refuse(RefusedAnswers::NotInContainer, dn);
         return false;
     }
     // Servers give the container as it was asked for; any other spelling is read and compared.
@@ -254,17 +239,17 @@ bool LdapDirectory::acceptListed(Pending& state, std::string_view dn) {
         if (memo.container.empty() && !valuetext::splitDn(state.dn, memo.container))
             memo.container.clear();
         if (!valuetext::splitDn(rest, memo.rest)) {
-            refused_.refuse(RefusedAnswers::BadName, dn);
+            outcome_.refused.refuse(RefusedAnswers::BadName, dn);
             return false;
         }
         if (memo.container.empty() || !sameParts(memo.rest, memo.container)) {
-            refused_.refuse(RefusedAnswers::NotInContainer, dn);
+            outcome_.refused.refuse(RefusedAnswers::NotInContainer, dn);
             return false;
         }
     }
     const auto& own = memo.parts.front();
     if (!memo.seen.insert(nameKey(own.type, own.value)).second) {
-        refused_.refuse(RefusedAnswers::Twice, dn);
+        outcome_.refused.refuse(RefusedAnswers::Twice, dn);
         ++memo.repeatsInRow;
         return false;
     }
@@ -272,35 +257,37 @@ bool LdapDirectory::acceptListed(Pending& state, std::string_view dn) {
     return true;
 }
 
-void LdapDirectory::countPassedOver(Pending& state) {
+void LdapListing::countPassedOver(LdapPending& state) {
     if (!state.stream)
         return;
-    refused_.add(RefusedAnswers::Undecodable, state.stream->undecodable() - state.undecodableSeen);
-    refused_.add(RefusedAnswers::Reference, state.stream->references() - state.referencesSeen);
+    outcome_.refused.add(RefusedAnswers::Undecodable,
+                         state.stream->undecodable() - state.undecodableSeen);
+    outcome_.refused.add(RefusedAnswers::Reference,
+                         state.stream->references() - state.referencesSeen);
     state.undecodableSeen = state.stream->undecodable();
     state.referencesSeen = state.stream->references();
 }
 
-NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
-    Tree& tree = *state.tree;
+NWDSCCODE LdapListing::fill(LdapPending& state, Buf_T& out, bool& done) {
+    LdapTree& tree = *state.tree;
     // A search that failed half way: what arrived before the failure goes out first, and the
     // pass after it tells the failure.
     auto endedNow = [&]() {
-        lastFailure_ = state.endedBecause;
+        outcome_.lastFailure = state.endedBecause;
         return state.ended;
     };
     if (state.ended != 0 && state.position >= state.objects.size())
         return endedNow();
-    beginReply(out, ReplyKind::Objects, false);
+    BufferedClient::beginReply(out, ReplyKind::Objects, false);
     ReplyWriter reply(out);
-    const auto admit = [&](const LdapEntryView& e) { admitListed(state, e); };
+    const auto arrived = [&](const LdapEntryView& e) { admit(state, e); };
     bool full = false;
     while (!full) {
         for (; state.position < state.objects.size(); ++state.position) {
-            ObjectData& o = state.objects[state.position];
+            LdapObjectData& o = state.objects[state.position];
             // A listed object goes by its own name, the leftmost component.
             const std::string own =
-                o.ownName.empty() ? nameOfDn(tree, o.dn, state.typed) : o.ownName;
+                o.ownName.empty() ? naming_.nameOfDn(tree, o.dn, state.typed) : o.ownName;
             if (!reply.addObject(own, o.info)) {
                 full = true;
                 break;
@@ -312,7 +299,7 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
         state.objects.clear();
         state.position = 0;
         std::size_t taken = 0;
-        const NWDSCCODE rc = state.stream->take(admit, reply.count() == 0, kMostPerTake, taken);
+        const NWDSCCODE rc = state.stream->take(arrived, reply.count() == 0, kMostPerTake, taken);
         countPassedOver(state);
         if (rc == 0 && state.memo && state.memo->repeatsInRow >= kMostRepeatsInRow) {
             state.stream.reset(); // abandoned on the server
@@ -339,100 +326,4 @@ NWDSCCODE LdapDirectory::fillObjects(Pending& state, Buf_T& out, bool& done) {
     if (!done && reply.count() == 0)
         return ERR_INSUFFICIENT_BUFFER;
     return 0;
-}
-
-NWDSCCODE LdapDirectory::NWDSList(NWDSContextHandle context, const char* objectName,
-                                  std::int32_t* iterationHandle, Buf_T* subordinates) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (iterationHandle == nullptr)
-        return ERR_NULL_POINTER;
-    Buf_T* out = nullptr;
-    if (auto rc = findBuffer(subordinates, out); rc != 0)
-        return rc;
-    Pending* pending = nullptr;
-    if (auto rc = pending_.claim(*iterationHandle, Pending::List, context, pending); rc != 0)
-        return rc;
-    Pending fresh;
-    if (pending == nullptr) {
-        Tree* tree = nullptr;
-        if (auto rc = treeOf(*ctx, tree); rc != 0)
-            return rc;
-        std::string dn;
-        std::vector<std::string> from;
-        if (auto rc = resolve(*ctx, *tree, objectName, dn, &from); rc != 0)
-            return rc;
-        // A new listing in a context ends the listings it left unfinished there: their
-        // searches are abandoned rather than left running on the server.
-        pending_.forgetIf([context](const Pending& p) {
-            return p.kind == Pending::List && p.context == context && p.stream;
-        });
-        refused_.clear();
-        fresh.kind = Pending::List;
-        fresh.context = context;
-        fresh.tree = tree;
-        fresh.typed = (ctx->flags & DCV_TYPELESS_NAMES) == 0;
-        fresh.dn = dn;
-        if (!dn.empty()) {
-            const std::string_view given = objectName;
-            if (!given.empty() && given.front() != '.')
-                fresh.containerName = given;
-            Tree::ListedByName& listed = tree->listedByName;
-            listed.context = context;
-            listed.flags = ctx->flags;
-            listed.nameContext = ctx->nameContext;
-            listed.containerName = fresh.containerName;
-            listed.containerDn = dn;
-            listed.relative = ownNamesAloneFor(*ctx, tree->baseValues, from);
-            listed.objects.clear();
-        }
-        const NWDSCCODE rc = dn.empty() ? listRoot(*tree, fresh) : startListing(*ctx, fresh);
-        if (rc != 0)
-            return rc;
-        pending = &fresh;
-    }
-    bool done = false;
-    if (auto rc = fillObjects(*pending, *out, done); rc != 0) {
-        // A failure met half way ends the listing; nothing of it stays behind.
-        if (pending != &fresh)
-            pending_.finish(*iterationHandle);
-        return rc;
-    }
-    pending_.finishPass(done, *pending, iterationHandle);
-    return 0;
-}
-
-const std::shared_ptr<const LdapDirectory::AttributeList>*
-LdapDirectory::listedNamesOf(const ContextState& ctx, NWDSContextHandle context, Tree& tree,
-                             const char* name, std::string& dn) const {
-    const Tree::ListedByName& listed = tree.listedByName;
-    if (name == nullptr || listed.objects.empty() || listed.context != context ||
-        listed.flags != ctx.flags || listed.nameContext != ctx.nameContext)
-        return nullptr;
-    const std::string_view given = name;
-    const std::string& container = listed.containerName;
-    std::string_view own;
-    if (given.size() > container.size() + 1 && given.size() <= MAX_DN_CHARS &&
-        given.ends_with(container) && given[given.size() - container.size() - 1] == '.') {
-        own = given.substr(0, given.size() - container.size() - 1);
-    } else if (listed.relative && plainComponent(given)) {
-        // Tried from [Root] first, the name would be a top object's of that name.
-        if (!(ctx.flags & DCV_CANONICALIZE_NAMES)) {
-            for (const auto& values : tree.baseValues) {
-                if (values.size() == 1 && names::equalFolded(values.front(), given))
-                    return nullptr;
-            }
-        }
-        own = given;
-    } else {
-        return nullptr;
-    }
-    auto it = listed.objects.find(own);
-    if (it == listed.objects.end())
-        return nullptr;
-    // Listed names are plain: the same escaped for a DN.
-    dn.reserve(it->second.type.size() + own.size() + listed.containerDn.size() + 2);
-    dn.assign(it->second.type).append(1, '=').append(own).append(1, ',').append(listed.containerDn);
-    return &it->second.attributes;
 }

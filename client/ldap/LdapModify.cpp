@@ -4,7 +4,10 @@
 // as the embedded directory checks them: what a server cannot judge (the bounds of sized
 // attributes, attributes the directory's class does not allow, values the request adds that
 // the object already holds) is settled before anything is sent.
-#include "LdapDirectory.h"
+#include "LdapNaming.h"
+#include "LdapObjectWriter.h"
+#include "LdapObjects.h"
+#include "LdapOutcome.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "OstrelObjectClass.h"
@@ -40,40 +43,27 @@ void addOstrelObjectWhereNeeded(const std::vector<std::string>& serverClasses,
 
 } // namespace
 
-NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char* objectName,
-                                          std::int32_t* iterationHandle, bool more,
-                                          Buf_T* changes) {
-    lastFailure_ = {}; // the server's word on this change alone
-    changeNote_.clear();
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    std::vector<request::Change> decoded;
-    if (auto rc = modifyRequest(iterationHandle, more, changes, decoded); rc != 0)
-        return rc;
-    Tree* tree = nullptr;
-    std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
-        return rc;
+NWDSCCODE LdapObjectWriter::modify(LdapTree& tree, const std::string& dn,
+                                   const std::vector<request::Change>& changes) {
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
-    const Schema& schema = *tree->schema;
+    const Schema& schema = *tree.schema;
 
     // The object's class and the values it holds of the attributes the request names.
     std::vector<std::string> wanted = {"structuralObjectClass", "objectClass"};
-    for (const auto& c : decoded) {
+    for (const auto& c : changes) {
         const AttributeDefinition* def = schema.findAttribute(c.name);
         if (def == nullptr || def->ldapName.empty())
             return ERR_NO_SUCH_ATTRIBUTE;
         wanted.push_back(def->ldapName);
     }
     LdapEntry entry;
-    if (auto rc = tree->session->readEntry(dn, wanted, false, LdapSession::Deref::Never, entry);
+    if (auto rc = tree.session->readEntry(dn, wanted, false, LdapSession::Deref::Never, entry);
         rc != 0) {
-        fail(*tree);
+        outcome_.fail(tree);
         return rc;
     }
-    const ClassDefinition* cls = schema.findClass(infoOf(*tree, entry).baseClass);
+    const ClassDefinition* cls = schema.findClass(ldapobjects::infoOf(tree, entry).baseClass);
     // The naming value stays: the server would refuse its removal as a class violation.
     std::vector<valuetext::DnComponent> rdn;
     if (!valuetext::splitDn(dn, rdn) || rdn.empty())
@@ -89,7 +79,7 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
         return false;
     };
 
-    LdapValueNames valueNames(schema, dnOfName(*tree));
+    LdapValueNames valueNames(schema, naming_.dnOfName(tree));
     modifyrules::Target target;
     target.baseClass = cls;
     target.held = [&](const AttributeDefinition& def) {
@@ -101,7 +91,7 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
         return valuetext::format(def.syntax, wire, valueNames, text);
     };
     modifyrules::Outcome outcome;
-    if (auto rc = modifyrules::apply(schema, target, decoded, outcome); rc != 0)
+    if (auto rc = modifyrules::apply(schema, target, changes, outcome); rc != 0)
         return rc;
     std::vector<LdapMod> mods;
     for (auto& effect : outcome.effects) {
@@ -123,22 +113,23 @@ NWDSCCODE LdapDirectory::NWDSModifyObject(NWDSContextHandle context, const char*
     }
     if (mods.empty())
         return 0;
-    addOstrelObjectWhereNeeded(tree->subschemaValues.objectClasses, entry, mods);
-    if (auto rc = tree->session->modify(dn, mods); rc != 0) {
-        fail(*tree);
+    addOstrelObjectWhereNeeded(tree.subschemaValues.objectClasses, entry, mods);
+    if (auto rc = tree.session->modify(dn, mods); rc != 0) {
+        outcome_.fail(tree);
         return rc;
     }
-    tree->listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
-    tree->listedByName.objects.clear();
+    tree.listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
+    tree.listedByName.objects.clear();
     // A server's access rules are its own configuration, not these values: rewriting them
     // would take its configuration's administrator, and would overwrite rules the server's
     // administrators wrote themselves. The values are kept; the user is told they rule nothing.
-    const bool rights = std::any_of(decoded.begin(), decoded.end(), [](const request::Change& c) {
+    const bool rights = std::any_of(changes.begin(), changes.end(), [](const request::Change& c) {
         return names::equalFolded(c.name, "ACL") || names::equalFolded(c.name, "Security Equals");
     });
     if (rights)
-        changeNote_ = "The values were stored, but the server's own access rules were not "
-                      "changed: on an LDAP server they are the server's configuration, and rights "
-                      "there stay as they were.";
+        outcome_.changeNote =
+            "The values were stored, but the server's own access rules were not "
+            "changed: on an LDAP server they are the server's configuration, and rights "
+            "there stay as they were.";
     return 0;
 }

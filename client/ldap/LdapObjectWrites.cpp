@@ -1,8 +1,11 @@
 // Object writes over LDAP: adding an object from an add-entry request, removing, renaming and
-// moving one. The server enforces its own schema and access; the rules it does not know
-// (containment, the bounds of sized attributes, effective classes) are checked here first,
-// with the codes the embedded directory gives, so a refused write sends nothing.
-#include "LdapDirectory.h"
+// moving one. The rules a server does not know (containment, the bounds of sized attributes,
+// effective classes) are checked first (LdapWriteChecks, CreateRules), with the codes the
+// embedded directory gives, so a refused write sends nothing.
+#include "LdapNaming.h"
+#include "LdapObjectWriter.h"
+#include "LdapObjects.h"
+#include "LdapOutcome.h"
 #include "LdapTree.h"
 #include "LdapValueNames.h"
 #include "OstrelObjectClass.h"
@@ -14,215 +17,27 @@
 
 #include <algorithm>
 
-namespace {
-
-NWDSCCODE singleComponent(const char* name, std::string& component, std::string* tags = nullptr) {
-    names::ParsedName parsed;
-    if (auto rc = names::parse(name, parsed); rc != 0)
-        return rc;
-    if (parsed.root || parsed.leadingDot || parsed.components.size() != 1)
-        return ERR_INVALID_OBJECT_NAME;
-    component = parsed.components.front();
-    if (tags != nullptr)
-        *tags = parsed.tags.front();
-    return 0;
-}
-
-// The naming attribute's LDAP type of the entry at `dn` (its RDN's type).
-std::string rdnTypeOf(std::string_view dn) {
-    std::vector<valuetext::DnComponent> parts;
-    if (!valuetext::splitDn(dn, parts) || parts.empty())
-        return {};
-    return parts.front().type;
-}
-
-// The new name a rename or a move gives the entry at `dn`: one component, a valid object name
-// and valid values of the naming attributes. A value written with a type tag
-// ("Ann Lee+EMPLOYEENUMBER=4711") has that type; otherwise it keeps the type of the entry's RDN
-// at its place when the new name has as many values as the RDN, the first value keeps the
-// first type, and each further one takes the attribute of the entry that holds it (`holderOf`,
-// "" for none).
-NWDSCCODE newNameOf(const Schema& schema, std::string_view dn, const char* given,
-                    const std::function<std::string(std::string_view)>& holderOf, std::string& type,
-                    std::string& newName) {
-    std::string tagged;
-    if (auto rc = singleComponent(given, newName, &tagged); rc != 0)
-        return rc;
-    if (auto rc = createrules::checkObjectName(newName); rc != 0)
-        return rc;
-    const auto oldTypes = names::valuesOf(rdnTypeOf(dn));
-    const auto values = names::valuesOf(newName);
-    const auto tags = names::valuesOf(tagged);
-    std::vector<std::string> types;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const AttributeDefinition* naming = nullptr;
-        if (i < tags.size() && !tags[i].empty()) {
-            naming = schema.findAttribute(tags[i]);
-            if (naming == nullptr)
-                naming = schema.findAttributeByLdapName(tags[i]);
-        } else {
-            const bool kept = i == 0 || values.size() == oldTypes.size();
-            naming = schema.findAttributeByLdapName(kept ? oldTypes[i] : holderOf(values[i]));
-        }
-        if (naming == nullptr || naming->ldapName.empty())
-            return ERR_BAD_NAMING_ATTRIBUTES;
-        if (auto rc = createrules::checkName(*naming, values[i]); rc != 0)
-            return rc;
-        types.push_back(naming->ldapName);
-    }
-    type = names::joinValues(types);
-    return 0;
-}
-
-} // namespace
-
-NWDSCCODE LdapDirectory::classOfEntry(Tree& tree, const std::string& dn,
-                                      const ClassDefinition*& cls) {
-    cls = nullptr;
-    LdapEntry e;
-    if (auto rc = tree.session->readEntry(dn, {"structuralObjectClass", "objectClass"}, false,
-                                          LdapSession::Deref::Never, e);
-        rc != 0) {
-        fail(tree);
-        return rc;
-    }
-    const Object_Info_T info = infoOf(tree, e);
-    cls = tree.schema->findClass(info.baseClass);
-    return 0;
-}
-
-NWDSCCODE LdapDirectory::checkContainment(Tree& tree, const ClassDefinition& cls,
-                                          const std::string& parentDn) {
-    const ClassDefinition* parent = nullptr;
-    if (!parentDn.empty()) {
-        Tree::KnownClass& known = tree.lastContainer;
-        if (known.schema == tree.schema.get() && known.cls != nullptr && known.dn == parentDn) {
-            parent = known.cls;
-        } else {
-            if (auto rc = classOfEntry(tree, parentDn, parent); rc != 0)
-                return rc;
-            known = {parentDn, tree.schema.get(), parent};
-        }
-        if (parent == nullptr)
-            return ERR_ILLEGAL_CONTAINMENT;
-    }
-    return createrules::containmentAllows(*tree.schema, cls, parent) ? 0 : ERR_ILLEGAL_CONTAINMENT;
-}
-
-NWDSCCODE LdapDirectory::resolveNew(const ContextState& ctx, Tree& tree, const char* name,
-                                    std::string& parentDn, std::string& ownName) {
-    names::ParsedName parsed;
-    if (auto rc = names::parse(name, parsed); rc != 0)
-        return rc;
-    if (parsed.root)
-        return ERR_INVALID_ENTRY_FOR_ROOT;
-    ownName = parsed.components.front();
-    if (auto rc = createrules::checkObjectName(ownName); rc != 0)
-        return rc;
-    // A new object is named by its class's one naming attribute.
-    if (names::isMultiValued(ownName))
-        return ERR_BAD_NAMING_ATTRIBUTES;
-    std::vector<std::string> above(parsed.components.begin() + 1, parsed.components.end());
-    if (above.empty()) {
-        // One component goes into the name context (".Name" at the top).
-        if (parsed.leadingDot || ctx.nameContext.empty() || ctx.nameContext == ROOT_NAME) {
-            parentDn.clear();
-            return 0;
-        }
-        return resolve(ctx, tree, ("." + ctx.nameContext).c_str(), parentDn);
-    }
-    const std::string parentName = (parsed.leadingDot ? "." : "") + names::join(above);
-    return resolve(ctx, tree, parentName.c_str(), parentDn);
-}
-
-std::function<std::optional<std::string>(std::string_view)> LdapDirectory::dnOfName(Tree& tree) {
-    return [this, &tree](std::string_view name) -> std::optional<std::string> {
-        for (const auto& [replied, dn] : tree.lastReplyNames) {
-            if (replied == name)
-                return dn;
-        }
-        names::ParsedName parsed;
-        std::string dn;
-        if (names::parse(std::string(name).c_str(), parsed) != 0 || parsed.root ||
-            dnOfComponents(tree, parsed.components, dn, true) != 0)
-            return std::nullopt;
-        return dn;
-    };
-}
-
-std::function<std::string(std::string_view)> LdapDirectory::holderIn(Tree& tree,
-                                                                     const std::string& dn) {
-    // The entry is read once, when a value first asks for its attribute.
-    auto entry = std::make_shared<std::optional<LdapEntry>>();
-    return [&tree, dn, entry](std::string_view value) -> std::string {
-        if (!*entry) {
-            entry->emplace();
-            if (tree.session->readEntry(dn, {"*"}, false, LdapSession::Deref::Never, **entry) != 0)
-                (*entry)->attributes.clear();
-        }
-        for (const auto& [type, values] : (*entry)->attributes) {
-            for (const auto& v : values) {
-                if (names::equalFolded(v, value))
-                    return type;
-            }
-        }
-        return {};
-    };
-}
-
-void LdapDirectory::forgetNaming(Tree& tree, const std::string& dn) {
-    tree.lastContainer = {};
-    tree.lastReplyNames.clear();
-    std::vector<valuetext::DnComponent> parts;
-    if (!valuetext::splitDn(dn, parts) || parts.empty())
-        return;
-    const std::string parent = ldapnames::parentDn(dn);
-    tree.childType.erase(names::fold(parent) + "\n" + names::fold(parts.front().value));
-    tree.listedNames.erase(names::fold(ldapnames::canonicalDn(dn)));
-    // The names of the last listing may lie below it.
-    tree.listedByName.objects.clear();
-}
-
-NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* objectName,
-                                       std::int32_t* iterationHandle, bool more,
-                                       Buf_T* objectInfo) {
-    refusal_ = {};
-    lastFailure_ = {}; // the server's word on this change alone
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    Buf_T* request = nullptr;
-    if (auto rc = findBuffer(objectInfo, request); rc != 0)
-        return rc;
-    if (more)
-        return ERR_INVALID_REQUEST; // a new object comes in one request buffer
-    if (iterationHandle != nullptr && *iterationHandle != NO_MORE_ITERATIONS)
-        return ERR_INVALID_ITERATION;
-    std::vector<request::Attribute> attributes;
-    if (auto rc = request::addEntryAttributes(*request, attributes); rc != 0)
-        return rc;
-    Tree* tree = nullptr;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
+NWDSCCODE LdapObjectWriter::add(const ContextState& ctx, LdapTree& tree, const char* objectName,
+                                const std::vector<request::Attribute>& attributes) {
     std::string parentDn, ownName;
-    if (auto rc = resolveNew(*ctx, *tree, objectName, parentDn, ownName); rc != 0)
+    if (auto rc = checks_.resolveNew(ctx, tree, objectName, parentDn, ownName); rc != 0)
         return rc;
-    const Schema& schema = *tree->schema;
+    const Schema& schema = *tree.schema;
 
     const ClassDefinition* cls = nullptr;
     if (auto rc = request::classOfNewObject(schema, attributes, cls); rc != 0)
         return rc;
-    if (auto rc = checkContainment(*tree, *cls, parentDn); rc != 0)
+    if (auto rc = checks_.checkContainment(tree, *cls, parentDn); rc != 0)
         return rc;
     if (parentDn.empty()) {
         // No server holds the tree's top: each holds its naming contexts, and an entry goes
         // below one of them. Sent, the add would be refused for want of a superior.
         std::string contexts;
-        for (const auto& b : tree->bases)
+        for (const auto& b : tree.bases)
             contexts += (contexts.empty() ? "" : ", ") + names::printable(b);
-        refusal_ = {ERR_NOT_SUPPORTED,
-                    "An LDAP server holds only its naming contexts (" + contexts +
-                        "): create the object below one of them, not at [Root]."};
+        outcome_.refusal = {ERR_NOT_SUPPORTED,
+                            "An LDAP server holds only its naming contexts (" + contexts +
+                                "): create the object below one of them, not at [Root]."};
         return ERR_NOT_SUPPORTED;
     }
     const AttributeDefinition* namingAttr = createrules::namingAttribute(schema, *cls);
@@ -237,7 +52,7 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     // server is asked only when the attributes are refused.
     auto refuse = [&](NWDSCCODE rc) {
         LdapEntry existing;
-        return tree->session->readEntry(dn, {"1.1"}, true, LdapSession::Deref::Never, existing) == 0
+        return tree.session->readEntry(dn, {"1.1"}, true, LdapSession::Deref::Never, existing) == 0
                    ? NWDSCCODE(ERR_ENTRY_ALREADY_EXISTS)
                    : rc;
     };
@@ -249,10 +64,10 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
     // The attributes as the server takes them. Where the server defines it, the class that
     // lets the object hold what every directory object may (an ACL, say) goes on from the
     // start.
-    LdapValueNames valueNames(schema, dnOfName(*tree));
+    LdapValueNames valueNames(schema, naming_.dnOfName(tree));
     std::vector<LdapMod> mods;
     std::vector<std::string> classes = {cls->ldapName};
-    if (ostrelobject::allowedBy(tree->subschemaValues.objectClasses))
+    if (ostrelobject::allowedBy(tree.subschemaValues.objectClasses))
         classes.emplace_back(ostrelobject::kLdapName);
     mods.push_back({LdapMod::Add, "objectClass", std::move(classes)});
     for (const auto& p : planned) {
@@ -270,74 +85,51 @@ NWDSCCODE LdapDirectory::NWDSAddObject(NWDSContextHandle context, const char* ob
         mods.push_back(std::move(mod));
     }
 
-    if (auto rc = tree->session->add(dn, mods); rc != 0) {
-        fail(*tree);
+    if (auto rc = tree.session->add(dn, mods); rc != 0) {
+        outcome_.fail(tree);
         return rc;
     }
-    rememberNaming(*tree, parentDn, ownName, namingAttr->ldapName);
+    naming_.rememberNaming(tree, parentDn, ownName, namingAttr->ldapName);
     return 0;
 }
 
-NWDSCCODE LdapDirectory::NWDSRemoveObject(NWDSContextHandle context, const char* objectName) {
-    lastFailure_ = {}; // the server's word on this change alone
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    Tree* tree = nullptr;
-    std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
-        return rc;
+NWDSCCODE LdapObjectWriter::remove(LdapTree& tree, const std::string& dn) {
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
-    if (auto rc = tree->session->remove(dn); rc != 0) {
-        fail(*tree);
+    if (auto rc = tree.session->remove(dn); rc != 0) {
+        outcome_.fail(tree);
         return rc;
     }
-    forgetNaming(*tree, dn);
+    naming_.forgetNaming(tree, dn);
     return 0;
 }
 
-NWDSCCODE LdapDirectory::NWDSModifyRDN(NWDSContextHandle context, const char* objectName,
-                                       const char* newDN, bool deleteOldRDN) {
-    lastFailure_ = {}; // the server's word on this change alone
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    Tree* tree = nullptr;
-    std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
-        return rc;
+NWDSCCODE LdapObjectWriter::rename(LdapTree& tree, const std::string& dn, const char* newName,
+                                   bool deleteOldName) {
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
-    std::string type, newName;
-    if (auto rc = newNameOf(*tree->schema, dn, newDN, holderIn(*tree, dn), type, newName); rc != 0)
+    std::string type, name;
+    if (auto rc = checks_.newName(tree, dn, newName, type, name); rc != 0)
         return rc;
-    if (auto rc = tree->session->rename(dn, valuetext::rdnText(type, newName), "", deleteOldRDN);
+    if (auto rc = tree.session->rename(dn, valuetext::rdnText(type, name), "", deleteOldName);
         rc != 0) {
-        fail(*tree);
+        outcome_.fail(tree);
         return rc;
     }
     const std::string parent = ldapnames::parentDn(dn);
-    forgetNaming(*tree, dn);
-    rememberNaming(*tree, parent, newName, type);
+    naming_.forgetNaming(tree, dn);
+    naming_.rememberNaming(tree, parent, name, type);
     return 0;
 }
 
-NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* objectName,
-                                        const char* destParentDN, const char* destRDN) {
-    lastFailure_ = {}; // the server's word on this change alone
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    Tree* tree = nullptr;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
+NWDSCCODE LdapObjectWriter::move(const ContextState& ctx, LdapTree& tree, const char* objectName,
+                                 const char* destParentName, const char* destName) {
     std::string dn, destination;
-    if (auto rc = resolve(*ctx, *tree, objectName, dn); rc != 0)
+    if (auto rc = naming_.resolve(ctx, tree, objectName, dn); rc != 0)
         return rc;
     if (dn.empty())
         return ERR_INVALID_ENTRY_FOR_ROOT;
-    if (auto rc = resolve(*ctx, *tree, destParentDN, destination); rc != 0)
+    if (auto rc = naming_.resolve(ctx, tree, destParentName, destination); rc != 0)
         return rc;
     // A container cannot go below itself.
     const std::string folded = names::fold(ldapnames::canonicalDn(dn));
@@ -347,43 +139,21 @@ NWDSCCODE LdapDirectory::NWDSMoveObject(NWDSContextHandle context, const char* o
             return ERR_INVALID_REQUEST;
     }
     const ClassDefinition* cls = nullptr;
-    if (auto rc = classOfEntry(*tree, dn, cls); rc != 0)
+    if (auto rc = checks_.classOfEntry(tree, dn, cls); rc != 0)
         return rc;
     if (cls == nullptr)
         return ERR_ILLEGAL_CONTAINMENT;
-    if (auto rc = checkContainment(*tree, *cls, destination); rc != 0)
+    if (auto rc = checks_.checkContainment(tree, *cls, destination); rc != 0)
         return rc;
     std::string type, newName;
-    if (auto rc = newNameOf(*tree->schema, dn, destRDN, holderIn(*tree, dn), type, newName);
-        rc != 0)
+    if (auto rc = checks_.newName(tree, dn, destName, type, newName); rc != 0)
         return rc;
-    if (auto rc = tree->session->rename(dn, valuetext::rdnText(type, newName), destination, true);
+    if (auto rc = tree.session->rename(dn, valuetext::rdnText(type, newName), destination, true);
         rc != 0) {
-        fail(*tree);
+        outcome_.fail(tree);
         return rc;
     }
-    forgetNaming(*tree, dn);
-    rememberNaming(*tree, destination, newName, type);
+    naming_.forgetNaming(tree, dn);
+    naming_.rememberNaming(tree, destination, newName, type);
     return 0;
-}
-
-std::string LdapDirectory::clientReason(NWDSCCODE code) const {
-    return code != 0 && refusal_.code == code ? refusal_.reason : std::string();
-}
-
-std::string LdapDirectory::limitReached(NWDSCCODE code) const {
-    return code != 0 && lastFailure_.limit.code == code ? lastFailure_.limit.reason : std::string();
-}
-
-std::string LdapDirectory::takeRefusedNote() {
-    std::string note = refused_.note();
-    refused_.clear();
-    return note;
-}
-
-std::string LdapDirectory::serverReason(NWDSCCODE code) const {
-    if (lastFailure_.code == 0 || lastFailure_.text.empty() ||
-        codeOfLdapResult(lastFailure_.code) != code)
-        return {};
-    return "LDAP " + std::to_string(lastFailure_.code) + ": " + lastFailure_.text;
 }

@@ -1,7 +1,9 @@
 // What an identity may do with an object, as an LDAP server lets the client find out. A
 // server with the get-effective-rights control reports it for any identity; another is asked
 // by trying, as the bound identity, each change with the no-op control.
-#include "LdapDirectory.h"
+#include "LdapNaming.h"
+#include "LdapOutcome.h"
+#include "LdapRightsProbe.h"
 #include "LdapTree.h"
 #include "client/common/EffectiveRights.h"
 #include "client/common/Names.h"
@@ -107,42 +109,32 @@ void sortAttributeLines(std::vector<RightsLine>& lines, std::size_t from) {
 
 } // namespace
 
-NWDSCCODE LdapDirectory::explainRights(NWDSContextHandle context, const char* subjectName,
-                                       const char* objectName, RightsReport& report) {
-    report = {};
-    refusal_ = {};
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (subjectName == nullptr)
-        return ERR_NULL_POINTER;
-    Tree* tree = nullptr;
-    std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
-        return rc;
+NWDSCCODE LdapRightsProbe::explain(const ContextState& ctx, LdapTree& tree, const std::string& dn,
+                                   const char* subjectName, RightsReport& report) {
     if (dn.empty()) {
-        refusal_ = {ERR_NOT_SUPPORTED,
-                    "[Root] is no entry on an LDAP server, so it has no rights of its own: "
-                    "select one of the server's naming contexts."};
+        outcome_.refusal = {ERR_NOT_SUPPORTED,
+                            "[Root] is no entry on an LDAP server, so it has no rights of its own: "
+                            "select one of the server's naming contexts."};
         return ERR_NOT_SUPPORTED;
     }
-    const auto& controls = tree->supportedControls;
+    const auto& controls = tree.supportedControls;
     if (std::find(controls.begin(), controls.end(), kGetRightsControl) != controls.end())
-        return reportedRights(*ctx, *tree, subjectName, dn, report);
+        return reportedRights(ctx, tree, subjectName, dn, report);
     if (!isBoundIdentity(subjectName)) {
-        refusal_ = {ERR_NOT_SUPPORTED,
-                    "This server reports no identity's rights: they are found by trying changes "
-                    "as the logged-in identity (" +
-                        identity() + "), so only its own rights can be shown."};
+        outcome_.refusal = {
+            ERR_NOT_SUPPORTED,
+            "This server reports no identity's rights: they are found by trying changes "
+            "as the logged-in identity (" +
+                identity_ + "), so only its own rights can be shown."};
         return ERR_NOT_SUPPORTED;
     }
-    report.subject = identity();
-    return triedRights(*tree, dn, report);
+    report.subject = identity_;
+    return triedRights(tree, dn, report);
 }
 
-NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
-                                        const char* subjectName, const std::string& dn,
-                                        RightsReport& report) {
+NWDSCCODE LdapRightsProbe::reportedRights(const ContextState& ctx, LdapTree& tree,
+                                          const char* subjectName, const std::string& dn,
+                                          RightsReport& report) {
     // The subject's authorization identity: "dn:" alone is the anonymous client.
     std::string authz = "dn:";
     if (names::equalFolded(subjectName, "[Public]")) {
@@ -150,15 +142,15 @@ NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
     } else if (isBoundIdentity(subjectName)) {
         std::string bound;
         if (auto rc = tree.session->whoAmI(bound); rc != 0) {
-            fail(tree);
+            outcome_.fail(tree);
             return rc;
         }
         if (bound.rfind("dn:", 0) == 0)
             authz = bound;
-        report.subject = identity();
+        report.subject = identity_;
     } else {
         std::string subjectDn;
-        if (auto rc = resolve(ctx, tree, subjectName, subjectDn); rc != 0)
+        if (auto rc = naming_.resolve(ctx, tree, subjectName, subjectDn); rc != 0)
             return rc;
         authz += subjectDn;
         report.subject = subjectName;
@@ -167,19 +159,19 @@ NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
     if (auto rc = tree.session->effectiveRights(
             dn, authz, {"*", "entryLevelRights", "attributeLevelRights"}, e);
         rc != 0) {
-        fail(tree);
+        outcome_.fail(tree);
         return rc;
     }
     const auto* entry = e.find("entryLevelRights");
     if (entry == nullptr || entry->empty()) {
-        refusal_ = {ERR_NO_ACCESS, "The server reported no rights for " + report.subject +
-                                       ": the logged-in identity may not ask for them."};
+        outcome_.refusal = {ERR_NO_ACCESS, "The server reported no rights for " + report.subject +
+                                               ": the logged-in identity may not ask for them."};
         return ERR_NO_ACCESS;
     }
     report.lines.push_back({"[Entry Rights]", entryRightsOf(entry->front()), kEntryKnown, {}});
     const std::size_t first = report.lines.size();
     for (const auto& [ldapName, letters] : attributeLevelRights(e)) {
-        const AttributeDefinition* def = ldapAttribute(tree, ldapName);
+        const AttributeDefinition* def = naming_.ldapAttribute(tree, ldapName);
         report.lines.push_back({def != nullptr ? def->name : ldapName,
                                 attributeRightsOf(letters),
                                 effectiverights::kAllAttributeRights & ~DS_ATTR_SUPERVISOR,
@@ -192,10 +184,11 @@ NWDSCCODE LdapDirectory::reportedRights(const ContextState& ctx, Tree& tree,
     return 0;
 }
 
-NWDSCCODE LdapDirectory::triedRights(Tree& tree, const std::string& dn, RightsReport& report) {
+NWDSCCODE LdapRightsProbe::triedRights(LdapTree& tree, const std::string& dn,
+                                       RightsReport& report) {
     LdapSession& session = *tree.session;
     auto failed = [&](NWDSCCODE rc) {
-        fail(tree);
+        outcome_.fail(tree);
         return rc;
     };
     LdapEntry held;
@@ -257,7 +250,7 @@ NWDSCCODE LdapDirectory::triedRights(Tree& tree, const std::string& dn, RightsRe
             return failed(rc);
         if (yes)
             rights |= DS_ATTR_WRITE;
-        const AttributeDefinition* def = ldapAttribute(tree, ldapName);
+        const AttributeDefinition* def = naming_.ldapAttribute(tree, ldapName);
         report.lines.push_back({def != nullptr ? def->name : ldapName,
                                 rights,
                                 DS_ATTR_COMPARE | DS_ATTR_READ | DS_ATTR_WRITE,
@@ -265,7 +258,7 @@ NWDSCCODE LdapDirectory::triedRights(Tree& tree, const std::string& dn, RightsRe
     }
     sortAttributeLines(report.lines, first);
     report.note =
-        "Found by trying, as " + identity() +
+        "Found by trying, as " + identity_ +
         ", a read of the object, an add below it, its delete and rename and a write of each "
         "attribute it can read, each sent with the no-op control so that the server checks "
         "them and changes nothing. The server does not say which of its access rules "

@@ -1,16 +1,24 @@
 #pragma once
 
-#include "LdapDirectory.h"
+#include "LdapObjects.h"
+#include "LdapSession.h"
+#include "LdapSettings.h"
 #include "LdapTreeAccess.h"
 #include "ServerSchema.h"
+#include "client/common/BufferedClient.h"
 #include "client/common/Names.h"
+#include "client/common/Schema.h"
+#include "client/common/ValueText.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace ldapnames {
 // ASCII case ignored, as names::equalFolded, quick where the texts are the same.
@@ -42,20 +50,9 @@ struct FoldedEqual {
 };
 } // namespace ldapnames
 
-namespace ldapreads {
-// What the classes an entry lists come to (LdapReads.cpp).
-struct KnownClasses {
-    std::string structural;
-    std::vector<std::string> classes; // as the entry lists them
-    const ClassDefinition* base = nullptr;
-    bool alias = false;
-    std::vector<std::string> lineage; // the objectClass values the directory shows
-};
-} // namespace ldapreads
-
 // One tree of the settings: its server connection, bases, schema, and what the client has
 // learnt of its names.
-struct LdapDirectory::Tree {
+struct LdapTree {
     LdapTreeSetting setting;
     std::unique_ptr<LdapSession> session;
     KeptPassword password;          // a tree with access of its own: its password, once given
@@ -67,9 +64,10 @@ struct LdapDirectory::Tree {
     std::vector<std::vector<std::string>> baseRdnValues;
     std::vector<std::vector<valuetext::DnComponent>> baseParts;
     std::unique_ptr<Schema> schema;
+    const Schema* hints = nullptr;              // the settings' schema file, read with the server's
     std::vector<std::string> namingTypes;       // LDAP names that name objects
     std::vector<std::string> supportedControls; // as the root DSE lists them
-    std::optional<bool> readsEverything;        // LdapDirectory::readsEverything
+    std::optional<bool> readsEverything;        // found once, by the rights probe
     // The naming attribute of each known object, by fold(parent DN) + "\n" + fold(value).
     std::unordered_map<std::string, std::string> childType;
     // The same for objects a DN read in a text form named and the server did not hold then.
@@ -83,13 +81,13 @@ struct LdapDirectory::Tree {
     } lastContainer;
     // The classes entries list, as found once for the entries that list the same (a search
     // reads thousands alike); emptied when the schema is read again.
-    std::vector<ldapreads::KnownClasses> knownClasses;
+    std::vector<ldapobjects::KnownClasses> knownClasses;
     // The objects of the last search reply, by the name the reply gave each, with their DNs:
     // a reader that names them back (an export) gets the DN without a look-up.
     std::vector<std::pair<std::string, std::string>> lastReplyNames;
     // The attributes of listed objects, by DN (case ignored), answering names reads without a
     // request.
-    std::unordered_map<std::string, std::shared_ptr<const AttributeList>, ldapnames::FoldedHash,
+    std::unordered_map<std::string, std::shared_ptr<const LdapAttributeList>, ldapnames::FoldedHash,
                        ldapnames::FoldedEqual>
         listedNames;
 
@@ -123,13 +121,17 @@ struct LdapDirectory::Tree {
             }
         };
         struct Listed {
-            std::string type;                                // its naming attribute
-            std::shared_ptr<const AttributeList> attributes; // what it shows
+            std::string type; // its naming attribute
         };
         // Emptied by every change to an object, as what it holds may no longer be so.
         std::unordered_map<std::string, Listed, Hash, std::equal_to<>> objects;
     } listedByName;
 };
+
+// Reads the tree's schema from its server (again after a schema change), with the hints of
+// the settings' schema file; on failure the server's word in `failure`, and, where it cannot
+// be read, a message for the user in *message.
+NWDSCCODE loadTreeSchema(LdapTree& tree, LdapFailure& failure, std::string* message = nullptr);
 
 namespace ldapnames {
 // A DN written back from its parts, so that DNs the client builds and those the server

@@ -81,6 +81,31 @@ private slots:
         QCOMPARE(demo->outstanding().buffers, 0);
     }
 
+    // Past a size the page merges arrivals a step at a time: the rows stay sorted at every
+    // moment, a held row stays on its object, and the listing ends with every object shown.
+    void stepwiseMergesShowASortedListingAtEveryMoment() {
+        ObjectListModel* model = page->objectModel();
+        model->setStepwiseMergeFrom(500);
+        int changes = 0;
+        bool alwaysSorted = true;
+        const auto check = [&] {
+            ++changes;
+            alwaysSorted = alwaysSorted && sortedIgnoringCase(shownTexts());
+        };
+        connect(model, &QAbstractItemModel::layoutChanged, this, check);
+        connect(model, &QAbstractItemModel::rowsInserted, this, check);
+        enterLarge();
+        QVERIFY(page->isListing());
+        page->objectTree()->setCurrentIndex(rows::child(root(), 3));
+        const QString selected = rows::text(page->objectTree()->currentIndex());
+        QTRY_VERIFY_WITH_TIMEOUT(!page->isListing(), 20000);
+        QVERIFY(changes > 2);
+        QVERIFY(alwaysSorted);
+        QCOMPARE(rows::count(root()), kObjects);
+        QCOMPARE(rows::text(page->objectTree()->currentIndex()), selected);
+        QVERIFY(demo->reporter.messages.isEmpty());
+    }
+
     void cancelStopsTheListingAndKeepsWhatArrived() {
         page->listingRun()->setProgressDelay(0);
         enterLarge();

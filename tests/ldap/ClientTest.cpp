@@ -11,7 +11,7 @@ namespace {
 constexpr int kBigContainer = 10000;
 
 std::string writeExtraLdif(const std::string& folder) {
-    const std::string path = folder + "-extra.ldif";
+    const std::string path = folder + "/extra.ldif";
     std::ofstream out(path);
     out << "dn: ou=Odd Names,o=Acme\nobjectClass: organizationalUnit\nou: Odd Names\n\n";
     for (const char* cn :
@@ -32,22 +32,14 @@ std::string writeExtraLdif(const std::string& folder) {
     return path;
 }
 
-class LdapClient : public ::testing::Test {
+class LdapClient : public SharedSlapd<> {
 protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/ostrel-extra-XXXXXX";
-        extra = writeExtraLdif(mkdtemp(pattern));
-        SlapdServer::Options options;
-        options.extraLdif = {"ACME_TREE=" + extra};
-        server = new SlapdServer(options);
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
+        serverOptions.extraLdif = {"ACME_TREE=" + writeExtraLdif(suiteFolder())};
+        SharedSlapd::SetUpTestSuite();
     }
     void SetUp() override {
-        ASSERT_TRUE(server && server->running());
+        ASSERT_NO_FATAL_FAILURE(SharedSlapd::SetUp());
         std::string error;
         ldap = LdapDirectory::open(ldapOptionsFor(*server), &error);
         ASSERT_NE(ldap, nullptr) << error;
@@ -58,14 +50,12 @@ protected:
             ldap->NWDSFreeContext(ctx);
             EXPECT_EQ(ldap->outstandingResources(), ClientResourceCounts{});
         }
+        ldap.reset();
+        SharedSlapd::TearDown();
     }
-    static SlapdServer* server;
-    static std::string extra;
     std::unique_ptr<LdapDirectory> ldap;
     NWDSContextHandle ctx = NO_CONTEXT;
 };
-SlapdServer* LdapClient::server = nullptr;
-std::string LdapClient::extra;
 
 TEST_F(LdapClient, NamesWithEveryCharacterRoundTripBetweenDottedNamesAndDns) {
     std::vector<ListedItem> listed;
@@ -99,7 +89,9 @@ TEST_F(LdapClient, NamesWithEveryCharacterRoundTripBetweenDottedNamesAndDns) {
     other->NWDSFreeContext(c);
 }
 
-TEST_F(LdapClient, ListingAndTheNamesReadsThatFollowCostOneSearch) {
+// The listing brings what the object information needs; each names read that follows is one
+// request, the object found by the listing's names without a search.
+TEST_F(LdapClient, AListingIsOneSearchAndEachNamesReadThatFollowsOneRequest) {
     readNamesOnce(*ldap, ctx);
     const auto before = ldap->roundTrips();
     std::vector<ListedItem> listed;
@@ -112,7 +104,7 @@ TEST_F(LdapClient, ListingAndTheNamesReadsThatFollowCostOneSearch) {
         ASSERT_EQ(readAll(*ldap, ctx, item.name + ".Bulk.Acme", DS_ATTRIBUTE_NAMES, attrs), 0);
         EXPECT_TRUE(attrs.count("Surname")) << item.name;
     }
-    EXPECT_EQ(ldap->roundTrips(), afterListing);
+    EXPECT_EQ(ldap->roundTrips() - afterListing, listed.size());
 }
 
 TEST_F(LdapClient, ATenThousandObjectContainerIsListedCompletelyOverSeveralPasses) {

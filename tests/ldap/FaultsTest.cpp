@@ -56,28 +56,19 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-class LdapFaults : public ::testing::Test {
+class LdapFaults : public SharedSlapd<> {
 protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/ostrel-faults-XXXXXX";
-        folder = mkdtemp(pattern);
-        SlapdServer::Options options;
-        options.extraLdif = {"ACME_TREE=" + writeBigContainer(folder)};
-        options.adminPassword = kPassword;
-        server = new SlapdServer(options);
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
+        serverOptions.extraLdif = {"ACME_TREE=" + writeBigContainer(suiteFolder())};
+        serverOptions.adminPassword = kPassword;
+        SharedSlapd::SetUpTestSuite();
     }
     void SetUp() override {
         ASSERT_TRUE(server != nullptr);
         if (!server->running()) {
             ASSERT_TRUE(server->restart()) << server->failure();
         }
+        ASSERT_NO_FATAL_FAILURE(SharedSlapd::SetUp());
         relay = std::make_unique<LdapRelay>(server->port());
         ASSERT_TRUE(relay->listening());
         std::string error;
@@ -94,6 +85,7 @@ protected:
         ldap.reset();
         relay.reset();
         server->resume();
+        SharedSlapd::TearDown();
     }
     // An object's values as a fresh client reads them straight from slapd.
     std::map<std::string, ReadItem> readBack(const std::string& name) {
@@ -109,14 +101,10 @@ protected:
         return out;
     }
 
-    static SlapdServer* server;
-    static std::string folder;
     std::unique_ptr<LdapRelay> relay;
     std::unique_ptr<LdapDirectory> ldap;
     NWDSContextHandle ctx = NO_CONTEXT;
 };
-SlapdServer* LdapFaults::server = nullptr;
-std::string LdapFaults::folder;
 
 TEST_F(LdapFaults, AServerKilledDuringALongListingIsReportedAndTheNextListingReconnects) {
     // Part of the way into the answers (each listed entry is some 200 bytes), slapd dies.
@@ -274,7 +262,7 @@ TEST_F(LdapFaults, NoPasswordAppearsInAnyMessageOrLog) {
     std::vector<std::string> texts;
 
     // A wrong password.
-    const std::string wrongFile = folder + "/wrong-password";
+    const std::string wrongFile = suiteFolder() + "/wrong-password";
     std::ofstream(wrongFile) << kWrongPassword << "\n";
     LdapDirectory::Options wrong = optionsThrough(*server, relay->uri());
     wrong.settings.passwordFile = wrongFile;

@@ -1,5 +1,6 @@
 // Filters the query page builds, put into a request buffer through the seam and written as
 // LDAP filters: every criterion kind, AND binding tighter than OR, values escaped.
+#include "client/common/FilterDecoding.h"
 #include "client/embedded/EmbeddedDirectory.h"
 #include "client/ldap/FilterText.h"
 #include "directory/ResultCodes.h"
@@ -66,7 +67,7 @@ protected:
         dir->NWDSInitBuf(ctx, DSV_SEARCH_FILTER, buf);
         EXPECT_EQ(dir->NWDSPutFilter(ctx, buf, cursor, nullptr), 0);
         std::vector<FilterToken> decoded;
-        NWDSCCODE rc = ldapfilter::decode(*buf, decoded);
+        NWDSCCODE rc = request::searchFilter(*buf, decoded);
         if (rc == 0)
             rc = ldapfilter::translate(decoded, directory, out);
         dir->NWDSFreeBuf(buf);

@@ -8,6 +8,9 @@
 #include "directory/ResultCodes.h"
 #include "tests/support/PageContext.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -16,22 +19,66 @@
 #include <tuple>
 #include <vector>
 
+// Whether the tests of a suite share one server, or each test has one of its own (a suite
+// whose tests change the server's schema).
+enum class SlapdPer { Suite, Test };
+
 // A private slapd with the demo data for the tests of one suite: started before its first
-// test, stopped after its last. `Base` is ::testing::Test or a ::testing::TestWithParam.
-template <class Base = ::testing::Test> class SharedSlapd : public Base {
+// test and stopped after its last (or, `per` Test, around each test). `Base` is
+// ::testing::Test or a ::testing::TestWithParam. A suite whose server needs more than the
+// demo data (more entries, TLS, a known administrator's password) sets `serverOptions` in a
+// SetUpTestSuite of its own, before calling this one's; the files it writes for that go into
+// `suiteFolder()`, removed after the suite's last test.
+template <class Base = ::testing::Test, SlapdPer per = SlapdPer::Suite>
+class SharedSlapd : public Base {
 public:
     static void SetUpTestSuite() {
-        server = new SlapdServer();
-        ASSERT_TRUE(server->running()) << server->failure();
+        if constexpr (per == SlapdPer::Suite)
+            startServer();
     }
     static void TearDownTestSuite() {
         delete server;
         server = nullptr;
+        serverOptions = {};
+        if (!folder_.empty()) {
+            std::error_code ec;
+            std::filesystem::remove_all(folder_, ec);
+            folder_.clear();
+        }
     }
 
 protected:
-    void SetUp() override { ASSERT_TRUE(server && server->running()); }
+    void SetUp() override {
+        if constexpr (per == SlapdPer::Test)
+            startServer();
+        ASSERT_TRUE(server && server->running()) << (server ? server->failure() : "");
+    }
+    void TearDown() override {
+        if constexpr (per == SlapdPer::Test) {
+            delete server;
+            server = nullptr;
+        }
+    }
+
+    // A temporary folder of the suite's own, made when first asked for.
+    static const std::string& suiteFolder() {
+        if (folder_.empty()) {
+            std::string pattern = (std::filesystem::temp_directory_path() / "ostrel-suite-XXXXXX");
+            if (mkdtemp(pattern.data()) != nullptr)
+                folder_ = pattern;
+        }
+        return folder_;
+    }
+
     static inline SlapdServer* server = nullptr;
+    static inline SlapdServer::Options serverOptions;
+
+private:
+    static void startServer() {
+        server = new SlapdServer(serverOptions);
+        ASSERT_TRUE(server->running()) << server->failure();
+    }
+    static inline std::string folder_;
 };
 
 // The settings of the LDAP client for a private slapd: its trees, bound as the demo's
@@ -59,6 +106,29 @@ inline LdapDirectory::Options ldapOptionsAs(const SlapdServer& server, const std
     LdapDirectory::Options options = ldapOptionsFor(server);
     options.settings.bindDn.clear();
     options.settings.identity = user;
+    return options;
+}
+
+// A User of the demo who may only read, for the suites that ask what it may not do: its entry
+// as LDIF to add to a server's data, and its password file, written into `folder`.
+constexpr char kClerkDn[] = "cn=Clerk,ou=Sales,o=Acme";
+inline std::string writeClerk(const std::string& folder) {
+    std::ofstream(folder + "/clerk.ldif")
+        << "dn: " << kClerkDn
+        << "\nobjectClass: inetOrgPerson\ncn: Clerk\nsn: Clerk\nuserPassword: clerk-pass\n\n";
+    std::ofstream(folder + "/clerk.password") << "clerk-pass\n";
+    return "ACME_TREE=" + folder + "/clerk.ldif";
+}
+
+// The settings of the LDAP client for a private slapd bound as the administrator, or as the
+// clerk (whose password file writeClerk wrote into `folder`).
+inline LdapDirectory::Options ldapOptionsFor(const SlapdServer& server, bool clerk,
+                                             const std::string& folder) {
+    LdapDirectory::Options options = ldapOptionsFor(server);
+    if (clerk) {
+        options.settings.bindDn = kClerkDn;
+        options.settings.passwordFile = folder + "/clerk.password";
+    }
     return options;
 }
 

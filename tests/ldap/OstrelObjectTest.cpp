@@ -60,11 +60,11 @@ std::string passwordOf(const SlapdServer& server) {
     return line;
 }
 
-class TopAttributes : public ::testing::Test {
+// A server of its own for each test, as tests change the server's schema.
+class TopAttributes : public SharedSlapd<::testing::Test, SlapdPer::Test> {
 protected:
     void SetUp() override {
-        server = std::make_unique<SlapdServer>();
-        ASSERT_TRUE(server->running()) << server->failure();
+        ASSERT_NO_FATAL_FAILURE(SharedSlapd::SetUp());
         // The server as another tool sees it: the administrator on a connection of its own.
         LdapSession::Credentials credentials;
         credentials.bindDn = "cn=Admin,o=Acme";
@@ -86,6 +86,9 @@ protected:
         if (ldap) {
             EXPECT_EQ(ldap->outstandingResources(), ClientResourceCounts{});
         }
+        ldap.reset();
+        raw.reset();
+        SharedSlapd::TearDown();
     }
 
     static NWDSCCODE send(DirectoryClient& client, const std::string& name,
@@ -169,7 +172,6 @@ protected:
                            [](const std::string& c) { return ostrelobject::isThisClass(c); });
     }
 
-    std::unique_ptr<SlapdServer> server;
     std::unique_ptr<LdapSession> raw;
     std::unique_ptr<LdapDirectory> ldap;
     std::unique_ptr<EmbeddedDirectory> embedded;

@@ -13,35 +13,16 @@
 
 namespace {
 
-constexpr char kClerkDn[] = "cn=Clerk,ou=Sales,o=Acme";
-
-class LdapRights : public ::testing::Test {
+class LdapRights : public SharedSlapd<> {
 protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/ostrel-rights-XXXXXX";
-        folder = mkdtemp(pattern);
-        std::ofstream(folder + "/clerk.ldif")
-            << "dn: " << kClerkDn
-            << "\nobjectClass: inetOrgPerson\ncn: Clerk\nsn: Clerk\nuserPassword: clerk-pass\n\n";
-        std::ofstream(folder + "/clerk.password") << "clerk-pass\n";
-        SlapdServer::Options options;
-        options.extraLdif = {"ACME_TREE=" + folder + "/clerk.ldif"};
-        server = new SlapdServer(options);
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
+        serverOptions.extraLdif = {writeClerk(suiteFolder())};
+        SharedSlapd::SetUpTestSuite();
     }
     // The client bound as the administrator, or as the clerk who may only read.
     static std::unique_ptr<LdapDirectory> open(bool clerk) {
-        LdapDirectory::Options options = ldapOptionsFor(*server);
-        if (clerk) {
-            options.settings.bindDn = kClerkDn;
-            options.settings.passwordFile = folder + "/clerk.password";
-        }
         std::string error;
-        auto dir = LdapDirectory::open(options, &error);
+        auto dir = LdapDirectory::open(ldapOptionsFor(*server, clerk, suiteFolder()), &error);
         EXPECT_NE(dir, nullptr) << error;
         return dir;
     }
@@ -54,11 +35,7 @@ protected:
         dir.NWDSFreeContext(ctx);
         return out;
     }
-    static SlapdServer* server;
-    static std::string folder;
 };
-SlapdServer* LdapRights::server = nullptr;
-std::string LdapRights::folder;
 
 TEST_F(LdapRights, TheServerDecidesWhoHoldsWhichRights) {
     auto admin = open(false), clerk = open(true);

@@ -78,11 +78,11 @@ struct Side {
     }
 };
 
-class SchemaManagerParity : public ::testing::Test {
+// A server of its own for each test, as tests change the server's schema.
+class SchemaManagerParity : public SharedSlapd<::testing::Test, SlapdPer::Test> {
 protected:
     void SetUp() override {
-        server = std::make_unique<SlapdServer>();
-        ASSERT_TRUE(server->running()) << server->failure();
+        ASSERT_NO_FATAL_FAILURE(SharedSlapd::SetUp());
         std::string error;
         ldapDirectory = LdapDirectory::open(ldapOptionsFor(*server), &error);
         ASSERT_NE(ldapDirectory, nullptr) << error;
@@ -95,6 +95,9 @@ protected:
             ldap->page.reset();
             EXPECT_EQ(ldapDirectory->outstandingResources(), ClientResourceCounts{});
         }
+        ldap.reset();
+        ldapDirectory.reset();
+        SharedSlapd::TearDown();
     }
     // Runs the same user actions on both pages; they show the same messages and controls.
     void onBoth(const char* what, const std::function<void(Side&)>& actions) {
@@ -107,7 +110,6 @@ protected:
         EXPECT_EQ(shown(*ldap->page), shown(*embedded->page));
     }
 
-    std::unique_ptr<SlapdServer> server;
     std::unique_ptr<LdapDirectory> ldapDirectory;
     std::unique_ptr<EmbeddedDirectory> embeddedDirectory;
     std::unique_ptr<Side> ldap, embedded;

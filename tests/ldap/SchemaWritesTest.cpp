@@ -13,7 +13,6 @@
 namespace {
 
 using Lists = std::array<std::vector<std::string>, 5>;
-constexpr char kClerkDn[] = "cn=Clerk,ou=Sales,o=Acme";
 
 NWDSCCODE defineAttr(DirectoryClient& c, NWDSContextHandle ctx, const std::string& name,
                      std::uint32_t flags, std::uint32_t syntax, std::uint32_t lower = 0,
@@ -74,26 +73,15 @@ NWDSCCODE addObject(DirectoryClient& c, NWDSContextHandle ctx, const std::string
 // One schema operation, run on either directory.
 using Operation = std::function<NWDSCCODE(DirectoryClient&, NWDSContextHandle)>;
 
-class LdapSchemaWrites : public ::testing::Test {
+// A server of its own for each test, as each changes the schema.
+class LdapSchemaWrites : public SharedSlapd<::testing::Test, SlapdPer::Test> {
 protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/ostrel-schema-XXXXXX";
-        folder = mkdtemp(pattern);
-        std::ofstream(folder + "/clerk.ldif")
-            << "dn: " << kClerkDn
-            << "\nobjectClass: inetOrgPerson\ncn: Clerk\nsn: Clerk\nuserPassword: clerk-pass\n\n";
-        std::ofstream(folder + "/clerk.password") << "clerk-pass\n";
+        serverOptions.extraLdif = {writeClerk(suiteFolder())};
+        SharedSlapd::SetUpTestSuite();
     }
-    static void TearDownTestSuite() {
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
-    }
-    // A server of its own for each test, as each changes the schema.
     void SetUp() override {
-        SlapdServer::Options options;
-        options.extraLdif = {"ACME_TREE=" + folder + "/clerk.ldif"};
-        server = new SlapdServer(options);
-        ASSERT_TRUE(server->running()) << server->failure();
+        ASSERT_NO_FATAL_FAILURE(SharedSlapd::SetUp());
         ldap = open(false);
         ASSERT_NE(ldap, nullptr);
         embedded = EmbeddedDirectory::openDemo();
@@ -108,19 +96,13 @@ protected:
             EXPECT_EQ(ldap->outstandingResources(), ClientResourceCounts{});
             ldap.reset();
         }
-        delete server;
-        server = nullptr;
+        SharedSlapd::TearDown();
     }
 
     // A client bound as the administrator, or as the clerk who may only read.
     static std::unique_ptr<LdapDirectory> open(bool clerk) {
-        LdapDirectory::Options options = ldapOptionsFor(*server);
-        if (clerk) {
-            options.settings.bindDn = kClerkDn;
-            options.settings.passwordFile = folder + "/clerk.password";
-        }
         std::string error;
-        auto dir = LdapDirectory::open(options, &error);
+        auto dir = LdapDirectory::open(ldapOptionsFor(*server, clerk, suiteFolder()), &error);
         EXPECT_NE(dir, nullptr) << error;
         return dir;
     }
@@ -142,14 +124,10 @@ protected:
         return {classDump(*embedded, ectx, false), attrDump(*embedded, ectx)};
     }
 
-    static SlapdServer* server;
-    static std::string folder;
     std::unique_ptr<LdapDirectory> ldap;
     std::unique_ptr<EmbeddedDirectory> embedded;
     NWDSContextHandle ctx = NO_CONTEXT, ectx = NO_CONTEXT;
 };
-SlapdServer* LdapSchemaWrites::server = nullptr;
-std::string LdapSchemaWrites::folder;
 
 TEST_F(LdapSchemaWrites, DefinitionsAreWrittenAndReadBackAsTheEmbeddedDirectoryHoldsThem) {
     const std::vector<std::pair<const char*, Operation>> steps = {

@@ -19,12 +19,13 @@ std::unique_ptr<LdapSession> adminSession(const SlapdServer& server,
     return session;
 }
 
-TEST(LdapServerProblems, AnAnswerLargerThanTheLimitEndsTheReadAndSaysTheLimit) {
-    SlapdServer server;
-    ASSERT_TRUE(server.running()) << server.failure();
+// One server for the suite: the aliases one test adds are nothing the other reads.
+class LdapServerProblems : public SharedSlapd<> {};
+
+TEST_F(LdapServerProblems, AnAnswerLargerThanTheLimitEndsTheReadAndSaysTheLimit) {
     LdapLimits limits;
     limits.maxMessageBytes = 4096; // the schema entry is far larger
-    auto session = adminSession(server, limits);
+    auto session = adminSession(*server, limits);
     ASSERT_NE(session, nullptr);
     LdapEntry small;
     EXPECT_EQ(session->readEntry("o=Acme", {"1.1"}, true, LdapSession::Deref::Never, small), 0);
@@ -38,10 +39,8 @@ TEST(LdapServerProblems, AnAnswerLargerThanTheLimitEndsTheReadAndSaysTheLimit) {
     EXPECT_TRUE(session->connectionLost());
 }
 
-TEST(LdapServerProblems, ReadingThroughAnAliasLoopIsTheServersAliasProblem) {
-    SlapdServer server;
-    ASSERT_TRUE(server.running()) << server.failure();
-    auto raw = adminSession(server);
+TEST_F(LdapServerProblems, ReadingThroughAnAliasLoopIsTheServersAliasProblem) {
+    auto raw = adminSession(*server);
     ASSERT_NE(raw, nullptr);
     for (const auto& [own, other] : {std::pair{"LoopA", "LoopB"}, std::pair{"LoopB", "LoopA"}}) {
         const std::vector<LdapMod> attributes = {
@@ -53,7 +52,7 @@ TEST(LdapServerProblems, ReadingThroughAnAliasLoopIsTheServersAliasProblem) {
     }
 
     std::string error;
-    auto ldap = LdapDirectory::open(ldapOptionsFor(server), &error);
+    auto ldap = LdapDirectory::open(ldapOptionsFor(*server), &error);
     ASSERT_NE(ldap, nullptr) << error;
     NWDSContextHandle ctx = pageContext(*ldap);
     std::uint32_t flags = 0;

@@ -28,24 +28,16 @@ bool makeServerCertificate() {
                "/san.ext -out " + folder + "/server.crt");
 }
 
-class LdapTls : public ::testing::Test {
+// The server serves StartTLS and ldaps with a certificate of a CA made for the suite.
+class LdapTls : public SharedSlapd<> {
 protected:
     static void SetUpTestSuite() {
-        char pattern[] = "/tmp/ostrel-tls-XXXXXX";
-        folder = mkdtemp(pattern);
+        folder = suiteFolder();
         ASSERT_TRUE(makeCa("ca") && makeCa("other") && makeServerCertificate())
             << "see " << folder << "/openssl.log";
-        SlapdServer::Options options;
-        options.tlsCert = folder + "/server.crt";
-        options.tlsKey = folder + "/server.key";
-        server = new SlapdServer(options);
-        ASSERT_TRUE(server->running()) << server->failure();
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
+        serverOptions.tlsCert = folder + "/server.crt";
+        serverOptions.tlsKey = folder + "/server.key";
+        SharedSlapd::SetUpTestSuite();
     }
     LdapDirectory::Options options(const std::string& uri, const std::string& ca, bool startTls) {
         auto o = ldapOptionsFor(*server);
@@ -55,9 +47,7 @@ protected:
         o.settings.startTls = startTls;
         return o;
     }
-    static SlapdServer* server;
 };
-SlapdServer* LdapTls::server = nullptr;
 
 TEST_F(LdapTls, StartTlsAndLdapsWorkWithTheServersCa) {
     for (const auto& [uri, startTls] :

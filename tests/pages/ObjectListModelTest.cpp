@@ -79,6 +79,44 @@ private slots:
         QCOMPARE(model.rowCount(model.head()), int(labels.size()));
     }
 
+    // The same when a large listing merges a step at a time: runs sorted pass by pass, objects
+    // arriving while a merge is under way, and the rows unchanged until a merge ends.
+    void stepwiseMergesMatchOneByOneInsertion() {
+        QStringList labels = kLabels + kLabels + kLabels;
+        QTreeWidget reference;
+        auto* expected = new QTreeWidgetItem(&reference);
+        ObjectListModel model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setStepwiseMergeFrom(0);
+        model.setHead("top", 2);
+        int steps = 0, unchangedSteps = 0;
+        for (int i = 0; i < labels.size(); ++i) {
+            auto* item = new QTreeWidgetItem(QStringList{labels[i]});
+            item->setData(0, Qt::UserRole, i);
+            insertSorted(expected, item);
+            model.addObject(listed(labels[i], i), 1);
+            if (i % 2 == 1)
+                model.sortArrivals();
+            if (i % 9 == 8) {
+                const QStringList before = rowsOf(model);
+                const bool allShown = model.mergeAllStepwise();
+                ++steps;
+                if (!allShown && rowsOf(model) == before)
+                    ++unchangedSteps;
+            }
+        }
+        while (!model.mergeAllStepwise())
+            ++steps;
+        QVERIFY(unchangedSteps > 0); // some steps ran while a merge was under way
+        QStringList want;
+        for (int i = 0; i < expected->childCount(); ++i)
+            want << expected->child(i)->text(0) + "#" +
+                        expected->child(i)->data(0, Qt::UserRole).toString();
+        QCOMPARE(rowsOf(model), want);
+        QVERIFY(model.mergeAllStepwise());
+    }
+
     // A row the view holds (selected, current) stays on its object while batches are merged
     // in before it.
     void heldRowsFollowTheirObjectsThroughMerges() {
@@ -97,6 +135,39 @@ private slots:
         model.merge();
         QCOMPARE(held.data().toString(), QStringLiteral("n"));
         QCOMPARE(held.row(), 51);
+        model.clear();
+        QVERIFY(!held.isValid());
+    }
+
+    // A merge a step at a time keeps held rows and names read while it was under way.
+    void stepwiseMergesKeepHeldRowsAndNamesRead() {
+        ObjectListModel model;
+        model.setNameReader(
+            [](const std::string&, std::vector<std::string>& names) {
+                names = {"cn"};
+                return true;
+            },
+            25);
+        model.setStepwiseMergeFrom(0);
+        model.addObject(listed("m", 0), 1);
+        model.addObject(listed("n", 1), 1);
+        model.merge();
+        const QPersistentModelIndex held(model.objectAt(1));
+        for (int i = 0; i < 40; ++i) {
+            model.addObject(listed(QString("a%1").arg(i), 2 + i), 1);
+            model.sortArrivals(); // one run per object: many steps
+        }
+        QVERIFY(!model.mergeAllStepwise());
+        QCOMPARE(model.objectCount(), 2);
+        model.fetchMore(held); // names read while the merge is under way
+        QCOMPARE(model.rowCount(held), 1);
+        while (!model.mergeAllStepwise()) {
+        }
+        QCOMPARE(model.objectCount(), 42);
+        QCOMPARE(held.data().toString(), QStringLiteral("n"));
+        QCOMPARE(held.row(), 41);
+        QCOMPARE(model.rowCount(held), 1);
+        QVERIFY(!model.canFetchMore(held));
         model.clear();
         QVERIFY(!held.isValid());
     }

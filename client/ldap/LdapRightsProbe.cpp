@@ -7,7 +7,9 @@
 //   - On [Root]: the identity may create objects at the top of a naming context of the tree,
 //     that is, it administers that part of the server (Add, Delete, Rename); Supervisor, which
 //     is what the Schema Manager asks for, only where it may also change the server's schema.
-#include "LdapDirectory.h"
+#include "LdapRightsProbe.h"
+
+#include "LdapOutcome.h"
 #include "LdapSchemaConfig.h"
 #include "LdapTree.h"
 #include "client/common/Names.h"
@@ -25,12 +27,12 @@ std::string withoutLeadingDot(std::string_view name) {
 
 } // namespace
 
-bool LdapDirectory::isBoundIdentity(std::string_view subjectName) const {
-    return names::equalFolded(withoutLeadingDot(subjectName), withoutLeadingDot(identity()));
+bool LdapRightsProbe::isBoundIdentity(std::string_view subjectName) const {
+    return names::equalFolded(withoutLeadingDot(subjectName), withoutLeadingDot(identity_));
 }
 
-NWDSCCODE LdapDirectory::mayAddBelow(Tree& tree, const std::vector<std::string>& parents,
-                                     bool& readable, bool& mayAdd) {
+NWDSCCODE LdapRightsProbe::mayAddBelow(LdapTree& tree, const std::vector<std::string>& parents,
+                                       bool& readable, bool& mayAdd) {
     readable = mayAdd = false;
     for (const auto& parent : parents) {
         LdapEntry e;
@@ -65,7 +67,7 @@ NWDSCCODE LdapDirectory::mayAddBelow(Tree& tree, const std::vector<std::string>&
     return 0;
 }
 
-bool LdapDirectory::readsEverything(Tree& tree) {
+bool LdapRightsProbe::readsEverything(LdapTree& tree) {
     // Whoever administers a naming context reads all of it; anyone else may be shown an
     // object without some of its attributes, whose names the server then leaves out too.
     if (!tree.readsEverything) {
@@ -75,53 +77,44 @@ bool LdapDirectory::readsEverything(Tree& tree) {
     return *tree.readsEverything;
 }
 
-NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const char* subjectName,
-                                                const char* objectName, const char* attrName,
-                                                std::uint32_t* privileges) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (privileges == nullptr || subjectName == nullptr || attrName == nullptr)
-        return ERR_NULL_POINTER;
+NWDSCCODE LdapRightsProbe::checkQuestion(const char* subjectName, const char* attrName) const {
     if (auto rc = names::checkSchemaName(attrName); rc != 0)
         return rc;
     // The server answers for the identity bound to it, and no other.
-    if (!isBoundIdentity(subjectName))
-        return ERR_NOT_SUPPORTED;
-    Tree* tree = nullptr;
-    std::string dn;
-    if (auto rc = objectOf(*ctx, objectName, tree, dn); rc != 0)
-        return rc;
-    const std::string_view attr(attrName);
+    return isBoundIdentity(subjectName) ? 0 : ERR_NOT_SUPPORTED;
+}
+
+NWDSCCODE LdapRightsProbe::effectiveRights(LdapTree& tree, const std::string& dn,
+                                           std::string_view attr, std::uint32_t& privileges) {
     const bool entry = names::equalFolded(attr, kEntryRights);
     if (!entry && !names::equalFolded(attr, kAllAttributesRights) &&
-        tree->schema->findAttribute(attr) == nullptr)
+        tree.schema->findAttribute(attr) == nullptr)
         return ERR_NO_SUCH_ATTRIBUTE;
 
     // Where a probe entry would go: below the object, or at the top of each naming context.
     std::vector<std::string> parents;
     if (dn.empty())
-        parents = tree->bases;
+        parents = tree.bases;
     else
         parents = {dn};
     bool readable = false, mayAdd = false;
-    if (auto rc = mayAddBelow(*tree, parents, readable, mayAdd); rc != 0) {
-        fail(*tree);
+    if (auto rc = mayAddBelow(tree, parents, readable, mayAdd); rc != 0) {
+        outcome_.fail(tree);
         return rc;
     }
     const bool administrator = dn.empty() && mayAdd;
     bool schemaWriter = false;
     if (dn.empty()) {
         schemaconfig::ConfigSchema config;
-        const NWDSCCODE rc = schemaconfig::read(*tree->session, tree->subschemaDn, config);
+        const NWDSCCODE rc = schemaconfig::read(*tree.session, tree.subschemaDn, config);
         if (rc == 0) {
-            if (auto probe = schemaconfig::mayChange(*tree->session, config, schemaWriter);
+            if (auto probe = schemaconfig::mayChange(*tree.session, config, schemaWriter);
                 probe != 0) {
-                fail(*tree);
+                outcome_.fail(tree);
                 return probe;
             }
         } else if (rc != ERR_NO_ACCESS && rc != ERR_NOT_SUPPORTED && rc != ERR_NO_SUCH_ENTRY) {
-            fail(*tree);
+            outcome_.fail(tree);
             return rc;
         }
     }
@@ -143,6 +136,6 @@ NWDSCCODE LdapDirectory::NWDSGetEffectiveRights(NWDSContextHandle context, const
         if (schemaWriter)
             rights |= DS_ATTR_SUPERVISOR;
     }
-    *privileges = rights;
+    privileges = rights;
     return 0;
 }

@@ -4,7 +4,9 @@
 // rules are the embedded directory's (SchemaRules), asked of the schema the server gave.
 // The server lets a definition go while entries or other definitions still use it, and its
 // configuration may then no longer load; so the use is checked here before anything is sent.
-#include "LdapDirectory.h"
+#include "LdapSchemaWriter.h"
+
+#include "LdapOutcome.h"
 #include "LdapSchemaConfig.h"
 #include "LdapTree.h"
 #include "OstrelObjectClass.h"
@@ -60,35 +62,27 @@ const char* kindOf(std::uint32_t flags, const std::vector<const Definition*>& su
 
 } // namespace
 
-NWDSCCODE LdapDirectory::schemaTree(NWDSContextHandle context, const char* name, Tree*& tree,
-                                    schemaconfig::ConfigSchema& config) {
-    const ContextState* ctx = findContext(context);
-    if (ctx == nullptr)
-        return ERR_BAD_CONTEXT;
-    if (auto rc = names::checkSchemaName(name); rc != 0)
-        return rc;
-    if (auto rc = treeOf(*ctx, tree); rc != 0)
-        return rc;
-    if (auto rc = schemaconfig::read(*tree->session, tree->subschemaDn, config); rc != 0) {
-        fail(*tree);
+NWDSCCODE LdapSchemaWriter::readConfig(LdapTree& tree, schemaconfig::ConfigSchema& config) {
+    if (auto rc = schemaconfig::read(*tree.session, tree.subschemaDn, config); rc != 0) {
+        outcome_.fail(tree);
         return rc;
     }
     return 0;
 }
 
-NWDSCCODE LdapDirectory::schemaChanged(Tree& tree, NWDSCCODE sent) {
+NWDSCCODE LdapSchemaWriter::changed(LdapTree& tree, NWDSCCODE sent) {
     if (sent != 0) {
-        fail(tree);
+        outcome_.fail(tree);
         return sent;
     }
-    return loadSchema(tree);
+    return loadTreeSchema(tree, outcome_.lastFailure);
 }
 
-NWDSCCODE LdapDirectory::anyEntry(Tree& tree, const std::string& filter, bool& found) {
+NWDSCCODE LdapSchemaWriter::anyEntry(LdapTree& tree, const std::string& filter, bool& found) {
     found = false;
     for (const auto& base : tree.bases) {
         if (auto rc = tree.session->anyEntry(base, filter, found); rc != 0) {
-            fail(tree);
+            outcome_.fail(tree);
             return rc;
         }
         if (found)
@@ -97,19 +91,13 @@ NWDSCCODE LdapDirectory::anyEntry(Tree& tree, const std::string& filter, bool& f
     return 0;
 }
 
-NWDSCCODE LdapDirectory::NWDSDefineAttr(NWDSContextHandle context, const char* attrName,
-                                        const Attr_Info_T* attrDef) {
-    Tree* tree = nullptr;
-    schemaconfig::ConfigSchema config;
-    if (auto rc = schemaTree(context, attrName, tree, config); rc != 0)
-        return rc;
-    AttributeDefinition def;
-    if (auto rc = attributeDefinitionRequest(attrName, attrDef, def); rc != 0)
-        return rc;
-    if (auto rc = schemarules::checkNewAttribute(*tree->schema, def); rc != 0)
+NWDSCCODE LdapSchemaWriter::defineAttribute(LdapTree& tree,
+                                            const schemaconfig::ConfigSchema& config,
+                                            const AttributeDefinition& def) {
+    if (auto rc = schemarules::checkNewAttribute(*tree.schema, def); rc != 0)
         return rc;
 
-    const auto& known = tree->subschemaValues.attributeTypes;
+    const auto& known = tree.subschemaValues.attributeTypes;
     Definition d;
     d.keyword = "attributetype";
     d.oid = schemaconfig::newOid(2, known);
@@ -128,24 +116,17 @@ NWDSCCODE LdapDirectory::NWDSDefineAttr(NWDSContextHandle context, const char* a
         d.setQuoted("X-NDS-UPPER-BOUND", {std::to_string(def.upper)});
     }
     storeddefinitions::storeAttribute(d);
-    return schemaChanged(
-        *tree, schemaconfig::add(*tree->session, config, config.attributeTypes(), d.text()));
+    return changed(tree,
+                   schemaconfig::add(*tree.session, config, config.attributeTypes(), d.text()));
 }
 
-NWDSCCODE LdapDirectory::NWDSDefineClass(NWDSContextHandle context, const char* className,
-                                         const Class_Info_T* classInfo, Buf_T* classItems) {
-    Tree* tree = nullptr;
-    schemaconfig::ConfigSchema config;
-    if (auto rc = schemaTree(context, className, tree, config); rc != 0)
-        return rc;
-    ClassDefinition def;
-    if (auto rc = classDefinitionRequest(className, classInfo, classItems, def); rc != 0)
-        return rc;
-    const Schema& schema = *tree->schema;
+NWDSCCODE LdapSchemaWriter::defineClass(LdapTree& tree, const schemaconfig::ConfigSchema& config,
+                                        const ClassDefinition& def) {
+    const Schema& schema = *tree.schema;
     if (auto rc = schemarules::checkNewClass(schema, def); rc != 0)
         return rc;
 
-    const auto& known = tree->subschemaValues.objectClasses;
+    const auto& known = tree.subschemaValues.objectClasses;
     const std::vector<Definition> server = parsedAll(known, "objectclass");
     std::map<std::string, const Definition*> byName; // folded LDAP names and OIDs
     for (const auto& c : server) {
@@ -197,20 +178,14 @@ NWDSCCODE LdapDirectory::NWDSDefineClass(NWDSContextHandle context, const char* 
         const Definition* c = serverClass(name);
         return c != nullptr && c->has("AUXILIARY") ? c : nullptr;
     });
-    return schemaChanged(
-        *tree, schemaconfig::add(*tree->session, config, config.objectClasses(), d.text()));
+    return changed(tree,
+                   schemaconfig::add(*tree.session, config, config.objectClasses(), d.text()));
 }
 
-NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* className,
-                                         Buf_T* optionalAttrs) {
-    Tree* tree = nullptr;
-    schemaconfig::ConfigSchema config;
-    if (auto rc = schemaTree(context, className, tree, config); rc != 0)
-        return rc;
-    std::vector<std::string> attributes;
-    if (auto rc = optionalAttributesRequest(optionalAttrs, attributes); rc != 0)
-        return rc;
-    const Schema& schema = *tree->schema;
+NWDSCCODE LdapSchemaWriter::addOptional(LdapTree& tree, const schemaconfig::ConfigSchema& config,
+                                        const char* className,
+                                        const std::vector<std::string>& attributes) {
+    const Schema& schema = *tree.schema;
     if (auto rc = schemarules::checkOptionalAdditions(schema, className, attributes); rc != 0)
         return rc;
     const ClassDefinition* cls = schema.findClass(className);
@@ -225,7 +200,7 @@ NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* 
             return ERR_NOT_SUPPORTED;
         Definition d = own->parsed;
         ostrelobject::addToTop(d, ldapNames);
-        return schemaChanged(*tree, schemaconfig::replace(*tree->session, *own, d.text()));
+        return changed(tree, schemaconfig::replace(*tree.session, *own, d.text()));
     }
     const schemaconfig::StoredDefinition* stored = config.find(config.objectClasses(), cls->oid);
     // One the server holds itself (listed in the schema root, not in a schema entry below it)
@@ -237,15 +212,13 @@ NWDSCCODE LdapDirectory::NWDSModifyClass(NWDSContextHandle context, const char* 
     std::vector<std::string> may = d.values("MAY");
     may.insert(may.end(), ldapNames.begin(), ldapNames.end());
     storeddefinitions::setList(d, "MAY", may);
-    return schemaChanged(*tree, schemaconfig::replace(*tree->session, *stored, d.text()));
+    return changed(tree, schemaconfig::replace(*tree.session, *stored, d.text()));
 }
 
-NWDSCCODE LdapDirectory::NWDSRemoveAttrDef(NWDSContextHandle context, const char* attrName) {
-    Tree* tree = nullptr;
-    schemaconfig::ConfigSchema config;
-    if (auto rc = schemaTree(context, attrName, tree, config); rc != 0)
-        return rc;
-    const Schema& schema = *tree->schema;
+NWDSCCODE LdapSchemaWriter::removeAttribute(LdapTree& tree,
+                                            const schemaconfig::ConfigSchema& config,
+                                            const char* attrName) {
+    const Schema& schema = *tree.schema;
     const AttributeDefinition* def = schema.findAttribute(attrName);
     if (def == nullptr)
         return ERR_NO_SUCH_ATTRIBUTE;
@@ -253,28 +226,25 @@ NWDSCCODE LdapDirectory::NWDSRemoveAttrDef(NWDSContextHandle context, const char
         return rc;
     // Classes that list it, the server's own included, and attributes derived from it.
     if (!schemarules::classesUsingAttribute(schema, *def).empty() ||
-        namedByOthers(parsedAll(tree->subschemaValues.objectClasses, "objectclass"),
+        namedByOthers(parsedAll(tree.subschemaValues.objectClasses, "objectclass"),
                       {"MUST", "MAY", "X-NDS-NAMING"}, def->ldapName, def->oid) ||
-        namedByOthers(parsedAll(tree->subschemaValues.attributeTypes, "attributetype"), {"SUP"},
+        namedByOthers(parsedAll(tree.subschemaValues.attributeTypes, "attributetype"), {"SUP"},
                       def->ldapName, def->oid))
         return ERR_SCHEMA_IS_IN_USE;
     bool held = false;
-    if (auto rc = anyEntry(*tree, "(" + def->ldapName + "=*)", held); rc != 0)
+    if (auto rc = anyEntry(tree, "(" + def->ldapName + "=*)", held); rc != 0)
         return rc;
     if (held)
         return ERR_SCHEMA_IS_IN_USE;
     const schemaconfig::StoredDefinition* stored = config.find(config.attributeTypes(), def->oid);
     if (stored == nullptr)
         return ERR_SCHEMA_IS_NONREMOVABLE;
-    return schemaChanged(*tree, schemaconfig::remove(*tree->session, *stored));
+    return changed(tree, schemaconfig::remove(*tree.session, *stored));
 }
 
-NWDSCCODE LdapDirectory::NWDSRemoveClassDef(NWDSContextHandle context, const char* className) {
-    Tree* tree = nullptr;
-    schemaconfig::ConfigSchema config;
-    if (auto rc = schemaTree(context, className, tree, config); rc != 0)
-        return rc;
-    const Schema& schema = *tree->schema;
+NWDSCCODE LdapSchemaWriter::removeClass(LdapTree& tree, const schemaconfig::ConfigSchema& config,
+                                        const char* className) {
+    const Schema& schema = *tree.schema;
     const ClassDefinition* def = schema.findClass(className);
     if (def == nullptr)
         return ERR_NO_SUCH_CLASS;
@@ -282,17 +252,17 @@ NWDSCCODE LdapDirectory::NWDSRemoveClassDef(NWDSContextHandle context, const cha
         return rc;
     // Classes derived from it or placed in it, the server's own and folded ones included.
     if (!schemarules::classesUsingClass(schema, *def).empty() ||
-        namedByOthers(parsedAll(tree->subschemaValues.objectClasses, "objectclass"),
+        namedByOthers(parsedAll(tree.subschemaValues.objectClasses, "objectclass"),
                       {"SUP", storeddefinitions::kSuperiorsExtension, "X-NDS-CONTAINMENT"},
                       def->ldapName, def->oid))
         return ERR_SCHEMA_IS_IN_USE;
     bool held = false;
-    if (auto rc = anyEntry(*tree, "(objectClass=" + def->ldapName + ")", held); rc != 0)
+    if (auto rc = anyEntry(tree, "(objectClass=" + def->ldapName + ")", held); rc != 0)
         return rc;
     if (held)
         return ERR_SCHEMA_IS_IN_USE;
     const schemaconfig::StoredDefinition* stored = config.find(config.objectClasses(), def->oid);
     if (stored == nullptr)
         return ERR_SCHEMA_IS_NONREMOVABLE;
-    return schemaChanged(*tree, schemaconfig::remove(*tree->session, *stored));
+    return changed(tree, schemaconfig::remove(*tree.session, *stored));
 }
