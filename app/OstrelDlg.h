@@ -2,13 +2,12 @@
 
 #include "pages/PageFrame.h"
 
-struct ConnectionServices;
-
 #include <QDialog>
 #include <QString>
 #include <array>
 #include <functional>
 
+struct ConnectionServices;
 class QMenu;
 class QTabBar;
 class QFrame;
