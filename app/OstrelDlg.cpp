@@ -3,6 +3,8 @@
 #include "AboutDlg.h"
 #include "PageFactory.h"
 #include "Strings.h"
+#include "browser/BrowserPage.h"
+#include "connections/ConnectionsDlg.h"
 #include "pages/DialogUnits.h"
 #include "pages/WaitCursor.h"
 
@@ -11,10 +13,12 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTabBar>
 
-COstrelDlg::COstrelDlg(const PageServices& services, const QString& aboutText, QWidget* parent)
-    : QDialog(parent), services_(services), aboutText_(aboutText) {
+COstrelDlg::COstrelDlg(const PageServices& services, const QString& aboutText, QWidget* parent,
+                       const ConnectionServices* connections)
+    : QDialog(parent), services_(services), aboutText_(aboutText), connections_(connections) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Ostrel"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/ostrel.png")));
@@ -41,6 +45,11 @@ void COstrelDlg::initDialog() {
     windowMenu_ = new QMenu(this);
     windowMenu_->setObjectName(QStringLiteral("windowMenu"));
     windowMenu_->setAccessibleName(QStringLiteral("Window menu"));
+    if (connections_) {
+        QAction* manage = windowMenu_->addAction(QString::fromLatin1(ConnectionsMenuText));
+        manage->setObjectName(QStringLiteral("connectionsAction"));
+        connect(manage, &QAction::triggered, this, &COstrelDlg::showConnections);
+    }
     if (!aboutText_.isEmpty()) {
         windowMenu_->addSeparator();
         QAction* about = windowMenu_->addAction(aboutText_);
@@ -53,6 +62,30 @@ void COstrelDlg::initDialog() {
     if (!pages_[Browser]) {
         pages_[Browser] = createPage(Browser);
         pages_[Browser]->show();
+    }
+    offerConnections();
+}
+
+void COstrelDlg::offerConnections() {
+    auto* browser = qobject_cast<CBrowserPage*>(pages_[Browser]);
+    if (!connections_ || !browser)
+        return;
+    browser->connectionsButton()->show();
+    connect(browser->connectionsButton(), &QPushButton::clicked, this,
+            &COstrelDlg::showConnections);
+}
+
+void COstrelDlg::showConnections() {
+    if (!connections_)
+        return;
+    ConnectionsDlg dialog(*connections_, services_.reporter, this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.changedConnections())
+        return;
+    // The client holds its trees from its start: the program opens it again, with the pages,
+    // on what is saved now. The environment's settings, while set, decide instead.
+    if (connections_->environmentSettings.isEmpty()) {
+        reopenRequested_ = true;
+        accept();
     }
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 
+struct ConnectionServices;
 class QMenu;
 class QTabBar;
 class QFrame;
@@ -19,8 +20,10 @@ public:
     enum Page { Browser, SchemaViewer, SchemaManager, Query, ObjectManager, ObjectEditor };
     static constexpr int PageCount = 6;
 
-    // aboutText is the text of the About item; empty leaves the item out.
-    COstrelDlg(const PageServices& services, const QString& aboutText, QWidget* parent = nullptr);
+    // aboutText is the text of the About item; empty leaves the item out. With `connections`
+    // the window menu and the browser offer the "Connections" dialog.
+    COstrelDlg(const PageServices& services, const QString& aboutText, QWidget* parent = nullptr,
+               const ConnectionServices* connections = nullptr);
     ~COstrelDlg() override;
 
     // Window initialisation: the About item, the tabs and the browser page.
@@ -33,8 +36,13 @@ public:
     QMenu* windowMenu() const { return windowMenu_; }
     void switchPage(int index);
 
+    // Whether the window closed because the saved connections changed, so that the program
+    // opens its client again on them.
+    bool reopenRequested() const { return reopenRequested_; }
+
 public slots:
     void showAbout();
+    void showConnections();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -42,6 +50,7 @@ protected:
 
 private:
     void buildTabs();
+    void offerConnections();
 
     void showBrowser();
     void showSchemaViewer();
@@ -59,6 +68,8 @@ private:
 
     PageServices services_;
     QString aboutText_;
+    const ConnectionServices* connections_ = nullptr;
+    bool reopenRequested_ = false;
     QTabBar* tabs_ = nullptr;
     QFrame* pageArea_ = nullptr;
     QMenu* windowMenu_ = nullptr;

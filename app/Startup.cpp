@@ -18,13 +18,17 @@ int reportStartupFailure(Reporter& reporter, std::ostream& err, const QString& t
 
 int runOstrel(Reporter& reporter, std::ostream& err,
               const std::function<std::unique_ptr<DirectoryClient>(std::string* error)>& open,
-              const QString& aboutText) {
-    std::string error;
-    std::unique_ptr<DirectoryClient> client = open(&error);
-    if (!client)
-        return reportStartupFailure(
-            reporter, err,
-            QString::fromStdString("The directory client could not be opened: " + error));
-    COstrelApp ostrel(*client, reporter, aboutText, err);
-    return ostrel.run();
+              const QString& aboutText, const ConnectionServices* connections) {
+    for (;;) {
+        std::string error;
+        std::unique_ptr<DirectoryClient> client = open(&error);
+        if (!client)
+            return reportStartupFailure(
+                reporter, err,
+                QString::fromStdString("The directory client could not be opened: " + error));
+        COstrelApp ostrel(*client, reporter, aboutText, err, connections);
+        const int status = ostrel.run();
+        if (!ostrel.reopenRequested())
+            return status;
+    }
 }

@@ -3,6 +3,10 @@
 #include "Startup.h"
 #include "Strings.h"
 #include "client/ClientFactory.h"
+#include "client/SavedTrees.h"
+#include "connections/ConnectionOpening.h"
+#include "connections/ConnectionStore.h"
+#include "connections/KeychainSecretStore.h"
 #include "pages/Reporter.h"
 
 #include <QApplication>
@@ -46,7 +50,9 @@ int main(int argc, char** argv) {
 
     const std::unique_ptr<QCoreApplication> app(
         wantsWindow(argc, argv) ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
-    QCoreApplication::setApplicationName(QStringLiteral("Ostrel"));
+    // The names the saved connections' settings file is found by.
+    QCoreApplication::setOrganizationName(QString::fromLatin1(ConnectionStore::kOrganization));
+    QCoreApplication::setApplicationName(QString::fromLatin1(ConnectionStore::kApplication));
     QCoreApplication::setApplicationVersion(QStringLiteral(OSTREL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(OSTREL_APP_ID));
 
@@ -79,6 +85,25 @@ int main(int argc, char** argv) {
             return std::nullopt;
         return password.toStdString();
     };
-    return runOstrel(reporter, std::cerr, directoryClientOpener(askPassword, demoData),
-                     QString::fromLatin1(AboutMenuText));
+    // Saved connections, when the environment's settings choose no client; their passwords
+    // in the desktop's secret store.
+    ConnectionStore store;
+    KeychainSecretStore secrets;
+    QStringList environment;
+    for (const std::string& name : clientSettingsInEnvironment())
+        environment << QString::fromStdString(name);
+    const ConnectionServices connections{store, secrets, testSavedConnection, environment};
+    const auto fellBack = [&reporter](const std::string& why) {
+        std::cerr << "ostrel: the saved connections could not be opened: " << why << std::endl;
+        reporter.showMessage(
+            nullptr, QStringLiteral("The saved connections could not be opened: %1\n"
+                                    "Ostrel opens the demo directory; \"Connections...\" in "
+                                    "the window menu changes them.")
+                         .arg(QString::fromStdString(why)));
+    };
+    const DirectoryClientOpener open =
+        savedTreesOpener([&store, &secrets,
+                          askPassword] { return savedTreesOf(store.load(), secrets, askPassword); },
+                         askPassword, demoData, fellBack);
+    return runOstrel(reporter, std::cerr, open, QString::fromLatin1(AboutMenuText), &connections);
 }

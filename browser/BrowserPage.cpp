@@ -95,6 +95,10 @@ void CBrowserPage::buildControls() {
     exportLdifButton_->setObjectName(QStringLiteral("exportLdifButton"));
     importLdifButton_ = new QPushButton(QStringLiteral("&Import LDIF..."), this);
     importLdifButton_->setObjectName(QStringLiteral("importLdifButton"));
+    connectionsButton_ = new QPushButton(QStringLiteral("Co&nnections..."), this);
+    connectionsButton_->setObjectName(QStringLiteral("connectionsButton"));
+    connectionsButton_->setAccessibleName(QStringLiteral("Connections..."));
+    connectionsButton_->hide();
 
     surfaces_ = makeValueSurfaces(this);
     surfaces_.valueList->setObjectName(QStringLiteral("valueList"));
@@ -111,7 +115,8 @@ void CBrowserPage::buildControls() {
     grid->addWidget(contextLabel, 0, 2);
     grid->addWidget(contextField_, 0, 3);
     grid->addWidget(objectsLabel, 1, 0, 1, 2);
-    grid->addWidget(containersLabel, 1, 2, 1, 2);
+    grid->addWidget(containersLabel, 1, 2);
+    grid->addWidget(connectionsButton_, 1, 3, Qt::AlignRight);
     grid->addWidget(objects_, 2, 0, 1, 2);
     grid->addWidget(containers_, 2, 2, 1, 2);
     grid->addWidget(listing_->progress(), 7, 0, 1, 4);

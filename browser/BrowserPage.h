@@ -43,6 +43,9 @@ public:
     // The selected object as the rights dialog names it ("" when none is selected).
     std::string rightsObjectName() const;
     QListWidget* containerList() const { return containers_; }
+    // "Connections...", beside the list of trees; hidden unless the main window offers the
+    // dialog.
+    QPushButton* connectionsButton() const { return connectionsButton_; }
 
 protected:
     void buildControls() override;
@@ -78,6 +81,7 @@ private:
     QPushButton* rightsButton_ = nullptr;
     QPushButton* exportLdifButton_ = nullptr;
     QPushButton* importLdifButton_ = nullptr;
+    QPushButton* connectionsButton_ = nullptr;
     ValueSurfaces surfaces_;
 
     std::string selectedObject_;

@@ -1,7 +1,7 @@
 # The Debian package of what cmake/Install.cmake installs (scripts/package.sh builds it):
 # ostrel_<version>_<arch>.deb, its dependencies read from the program's libraries by
-# dpkg-shlibdeps (Qt 6, libldap, mimalloc when linked). Qt's X11 platform plugin comes with
-# libqt6gui6 on Debian 12, so no plugin package is named.
+# dpkg-shlibdeps (Qt 6, QtKeychain, libldap, mimalloc when linked). Qt's X11 platform plugin
+# comes with libqt6gui6 on Debian 12, so no plugin package is named.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ostrel)
 set(CPACK_PACKAGE_VENDOR "The Ostrel developers")
@@ -23,5 +23,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Named as well as found: saved connections keep their passwords in the desktop's secret store
+# through QtKeychain, which recommends a secret service (GNOME Keyring or KWallet) itself.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6keychain1")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

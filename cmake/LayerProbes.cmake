@@ -50,6 +50,12 @@ ostrel_layer_probe(ldif_reads_no_qt FORBIDDEN LIBRARY ostrel_ldif CODE "#include
 ostrel_layer_probe(ldif_dialogs_read_no_client FORBIDDEN LIBRARY ostrel_ldif_dialogs
                    CODE "#include \"client/common/ValueText.h\"")
 
+# The Connections dialog and its stores read no client: the program hands it its test.
+ostrel_layer_probe(connections_read_themselves LIBRARY ostrel_connections
+                   CODE "#include \"connections/ConnectionsDlg.h\"")
+ostrel_layer_probe(connections_read_no_client FORBIDDEN LIBRARY ostrel_connections
+                   CODE "#include \"client/SavedTrees.h\"")
+
 # Only the LDAP client links libldap: a program of the embedded client alone that calls it
 # does not link.
 if(TARGET ostrel_client_ldap)

@@ -10,6 +10,8 @@ packages=(
     fonts-dejavu-core xvfb xauth
     libmimalloc-dev
 )
+# Remembered passwords of saved connections: the desktop's secret store through QtKeychain.
+packages+=(qtkeychain-qt6-dev)
 # The Debian package (scripts/package.sh) and its test: dpkg-shlibdeps reads its dependencies,
 # the validators check its desktop entry and metainfo.
 packages+=(dpkg-dev desktop-file-utils appstream)

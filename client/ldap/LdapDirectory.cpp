@@ -125,14 +125,17 @@ std::size_t LdapDirectory::openSearches() const {
 }
 
 NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
-    const LdapSettings& s = options_.settings;
+    const LdapSettings& s = settingsOfTree(options_.settings, tree.setting);
+    if (auto rc = givePasswordOfTree(tree.setting, tree.password, message); rc != 0)
+        return rc;
+    const std::string& password = tree.setting.access ? tree.password.text : password_;
     LdapSession::Security security{s.caCertFile, s.startTls};
     LdapSession::Credentials credentials;
     const bool ldapi = tree.setting.uri.rfind("ldapi://", 0) == 0;
     credentials.anonymous = !ldapi || !s.identity.empty();
     if (!s.bindDn.empty()) {
         credentials.bindDn = s.bindDn;
-        credentials.password = password_;
+        credentials.password = password;
         credentials.anonymous = false;
     }
     NWDSCCODE code = 0;
@@ -140,6 +143,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
     tree.session = LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code, why,
                                      s.limits());
     if (!tree.session) {
+        tree.password.forget();
         outcome_.lastFailure = {0, why};
         if (message != nullptr)
             *message = why;
@@ -219,7 +223,7 @@ NWDSCCODE LdapDirectory::connect(Tree& tree, std::string* message) {
         }
         credentials.anonymous = false;
         credentials.bindDn = dn;
-        credentials.password = password_;
+        credentials.password = password;
         auto bound = LdapSession::open(tree.setting.uri, security, credentials, s.pageSize, code,
                                        why, s.limits());
         if (!bound) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,10 +31,14 @@
 //                                       (default 300)
 //   OSTREL_LDAP_MAX_ENTRIES             entries one listing or search may bring (default
 //                                       50000)
+struct LdapTreeAccess;
 struct LdapTreeSetting {
     std::string name;
     std::string uri;
     std::vector<std::string> bases;
+    // A tree bound and secured otherwise than the others (a saved connection,
+    // LdapTreeAccess.h); without it the settings' own.
+    std::shared_ptr<const LdapTreeAccess> access;
 };
 
 struct LdapSettings {

@@ -3,6 +3,7 @@
 #include "LdapObjects.h"
 #include "LdapSession.h"
 #include "LdapSettings.h"
+#include "LdapTreeAccess.h"
 #include "ServerSchema.h"
 #include "client/common/BufferedClient.h"
 #include "client/common/Names.h"
@@ -54,6 +55,7 @@ struct FoldedEqual {
 struct LdapTree {
     LdapTreeSetting setting;
     std::unique_ptr<LdapSession> session;
+    KeptPassword password;          // a tree with access of its own: its password, once given
     std::vector<std::string> bases; // canonical DNs of the top objects
     // Each top object is one component below [Root], however many RDNs its DN has:
     // "example\.com" for dc=example,dc=com. baseValues holds that component (one item);

@@ -29,7 +29,7 @@ version="$(dpkg-deb -f "$deb" Version)"
     fail "$deb is not named ostrel_<version>_<arch>.deb"
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
-for library in libqt6widgets6 libldap; do
+for library in libqt6widgets6 libqt6keychain1 libldap; do
     [[ $depends == *"$library"* ]] || fail "Depends lacks $library"
 done
 
