@@ -23,8 +23,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Named as well as found: saved connections keep their passwords in the desktop's secret store
-# through QtKeychain, which recommends a secret service (GNOME Keyring or KWallet) itself.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6keychain1")
+# The libraries the program links (Qt, libldap, QtKeychain for the secret store) are found by
+# dpkg-shlibdeps; QtKeychain recommends a secret service itself.
 set(CPACK_STRIP_FILES ON)
 include(CPack)
