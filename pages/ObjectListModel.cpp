@@ -148,6 +148,16 @@ void ObjectListModel::stepMerge(std::size_t objects) {
 
 void ObjectListModel::publish(std::vector<Object> merged) {
     sinceMerge_.start();
+    changeOrder([this, &merged] {
+        objects_.swap(merged);
+        std::vector<Object>().swap(merged);
+        rowOf_.resize(nextId_);
+        for (std::size_t row = 0; row < objects_.size(); ++row)
+            rowOf_[objects_[row].id] = std::uint32_t(row);
+    });
+}
+
+void ObjectListModel::changeOrder(const std::function<void()>& reorder) {
     const QModelIndex parent = objectParent();
     const QList<QPersistentModelIndex> parents =
         parent.isValid() ? QList<QPersistentModelIndex>{parent} : QList<QPersistentModelIndex>{};
@@ -158,11 +168,7 @@ void ObjectListModel::publish(std::vector<Object> merged) {
     for (const QModelIndex& index : persistent)
         persistentIds.push_back(isObject(index) ? objects_[std::size_t(index.row())].id
                                                 : std::uint32_t(-1));
-    objects_.swap(merged);
-    std::vector<Object>().swap(merged);
-    rowOf_.resize(nextId_);
-    for (std::size_t row = 0; row < objects_.size(); ++row)
-        rowOf_[objects_[row].id] = std::uint32_t(row);
+    reorder();
     QModelIndexList from, to;
     for (qsizetype i = 0; i < persistent.size(); ++i) {
         if (persistentIds[std::size_t(i)] == std::uint32_t(-1))
@@ -231,43 +237,23 @@ void ObjectListModel::merge() {
         return;
     }
 
-    const QList<QPersistentModelIndex> parents =
-        parent.isValid() ? QList<QPersistentModelIndex>{parent} : QList<QPersistentModelIndex>{};
-    emit layoutAboutToBeChanged(parents, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList persistent = persistentIndexList();
-    std::vector<std::uint32_t> persistentIds;
-    persistentIds.reserve(std::size_t(persistent.size()));
-    for (const QModelIndex& index : persistent)
-        persistentIds.push_back(isObject(index) ? objects_[std::size_t(index.row())].id
-                                                : std::uint32_t(-1));
-
     // From the back, in place: objects already shown come before arrivals with an equal key,
     // and only the rows from the first one placed onwards move.
-    std::size_t shown = objects_.size();
-    std::size_t arrived = waiting_.size();
-    objects_.resize(shown + arrived);
-    std::size_t at = objects_.size();
-    while (arrived > 0) {
-        if (shown > 0 && before(waiting_[arrived - 1], objects_[shown - 1]))
-            objects_[--at] = objects_[--shown];
-        else
-            objects_[--at] = waiting_[--arrived];
-    }
-    std::vector<Object>().swap(waiting_);
-    for (std::size_t row = shown; row < objects_.size(); ++row)
-        rowOf_[objects_[row].id] = std::uint32_t(row);
-
-    QModelIndexList from, to;
-    for (qsizetype i = 0; i < persistent.size(); ++i) {
-        if (persistentIds[std::size_t(i)] == std::uint32_t(-1))
-            continue;
-        const QModelIndex& old = persistent[i];
-        from.append(old);
-        to.append(createIndex(int(rowOf_[persistentIds[std::size_t(i)]]), old.column(),
-                              old.internalId()));
-    }
-    changePersistentIndexList(from, to);
-    emit layoutChanged(parents, QAbstractItemModel::VerticalSortHint);
+    changeOrder([this] {
+        std::size_t shown = objects_.size();
+        std::size_t arrived = waiting_.size();
+        objects_.resize(shown + arrived);
+        std::size_t at = objects_.size();
+        while (arrived > 0) {
+            if (shown > 0 && before(waiting_[arrived - 1], objects_[shown - 1]))
+                objects_[--at] = objects_[--shown];
+            else
+                objects_[--at] = waiting_[--arrived];
+        }
+        std::vector<Object>().swap(waiting_);
+        for (std::size_t row = shown; row < objects_.size(); ++row)
+            rowOf_[objects_[row].id] = std::uint32_t(row);
+    });
 }
 
 QModelIndex ObjectListModel::objectAt(int row) const {

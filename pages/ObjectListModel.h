@@ -118,6 +118,9 @@ private:
     void stepMerge(std::size_t objects);
     // The merged rows take the place of the shown ones.
     void publish(std::vector<Object> merged);
+    // Runs `reorder` (which rearranges objects_ and rowOf_) as one layout change: rows the
+    // view holds follow their objects.
+    void changeOrder(const std::function<void()>& reorder);
 
     static constexpr quintptr kTop = 0;    // a top-level row
     static constexpr quintptr kObject = 1; // an object below the head
