@@ -1,6 +1,7 @@
 // The browser showing a 10,000-object container from a private slapd, measured in the same
 // run as ldapsearch listing the same container (one level, attribute names only): the
 // client's listing with its names reads should cost about one search, not one per object.
+#include "bench/BenchServer.h"
 #include "browser/BrowserPage.h"
 #include "client/ldap/LdapDirectory.h"
 #include "pages/Reporter.h"
@@ -17,7 +18,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
-#include <sched.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <vector>
@@ -49,29 +49,7 @@ SlapdServer& server() {
         out.close();
         SlapdServer::Options options;
         options.extraLdif = {"ACME_TREE=" + ldif};
-        // A server on another machine takes none of the client's processor. Here the server
-        // gets the first processor to itself and this program (with the ldapsearch it starts)
-        // the others, unless OSTREL_BENCH_SHARED_CPUS is set; sharing them, the scheduler
-        // now and then puts the server's threads on the client's processor, and each of the
-        // two clients is measured in turn against a server of varying strength.
-        cpu_set_t all;
-        CPU_ZERO(&all);
-        const bool separate = std::getenv("OSTREL_BENCH_SHARED_CPUS") == nullptr &&
-                              sched_getaffinity(0, sizeof all, &all) == 0 && CPU_COUNT(&all) >= 2;
-        cpu_set_t serverCpu, clientCpus = all;
-        CPU_ZERO(&serverCpu);
-        if (separate) {
-            int first = 0;
-            while (!CPU_ISSET(first, &all))
-                ++first;
-            CPU_SET(first, &serverCpu);
-            CPU_CLR(first, &clientCpus);
-            sched_setaffinity(0, sizeof serverCpu, &serverCpu); // inherited by the server
-        }
-        auto started = std::make_unique<SlapdServer>(options);
-        if (separate)
-            sched_setaffinity(0, sizeof clientCpus, &clientCpus);
-        return started;
+        return bench::startSlapd(options);
     }();
     return *instance;
 }

@@ -2,6 +2,7 @@
 // private slapd: the export of a 100,000-object subtree against `ldapsearch -LLL` writing the
 // same subtree to a file, and the import of 10,000 add records against `ldapadd` of the same
 // file. Each pair runs in turns, round by round; the medians and their ratio are the figures.
+#include "bench/BenchServer.h"
 #include "client/ldap/LdapDirectory.h"
 #include "ldif/LdifExport.h"
 #include "ldif/LdifImport.h"
@@ -16,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sched.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <vector>
@@ -52,24 +52,7 @@ SlapdServer& server() {
         out.close();
         SlapdServer::Options options;
         options.extraLdif = {"ACME_TREE=" + ldif.string()};
-        cpu_set_t all;
-        CPU_ZERO(&all);
-        const bool separate = std::getenv("OSTREL_BENCH_SHARED_CPUS") == nullptr &&
-                              sched_getaffinity(0, sizeof all, &all) == 0 && CPU_COUNT(&all) >= 2;
-        cpu_set_t serverCpu, clientCpus = all;
-        CPU_ZERO(&serverCpu);
-        if (separate) {
-            int first = 0;
-            while (!CPU_ISSET(first, &all))
-                ++first;
-            CPU_SET(first, &serverCpu);
-            CPU_CLR(first, &clientCpus);
-            sched_setaffinity(0, sizeof serverCpu, &serverCpu); // inherited by the server
-        }
-        auto started = std::make_unique<SlapdServer>(options);
-        if (separate)
-            sched_setaffinity(0, sizeof clientCpus, &clientCpus);
-        return started;
+        return bench::startSlapd(options);
     }();
     return *instance;
 }
