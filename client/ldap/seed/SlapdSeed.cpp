@@ -294,7 +294,10 @@ bool write(const Options& options, std::string* error) {
     const std::string aclName = ldapNameOf(defs, "attributetype", "ACL");
     const std::string equalsName = ldapNameOf(defs, "attributetype", "Security Equals");
     const std::string userClass = ldapNameOf(defs, "objectclass", "User");
-    for (const auto& [tree, file] : loads) {
+    for (const auto& load : loads) {
+        // Named apart: the record handler below captures them.
+        const std::string& tree = load.first;
+        const std::string& file = load.second;
         const fs::path path =
             fs::path(file).is_absolute() ? fs::path(file) : fs::path(options.dataDir) / file;
         // Read a block at a time and written a record at a time: a large file is never held
