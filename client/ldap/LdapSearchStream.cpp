@@ -6,13 +6,19 @@
 #include "directory/ResultCodes.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <ldap.h>
+#include <thread>
 
 namespace {
 
 // Passes' worth of entries that may wait before the connection is read again.
 constexpr std::size_t kPassesReadAhead = 8;
+// How long a pass that waited and found only a few entries lets more arrive: a client faster
+// than its server would otherwise wake for every entry the server writes, and on shared
+// processors take the time the server needs to send the rest.
+constexpr std::chrono::milliseconds kGatherTime{2};
 
 struct MessageGuard {
     LDAPMessage* m = nullptr;
@@ -242,8 +248,13 @@ NWDSCCODE LdapSearchStream::take(const std::function<void(const LdapEntryView&)>
     // with the acknowledgement the system sends for it, for every few entries.
     if (session_ != nullptr && msgid_ >= 0 && queued_.size() < kPassesReadAhead * most)
         pump(false);
-    if (wait && queued_.empty() && session_ != nullptr && msgid_ >= 0)
+    if (wait && queued_.empty() && session_ != nullptr && msgid_ >= 0) {
         pump(true);
+        if (msgid_ >= 0 && queued_.size() < most / 4) {
+            std::this_thread::sleep_for(kGatherTime);
+            pump(false);
+        }
+    }
     // A detached stream has nothing queued; the session is asked for the entries' decoding.
     while (session_ != nullptr && !queued_.empty() && taken < most) {
         MessageGuard msg{queued_.front()};
