@@ -236,10 +236,7 @@ void browserAgainstLdapsearch(benchmark::State& state) {
         state.SkipWithError("the container was not shown completely");
         return;
     }
-    const auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-    };
+    using bench::median;
     state.counters["browser_ms"] = median(browser);
     state.counters["ldapsearch_ms"] = median(ldapsearch);
     state.counters["ratio"] = median(browser) / median(ldapsearch);

@@ -109,10 +109,7 @@ using Clock = std::chrono::steady_clock;
 double millis(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
+using bench::median;
 
 // The export of ou=Exported (100,001 objects) to a file, and ldapsearch -LLL writing the same
 // subtree to a file; the figure is the ratio of the medians, held to at most 2.
